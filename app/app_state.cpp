@@ -1,0 +1,26 @@
+#include "app/app_state.h"
+
+#include <cstdio>
+#include <cstring>
+
+AppState g_app;
+
+bool GetSpecialFolder(int csidl, char (&out)[256]) {
+    out[0] = '\0';
+    if (!g_app.folderPath) return false;
+    char path[MAX_PATH + 1] = {};
+    if (FAILED(g_app.folderPath(nullptr, csidl, nullptr, 0, path))) return false;
+    size_t len = strnlen(path, sizeof path);
+    if (len == 0 || len >= sizeof out) return false;
+    memcpy(out, path, len + 1);
+    return true;
+}
+
+bool WindowsDirFile(const char* name, char (&out)[256]) {
+    int n = snprintf(out, sizeof out, "%s\\%s", g_app.windowsDir, name);
+    if (n < 0 || n >= static_cast<int>(sizeof out) || g_app.windowsDir[0] == '\0') {
+        out[0] = '\0';
+        return false;
+    }
+    return true;
+}

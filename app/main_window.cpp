@@ -1,0 +1,274 @@
+// The main window: a modeless dialog with three views, the command table,
+// the status bar and the info list.
+#include "app/main_window.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <cstdio>
+
+#include "app/app_state.h"
+#include "app/startup.h"
+#include "cookies/cookies.h"
+#include "drives/drive_table.h"
+#include "drives/filters.h"
+#include "drives/found_files.h"
+#include "resource.h"
+#include "settings/settings.h"
+#include "settings/tips.h"
+#include "sweep/progress.h"
+#include "sweep/sweep.h"
+#include "ui/link_label.h"
+#include "ui/skin.h"
+
+const char kProductWebPage[] = "http://www.brisola.example/";
+const char kStatusInternet[] = "Cleaning - Clean your temporary files/junk data";
+const char kStatusDrives[] = "Scan - Scan your disks for junk data";
+const char kStatusInfo[] = "Information - About Brisola and where to find help";
+
+namespace {
+
+struct InfoRow {
+    char label[256];
+    char value[256];
+};
+
+const InfoRow kInfoRows[] = {
+    {"Developer:", "Vosk Software Inc."},
+    {"Product:", "Brisola"},
+    {"Version:", "2.2"},
+    {"Support:", "http://www.brisola.example/"},
+};
+
+const int kHoverIds[] = {IDC_VIEW_INFO, IDC_COOKIES_MANAGER, IDC_VIEW_DRIVES, IDC_VIEW_INTERNET,
+                         IDC_SETTINGS,  IDC_QUICK_REFRESH,   IDC_HELP_BUTTON,        IDC_CLEAN,
+                         IDC_EXIT,      IDC_ADD_FILTER,      IDC_REMOVE_FILTER, IDC_VIEW_FILES,
+                         IDC_TIPS};
+BYTE g_mainHot[sizeof kHoverIds / sizeof kHoverIds[0]];
+const HoverList kMainHover = {kHoverIds, g_mainHot, sizeof kHoverIds / sizeof kHoverIds[0]};
+
+void Show(int id, bool visible) { ShowWindow(GetDlgItem(g_app.mainWindow, id), visible ? SW_SHOW : SW_HIDE); }
+
+void RepaintNow(HWND control) {
+    RECT rc;
+    GetClientRect(control, &rc);
+    InvalidateRect(control, &rc, TRUE);
+    UpdateWindow(control);
+}
+
+void SetStatusText(const char* text) {
+    SendMessageA(g_app.statusBar, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(text));
+}
+
+void OnInitDialog(HWND window) {
+    // Stored here as well, because the calls below already need it.
+    g_app.mainWindow = window;
+    DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_SPLASH), window, SplashDialogProc, 0);
+    SetClassLongPtrA(window, GCLP_HICON,
+                     reinterpret_cast<LONG_PTR>(LoadIconA(g_app.instance, MAKEINTRESOURCEA(IDI_APP))));
+    MakeLinkLabel(window, IDC_LINK, kProductWebPage, static_cast<COLORREF>(-1));
+    g_app.buttonFont = CreateFontA(16, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, 0, 0, DEFAULT_QUALITY,
+                                   VARIABLE_PITCH, "Arial");
+    Show(IDC_ADD_FILTER, false);
+    Show(IDC_REMOVE_FILTER, false);
+    Show(IDC_VIEW_FILES, false);
+    LoadKeptCookies();
+    g_app.selectedViewButton = GetDlgItem(window, IDC_VIEW_INTERNET);
+}
+
+void StartJob(int startCommand) {
+    if (IsJobRunning()) return;
+    if (startCommand == CMD_START_DISK_SCAN) SetDriveScanFlag();
+    HWND progress = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_PROGRESS), g_app.mainWindow,
+                                       ProgressDialogProc, 0);
+    SetProgressDialog(progress);
+    if (!progress) return;
+    ShowWindow(progress, SW_SHOW);
+    EnableWindow(GetDlgItem(g_app.mainWindow, IDC_CLEAN), FALSE);
+    EnableWindow(GetDlgItem(g_app.mainWindow, IDC_EXIT), FALSE);
+    SendMessageA(progress, WM_COMMAND, startCommand, 0);
+}
+
+void OpenHelp() {
+    char path[256];
+    if (!WindowsDirFile("BrisolaHelp.chm", path)) return;  // never open a cut path
+    ShellExecuteA(nullptr, "open", path, nullptr, nullptr, SW_SHOW);
+}
+
+void RunModal(int templateId, DLGPROC proc) {
+    DialogBoxParamA(g_app.instance, MAKEINTRESOURCEA(templateId), g_app.mainWindow, proc, 0);
+}
+
+INT_PTR OnCommand(WORD id) {
+    switch (id) {
+    case IDC_EXIT:
+        DestroyWindow(g_app.mainWindow);
+        return FALSE;
+    case IDC_CLEAN:
+        if (g_app.currentView == VIEW_INTERNET) StartJob(CMD_START_CLEANING);
+        else if (g_app.currentView == VIEW_DRIVES) StartJob(CMD_START_DISK_SCAN);
+        return FALSE;
+    case IDC_HELP_BUTTON:
+        OpenHelp();
+        return FALSE;
+    case IDC_VIEW_INFO:
+        ShowView(VIEW_INFO);
+        return FALSE;
+    case IDC_COOKIES_MANAGER:
+        RunModal(IDD_COOKIES, CookiesManagerDialogProc);
+        return FALSE;
+    case IDC_VIEW_DRIVES:
+        ShowView(VIEW_DRIVES);
+        return FALSE;
+    case IDC_VIEW_INTERNET:
+        ShowView(VIEW_INTERNET);
+        return FALSE;
+    case IDC_QUICK_REFRESH:
+        if (g_app.currentView == VIEW_INTERNET) {
+            ReadTicksFromList();
+            RefreshSweep();
+        } else if (g_app.currentView == VIEW_DRIVES) {
+            RefreshDriveTable();
+            FillDriveListView();
+        }
+        return FALSE;
+    case IDC_SETTINGS:
+        RunModal(IDD_SETTINGS, SettingsDialogProc);
+        return FALSE;
+    case IDC_TIPS:
+        RunModal(IDD_TIPS, TipsDialogProc);
+        return FALSE;
+    case IDC_ADD_FILTER:
+        RunModal(IDD_ADD_FILTER, AddFilterDialogProc);
+        return FALSE;
+    case IDC_REMOVE_FILTER:
+        return RemoveSelectedFilter() ? FALSE : TRUE;
+    case IDC_VIEW_FILES:
+        RunModal(IDD_FOUND_FILES, FoundFilesDialogProc);
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}
+
+void OnDestroy() {
+    SaveFilterTable();
+    if (g_app.shellFolderLib) FreeLibrary(g_app.shellFolderLib);
+    g_app.shellFolderLib = nullptr;
+    g_app.folderPath = nullptr;
+    FreeSkinBitmaps();
+    FreeLinkResources();
+    if (g_app.buttonFont) DeleteObject(g_app.buttonFont);
+    g_app.buttonFont = nullptr;
+    ReleaseWorkerThread();
+    SaveSettings();
+    SaveCategoryTicks();
+    PostQuitMessage(0);
+}
+
+}  // namespace
+
+void ShowView(int view) {
+    HWND main = g_app.mainWindow;
+    if (view == VIEW_INTERNET || view == VIEW_DRIVES) {
+        g_app.selectedViewButton = GetDlgItem(main, view == VIEW_INTERNET ? IDC_VIEW_INTERNET : IDC_VIEW_DRIVES);
+        RepaintNow(GetDlgItem(main, IDC_VIEW_INTERNET));
+        RepaintNow(GetDlgItem(main, IDC_VIEW_DRIVES));
+    }
+    g_app.currentView = view;
+    bool internet = view == VIEW_INTERNET, drives = view == VIEW_DRIVES, info = view == VIEW_INFO;
+    Show(IDC_ADD_FILTER, drives);
+    Show(IDC_REMOVE_FILTER, drives);
+    Show(IDC_VIEW_FILES, drives);
+    Show(IDC_QUICK_REFRESH, !info);
+    Show(IDC_CLEAN, !info);
+    Show(IDC_RESULTS_LIST, internet);
+    Show(IDC_TOTALS_LIST, internet);
+    Show(IDC_FILTER_LIST, drives);
+    Show(IDC_DRIVE_LIST, drives);
+    Show(IDC_INFO_LIST, info);
+    if (internet) SetDlgItemTextA(main, IDC_CLEAN, "CLEAN");
+    if (drives) SetDlgItemTextA(main, IDC_CLEAN, "SCAN (temporary files)");
+    SetStatusText(internet ? kStatusInternet : drives ? kStatusDrives : kStatusInfo);
+}
+
+void CreateStatusBar() {
+    g_app.statusBar = CreateStatusWindowA(WS_CHILD | WS_VISIBLE | CCS_BOTTOM, nullptr, g_app.mainWindow, 0);
+    int parts[2] = {450, -1};
+    SendMessageA(g_app.statusBar, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
+    SendMessageA(g_app.statusBar, SB_SETTEXTA, 1, reinterpret_cast<LPARAM>("Version 2.2"));
+}
+
+void SetUpInfoList() {
+    HWND list = g_app.infoList;
+    SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT);
+    SendMessageA(list, LVM_SETBKCOLOR, 0, kPanelColour);
+    SendMessageA(list, LVM_SETTEXTBKCOLOR, 0, kPanelColour);
+    SendMessageA(list, LVM_SETTEXTCOLOR, 0, RGB(0, 0, 0));
+    LVCOLUMNA column = {};
+    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
+    column.fmt = LVCFMT_LEFT;
+    column.cx = 150;
+    column.pszText = const_cast<char*>("Details:");
+    SendMessageA(list, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
+    column.cx = 100;
+    column.pszText = const_cast<char*>("Info:");
+    SendMessageA(list, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
+}
+
+void FillInfoList() {
+    HWND list = g_app.infoList;
+    SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+    int row = 0;
+    for (const InfoRow& info : kInfoRows) {
+        LVITEMA item = {};
+        item.mask = LVIF_TEXT | LVIF_IMAGE;
+        item.iItem = row;
+        item.pszText = const_cast<char*>(info.label);
+        int index = static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+        LVITEMA sub = {};
+        sub.iSubItem = 1;
+        sub.pszText = const_cast<char*>(info.value);
+        SendMessageA(list, LVM_SETITEMTEXTA, index, reinterpret_cast<LPARAM>(&sub));
+        ++row;
+    }
+}
+
+INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_INITDIALOG:
+        OnInitDialog(window);
+        return FALSE;
+    case WM_COMMAND:
+        return OnCommand(LOWORD(wParam));
+    case WM_SIZE:
+        if (wParam == SIZE_RESTORED || wParam == SIZE_MAXIMIZED) {
+            InvalidateRect(window, nullptr, FALSE);
+            UpdateWindow(window);
+        }
+        return TRUE;
+    case WM_PAINT:
+        PaintMainBackground(window);
+        return TRUE;
+    case WM_SETCURSOR:
+        TrackHover(window, kMainHover, reinterpret_cast<HWND>(wParam));
+        return FALSE;
+    case WM_NOTIFY:
+        return TRUE;
+    case WM_CTLCOLORBTN:
+        PaintSkinnedButton(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+        return FALSE;
+    case WM_CTLCOLORSTATIC:
+        return reinterpret_cast<INT_PTR>(PaintStaticColour(reinterpret_cast<HDC>(wParam)));
+    case WM_CTLCOLORDLG:
+        return reinterpret_cast<INT_PTR>(g_skin.panelBrush);
+    case WM_CLOSE:
+        DestroyWindow(window);
+        return FALSE;
+    case WM_DESTROY:
+        OnDestroy();
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}

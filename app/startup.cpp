@@ -1,0 +1,126 @@
+// Start-up in its fixed order, the splash, and the message loop.
+#include "app/startup.h"
+
+#include <commctrl.h>
+
+#include "app/app_state.h"
+#include "app/main_window.h"
+#include "drives/drive_table.h"
+#include "drives/filters.h"
+#include "resource.h"
+#include "settings/settings.h"
+#include "sweep/results_list.h"
+#include "sweep/sysinfo.h"
+
+namespace {
+const UINT_PTR kSplashTimer = 65001;
+const UINT kSplashMs = 2500;
+}  // namespace
+
+void InitShell() {
+    GetWindowsDirectoryA(g_app.windowsDir, sizeof g_app.windowsDir);
+    InitCommonControls();
+    g_app.shellFolderLib = LoadLibraryA("shfolder.dll");
+    if (!g_app.shellFolderLib) MessageBoxA(nullptr, "missing dll!", "info", MB_OK);
+    g_app.folderPath = g_app.shellFolderLib
+                           ? reinterpret_cast<FolderPathFunction>(
+                                 reinterpret_cast<void*>(GetProcAddress(g_app.shellFolderLib, "SHGetFolderPathA")))
+                           : nullptr;
+}
+
+void LoadSkinBitmaps() {
+    HINSTANCE module = GetModuleHandleA(nullptr);
+    g_app.backgroundBitmap = LoadBitmapA(module, "LOGO");
+    g_app.logoBitmap = LoadBitmapA(module, "MAINLOGO");
+}
+
+void FreeSkinBitmaps() {
+    if (g_app.backgroundBitmap) DeleteObject(g_app.backgroundBitmap);
+    if (g_app.logoBitmap) DeleteObject(g_app.logoBitmap);
+    g_app.backgroundBitmap = nullptr;
+    g_app.logoBitmap = nullptr;
+}
+
+INT_PTR CALLBACK SplashDialogProc(HWND dialog, UINT message, WPARAM, LPARAM) {
+    switch (message) {
+    case WM_INITDIALOG:
+        SetTimer(dialog, kSplashTimer, kSplashMs, nullptr);
+        return TRUE;
+    case WM_TIMER:
+    case WM_LBUTTONDOWN:
+        KillTimer(dialog, kSplashTimer);
+        EndDialog(dialog, DIALOG_RESULT);
+        return TRUE;
+    case WM_CLOSE:
+        EndDialog(dialog, DIALOG_RESULT);
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}
+
+void CreateMainWindow() {
+    g_app.instance = GetModuleHandleA(nullptr);
+    g_app.mainWindow = CreateDialogParamA(g_app.instance, MAKEINTRESOURCEA(IDD_MAIN), nullptr, MainWindowProc, 0);
+    if (!g_app.mainWindow) {
+        MessageBoxA(nullptr, "creation error!", "info", MB_OK);
+        return;
+    }
+    CreateStatusBar();
+    g_app.resultsList = GetDlgItem(g_app.mainWindow, IDC_RESULTS_LIST);
+    g_app.filterList = GetDlgItem(g_app.mainWindow, IDC_FILTER_LIST);
+    g_app.driveList = GetDlgItem(g_app.mainWindow, IDC_DRIVE_LIST);
+    g_app.infoList = GetDlgItem(g_app.mainWindow, IDC_INFO_LIST);
+    g_app.totalsList = GetDlgItem(g_app.mainWindow, IDC_TOTALS_LIST);
+
+    SetUpResultsLists();
+    SetUpFilterListView();
+    SetUpDriveListView();
+    FillDriveListView();
+    SetUpInfoList();
+    FillInfoList();
+
+    ShowWindow(g_app.resultsList, SW_SHOW);
+    ShowWindow(g_app.filterList, SW_HIDE);
+    ShowWindow(g_app.driveList, SW_HIDE);
+    ShowWindow(g_app.infoList, SW_HIDE);
+    SendMessageA(g_app.statusBar, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(kStatusInternet));
+
+    ShowWindow(g_app.mainWindow, SW_SHOW);
+    UpdateWindow(g_app.mainWindow);
+}
+
+int RunMessageLoop() {
+    MSG msg = {};
+    bool firstPass = true;
+    for (;;) {
+        BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+        if (got == 0 || got == -1) break;
+        if (!IsDialogMessageA(g_app.mainWindow, &msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        if (firstPass) {
+            firstPass = false;
+            g_app.sysInfoDialog = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_SYSINFO),
+                                                     g_app.mainWindow, SystemInfoDialogProc, 0);
+            g_app.sysInfoThread = CreateThread(nullptr, 0, SystemScanThread, nullptr, 0, &g_app.sysInfoThreadId);
+        }
+    }
+    return static_cast<int>(msg.wParam);
+}
+
+int RunBrisola() {
+    InitShell();
+    EnumerateDrives();
+    LoadSettings();
+    LoadFilterTable();
+    LoadSkinBitmaps();
+    if (!g_app.backgroundBitmap || !g_app.logoBitmap)
+        MessageBoxA(nullptr, "Load of resources failed.", "Error", MB_ICONWARNING);
+    CreateMainWindow();
+    // Without a main window there is nothing to run.
+    if (!g_app.mainWindow) return 1;
+    if (g_settings.enableTips == 1) SendMessageA(g_app.mainWindow, WM_COMMAND, IDC_TIPS, 0);
+    return RunMessageLoop();
+}

@@ -1,0 +1,15 @@
+// The progress dialog (137) and the worker threads of the two long jobs.
+#pragma once
+
+#include <windows.h>
+
+INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+// True while a cleaning or disk-scan job runs.
+bool IsJobRunning();
+// Called by the main window's destruction in place of closing the worker
+// thread handle.
+void ReleaseWorkerThread();
+// The progress dialog that the main window created for the current job.
+void SetProgressDialog(HWND dialog);
+// Set before the dialog of a disk scan is created.
+void SetDriveScanFlag();
