@@ -61,6 +61,7 @@ void SetStatusText(const char* text) {
 }
 
 void OnInitDialog(HWND window) {
+    ApplySkin(window);
     // Stored here as well, because the calls below already need it.
     g_app.mainWindow = window;
     DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_SPLASH), window, SplashDialogProc, 0);

@@ -5,7 +5,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 arch=${1:-i686}
-build="$root/build/$arch"
+build="${BRISOLA_BUILD_ROOT:-$root/build}/$arch"
 cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-$arch.cmake" \
       -DCMAKE_CROSSCOMPILING_EMULATOR="$root/scripts/wine-exec" -DBRISOLA_WERROR=ON >/dev/null
 cmake --build "$build" -j"$(nproc)" -- --no-print-directory

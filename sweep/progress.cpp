@@ -17,6 +17,12 @@ bool IsJobRunning() { return false; }
 
 void ReleaseWorkerThread() {}
 
+void ReportScanPosition(const char*, const char*) {}
+
+bool StopRequested() { return false; }
+
+void StepProgressBar() {}
+
 INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
     case WM_INITDIALOG:

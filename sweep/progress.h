@@ -13,3 +13,11 @@ void ReleaseWorkerThread();
 void SetProgressDialog(HWND dialog);
 // Set before the dialog of a disk scan is created.
 void SetDriveScanFlag();
+
+// For the disk scan, which runs on the worker thread. Cheap and
+// thread-safe: the dialog shows the latest position at a human rate.
+void ReportScanPosition(const char* folder, const char* file);
+// True once the user has pressed Stop in the progress dialog.
+bool StopRequested();
+// Steps the progress bar by one.
+void StepProgressBar();

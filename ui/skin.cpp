@@ -45,6 +45,8 @@ void PaintBackground(HWND window, bool withLogo) {
 
 SkinState g_skin = MakeSkin();
 
+void ApplySkin(HWND) {}
+
 void PaintDialogBackground(HWND dialog) { PaintBackground(dialog, false); }
 
 void PaintMainBackground(HWND mainWindow) { PaintBackground(mainWindow, true); }

@@ -25,6 +25,9 @@ struct HoverList {
     size_t count;
 };
 
+// Called by every dialog's WM_INITDIALOG: makes sure the system's own
+// push-button drawing never covers the painted face.
+void ApplySkin(HWND dialog);
 void PaintDialogBackground(HWND dialog);
 void PaintMainBackground(HWND mainWindow);
 // WM_CTLCOLORBTN: paints the button's face; the dialog procedure returns FALSE.
