@@ -2,3 +2,5 @@
 #include "sweep/safe_delete.h"
 
 bool DeleteFileNoFollow(const char*) { return false; }
+
+bool RemoveDirectoryNoFollow(const char*) { return false; }

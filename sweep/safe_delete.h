@@ -6,3 +6,6 @@
 // reparse points and deleted through that handle only when the handle is
 // the entry that was walked. Returns true when the file was deleted.
 bool DeleteFileNoFollow(const char* path);
+
+// Removes the empty folder `path` the same way: never a link, never through one.
+bool RemoveDirectoryNoFollow(const char* path);
