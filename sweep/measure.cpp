@@ -23,9 +23,9 @@
 namespace {
 
 const size_t kPathSize = 256;
-// Wine spends most of a walk opening folders, and that waits on the
-// server rather than on a core, so a few more listers than cores pay.
-std::atomic<int> g_walkThreads{4};
+// Wine spends most of a walk opening folders; a second lister overlaps
+// those waits. scripts/bench.sh compares other counts.
+std::atomic<int> g_walkThreads{2};
 // FindExInfoBasic (no short names) is much cheaper where it is known.
 std::atomic<bool> g_basicListing{true};
 

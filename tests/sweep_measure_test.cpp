@@ -166,7 +166,7 @@ TEST(MeasureFolder, ParallelWalkGivesTheSequentialFigures) {
         SetWalkThreads(threads);
         ExpectCounts(Measure(root), files, folders, bytes);
     }
-    SetWalkThreads(4);
+    SetWalkThreads(2);
     ExpectCounts(MeasureSequential(root), files, folders, bytes);
     RemoveTree(root);
 }
