@@ -1,11 +1,196 @@
-// The results and totals lists. Filled in full with the junk-sweep work.
+// The results and totals lists.
 #include "sweep/results_list.h"
+
+#include <commctrl.h>
 
 #include <cstdio>
 
-void SetUpResultsLists() {}
+#include "app/app_state.h"
+#include "resource.h"
+#include "sweep/sweep.h"
 
-void FillResultsLists() {}
+namespace {
+
+const COLORREF kResultsColour = RGB(245, 255, 245);
+const COLORREF kTotalsColour = RGB(160, 224, 64);
+const UINT kFillMessage = WM_APP + 1;
+const UINT kReadTicksMessage = WM_APP + 2;
+const char kMarshalClass[] = "BrisolaResultsListsMarshal";
+
+struct ResultsListsState {
+    // A message-only window of the main thread: other threads hand it the
+    // fill and the tick reading, so both run whole on the owning thread.
+    HWND marshal = nullptr;
+};
+
+ResultsListsState g_results;
+
+struct ColumnSpec {
+    const char* header;
+    int width;
+    int format;
+};
+
+const ColumnSpec kResultsColumns[] = {
+    {"Name", 190, LVCFMT_LEFT}, {"Files", 100, LVCFMT_RIGHT}, {"Folders", 80, LVCFMT_RIGHT}, {"Size", 91, LVCFMT_RIGHT}};
+const ColumnSpec kTotalsColumns[] = {
+    {"Info", 191, LVCFMT_LEFT}, {"Files", 100, LVCFMT_RIGHT}, {"Folders", 80, LVCFMT_RIGHT}, {"Size", 90, LVCFMT_RIGHT}};
+
+bool HasList(HWND list) { return list && IsWindow(list); }
+
+void InsertColumns(HWND list, const ColumnSpec (&columns)[4]) {
+    for (int i = 0; i < 4; ++i) {
+        LVCOLUMNA column = {};
+        column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
+        column.fmt = columns[i].format;
+        column.cx = columns[i].width;
+        column.pszText = const_cast<char*>(columns[i].header);
+        SendMessageA(list, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
+    }
+}
+
+void SetColours(HWND list, DWORD extendedStyle, COLORREF background) {
+    SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, extendedStyle);
+    SendMessageA(list, LVM_SETBKCOLOR, 0, background);
+    SendMessageA(list, LVM_SETTEXTCOLOR, 0, RGB(0, 0, 0));
+    SendMessageA(list, LVM_SETTEXTBKCOLOR, 0, background);
+}
+
+void SetCell(HWND list, int row, int column, const char* text) {
+    LVITEMA item = {};
+    item.iSubItem = column;
+    item.pszText = const_cast<char*>(text);
+    SendMessageA(list, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+}
+
+// "%llu" is the portable spelling of "%I64u": unsigned 64-bit, decimal, no grouping.
+void FillCounts(HWND list, int row, const SweepCategory& category, bool sizeKnown) {
+    char text[64];
+    snprintf(text, sizeof text, "%llu", category.files);
+    SetCell(list, row, 1, text);
+    snprintf(text, sizeof text, "%llu", category.folders);
+    SetCell(list, row, 2, text);
+    if (sizeKnown) FormatSize(category.bytes, text, sizeof text);
+    else snprintf(text, sizeof text, "(USE SCAN)");
+    SetCell(list, row, 3, text);
+}
+
+int InsertRow(HWND list, int row, const char* label, bool withImage) {
+    LVITEMA item = {};
+    item.mask = LVIF_TEXT | (withImage ? LVIF_IMAGE : 0);
+    item.iItem = row;
+    item.iImage = 0;
+    item.pszText = const_cast<char*>(label);
+    return static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+}
+
+void SetTick(HWND list, int row, bool ticked) {
+    LVITEMA item = {};
+    item.stateMask = ticked ? 0xF002 : 0xF000;
+    item.state = ticked ? 0x2000 : 0x1000;
+    SendMessageA(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+}
+
+void FillOnOwnerThread() {
+    SweepCategory table[SWEEP_COUNT];
+    GetSweepTable(table);
+    bool scanned = DiskScanStarted();
+    HWND results = g_app.resultsList;
+    if (HasList(results)) {
+        SendMessageA(results, LVM_DELETEALLITEMS, 0, 0);
+        for (int i = 0; i < SWEEP_TOTALS; ++i) {
+            int row = InsertRow(results, i, table[i].label, true);
+            if (row < 0) continue;
+            FillCounts(results, row, table[i], i != SWEEP_OTHER || scanned);
+            SetTick(results, row, table[i].ticked == 1);
+        }
+    }
+    HWND totals = g_app.totalsList;
+    if (HasList(totals)) {
+        SendMessageA(totals, LVM_DELETEALLITEMS, 0, 0);
+        int row = InsertRow(totals, 0, table[SWEEP_TOTALS].label, false);
+        if (row >= 0) FillCounts(totals, row, table[SWEEP_TOTALS], true);
+    }
+}
+
+bool ReadTicksOnOwnerThread(BYTE (&ticks)[7]) {
+    HWND results = g_app.resultsList;
+    if (!HasList(results)) return false;
+    for (int i = 0; i < 7; ++i) {
+        UINT state = static_cast<UINT>(SendMessageA(results, LVM_GETITEMSTATE, i, LVIS_STATEIMAGEMASK));
+        ticks[i] = ((state & LVIS_STATEIMAGEMASK) >> 12) == 1 ? 0 : 1;
+    }
+    return true;
+}
+
+LRESULT CALLBACK MarshalProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == kFillMessage) {
+        FillOnOwnerThread();
+        return 1;
+    }
+    if (message == kReadTicksMessage)
+        return ReadTicksOnOwnerThread(*reinterpret_cast<BYTE(*)[7]>(lParam)) ? 1 : 0;
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+void CreateMarshalWindow() {
+    HINSTANCE module = GetModuleHandleA(nullptr);
+    WNDCLASSA cls = {};
+    if (!GetClassInfoA(module, kMarshalClass, &cls)) {
+        cls.lpfnWndProc = MarshalProc;
+        cls.hInstance = module;
+        cls.lpszClassName = kMarshalClass;
+        RegisterClassA(&cls);
+    }
+    // A main window made again (tests) gets a fresh one on its thread.
+    if (g_results.marshal && IsWindow(g_results.marshal) &&
+        GetWindowThreadProcessId(g_results.marshal, nullptr) == GetCurrentThreadId())
+        DestroyWindow(g_results.marshal);
+    g_results.marshal = CreateWindowExA(0, kMarshalClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, module, nullptr);
+}
+
+// True when the call had to go to the owning thread (and went).
+bool OnOtherThread(UINT message, LPARAM lParam, LRESULT& result) {
+    HWND marshal = g_results.marshal;
+    if (!marshal || !IsWindow(marshal) || GetWindowThreadProcessId(marshal, nullptr) == GetCurrentThreadId())
+        return false;
+    result = SendMessageA(marshal, message, 0, lParam);
+    return true;
+}
+
+}  // namespace
+
+void SetUpResultsLists() {
+    CreateMarshalWindow();
+    HWND totals = g_app.totalsList;
+    if (HasList(totals)) {
+        SetColours(totals, LVS_EX_FULLROWSELECT, kTotalsColour);
+        InsertColumns(totals, kTotalsColumns);
+    }
+    HWND results = g_app.resultsList;
+    if (HasList(results)) {
+        SetColours(results, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT, kResultsColour);
+        // The list view owns its image list and frees it with itself.
+        HIMAGELIST images = ImageList_Create(16, 16, ILC_COLOR8, 1, 0);
+        HICON icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_CATEGORY));
+        if (images && icon) ImageList_ReplaceIcon(images, -1, icon);
+        if (images) SendMessageA(results, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images));
+        InsertColumns(results, kResultsColumns);
+    }
+    FillResultsLists();
+}
+
+void FillResultsLists() {
+    LRESULT ignored = 0;
+    if (OnOtherThread(kFillMessage, 0, ignored)) return;
+    FillOnOwnerThread();
+}
+
+bool ReadResultsListTicks(BYTE (&ticks)[7]) {
+    LRESULT result = 0;
+    if (OnOtherThread(kReadTicksMessage, reinterpret_cast<LPARAM>(&ticks), result)) return result != 0;
+    return ReadTicksOnOwnerThread(ticks);
+}
 
 void FormatSize(unsigned long long bytes, char* out, size_t outSize) {
     double value = static_cast<double>(bytes);

@@ -1,9 +1,19 @@
 // The results list (1010), the totals list (1015) and size text.
 #pragma once
 
+#include <windows.h>
+
 #include <cstddef>
 
+// Sets both lists up (columns, colours, the category icon) and fills them.
+// Runs on the main thread, which owns the lists.
 void SetUpResultsLists();
+// Rewrites both lists from the sweep table. From any thread: the rows are
+// always rebuilt on the main thread in one go, so two fills never mix.
 void FillResultsLists();
 // "%.2f KB", "%.2f MB" or "%.2f GB" of a byte count.
 void FormatSize(unsigned long long bytes, char* out, size_t outSize);
+
+// The checkboxes of rows 0 to 6 (1 = ticked: any state image but the
+// empty box). False, leaving `ticks` alone, when there is no results list.
+bool ReadResultsListTicks(BYTE (&ticks)[7]);

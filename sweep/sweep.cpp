@@ -1,40 +1,198 @@
-// The sweep table. Measurement comes with the junk-sweep work.
+// The sweep table: its measurement, its ticks and their registry store.
 #include "sweep/sweep.h"
 
-#include <commctrl.h>
+#include <shlobj.h>
+
+#include <atomic>
+#include <cstring>
+#include <mutex>
 
 #include "app/app_state.h"
+#include "settings/settings.h"
+#include "sweep/measure.h"
 #include "sweep/results_list.h"
 
 namespace {
-SweepCategory g_table[SWEEP_COUNT] = {
+
+const SweepCategory kInitialTable[SWEEP_COUNT] = {
     {"Sweep Temporary Internet Files", 1, 0, 0, 0}, {"Sweep Internet cookies", 1, 0, 0, 0},
     {"Sweep Start menu Documents", 1, 0, 0, 0},     {"Sweep Temporary Windows file", 1, 0, 0, 0},
     {"Sweep Internet History", 1, 0, 0, 0},         {"Sweep Other temporary files", 0, 0, 0, 0},
     {"Sweep Recycle Bin", 1, 0, 0, 0},              {"OVERALL GAIN", 0, 0, 0, 0},
 };
-}  // namespace
 
-void GetSweepTable(SweepCategory (&out)[SWEEP_COUNT]) {
-    for (int i = 0; i < SWEEP_COUNT; ++i) out[i] = g_table[i];
+// The junk sweep's shared state. The table is only ever read or written
+// whole under the lock; measuring happens outside it on per-run counters.
+struct SweepState {
+    std::mutex lock;
+    SweepCategory table[SWEEP_COUNT];
+    std::atomic<bool> diskScanStarted{false};
+    SweepState() { memcpy(table, kInitialTable, sizeof table); }
+};
+
+SweepState g_sweep;
+
+// Index 7 = the sums over 0 to 6, ticked or not. Called with the lock held.
+void UpdateTotals(SweepCategory (&table)[SWEEP_COUNT]) {
+    SweepCategory& totals = table[SWEEP_TOTALS];
+    totals.files = totals.folders = totals.bytes = 0;
+    for (int i = 0; i < SWEEP_TOTALS; ++i) {
+        totals.files += table[i].files;
+        totals.folders += table[i].folders;
+        totals.bytes += table[i].bytes;
+    }
 }
 
-void MeasureCategories() {}
+int FolderCsidl(int index) {
+    switch (index) {
+    case SWEEP_COOKIES: return CSIDL_COOKIES;
+    case SWEEP_RECENT: return CSIDL_RECENT;
+    case SWEEP_HISTORY: return CSIDL_HISTORY;
+    default: return -1;
+    }
+}
+
+// The temp folder, or false when it is unknown or does not fit.
+bool GetTempFolder(char (&out)[256]) {
+    DWORD length = GetTempPathA(sizeof out, out);
+    if (length == 0 || length >= sizeof out) {
+        out[0] = '\0';
+        return false;
+    }
+    return true;
+}
+
+class RegistryKey {
+public:
+    RegistryKey() = default;
+    ~RegistryKey() {
+        if (key_) RegCloseKey(key_);
+    }
+    RegistryKey(const RegistryKey&) = delete;
+    RegistryKey& operator=(const RegistryKey&) = delete;
+    HKEY* out() { return &key_; }
+    HKEY get() const { return key_; }
+
+private:
+    HKEY key_ = nullptr;
+};
+
+}  // namespace
+
+void MeasureCategory(int index, ScanCounters& counters) {
+    counters = ScanCounters();
+    char folder[256] = {};
+    switch (index) {
+    case SWEEP_INTERNET_CACHE:
+        MeasureUrlCache(counters);
+        return;
+    case SWEEP_COOKIES:
+    case SWEEP_RECENT:
+    case SWEEP_HISTORY:
+        // A failed lookup leaves the folder empty, and an empty folder is
+        // never walked: "\*.*" would list the root of the current drive.
+        if (GetSpecialFolder(FolderCsidl(index), folder)) MeasureFolder(folder, counters);
+        return;
+    case SWEEP_TEMP:
+        if (GetTempFolder(folder)) MeasureFolder(folder, counters);
+        return;
+    case SWEEP_RECYCLE_BIN:
+        MeasureRecycleBin(counters);
+        return;
+    default:
+        return;
+    }
+}
+
+void PublishMeasuredCategories(const ScanCounters (&measured)[SWEEP_COUNT]) {
+    std::lock_guard<std::mutex> guard(g_sweep.lock);
+    for (int i = 0; i < SWEEP_TOTALS; ++i) {
+        if (i == SWEEP_OTHER) continue;
+        g_sweep.table[i].files = measured[i].files;
+        g_sweep.table[i].folders = measured[i].folders;
+        g_sweep.table[i].bytes = measured[i].bytes;
+    }
+    UpdateTotals(g_sweep.table);
+}
+
+void MeasureCategories() {
+    ScanCounters measured[SWEEP_COUNT];
+    for (int i : {SWEEP_INTERNET_CACHE, SWEEP_COOKIES, SWEEP_RECENT, SWEEP_TEMP, SWEEP_HISTORY, SWEEP_RECYCLE_BIN})
+        MeasureCategory(i, measured[i]);
+    PublishMeasuredCategories(measured);
+}
 
 void RefreshSweep() {
     MeasureCategories();
     FillResultsLists();
 }
 
+void GetSweepTable(SweepCategory (&out)[SWEEP_COUNT]) {
+    std::lock_guard<std::mutex> guard(g_sweep.lock);
+    memcpy(out, g_sweep.table, sizeof out);
+}
+
+void SetCategoryTick(int index, BYTE ticked) {
+    if (index < 0 || index >= SWEEP_COUNT) return;
+    std::lock_guard<std::mutex> guard(g_sweep.lock);
+    g_sweep.table[index].ticked = ticked;
+}
+
 void ReadTicksFromList() {
-    for (int i = 0; i < SWEEP_RECYCLE_BIN + 1; ++i) {
-        UINT state = g_app.resultsList
-                         ? static_cast<UINT>(SendMessageA(g_app.resultsList, LVM_GETITEMSTATE, i, LVIS_STATEIMAGEMASK))
-                         : (1u << 12);
-        g_table[i].ticked = ((state & LVIS_STATEIMAGEMASK) >> 12) == 1 ? 0 : 1;
+    BYTE ticks[SWEEP_TOTALS];
+    if (!ReadResultsListTicks(ticks)) return;
+    std::lock_guard<std::mutex> guard(g_sweep.lock);
+    for (int i = 0; i < SWEEP_TOTALS; ++i) g_sweep.table[i].ticked = ticks[i];
+}
+
+void SaveCategoryTicks() {
+    ReadTicksFromList();
+    SweepCategory table[SWEEP_COUNT];
+    GetSweepTable(table);
+    RegistryKey key;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kProgramKey, 0, nullptr, 0, KEY_WRITE, nullptr, key.out(), nullptr) !=
+        ERROR_SUCCESS)
+        return;
+    for (const SweepCategory& category : table) {
+        BYTE value[4] = {static_cast<BYTE>(category.ticked == 1 ? 1 : 0), 0, 0, 0};
+        RegSetValueExA(key.get(), category.label, 0, REG_BINARY, value, sizeof value);
     }
 }
 
-void SaveCategoryTicks() {}
+void LoadCategoryTicks() {
+    // Reading needs no more than read access, so standard users keep their ticks.
+    RegistryKey key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kProgramKey, 0, KEY_READ, key.out()) != ERROR_SUCCESS) return;
+    BYTE loaded[SWEEP_COUNT];
+    bool present[SWEEP_COUNT] = {};
+    for (int i = 0; i < SWEEP_COUNT; ++i) {
+        BYTE value[4] = {};
+        DWORD type = 0, size = sizeof value;
+        LONG status = RegQueryValueExA(key.get(), kInitialTable[i].label, nullptr, &type, value, &size);
+        if (status != ERROR_SUCCESS || size != sizeof value || (type != REG_BINARY && type != REG_DWORD)) continue;
+        DWORD number = value[0] | (value[1] << 8) | (value[2] << 16) | (static_cast<DWORD>(value[3]) << 24);
+        loaded[i] = number == 1 ? 1 : 0;
+        present[i] = true;
+    }
+    std::lock_guard<std::mutex> guard(g_sweep.lock);
+    for (int i = 0; i < SWEEP_COUNT; ++i)
+        if (present[i]) g_sweep.table[i].ticked = loaded[i];
+}
 
-void LoadCategoryTicks() {}
+void PublishOtherTemporaryFiles(unsigned long long files, unsigned long long bytes) {
+    std::lock_guard<std::mutex> guard(g_sweep.lock);
+    g_sweep.table[SWEEP_OTHER].files = files;
+    g_sweep.table[SWEEP_OTHER].folders = 0;
+    g_sweep.table[SWEEP_OTHER].bytes = bytes;
+    UpdateTotals(g_sweep.table);
+}
+
+void MarkDiskScanStarted() { g_sweep.diskScanStarted = true; }
+
+bool DiskScanStarted() { return g_sweep.diskScanStarted; }
+
+void ResetSweepTableForTest() {
+    std::lock_guard<std::mutex> guard(g_sweep.lock);
+    memcpy(g_sweep.table, kInitialTable, sizeof g_sweep.table);
+    g_sweep.diskScanStarted = false;
+}

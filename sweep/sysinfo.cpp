@@ -1,11 +1,69 @@
-// The system-information scan. Placeholder until the junk sweep is built.
+// The system-information scan: every category measured in full once at
+// start-up, with a running report in the hidden dialog 157.
 #include "sweep/sysinfo.h"
 
-#include "resource.h"
+#include <cstring>
+#include <string>
 
-INT_PTR CALLBACK SystemInfoDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+#include "app/app_state.h"
+#include "resource.h"
+#include "sweep/measure.h"
+#include "sweep/results_list.h"
+#include "sweep/sweep.h"
+#include "ui/skin.h"
+
+namespace {
+
+const char kDoneMark[] = " [OK]\r\n";
+const char kRule[] = "...............................................................\r\n";
+const char kEndLine[] = "COMPLETED!\r\n";
+const char kFinalMessage[] = "Checking System Information successfully completed!\r\n";
+
+struct ScanStep {
+    int index;
+    const char* heading;
+};
+
+// No heading for "Sweep Other temporary files": only the disk scan fills it.
+const ScanStep kSteps[] = {
+    {SWEEP_INTERNET_CACHE, "Checking Temporary Internet Files..."},
+    {SWEEP_COOKIES, "Checking Internet Cookies..."},
+    {SWEEP_RECENT, "Checking Start Menu Documents..."},
+    {SWEEP_TEMP, "Checking Temporary Windows Files..."},
+    {SWEEP_HISTORY, "Checking Internet History..."},
+    {SWEEP_RECYCLE_BIN, "Checking Recycle Bin..."},
+};
+
+// Set on the dialog once Close has put it away, so it never comes back.
+const LONG_PTR kClosedMark = 1;
+
+void ShowReport(HWND dialog, const std::string& report) {
+    HWND control = GetDlgItem(dialog, IDC_SI_REPORT);
+    SetWindowTextA(control, report.c_str());
+    RepaintControl(control);
+}
+
+bool WasClosed(HWND dialog) { return GetWindowLongPtrA(dialog, DWLP_USER) == kClosedMark; }
+
+}  // namespace
+
+INT_PTR CALLBACK SystemInfoDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG:
+        ApplySkin(dialog);
+        return TRUE;
+    case WM_SETFOCUS:
+    case WM_SETCURSOR:
+        // No hover tracker here: the cursor is left as it is.
+        return TRUE;
+    case WM_SIZE:
+        if (wParam == SIZE_MAXIMIZED || wParam == SIZE_RESTORED) {
+            InvalidateRect(dialog, nullptr, FALSE);
+            UpdateWindow(dialog);
+        }
+        return TRUE;
+    case WM_PAINT:
+        PaintDialogBackground(dialog);
         return TRUE;
     case WM_COMMAND:
         if (LOWORD(wParam) == IDC_SI_CLOSE) {
@@ -14,18 +72,67 @@ INT_PTR CALLBACK SystemInfoDialogProc(HWND dialog, UINT message, WPARAM wParam, 
         }
         return FALSE;
     case WM_CLOSE:
+        SetWindowLongPtrA(dialog, DWLP_USER, kClosedMark);
         EndDialog(dialog, DIALOG_RESULT);
         return FALSE;
+    case WM_CTLCOLORBTN:
+        PaintSkinnedButton(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+        return FALSE;
+    case WM_CTLCOLORSTATIC:
+        return reinterpret_cast<INT_PTR>(PaintStaticColour(reinterpret_cast<HDC>(wParam)));
+    case WM_CTLCOLORDLG:
+        return reinterpret_cast<INT_PTR>(g_skin.panelBrush);
     default:
         return FALSE;
     }
 }
 
-DWORD WINAPI SystemScanThread(LPVOID) { return 0; }
+void RunSystemScan() {
+    HWND dialog = g_app.sysInfoDialog;
+    bool report = dialog && IsWindow(dialog);
+    if (report) {
+        if (!WasClosed(dialog)) ShowWindow(dialog, SW_SHOW);
+        SetDlgItemTextA(dialog, IDC_SI_STATE, "Please Wait...");
+        ShowWindow(GetDlgItem(dialog, IDC_SI_CLOSE), SW_HIDE);
+    }
 
-void RunSystemScan() {}
+    // The figures of this run are published together at the end, so other
+    // measurements running meanwhile never see half of them.
+    ScanCounters measured[SWEEP_COUNT];
+    std::string text;
+    bool first = true;
+    for (const ScanStep& step : kSteps) {
+        if (!first) text += kDoneMark;
+        first = false;
+        text += step.heading;
+        if (report) ShowReport(dialog, text);
+        MeasureCategory(step.index, measured[step.index]);
+    }
+    text += kDoneMark;
+    if (report) ShowReport(dialog, text);
+    text += kRule;
+    if (report) ShowReport(dialog, text);
+    text += kEndLine;
+    if (report) {
+        ShowReport(dialog, text);
+        SetDlgItemTextA(dialog, IDC_SI_LINE, kFinalMessage);
+        RepaintControl(GetDlgItem(dialog, IDC_SI_LINE));
+    }
+    PublishMeasuredCategories(measured);
+    if (report) {
+        SetDlgItemTextA(dialog, IDC_SI_STATE, "Completed");
+        ShowWindow(GetDlgItem(dialog, IDC_SI_CLOSE), SW_SHOW);
+    }
+}
+
+DWORD WINAPI SystemScanThread(LPVOID) {
+    RunSystemScan();
+    FillResultsLists();
+    return 0;
+}
 
 void RepaintControl(HWND control) {
+    if (!control) return;
     RECT rc;
     GetClientRect(control, &rc);
     InvalidateRect(control, &rc, TRUE);

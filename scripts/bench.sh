@@ -1,0 +1,72 @@
+#!/bin/bash
+# Benchmarks the program's folder walk against du -sb on the same trees in
+# the same run, and prints medians and ratios.
+#   scripts/bench.sh [RUNS]          (default 5 runs per walker)
+# The trees are generated once inside the benchmark's own sandboxed Wine
+# prefix (build/sandbox-<arch>/bench), never in the test prefixes.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+runs=${1:-5}
+bash "$root/scripts/setup.sh" >/dev/null
+source "$root/scripts/wine-env.sh"
+brisola_pick_arch
+bash "$root/scripts/build.sh" "$BRISOLA_ARCH" >/dev/null
+exe="$root/build/$BRISOLA_ARCH/bench/bench_walk.exe"
+
+sandbox="$root/build/sandbox-$BRISOLA_ARCH/bench"
+brisola_make_prefix "$sandbox"
+export BRISOLA_SANDBOX="$sandbox"
+brisola_use_prefix "$sandbox"
+trees="$WINEPREFIX/drive_c/bench-trees"
+
+# make_tree NAME TOP SUB FILES: TOP folders of SUB folders, FILES files in
+# each of those, sizes 1..4096 bytes (sparse, so the trees stay small).
+make_tree() {
+  local dir="$trees/$1"
+  [ -f "$dir.ready" ] && return 0
+  rm -rf "$dir"
+  python3 - "$dir" "$2" "$3" "$4" <<'PY'
+import os, sys
+root, top, sub, files = sys.argv[1], int(sys.argv[2]), int(sys.argv[3]), int(sys.argv[4])
+n = 0
+for t in range(top):
+    for s in range(sub):
+        d = os.path.join(root, "t%03d" % t, "s%03d" % s)
+        os.makedirs(d)
+        for f in range(files):
+            n += 1
+            with open(os.path.join(d, "f%05d.tmp" % f), "wb") as out:
+                out.truncate(n % 4096 + 1)
+PY
+  touch "$dir.ready"
+}
+make_tree wide 10 100 100      # 100,000 files in 1,010 folders
+make_tree deep 100 100 10      # 100,000 files in 10,100 folders
+
+median() { sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
+du_ms() {
+  local dir=$1 i start end
+  du -sb "$dir" >/dev/null
+  for i in $(seq "$runs"); do
+    start=$(date +%s%N); du -sb "$dir" >/dev/null; end=$(date +%s%N)
+    echo $(( (end - start) / 1000 ))
+  done | median | awk '{printf "%.1f", $1 / 1000}'
+}
+
+"$WINESERVER" -p
+trap '"$WINESERVER" -k >/dev/null 2>&1 || true' EXIT
+for tree in wide deep; do
+  dir="$trees/$tree"
+  files=$(find "$dir" -type f | wc -l)
+  folders=$(( $(find "$dir" -type d | wc -l) - 1 ))
+  bytes=$(find "$dir" -type f -printf '%s\n' | awk '{s+=$1} END {print s}')
+  du=$(du_ms "$dir")
+  echo "== $tree: $files files, $folders folders, $bytes bytes; du -sb median ${du} ms"
+  printf '%-12s %10s %7s  %s\n' walker median_ms ratio figures
+  "$root/scripts/wine-exec" "$exe" "C:\\bench-trees\\$tree" "$runs" | tr -d '\r' |
+    while read -r name ms f d b; do
+      check=ok
+      [ "$f $d $b" = "$files $folders $bytes" ] || check="WRONG ($f $d $b)"
+      printf '%-12s %10s %7s  %s\n' "$name" "$ms" "$(awk -v a="$ms" -v b="$du" 'BEGIN {printf "%.2fx", a / b}')" "$check"
+    done
+done

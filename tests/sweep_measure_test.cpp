@@ -1,0 +1,430 @@
+// The measuring walks on real stores: folder trees, the URL cache, the
+// Recycle Bin, and the categories measured together.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <shellapi.h>
+#include <shlobj.h>
+#include <wininet.h>
+
+#include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/app_state.h"
+#include "support/test_support.h"
+#include "sweep/measure.h"
+#include "sweep/sweep.h"
+
+namespace {
+
+ScanCounters Measure(const std::string& folder) {
+    ScanCounters counters;
+    MeasureFolder(folder.c_str(), counters);
+    return counters;
+}
+
+ScanCounters MeasureSequential(const std::string& folder) {
+    ScanCounters counters;
+    MeasureFolderSequential(folder.c_str(), counters);
+    return counters;
+}
+
+void ExpectCounts(const ScanCounters& c, unsigned long long files, unsigned long long folders,
+                  unsigned long long bytes) {
+    EXPECT_EQ(c.files, files);
+    EXPECT_EQ(c.folders, folders);
+    EXPECT_EQ(c.bytes, bytes);
+}
+
+void MakeDir(const std::string& path) { ASSERT_TRUE(CreateDirectoryA(path.c_str(), nullptr)) << path; }
+
+// A tree with every skip rule: 3 counted files (10+20+30 bytes) and 2
+// counted folders (sub, content.ie5).
+std::string MakeSkipTree(const std::string& name) {
+    std::string root = MakeSandboxFolder(name);
+    MakeDir(root + "\\Content.IE5");
+    MakeFile(root + "\\Content.IE5\\cached.htm", 1000);
+    MakeDir(root + "\\XHistory.IE5x");
+    MakeFile(root + "\\XHistory.IE5x\\visit.url", 1000);
+    MakeDir(root + "\\sub");
+    // The file system ignores letter case, so the other spelling lives apart.
+    MakeDir(root + "\\sub\\content.ie5");
+    MakeFile(root + "\\sub\\content.ie5\\page.htm", 10);
+    MakeFile(root + "\\sub\\data.DAT", 20);
+    MakeFile(root + "\\sub\\index.dat", 500);
+    MakeFile(root + "\\report.database", 700);
+    MakeFile(root + "\\notes.txt", 30);
+    return root;
+}
+
+TEST(MeasureFolder, FollowsTheSkipRules) {
+    std::string root = MakeSkipTree("skip-rules");
+    ExpectCounts(Measure(root), 3, 2, 60);
+    ExpectCounts(MeasureSequential(root), 3, 2, 60);
+    // A trailing backslash on the walked folder changes nothing.
+    ExpectCounts(Measure(root + "\\"), 3, 2, 60);
+    RemoveTree(root);
+}
+
+TEST(MeasureFolder, NeverEntersALinkedFolder) {
+    std::string outside = MakeSandboxFolder("link-target");
+    MakeFile(outside + "\\big.bin", 4096);
+    MakeDir(outside + "\\deeper");
+    std::string root = MakeSandboxFolder("link-walk");
+    MakeFile(root + "\\own.txt", 5);
+    MakeUnixSymlink(outside, root + "\\linked");
+    DWORD attributes = INVALID_FILE_ATTRIBUTES;
+    PumpUntil([&] { return (attributes = GetFileAttributesA((root + "\\linked").c_str())) != INVALID_FILE_ATTRIBUTES; },
+              3000);
+    ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES);
+    ASSERT_NE(attributes & FILE_ATTRIBUTE_REPARSE_POINT, 0u) << "Wine shows folder links as reparse points";
+    ExpectCounts(Measure(root), 1, 0, 5);
+    ExpectCounts(MeasureSequential(root), 1, 0, 5);
+    // A linked base folder is not walked at all.
+    EXPECT_FALSE(IsWalkableFolder((root + "\\linked").c_str()));
+    ExpectCounts(Measure(root + "\\linked"), 0, 0, 0);
+    RemoveUnixLink(root + "\\linked");
+    RemoveTree(root);
+    RemoveTree(outside);
+}
+
+TEST(MeasureFolder, WalksOnlyPlainAbsoluteFolders) {
+    std::string root = MakeSandboxFolder("base-checks");
+    MakeFile(root + "\\file.txt", 3);
+    for (const char* bad : {"", "relative", "brisola-tests", "C:", "C:brisola-tests", "C:\\no-such-folder",
+                            "C:\\brisola-tests\\base-checks\\file.txt"}) {
+        EXPECT_FALSE(IsWalkableFolder(bad)) << bad;
+        ExpectCounts(Measure(bad), 0, 0, 0);
+    }
+    EXPECT_FALSE(IsWalkableFolder(nullptr));
+    EXPECT_TRUE(IsWalkableFolder(root.c_str()));
+    RemoveTree(root);
+}
+
+TEST(MeasureFolder, CountsSizesAsFull64BitValues) {
+    std::string root = MakeSandboxFolder("huge");
+    const unsigned long long fiveGiB = 5ULL << 30;
+    ASSERT_TRUE(MakeFile(root + "\\huge.bin", fiveGiB));
+    MakeFile(root + "\\small.bin", 7);
+    ExpectCounts(Measure(root), 2, 0, fiveGiB + 7);
+    RemoveTree(root);
+}
+
+// Paths of more than 255 characters are skipped, never cut and used.
+TEST(MeasureFolder, SkipsEntriesWhosePathDoesNotFit) {
+    std::string root = MakeSandboxFolder("long");
+    std::string deep = root + "\\" + std::string(200, 'd');  // 222 characters: fits
+    ASSERT_LT(deep.size(), 255u);
+    MakeDir(deep);
+    MakeFile(deep + "\\a.txt", 11);
+    std::wstring wideDeep = L"\\\\?\\" + std::wstring(deep.begin(), deep.end());
+    std::wstring longName(60, L'x');
+    HANDLE file = CreateFileW((wideDeep + L"\\" + longName + L".txt").c_str(), GENERIC_WRITE, 0, nullptr,
+                              CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    WriteFile(file, "0123456789", 10, &written, nullptr);
+    CloseHandle(file);
+    ASSERT_TRUE(CreateDirectoryW((wideDeep + L"\\" + longName).c_str(), nullptr));
+    // Counted: the deep folder and a.txt; skipped: the long file and folder.
+    ExpectCounts(Measure(root), 1, 1, 11);
+    ExpectCounts(MeasureSequential(root), 1, 1, 11);
+    RemoveDirectoryW((wideDeep + L"\\" + longName).c_str());
+    DeleteFileW((wideDeep + L"\\" + longName + L".txt").c_str());
+    RemoveTree(root);
+}
+
+std::string MakeWideTree(const std::string& name, int width, int depth, unsigned long long& files,
+                         unsigned long long& folders, unsigned long long& bytes) {
+    std::string root = MakeSandboxFolder(name);
+    files = folders = bytes = 0;
+    std::vector<std::string> level = {root};
+    for (int d = 0; d < depth; ++d) {
+        std::vector<std::string> next;
+        for (const std::string& parent : level)
+            for (int i = 0; i < width; ++i) {
+                std::string child = parent + "\\f" + std::to_string(i);
+                CreateDirectoryA(child.c_str(), nullptr);
+                ++folders;
+                unsigned long long size = static_cast<unsigned long long>(d * 7 + i + 1);
+                MakeFile(child + "\\x" + std::to_string(i) + ".tmp", size);
+                ++files;
+                bytes += size;
+                next.push_back(child);
+            }
+        level = next;
+    }
+    return root;
+}
+
+TEST(MeasureFolder, ParallelWalkGivesTheSequentialFigures) {
+    unsigned long long files, folders, bytes;
+    std::string root = MakeWideTree("wide", 4, 3, files, folders, bytes);
+    for (int threads : {1, 2, 4, 8}) {
+        SetWalkThreads(threads);
+        ExpectCounts(Measure(root), files, folders, bytes);
+    }
+    SetWalkThreads(2);
+    ExpectCounts(MeasureSequential(root), files, folders, bytes);
+    RemoveTree(root);
+}
+
+// Runs on several threads at once never mix their figures.
+TEST(MeasureFolder, OverlappingRunsKeepTheirOwnFigures) {
+    unsigned long long f1, d1, b1, f2, d2, b2;
+    std::string one = MakeWideTree("overlap-one", 3, 3, f1, d1, b1);
+    std::string two = MakeWideTree("overlap-two", 3, 2, f2, d2, b2);
+    std::vector<ScanCounters> results(8);
+    std::vector<std::thread> runs;
+    for (int i = 0; i < 8; ++i)
+        runs.emplace_back([&, i] { MeasureFolder((i % 2 ? two : one).c_str(), results[static_cast<size_t>(i)]); });
+    for (std::thread& run : runs) run.join();
+    for (int i = 0; i < 8; ++i) {
+        if (i % 2) ExpectCounts(results[static_cast<size_t>(i)], f2, d2, b2);
+        else ExpectCounts(results[static_cast<size_t>(i)], f1, d1, b1);
+    }
+    RemoveTree(one);
+    RemoveTree(two);
+}
+
+// --- the URL cache ---------------------------------------------------------
+
+bool AddCacheEntry(const std::string& url, DWORD size, DWORD type) {
+    char file[MAX_PATH] = {};
+    if (size > 0 || type == COOKIE_CACHE_ENTRY) {
+        if (!CreateUrlCacheEntryA(url.c_str(), size, "htm", file, 0)) return false;
+        HANDLE h = CreateFileA(file, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        if (h == INVALID_HANDLE_VALUE) return false;
+        std::vector<char> bytes(size, 'x');
+        DWORD written = 0;
+        if (size) WriteFile(h, bytes.data(), size, &written, nullptr);
+        CloseHandle(h);
+    }
+    FILETIME never = {};
+    return CommitUrlCacheEntryA(url.c_str(), file[0] ? file : nullptr, never, never, type, nullptr, 0, nullptr,
+                                nullptr) != FALSE;
+}
+
+TEST(MeasureUrlCache, CountsSizedEntriesButNotCookies) {
+    ScanCounters before;
+    ASSERT_EQ(MeasureUrlCache(before), 1);
+    ASSERT_TRUE(AddCacheEntry("http://sweep.example/one.htm", 1234, NORMAL_CACHE_ENTRY));
+    ASSERT_TRUE(AddCacheEntry("http://sweep.example/two.htm", 4321, NORMAL_CACHE_ENTRY));
+    ASSERT_TRUE(AddCacheEntry("http://sweep.example/empty.htm", 0, NORMAL_CACHE_ENTRY));
+    ASSERT_TRUE(AddCacheEntry("Cookie:tester@sweep.example/", 555, COOKIE_CACHE_ENTRY));
+    ScanCounters after;
+    EXPECT_EQ(MeasureUrlCache(after), 1);
+    EXPECT_EQ(after.files - before.files, 2u);
+    EXPECT_EQ(after.bytes - before.bytes, 1234u + 4321u);
+    EXPECT_EQ(after.folders, 0u);
+    for (const char* url : {"http://sweep.example/one.htm", "http://sweep.example/two.htm",
+                            "http://sweep.example/empty.htm", "Cookie:tester@sweep.example/"})
+        DeleteUrlCacheEntryA(url);
+    ScanCounters cleaned;
+    MeasureUrlCache(cleaned);
+    EXPECT_EQ(cleaned.files, before.files);
+    EXPECT_EQ(cleaned.bytes, before.bytes);
+}
+
+// --- the Recycle Bin ---------------------------------------------------------
+
+// Wine's empty leaves recycled folders behind in its trash (the sandbox's
+// XDG trash), so those go from the Unix side.
+void EmptyBin() {
+    SHEmptyRecycleBinA(nullptr, nullptr, SHERB_NOCONFIRMATION | SHERB_NOPROGRESSUI | SHERB_NOSOUND);
+    char data[MAX_PATH] = {};
+    DWORD n = GetEnvironmentVariableA("XDG_DATA_HOME", data, sizeof data);
+    std::string trash = std::string(data) + "/Trash";
+    if (n == 0 || n >= sizeof data || trash.find("/sandbox-") == std::string::npos) return;
+    std::string line = "\\\\?\\unix\\bin\\sh -c \"rm -rf '" + trash + "/files' '" + trash + "/info'; mkdir -p '" +
+                       trash + "/files' '" + trash + "/info'\"";
+    std::vector<char> command(line.begin(), line.end());
+    command.push_back('\0');
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return;
+    WaitForSingleObject(pi.hProcess, 10000);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+    PumpUntil([] {
+        SHQUERYRBINFO info = {};
+        info.cbSize = sizeof info;
+        return SUCCEEDED(SHQueryRecycleBinA("C:\\", &info)) && info.i64NumItems == 0;
+    }, 3000);
+}
+
+bool Recycle(const std::string& path) {
+    std::vector<char> from(path.begin(), path.end());
+    from.push_back('\0');
+    from.push_back('\0');
+    SHFILEOPSTRUCTA op = {};
+    op.wFunc = FO_DELETE;
+    op.pFrom = from.data();
+    op.fFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI;
+    return SHFileOperationA(&op) == 0;
+}
+
+TEST(MeasureRecycleBin, SumsTheItemsOfTheFixedDrives) {
+    char paths[16][8];
+    ASSERT_EQ(FixedDriveBinPaths(paths), 1) << "the test prefix has only C:";
+    EmptyBin();
+    ScanCounters empty;
+    MeasureRecycleBin(empty);
+    ExpectCounts(empty, 0, 0, 0);
+
+    std::string root = MakeSandboxFolder("recycle");
+    MakeFile(root + "\\gone.txt", 3000);
+    MakeFile(root + "\\also.txt", 45);
+    MakeDir(root + "\\folder");
+    MakeFile(root + "\\folder\\inside.txt", 100);
+    ASSERT_TRUE(Recycle(root + "\\gone.txt"));
+    ASSERT_TRUE(Recycle(root + "\\also.txt"));
+    ASSERT_TRUE(Recycle(root + "\\folder"));
+    ScanCounters full;
+    full.folders = 9;  // the folders counter is not touched
+    MeasureRecycleBin(full);
+    // A recycled folder counts as one item of size 0.
+    ExpectCounts(full, 3, 9, 3045);
+    EmptyBin();
+    RemoveTree(root);
+}
+
+// --- the categories together ------------------------------------------------
+
+struct FakeFolders {
+    std::string cookies, recent, history;
+    bool relativeHistory = false;
+};
+FakeFolders g_fake;
+
+HRESULT WINAPI FakeFolderPath(HWND, int csidl, HANDLE, DWORD, LPSTR out) {
+    const std::string* path = nullptr;
+    if (csidl == CSIDL_COOKIES) path = &g_fake.cookies;
+    if (csidl == CSIDL_RECENT) path = &g_fake.recent;
+    if (csidl == CSIDL_HISTORY) path = &g_fake.history;
+    if (csidl == CSIDL_HISTORY && g_fake.relativeHistory) {
+        strcpy(out, "brisola-tests");
+        return S_OK;
+    }
+    if (!path || path->empty()) {
+        out[0] = '\0';  // as Wine leaves it on failure
+        return E_FAIL;
+    }
+    strcpy(out, path->c_str());
+    return S_OK;
+}
+
+class CategoriesTest : public testing::Test {
+protected:
+    void SetUp() override {
+        ResetSweepTableForTest();
+        savedFolderPath_ = g_app.folderPath;
+        g_app.folderPath = FakeFolderPath;
+        g_fake = FakeFolders();
+        char temp[MAX_PATH] = {};
+        savedTmp_ = GetEnvironmentVariableA("TMP", temp, sizeof temp) ? temp : "";
+        temp_ = MakeSandboxFolder("cat-temp");
+        SetEnvironmentVariableA("TMP", (temp_ + "\\").c_str());
+        EmptyBin();
+    }
+    void TearDown() override {
+        g_app.folderPath = savedFolderPath_;
+        SetEnvironmentVariableA("TMP", savedTmp_.empty() ? nullptr : savedTmp_.c_str());
+        RemoveTree(temp_);
+        ResetSweepTableForTest();
+    }
+    FolderPathFunction savedFolderPath_ = nullptr;
+    std::string savedTmp_, temp_;
+};
+
+void ExpectRecord(const SweepCategory& r, unsigned long long files, unsigned long long folders,
+                  unsigned long long bytes) {
+    EXPECT_EQ(r.files, files) << r.label;
+    EXPECT_EQ(r.folders, folders) << r.label;
+    EXPECT_EQ(r.bytes, bytes) << r.label;
+}
+
+TEST_F(CategoriesTest, MeasuresEachFolderAndTotalsEverything) {
+    g_fake.cookies = MakeSandboxFolder("cat-cookies");
+    MakeFile(g_fake.cookies + "\\a@site.txt", 100);
+    MakeFile(g_fake.cookies + "\\index.dat", 9999);
+    g_fake.recent = MakeSandboxFolder("cat-recent");
+    MakeDir(g_fake.recent + "\\sub");
+    MakeFile(g_fake.recent + "\\sub\\doc.lnk", 200);
+    g_fake.history = MakeSandboxFolder("cat-history");
+    MakeDir(g_fake.history + "\\History.IE5");
+    MakeFile(g_fake.history + "\\History.IE5\\x", 1);
+    MakeFile(temp_ + "\\t1.tmp", 300);
+    MakeFile(temp_ + "\\t2.tmp", 400);
+    PublishOtherTemporaryFiles(4, 5000);
+    SetCategoryTick(SWEEP_COOKIES, 0);
+
+    MeasureCategories();
+    SweepCategory t[SWEEP_COUNT];
+    GetSweepTable(t);
+    ExpectRecord(t[SWEEP_COOKIES], 1, 0, 100);
+    ExpectRecord(t[SWEEP_RECENT], 1, 1, 200);
+    ExpectRecord(t[SWEEP_TEMP], 2, 0, 700);
+    ExpectRecord(t[SWEEP_HISTORY], 0, 0, 0);
+    ExpectRecord(t[SWEEP_OTHER], 4, 0, 5000);  // only the disk scan writes it
+    ExpectRecord(t[SWEEP_RECYCLE_BIN], 0, 0, 0);
+    ExpectRecord(t[SWEEP_TOTALS], t[0].files + 8, 1, t[0].bytes + 6000);
+    EXPECT_EQ(t[SWEEP_COOKIES].ticked, 0);  // measuring leaves the ticks alone
+    RemoveTree(g_fake.cookies);
+    RemoveTree(g_fake.recent);
+    RemoveTree(g_fake.history);
+}
+
+TEST_F(CategoriesTest, AFailedLookupGivesZerosNotTheLastPath) {
+    g_fake.cookies = MakeSandboxFolder("cat-cookies");
+    MakeFile(g_fake.cookies + "\\a@site.txt", 100);
+    g_fake.relativeHistory = true;  // recent fails, history is not absolute
+    MeasureCategories();
+    SweepCategory t[SWEEP_COUNT];
+    GetSweepTable(t);
+    ExpectRecord(t[SWEEP_COOKIES], 1, 0, 100);
+    ExpectRecord(t[SWEEP_RECENT], 0, 0, 0);
+    ExpectRecord(t[SWEEP_HISTORY], 0, 0, 0);
+
+    g_app.folderPath = nullptr;  // shfolder.dll missing
+    MeasureCategories();
+    GetSweepTable(t);
+    ExpectRecord(t[SWEEP_COOKIES], 0, 0, 0);
+    ExpectRecord(t[SWEEP_RECENT], 0, 0, 0);
+    ExpectRecord(t[SWEEP_HISTORY], 0, 0, 0);
+    RemoveTree(g_fake.cookies);
+}
+
+TEST_F(CategoriesTest, OverlappingMeasurementsPublishWholeTables) {
+    g_fake.cookies = MakeSandboxFolder("cat-cookies");
+    unsigned long long files, folders, bytes;
+    std::string tree = MakeWideTree("cat-recent", 4, 2, files, folders, bytes);
+    g_fake.recent = tree;
+    std::vector<std::thread> runs;
+    for (int i = 0; i < 3; ++i) runs.emplace_back([] { MeasureCategories(); });
+    runs.emplace_back([] {
+        for (int i = 1; i <= 50; ++i) PublishOtherTemporaryFiles(i, 100ULL * i);
+    });
+    bool consistent = true;
+    for (int i = 0; i < 200; ++i) {
+        SweepCategory t[SWEEP_COUNT];
+        GetSweepTable(t);
+        unsigned long long sum = 0;
+        for (int k = 0; k < SWEEP_TOTALS; ++k) sum += t[k].files;
+        if (sum != t[SWEEP_TOTALS].files) consistent = false;
+        if (t[SWEEP_RECENT].files != 0 && t[SWEEP_RECENT].files != files) consistent = false;
+    }
+    for (std::thread& run : runs) run.join();
+    EXPECT_TRUE(consistent);
+    SweepCategory t[SWEEP_COUNT];
+    GetSweepTable(t);
+    ExpectRecord(t[SWEEP_RECENT], files, folders, bytes);
+    ExpectRecord(t[SWEEP_OTHER], 50, 0, 5000);
+    RemoveTree(tree);
+    RemoveTree(g_fake.cookies);
+}
+
+}  // namespace

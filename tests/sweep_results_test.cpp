@@ -1,0 +1,320 @@
+// The results and totals lists, size text, ticks in the list and in the
+// registry, and Quick Refresh.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+#include <shlobj.h>
+
+#include <cstring>
+#include <string>
+#include <thread>
+
+#include "app/app_state.h"
+#include "resource.h"
+#include "settings/settings.h"
+#include "support/test_support.h"
+#include "sweep/results_list.h"
+#include "sweep/sweep.h"
+
+namespace {
+
+std::string Size(unsigned long long bytes) {
+    char text[64];
+    FormatSize(bytes, text, sizeof text);
+    return text;
+}
+
+TEST(FormatSize, GivesExactTextAtTheEdges) {
+    EXPECT_EQ(Size(0), "0.00 KB");
+    EXPECT_EQ(Size(1023), "1.00 KB");
+    EXPECT_EQ(Size(999999), "976.56 KB");
+    EXPECT_EQ(Size(1000000), "0.95 MB");
+    EXPECT_EQ(Size(999999999), "953.67 MB");
+    EXPECT_EQ(Size(1000000000), "0.93 GB");
+    EXPECT_EQ(Size(5368709120ULL), "5.00 GB");
+    EXPECT_EQ(Size(~0ULL), "17179869184.00 GB");
+}
+
+std::string Cell(HWND list, int row, int column) {
+    char text[256] = {};
+    LVITEMA item = {};
+    item.iSubItem = column;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+    return text;
+}
+
+UINT StateImage(HWND list, int row) {
+    return (static_cast<UINT>(SendMessageA(list, LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK)) >> 12) & 0xF;
+}
+
+void SetStateImage(HWND list, int row, UINT image) {
+    LVITEMA item = {};
+    item.stateMask = LVIS_STATEIMAGEMASK;
+    item.state = INDEXTOSTATEIMAGEMASK(image);
+    SendMessageA(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+}
+
+// Special folders for the test: cookies and recent point into the sandbox.
+std::string g_cookies;
+HRESULT WINAPI FakeFolderPath(HWND, int csidl, HANDLE, DWORD, LPSTR out) {
+    if (csidl == CSIDL_COOKIES && !g_cookies.empty()) {
+        strcpy(out, g_cookies.c_str());
+        return S_OK;
+    }
+    out[0] = '\0';
+    return E_FAIL;
+}
+
+class ResultsTest : public testing::Test {
+protected:
+    void SetUp() override {
+        ResetProgramState();
+        ResetSweepTableForTest();
+        savedFolderPath_ = g_app.folderPath;
+        g_app.folderPath = FakeFolderPath;
+        g_cookies = MakeSandboxFolder("results-cookies");
+        CreateMainWindowForTest();
+        ASSERT_NE(g_app.mainWindow, nullptr);
+        results_ = g_app.resultsList;
+        totals_ = g_app.totalsList;
+    }
+    void TearDown() override {
+        if (g_app.mainWindow && IsWindow(g_app.mainWindow)) DestroyMainWindowForTest();
+        g_app.mainWindow = nullptr;
+        g_app.folderPath = savedFolderPath_;
+        RemoveTree(g_cookies);
+        g_cookies.clear();
+        ResetSweepTableForTest();
+        ResetProgramState();
+    }
+    FolderPathFunction savedFolderPath_ = nullptr;
+    HWND results_ = nullptr, totals_ = nullptr;
+};
+
+TEST_F(ResultsTest, ListsAreSetUpAsDesigned) {
+    struct Column {
+        const char* header;
+        int width, format;
+    };
+    const Column resultsColumns[] = {{"Name", 190, LVCFMT_LEFT}, {"Files", 100, LVCFMT_RIGHT},
+                                     {"Folders", 80, LVCFMT_RIGHT}, {"Size", 91, LVCFMT_RIGHT}};
+    const Column totalsColumns[] = {{"Info", 191, LVCFMT_LEFT}, {"Files", 100, LVCFMT_RIGHT},
+                                    {"Folders", 80, LVCFMT_RIGHT}, {"Size", 90, LVCFMT_RIGHT}};
+    for (int pass = 0; pass < 2; ++pass) {
+        HWND list = pass == 0 ? results_ : totals_;
+        const Column* expected = pass == 0 ? resultsColumns : totalsColumns;
+        for (int i = 0; i < 4; ++i) {
+            char header[64] = {};
+            LVCOLUMNA column = {};
+            column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
+            column.pszText = header;
+            column.cchTextMax = sizeof header;
+            ASSERT_TRUE(SendMessageA(list, LVM_GETCOLUMNA, i, reinterpret_cast<LPARAM>(&column)));
+            EXPECT_STREQ(header, expected[i].header);
+            EXPECT_EQ(column.cx, expected[i].width) << header;
+            EXPECT_EQ(column.fmt & LVCFMT_JUSTIFYMASK, expected[i].format) << header;
+        }
+    }
+    EXPECT_EQ(SendMessageA(results_, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0), 0x24);
+    EXPECT_EQ(SendMessageA(totals_, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0), 0x20);
+    EXPECT_EQ(static_cast<COLORREF>(SendMessageA(results_, LVM_GETBKCOLOR, 0, 0)), RGB(245, 255, 245));
+    EXPECT_EQ(static_cast<COLORREF>(SendMessageA(results_, LVM_GETTEXTBKCOLOR, 0, 0)), RGB(245, 255, 245));
+    EXPECT_EQ(static_cast<COLORREF>(SendMessageA(results_, LVM_GETTEXTCOLOR, 0, 0)), RGB(0, 0, 0));
+    EXPECT_EQ(static_cast<COLORREF>(SendMessageA(totals_, LVM_GETBKCOLOR, 0, 0)), RGB(160, 224, 64));
+    EXPECT_EQ(static_cast<COLORREF>(SendMessageA(totals_, LVM_GETTEXTBKCOLOR, 0, 0)), RGB(160, 224, 64));
+    auto images = reinterpret_cast<HIMAGELIST>(SendMessageA(results_, LVM_GETIMAGELIST, LVSIL_SMALL, 0));
+    ASSERT_NE(images, nullptr);
+    EXPECT_EQ(ImageList_GetImageCount(images), 1);
+    int cx = 0, cy = 0;
+    ImageList_GetIconSize(images, &cx, &cy);
+    EXPECT_EQ(cx, 16);
+    EXPECT_EQ(cy, 16);
+}
+
+TEST_F(ResultsTest, FillShowsTheTableAndUseScanUntilADiskScan) {
+    MakeFile(g_cookies + "\\me@site.txt", 2048);
+    PublishOtherTemporaryFiles(0, 0);
+    RefreshSweep();
+    ASSERT_EQ(SendMessageA(results_, LVM_GETITEMCOUNT, 0, 0), 7);
+    const char* labels[] = {"Sweep Temporary Internet Files", "Sweep Internet cookies", "Sweep Start menu Documents",
+                            "Sweep Temporary Windows file",   "Sweep Internet History", "Sweep Other temporary files",
+                            "Sweep Recycle Bin"};
+    for (int i = 0; i < 7; ++i) EXPECT_EQ(Cell(results_, i, 0), labels[i]);
+    EXPECT_EQ(Cell(results_, 1, 1), "1");
+    EXPECT_EQ(Cell(results_, 1, 2), "0");
+    EXPECT_EQ(Cell(results_, 1, 3), "2.00 KB");
+    EXPECT_EQ(Cell(results_, 5, 1), "0");
+    EXPECT_EQ(Cell(results_, 5, 3), "(USE SCAN)");
+    ASSERT_EQ(SendMessageA(totals_, LVM_GETITEMCOUNT, 0, 0), 1);
+    EXPECT_EQ(Cell(totals_, 0, 0), "OVERALL GAIN");
+    SweepCategory t[SWEEP_COUNT];
+    GetSweepTable(t);
+    char size[64];
+    FormatSize(t[SWEEP_TOTALS].bytes, size, sizeof size);
+    EXPECT_EQ(Cell(totals_, 0, 1), std::to_string(t[SWEEP_TOTALS].files));
+    EXPECT_EQ(Cell(totals_, 0, 3), size);  // shown even while row 5 says "(USE SCAN)"
+
+    MarkDiskScanStarted();
+    FillResultsLists();
+    EXPECT_EQ(Cell(results_, 5, 3), "0.00 KB");
+    PublishOtherTemporaryFiles(3, 3 * 1024);
+    FillResultsLists();
+    EXPECT_EQ(Cell(results_, 5, 1), "3");
+    EXPECT_EQ(Cell(results_, 5, 3), "3.00 KB");
+}
+
+TEST_F(ResultsTest, TicksShowAsCheckboxesAndReadBack) {
+    SetCategoryTick(SWEEP_RECENT, 0);
+    ListView_SetItemState(results_, 3, LVIS_SELECTED, LVIS_SELECTED);
+    ListView_SetItemState(results_, 2, LVIS_SELECTED, LVIS_SELECTED);
+    FillResultsLists();
+    for (int i = 0; i < 7; ++i) {
+        bool ticked = i != SWEEP_RECENT && i != SWEEP_OTHER;
+        EXPECT_EQ(StateImage(results_, i), ticked ? 2u : 1u) << i;
+        if (ticked) {
+            EXPECT_EQ(ListView_GetItemState(results_, i, LVIS_SELECTED), 0u) << i;
+        }
+    }
+    // The user's changes in the list come back into the table.
+    SetStateImage(results_, SWEEP_TEMP, 1);
+    SetStateImage(results_, SWEEP_RECENT, 2);
+    SetStateImage(results_, SWEEP_OTHER, 0);  // no state image reads as ticked
+    ReadTicksFromList();
+    SweepCategory t[SWEEP_COUNT];
+    GetSweepTable(t);
+    EXPECT_EQ(t[SWEEP_TEMP].ticked, 0);
+    EXPECT_EQ(t[SWEEP_RECENT].ticked, 1);
+    EXPECT_EQ(t[SWEEP_OTHER].ticked, 1);
+    EXPECT_EQ(t[SWEEP_INTERNET_CACHE].ticked, 1);
+}
+
+TEST_F(ResultsTest, QuickRefreshKeepsTheListTicksAndMeasuresAgain) {
+    SetStateImage(results_, SWEEP_COOKIES, 1);
+    MakeFile(g_cookies + "\\one.txt", 10);
+    MakeFile(g_cookies + "\\two.txt", 20);
+    SendMessageA(g_app.mainWindow, WM_COMMAND, IDC_QUICK_REFRESH, 0);
+    EXPECT_EQ(Cell(results_, 1, 1), "2");
+    EXPECT_EQ(StateImage(results_, SWEEP_COOKIES), 1u);
+    SweepCategory t[SWEEP_COUNT];
+    GetSweepTable(t);
+    EXPECT_EQ(t[SWEEP_COOKIES].ticked, 0);
+    EXPECT_EQ(t[SWEEP_COOKIES].bytes, 30u);
+}
+
+// Worker threads fill the lists through the main thread, whole.
+TEST_F(ResultsTest, FillsFromOtherThreadsNeverMixRows) {
+    bool done = false;
+    std::thread workers([&] {
+        std::thread a([] {
+            for (int i = 0; i < 20; ++i) RefreshSweep();
+        });
+        std::thread b([] {
+            for (int i = 0; i < 20; ++i) FillResultsLists();
+        });
+        a.join();
+        b.join();
+        done = true;
+    });
+    bool alwaysWhole = true;
+    PumpUntil([&] {
+        if (SendMessageA(results_, LVM_GETITEMCOUNT, 0, 0) != 7) alwaysWhole = false;
+        return done;
+    }, 60000);
+    workers.join();
+    EXPECT_TRUE(alwaysWhole);
+    EXPECT_EQ(SendMessageA(results_, LVM_GETITEMCOUNT, 0, 0), 7);
+    EXPECT_EQ(SendMessageA(totals_, LVM_GETITEMCOUNT, 0, 0), 1);
+}
+
+// --- ticks in the registry --------------------------------------------------
+
+DWORD ReadValue(const char* name, DWORD* type = nullptr, DWORD* size = nullptr) {
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kProgramKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return 0xDEAD;
+    BYTE value[16] = {};
+    DWORD t = 0, s = sizeof value;
+    LONG status = RegQueryValueExA(key, name, nullptr, &t, value, &s);
+    RegCloseKey(key);
+    if (status != ERROR_SUCCESS) return 0xDEAD;
+    if (type) *type = t;
+    if (size) *size = s;
+    DWORD number;
+    memcpy(&number, value, 4);
+    return number;
+}
+
+void WriteValue(const char* name, DWORD type, const void* data, DWORD size) {
+    HKEY key;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kProgramKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size);
+    RegCloseKey(key);
+}
+
+TEST_F(ResultsTest, SaveWritesEightFourByteValuesFromTheList) {
+    SetStateImage(results_, SWEEP_HISTORY, 1);
+    SetCategoryTick(SWEEP_TOTALS, 1);
+    SaveCategoryTicks();
+    SweepCategory t[SWEEP_COUNT];
+    GetSweepTable(t);
+    for (const SweepCategory& c : t) {
+        DWORD type = 0, size = 0;
+        DWORD value = ReadValue(c.label, &type, &size);
+        EXPECT_EQ(type, static_cast<DWORD>(REG_BINARY)) << c.label;
+        EXPECT_EQ(size, 4u) << c.label;
+        bool ticked = std::string(c.label) != "Sweep Internet History" && std::string(c.label) != "Sweep Other temporary files";
+        EXPECT_EQ(value, ticked ? 1u : 0u) << c.label;
+    }
+}
+
+TEST(CategoryTicks, LoadReadsOnlyWellFormedValues) {
+    ResetProgramState();
+    ResetSweepTableForTest();
+    LoadCategoryTicks();  // no key: the initial ticks stand
+    SweepCategory t[SWEEP_COUNT];
+    GetSweepTable(t);
+    EXPECT_EQ(t[SWEEP_COOKIES].ticked, 1);
+    EXPECT_EQ(t[SWEEP_OTHER].ticked, 0);
+
+    const BYTE zero[4] = {0, 0, 0, 0}, one[4] = {1, 0, 0, 0}, seven[4] = {7, 0, 0, 0}, big[4] = {1, 0, 0, 1};
+    const BYTE two[2] = {1, 0};
+    WriteValue("Sweep Temporary Internet Files", REG_BINARY, zero, 4);
+    WriteValue("Sweep Internet cookies", REG_BINARY, seven, 4);
+    WriteValue("Sweep Other temporary files", REG_BINARY, one, 4);
+    WriteValue("OVERALL GAIN", REG_BINARY, one, 4);
+    WriteValue("Sweep Start menu Documents", REG_BINARY, two, 2);  // malformed: initial tick
+    WriteValue("Sweep Temporary Windows file", REG_SZ, "0", 2);    // malformed: initial tick
+    WriteValue("Sweep Internet History", REG_BINARY, big, 4);      // 0x01000001 is not 1
+    // "Sweep Recycle Bin" missing: initial tick
+    LoadCategoryTicks();
+    GetSweepTable(t);
+    EXPECT_EQ(t[SWEEP_INTERNET_CACHE].ticked, 0);
+    EXPECT_EQ(t[SWEEP_COOKIES].ticked, 0);
+    EXPECT_EQ(t[SWEEP_RECENT].ticked, 1);
+    EXPECT_EQ(t[SWEEP_TEMP].ticked, 1);
+    EXPECT_EQ(t[SWEEP_HISTORY].ticked, 0);
+    EXPECT_EQ(t[SWEEP_OTHER].ticked, 1);
+    EXPECT_EQ(t[SWEEP_RECYCLE_BIN].ticked, 1);
+    EXPECT_EQ(t[SWEEP_TOTALS].ticked, 1);
+    ResetSweepTableForTest();
+    ResetProgramState();
+}
+
+// Ticks survive a restart: saved at the window's end, loaded at the next start.
+TEST_F(ResultsTest, TicksSurviveARestart) {
+    SetStateImage(results_, SWEEP_INTERNET_CACHE, 1);
+    SetStateImage(results_, SWEEP_OTHER, 2);
+    ASSERT_TRUE(DestroyMainWindowForTest());
+    ResetSweepTableForTest();
+    LoadCategoryTicks();
+    CreateMainWindowForTest();
+    results_ = g_app.resultsList;
+    EXPECT_EQ(StateImage(results_, SWEEP_INTERNET_CACHE), 1u);
+    EXPECT_EQ(StateImage(results_, SWEEP_OTHER), 2u);
+    EXPECT_EQ(StateImage(results_, SWEEP_COOKIES), 2u);
+}
+
+}  // namespace
