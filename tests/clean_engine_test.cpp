@@ -273,3 +273,30 @@ TEST_F(CleanEngineTest, EveryCategoryLeavesWhatLiesBesideAndBehindLinksAlone) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(CleanEngineTest, ConfirmedHistoryStepRunsTheShellDeleteFirst) {
+    REQUIRE_SAFE_DELETE();
+    std::string history = SpecialFolder(CSIDL_HISTORY);
+    ASSERT_FALSE(history.empty());
+    CreateDirectoryA(history.c_str(), nullptr);
+    MakeFile(history + "\\brisola-item.url", 12);
+    MakeTypedUrls();
+    g_settings.askDel = 1;
+    std::vector<std::string> subjects;
+    {
+        ConfirmResponder responder([&](const std::string& s) { return s == history ? IDC_CONF_OK : IDC_CONF_CANCEL; });
+        const BYTE all[7] = {1, 1, 1, 1, 1, 1, 1};
+        CleanCategoriesWithTicks(all);
+        subjects = responder.Subjects();
+    }
+    ASSERT_GE(subjects.size(), 3u);
+    EXPECT_EQ(subjects[subjects.size() - 2], "Temporary Files");
+    EXPECT_EQ(subjects.back(), "Recycle Bin");
+    EXPECT_FALSE(FileExists(history + "\\brisola-item.url"));
+    EXPECT_TRUE(DirExists(history));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Microsoft\\Internet Explorer\\TypedURLs"));
+}
+
+}  // namespace

@@ -7,6 +7,7 @@
 #include <shlobj.h>
 #include <wininet.h>
 
+#include <cstring>
 #include <string>
 
 #include "sweep/safe_delete.h"
@@ -127,5 +128,81 @@ inline std::string SpecialFolder(int csidl) {
     if (FAILED(SHGetFolderPathA(nullptr, csidl, nullptr, 0, path))) return std::string();
     return path;
 }
+
+}  // namespace cleantest
+
+#include <functional>
+#include <mutex>
+#include <vector>
+
+#include "resource.h"
+
+namespace cleantest {
+
+// Answers confirmation dialogs (149) from a helper thread for as long as it
+// lives, recording each subject shown; `answer` gives the command to post
+// (IDC_CONF_OK, IDC_CONF_CANCEL, or 0 for WM_CLOSE). Any other message box
+// that pops up (Wine's own delete confirmation) is answered Yes.
+class ConfirmResponder {
+public:
+    explicit ConfirmResponder(std::function<int(const std::string&)> answer) : answer_(std::move(answer)) {
+        thread_ = CreateThread(nullptr, 0, Run, this, 0, nullptr);
+    }
+    ~ConfirmResponder() {
+        InterlockedExchange(&stop_, 1);
+        WaitForSingleObject(thread_, INFINITE);
+        CloseHandle(thread_);
+    }
+    ConfirmResponder(const ConfirmResponder&) = delete;
+    ConfirmResponder& operator=(const ConfirmResponder&) = delete;
+
+    std::vector<std::string> Subjects() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return subjects_;
+    }
+    int OtherBoxes() const { return otherBoxes_; }
+
+private:
+    static bool IsConfirm(HWND w) { return HasControls(w, {IDC_CONF_OK, IDC_CONF_CANCEL, IDC_CONF_TEXT}); }
+    static bool IsForeignBox(HWND w) {
+        char cls[64] = {};
+        GetClassNameA(w, cls, sizeof cls);
+        if (strcmp(cls, "#32770") != 0 || IsConfirm(w)) return false;
+        return GetDlgItem(w, IDYES) != nullptr && GetDlgItem(w, IDC_PROG_BAR) == nullptr;
+    }
+    static DWORD WINAPI Run(LPVOID param) {
+        auto* self = static_cast<ConfirmResponder*>(param);
+        HWND last = nullptr;
+        while (!self->stop_) {
+            HWND box = FindProcessWindow([](HWND w) { return IsWindowVisible(w) && IsConfirm(w); });
+            if (box && box != last) {
+                char text[256] = {};
+                GetDlgItemTextA(box, IDC_CONF_TEXT, text, sizeof text);
+                {
+                    std::lock_guard<std::mutex> lock(self->mutex_);
+                    self->subjects_.push_back(text);
+                }
+                int command = self->answer_(text);
+                if (command) PostMessageA(box, WM_COMMAND, command, 0);
+                else PostMessageA(box, WM_CLOSE, 0, 0);
+                last = box;
+            }
+            HWND other = FindProcessWindow([](HWND w) { return IsWindowVisible(w) && IsForeignBox(w); });
+            if (other) {
+                ++self->otherBoxes_;
+                PostMessageA(other, WM_COMMAND, IDYES, 0);
+                Sleep(200);
+            }
+            Sleep(10);
+        }
+        return 0;
+    }
+    std::function<int(const std::string&)> answer_;
+    std::mutex mutex_;
+    std::vector<std::string> subjects_;
+    volatile LONG stop_ = 0;
+    volatile LONG otherBoxes_ = 0;
+    HANDLE thread_ = nullptr;
+};
 
 }  // namespace cleantest
