@@ -292,23 +292,22 @@ TEST_F(CleanJobTest, AStoppedScanDoesNotOpenTheFoundFiles) {
     EXPECT_TRUE(Enabled(IDC_CLEAN));
 }
 
+DWORD WINAPI ReportManyPositions(LPVOID) {
+    char folder[64], file[64];
+    for (int i = 0; i <= 5000; ++i) {
+        snprintf(folder, sizeof folder, "C:\\folder%d", i);
+        snprintf(file, sizeof file, "file%d.tmp", i);
+        ReportScanPosition(folder, file);
+    }
+    return 0;
+}
+
 TEST_F(CleanJobTest, TheScanPositionShowsTheLatestReport) {
     SetDriveScanFlag();
     HWND dialog = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_PROGRESS), g_app.mainWindow,
                                      ProgressDialogProc, 0);
     ASSERT_NE(dialog, nullptr);
-    HANDLE reporter = CreateThread(
-        nullptr, 0,
-        [](LPVOID) -> DWORD {
-            char folder[64], file[64];
-            for (int i = 0; i <= 5000; ++i) {
-                snprintf(folder, sizeof folder, "C:\\folder%d", i);
-                snprintf(file, sizeof file, "file%d.tmp", i);
-                ReportScanPosition(folder, file);
-            }
-            return 0;
-        },
-        nullptr, 0, nullptr);
+    HANDLE reporter = CreateThread(nullptr, 0, ReportManyPositions, nullptr, 0, nullptr);
     PumpUntil([&] { return WaitForSingleObject(reporter, 0) == WAIT_OBJECT_0; });
     CloseHandle(reporter);
     SendMessageA(dialog, WM_TIMER, 1, 0);
