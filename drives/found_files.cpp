@@ -5,6 +5,8 @@
 
 void DeleteCheckedFoundFiles() {}
 
+void ClearFoundFiles() {}
+
 INT_PTR CALLBACK FoundFilesDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
     case WM_INITDIALOG:

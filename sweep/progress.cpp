@@ -1,41 +1,322 @@
-// The progress dialog and the worker threads. Placeholder: a job ends at
-// once and gives the buttons back.
+// The progress dialog (137) and the worker threads of the two long jobs:
+// cleaning and the disk scan. Only one job runs at a time. A worker reaches
+// the windows only through synchronous sends to the main thread and never
+// holds a lock while it sends; the main thread never blocks on a worker
+// without answering the calls the worker sends to it.
 #include "sweep/progress.h"
 
+#include <commctrl.h>
+#include <mmsystem.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+
 #include "app/app_state.h"
+#include "drives/disk_scan.h"
+#include "drives/found_files.h"
 #include "resource.h"
+#include "settings/settings.h"
+#include "sweep/cleaning.h"
+#include "sweep/sweep.h"
+#include "ui/skin.h"
 
 namespace {
-HWND g_progressDialog = nullptr;
+
+const UINT_PTR kPositionTimer = 1;
+const UINT kPositionTimerMs = 50;
+const DWORD kWorkerStartWaitMs = 5000;
+const DWORD kWorkerShutdownWaitMs = 10000;
+
+struct JobState {
+    std::atomic<HWND> progressDialog{nullptr};
+    std::atomic<HWND> progressBar{nullptr};
+    HANDLE workerThread = nullptr;  // main thread only
+    DWORD workerThreadId = 0;
+    std::atomic<bool> busy{false};
+    std::atomic<int> driveScan{0};
+    std::atomic<bool> stop{false};
+    std::atomic<bool> userStopped{false};
+    std::atomic<int> scanResult{0};
+    std::atomic<int> lastPosition{0};
+    std::atomic<int> soundsRequested{0};
+
+    // The disk scan's latest position, shown by the dialog's timer.
+    std::mutex positionLock;
+    char folder[256] = {};
+    char file[256] = {};
+    unsigned positionVersion = 0;
+    unsigned shownVersion = 0;  // main thread only
+};
+JobState g_job;
+
+const int kProgressHoverIds[] = {IDC_PROG_STOP};
+BYTE g_progressHot[1];
+const HoverList kProgressHover = {kProgressHoverIds, g_progressHot, 1};
+
+// Waits for `thread` to end while answering the messages other threads
+// send to this one, so that a worker in the middle of a send can finish.
+bool WaitAnsweringSends(HANDLE thread, DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        DWORD elapsed = GetTickCount() - start;
+        if (elapsed >= timeoutMs) return WaitForSingleObject(thread, 0) == WAIT_OBJECT_0;
+        DWORD r = MsgWaitForMultipleObjects(1, &thread, FALSE, timeoutMs - elapsed, QS_SENDMESSAGE);
+        if (r == WAIT_OBJECT_0) return true;
+        if (r != WAIT_OBJECT_0 + 1) return WaitForSingleObject(thread, 0) == WAIT_OBJECT_0;
+        MSG msg;
+        PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
 }
 
-void SetProgressDialog(HWND dialog) { g_progressDialog = dialog; }
+// Closes the handle of the previous job's thread, which has finished or is
+// returning from its last send.
+void CloseWorkerHandle(DWORD waitMs) {
+    if (!g_job.workerThread) return;
+    WaitAnsweringSends(g_job.workerThread, waitMs);
+    CloseHandle(g_job.workerThread);
+    g_job.workerThread = nullptr;
+}
 
-void SetDriveScanFlag() {}
+void PlayJobSound(const char* name) {
+    if (g_settings.enableSnd != 1) return;
+    ++g_job.soundsRequested;
+    // Our own short sound, embedded as a WAVE resource; never the system's
+    // default sound in its place.
+    PlaySoundA(name, GetModuleHandleA(nullptr), SND_RESOURCE | SND_ASYNC | SND_NODEFAULT);
+}
 
-bool IsJobRunning() { return false; }
+void SendCloseToProgressDialog() {
+    HWND dialog = g_job.progressDialog;
+    if (dialog) SendMessageA(dialog, WM_CLOSE, 0, 0);
+}
 
-void ReleaseWorkerThread() {}
+DWORD WINAPI CleaningThread(LPVOID) {
+    PlayJobSound("cleaning");
+    if (!CleaningAborted()) {
+        ReadTicksFromList();
+        CleanCategories();
+    }
+    if (!CleaningAborted()) RefreshSweep();
+    SendCloseToProgressDialog();
+    return 0;
+}
 
-void ReportScanPosition(const char*, const char*) {}
+DWORD WINAPI DiskScanThread(LPVOID) {
+    PlayJobSound("filtering");
+    g_job.scanResult = RunDiskScan();
+    SendCloseToProgressDialog();
+    return 0;
+}
 
-bool StopRequested() { return false; }
+void EnableMainButtons() {
+    HWND main = g_app.mainWindow;
+    if (!main || !IsWindow(main)) return;
+    EnableWindow(GetDlgItem(main, IDC_CLEAN), TRUE);
+    EnableWindow(GetDlgItem(main, IDC_EXIT), TRUE);
+}
 
-void StepProgressBar() {}
+// Ends a job that could not start: buttons back, dialog gone.
+void AbandonJob(HWND dialog) {
+    g_job.busy = false;
+    g_job.driveScan = 0;
+    EnableMainButtons();
+    DestroyWindow(dialog);
+}
 
-INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+void StartWorker(HWND dialog, LPTHREAD_START_ROUTINE proc) {
+    CloseWorkerHandle(kWorkerStartWaitMs);
+    // Busy from here on, before the thread exists, so that no second job
+    // can slip in.
+    g_job.busy = true;
+    g_job.workerThread = CreateThread(nullptr, 0, proc, nullptr, 0, &g_job.workerThreadId);
+    if (!g_job.workerThread) AbandonJob(dialog);
+}
+
+void StartCleaningThread(HWND dialog) {
+    ResetCleaningAbort();
+    StartWorker(dialog, CleaningThread);
+}
+
+void StartDiskScanThread(HWND dialog) {
+    ClearFoundFiles();
+    g_job.stop = false;
+    g_job.userStopped = false;
+    g_job.scanResult = 0;
+    StartWorker(dialog, DiskScanThread);
+}
+
+void ShowScanFields(HWND dialog, bool show) {
+    const int ids[] = {IDC_PROG_DIR, IDC_PROG_FILE, IDC_PROG_DIR_LABEL, IDC_PROG_FILE_LABEL, IDC_PROG_STOP};
+    for (int id : ids) ShowWindow(GetDlgItem(dialog, id), show ? SW_SHOW : SW_HIDE);
+}
+
+void OnProgressInit(HWND dialog) {
+    ApplySkin(dialog);
+    g_job.progressDialog = dialog;
+    bool scan = g_job.driveScan == 1;
+    if (!scan) {
+        // Only the bar and "Please wait..." stay in sight.
+        RECT window, client;
+        GetWindowRect(dialog, &window);
+        GetClientRect(dialog, &client);
+        MoveWindow(dialog, window.left, window.top, client.right - client.left, 80, TRUE);
+    }
+    HWND bar = GetDlgItem(dialog, IDC_PROG_BAR);
+    g_job.progressBar = bar;
+    g_job.lastPosition = 0;
+    SendMessageA(bar, PBM_SETSTEP, 1, 0);
+    SendMessageA(bar, PBM_SETRANGE, 0, MAKELPARAM(0, scan ? 16 : 7));
+}
+
+void ShowScanPosition(HWND dialog) {
+    char folder[256], file[256];
+    {
+        std::lock_guard<std::mutex> lock(g_job.positionLock);
+        if (g_job.positionVersion == g_job.shownVersion) return;
+        g_job.shownVersion = g_job.positionVersion;
+        memcpy(folder, g_job.folder, sizeof folder);
+        memcpy(file, g_job.file, sizeof file);
+    }
+    SetDlgItemTextA(dialog, IDC_PROG_DIR, folder);
+    SetDlgItemTextA(dialog, IDC_PROG_FILE, file);
+}
+
+// The end of a job, on the main thread, when the worker sends WM_CLOSE.
+void OnProgressClose(HWND dialog) {
+    // The worker has nothing left to do: let it return now instead of
+    // waiting for the refresh and the found-files dialog below.
+    if (InSendMessage()) ReplyMessage(0);
+    g_job.lastPosition = static_cast<int>(SendMessageA(g_job.progressBar, PBM_GETPOS, 0, 0));
+    bool scan = g_job.driveScan == 1;
+    if (scan) {
+        KillTimer(dialog, kPositionTimer);
+        ReadTicksFromList();
+        RefreshSweep();
+    }
+    g_job.busy = false;
+    EnableMainButtons();
+    g_job.stop = false;
+    if (scan && g_job.scanResult == 1 && !g_job.userStopped && g_app.mainWindow && IsWindow(g_app.mainWindow))
+        DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_FOUND_FILES), g_app.mainWindow,
+                        FoundFilesDialogProc, 0);
+    g_job.userStopped = false;
+    g_job.driveScan = 0;
+    if (IsWindow(dialog)) DestroyWindow(dialog);
+}
+
+void OnProgressDestroy(HWND dialog) {
+    KillTimer(dialog, kPositionTimer);
+    HWND expected = dialog;
+    if (g_job.progressDialog.compare_exchange_strong(expected, nullptr)) g_job.progressBar = nullptr;
+}
+
+INT_PTR OnProgressCommand(HWND dialog, WORD id) {
+    switch (id) {
+    case CMD_START_CLEANING:
+        g_job.driveScan = 0;
+        ShowScanFields(dialog, false);
+        StartCleaningThread(dialog);
+        return TRUE;
+    case CMD_START_DISK_SCAN:
+        g_job.driveScan = 1;
+        ShowScanFields(dialog, true);
+        SetTimer(dialog, kPositionTimer, kPositionTimerMs, nullptr);
+        StartDiskScanThread(dialog);
+        return TRUE;
+    case IDC_PROG_STOP:
+        g_job.stop = true;
+        g_job.userStopped = true;
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}
+
+}  // namespace
+
+void SetProgressDialog(HWND dialog) {
+    g_job.progressDialog = dialog;
+    if (!dialog) g_job.driveScan = 0;  // the scan it was set for never started
+}
+
+void SetDriveScanFlag() { g_job.driveScan = 1; }
+
+bool IsJobRunning() { return g_job.busy; }
+
+void ReleaseWorkerThread() {
+    if (g_job.workerThread) {
+        AbortCleaning();
+        g_job.stop = true;
+        bool ended = WaitAnsweringSends(g_job.workerThread, kWorkerShutdownWaitMs);
+        CloseHandle(g_job.workerThread);
+        g_job.workerThread = nullptr;
+        if (ended) ResetCleaningAbort();
+    }
+    g_job.busy = false;
+    g_job.stop = false;
+    g_job.userStopped = false;
+    g_job.driveScan = 0;
+}
+
+void ReportScanPosition(const char* folder, const char* file) {
+    std::lock_guard<std::mutex> lock(g_job.positionLock);
+    if (folder) snprintf(g_job.folder, sizeof g_job.folder, "%s", folder);
+    if (file) snprintf(g_job.file, sizeof g_job.file, "%s", file);
+    ++g_job.positionVersion;
+}
+
+bool StopRequested() { return g_job.stop; }
+
+void StepProgressBar() {
+    HWND bar = g_job.progressBar;
+    if (bar) SendMessageA(bar, PBM_STEPIT, 0, 0);
+}
+
+int LastProgressPosition() { return g_job.lastPosition; }
+
+int JobSoundsRequested() { return g_job.soundsRequested; }
+
+INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG:
+        OnProgressInit(dialog);
         return TRUE;
     case WM_COMMAND:
-        if (LOWORD(wParam) == CMD_START_CLEANING || LOWORD(wParam) == CMD_START_DISK_SCAN) {
-            EnableWindow(GetDlgItem(g_app.mainWindow, IDC_CLEAN), TRUE);
-            EnableWindow(GetDlgItem(g_app.mainWindow, IDC_EXIT), TRUE);
-            DestroyWindow(dialog);
-            return TRUE;
-        }
+        return OnProgressCommand(dialog, LOWORD(wParam));
+    case WM_TIMER:
+        if (wParam == kPositionTimer) ShowScanPosition(dialog);
+        return TRUE;
+    case WM_CLOSE:
+        OnProgressClose(dialog);
         return FALSE;
+    case WM_DESTROY:
+        OnProgressDestroy(dialog);
+        return FALSE;
+    case WM_SETFOCUS:
+        return TRUE;
+    case WM_SIZE:
+        if (wParam == SIZE_RESTORED || wParam == SIZE_MAXIMIZED) {
+            InvalidateRect(dialog, nullptr, FALSE);
+            UpdateWindow(dialog);
+        }
+        return TRUE;
+    case WM_PAINT:
+        PaintDialogBackground(dialog);
+        return TRUE;
+    case WM_SETCURSOR:
+        TrackHover(dialog, kProgressHover, reinterpret_cast<HWND>(wParam));
+        return TRUE;
+    case WM_CTLCOLORBTN:
+        PaintSkinnedButton(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+        return FALSE;
+    case WM_CTLCOLORSTATIC:
+        return reinterpret_cast<INT_PTR>(PaintStaticColour(reinterpret_cast<HDC>(wParam)));
+    case WM_CTLCOLORDLG:
+        return reinterpret_cast<INT_PTR>(g_skin.panelBrush);
     default:
+        (void)lParam;
         return FALSE;
     }
 }

@@ -7,7 +7,9 @@ INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
 // True while a cleaning or disk-scan job runs.
 bool IsJobRunning();
 // Called by the main window's destruction in place of closing the worker
-// thread handle.
+// thread handle: a running job is asked to end (the current deletion
+// finishes, the remaining steps do no work, a scan stops) and is waited for
+// a bounded time while the calls it sends to this thread are answered.
 void ReleaseWorkerThread();
 // The progress dialog that the main window created for the current job.
 void SetProgressDialog(HWND dialog);
@@ -21,3 +23,8 @@ void ReportScanPosition(const char* folder, const char* file);
 bool StopRequested();
 // Steps the progress bar by one.
 void StepProgressBar();
+
+// The bar's position when the last job's progress dialog closed.
+int LastProgressPosition();
+// How many job sounds have been started since the program began.
+int JobSoundsRequested();

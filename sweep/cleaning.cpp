@@ -1,0 +1,422 @@
+// The cleaning engine. Every deletion goes through the link-safe routines
+// of safe_delete.h; a folder is emptied only when it is plainly the
+// category's own folder.
+#include "sweep/cleaning.h"
+
+#include <mmsystem.h>
+#include <objbase.h>
+#include <shellapi.h>
+#include <shlobj.h>
+#include <wininet.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/app_state.h"
+#include "cookies/cookies.h"
+#include "drives/found_files.h"
+#include "resource.h"
+#include "settings/settings.h"
+#include "sweep/progress.h"
+#include "sweep/safe_delete.h"
+#include "sweep/sweep.h"
+#include "ui/skin.h"
+
+namespace {
+
+const DWORD kStepMilliseconds = 120;
+const char kTypedUrlsKey[] = "Software\\Microsoft\\Internet Explorer\\TypedURLs";
+
+struct CleaningState {
+    std::atomic<bool> abort{false};
+    std::atomic<HWND> confirmDialog{nullptr};  // the open confirmation, if any
+};
+CleaningState g_clean;
+
+const int kConfirmHoverIds[] = {IDC_CONF_OK, IDC_CONF_CANCEL};
+BYTE g_confirmHot[2];
+const HoverList kConfirmHover = {kConfirmHoverIds, g_confirmHot, 2};
+
+// "%s\%s" into a MAX_PATH buffer; false when it would not fit, so that a
+// cut path is never acted on.
+bool JoinPath(char (&out)[MAX_PATH], const char* folder, const char* name) {
+    int n = snprintf(out, sizeof out, "%s\\%s", folder, name);
+    return n > 0 && n < static_cast<int>(sizeof out);
+}
+
+bool IsDotEntry(const char* name) { return !strcmp(name, ".") || !strcmp(name, ".."); }
+
+class FindHandle {
+public:
+    explicit FindHandle(HANDLE h) : h_(h) {}
+    ~FindHandle() {
+        if (h_ != INVALID_HANDLE_VALUE) FindClose(h_);
+    }
+    FindHandle(const FindHandle&) = delete;
+    FindHandle& operator=(const FindHandle&) = delete;
+    HANDLE get() const { return h_; }
+
+private:
+    HANDLE h_;
+};
+
+// Full path, lower case, without trailing backslashes; empty on failure.
+std::string NormalisePath(const char* path) {
+    if (!path || !*path) return std::string();
+    char full[MAX_PATH];
+    DWORD n = GetFullPathNameA(path, sizeof full, full, nullptr);
+    if (n == 0 || n >= sizeof full) return std::string();
+    std::string out(full, n);
+    while (out.size() > 1 && (out.back() == '\\' || out.back() == '/')) out.pop_back();
+    for (char& c : out) {
+        if (c == '/') c = '\\';
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return out;
+}
+
+// True when `folder` is `protectedPath` or one of the folders above it.
+bool CoversPath(const std::string& folder, const std::string& protectedPath) {
+    if (protectedPath.empty()) return false;
+    if (protectedPath.size() < folder.size()) return false;
+    if (protectedPath.compare(0, folder.size(), folder) != 0) return false;
+    return protectedPath.size() == folder.size() || protectedPath[folder.size()] == '\\' || folder.back() == '\\';
+}
+
+bool IsRoot(const std::string& folder) {
+    if (folder.size() <= 3 && folder.size() >= 2 && folder[1] == ':') return true;  // "c:" or "c:\"
+    if (folder.compare(0, 2, "\\\\") == 0) {                                       // \\server\share
+        size_t parts = 0;
+        for (size_t i = 2; i < folder.size(); ++i)
+            if (folder[i] == '\\') ++parts;
+        return parts <= 1;
+    }
+    return false;
+}
+
+std::vector<std::string> ProtectedFolders() {
+    std::vector<std::string> out;
+    char path[MAX_PATH];
+    auto add = [&out](const char* p) {
+        std::string n = NormalisePath(p);
+        if (!n.empty()) out.push_back(n);
+    };
+    if (GetWindowsDirectoryA(path, sizeof path)) add(path);
+    if (GetSystemDirectoryA(path, sizeof path)) add(path);
+    add(g_app.windowsDir);
+    const int csidls[] = {CSIDL_WINDOWS, CSIDL_SYSTEM, CSIDL_SYSTEMX86, CSIDL_PROGRAM_FILES, CSIDL_PROGRAM_FILESX86,
+                          CSIDL_PROGRAM_FILES_COMMON, CSIDL_PROFILE};
+    for (int csidl : csidls) {
+        path[0] = '\0';
+        if (SUCCEEDED(SHGetFolderPathA(nullptr, csidl, nullptr, 0, path))) add(path);
+    }
+    const char* variables[] = {"USERPROFILE", "ProgramFiles", "ProgramFiles(x86)", "ProgramW6432", "SystemRoot",
+                               "windir"};
+    for (const char* name : variables) {
+        DWORD n = GetEnvironmentVariableA(name, path, sizeof path);
+        if (n > 0 && n < sizeof path) add(path);
+    }
+    return out;
+}
+
+// A category folder may be emptied only when it exists as a real folder
+// (not a link to somewhere else) and is not one of the system's own.
+bool CanEmptyCategoryFolder(const char* folder) {
+    DWORD attributes = GetFileAttributesA(folder);
+    if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY) || (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return false;
+    return !IsProtectedFolder(folder);
+}
+
+// Empties a category's folder when that is safe; `path` may end in a
+// backslash (GetTempPathA gives one).
+void EmptyCategoryFolder(const char* path) {
+    char folder[MAX_PATH];
+    size_t len = strnlen(path, sizeof folder);
+    if (len == 0 || len >= sizeof folder) return;
+    memcpy(folder, path, len + 1);
+    while (len > 1 && folder[len - 1] == '\\') folder[--len] = '\0';
+    if (!CanEmptyCategoryFolder(folder)) return;
+    DeleteFolderContents(folder);
+}
+
+// Asks through dialog 149 on the calling thread; true only for OK.
+bool Confirm(const char* subject) {
+    if (g_clean.abort) return false;
+    INT_PTR result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_CONFIRM), g_app.mainWindow,
+                                     ConfirmDialogProc, reinterpret_cast<LPARAM>(subject));
+    return result == IDC_CONF_OK && !g_clean.abort;
+}
+
+// Waits until more than the step time has passed since `mark`; the end of
+// the wait becomes the new mark.
+void PaceStep(DWORD& mark) {
+    for (;;) {
+        DWORD now = timeGetTime();
+        DWORD elapsed = now - mark;
+        if (elapsed > kStepMilliseconds || g_clean.abort) {
+            mark = now;
+            return;
+        }
+        Sleep(kStepMilliseconds + 1 - elapsed);
+    }
+}
+
+enum class Subject { InternetCache, Cookies, Recent, Temp, History, Other, RecycleBin };
+
+// The subject text of a step; false when its folder cannot be found.
+bool FindSubject(Subject subject, char (&out)[256]) {
+    switch (subject) {
+    case Subject::InternetCache:
+        return GetSpecialFolder(CSIDL_INTERNET_CACHE, out);
+    case Subject::Cookies:
+        return GetSpecialFolder(CSIDL_COOKIES, out);
+    case Subject::Recent:
+        return GetSpecialFolder(CSIDL_RECENT, out);
+    case Subject::History:
+        return GetSpecialFolder(CSIDL_HISTORY, out);
+    case Subject::Temp: {
+        DWORD n = GetTempPathA(sizeof out, out);
+        if (n == 0 || n >= sizeof out) {
+            out[0] = '\0';
+            return false;
+        }
+        return true;
+    }
+    case Subject::Other:
+        snprintf(out, sizeof out, "%s", "Temporary Files");
+        return true;
+    case Subject::RecycleBin:
+        snprintf(out, sizeof out, "%s", "Recycle Bin");
+        return true;
+    }
+    return false;
+}
+
+void DoStepWork(Subject subject, const char* path, bool confirmed) {
+    switch (subject) {
+    case Subject::InternetCache:
+        DeleteUrlCacheEntries();
+        break;
+    case Subject::Cookies:
+        DeleteListedCookies();
+        break;
+    case Subject::Recent:
+    case Subject::Temp:
+        EmptyCategoryFolder(path);
+        break;
+    case Subject::History:
+        // The shell step only after the user said yes to this very folder.
+        if (confirmed) ShellDeleteHistoryItem();
+        EmptyCategoryFolder(path);
+        RegDeleteKeyA(HKEY_CURRENT_USER, kTypedUrlsKey);
+        break;
+    case Subject::Other:
+        DeleteCheckedFoundFiles();
+        break;
+    case Subject::RecycleBin:
+        SHEmptyRecycleBinA(nullptr, nullptr, SHERB_NOCONFIRMATION | SHERB_NOPROGRESSUI | SHERB_NOSOUND);
+        break;
+    }
+}
+
+void OnConfirmInit(HWND dialog, LPARAM lParam) {
+    ApplySkin(dialog);
+    const char* subject = reinterpret_cast<const char*>(lParam);
+    SetDlgItemTextA(dialog, IDC_CONF_TEXT, subject ? subject : "");
+    g_clean.confirmDialog = dialog;
+    // An abort that came before the handle was known still closes it.
+    if (g_clean.abort) PostMessageA(dialog, WM_CLOSE, 0, 0);
+}
+
+void EndConfirm(HWND dialog, INT_PTR result) {
+    g_clean.confirmDialog = nullptr;
+    EndDialog(dialog, result);
+}
+
+}  // namespace
+
+bool IsProtectedFolder(const char* folder) {
+    std::string path = NormalisePath(folder);
+    if (path.empty() || IsRoot(path)) return true;
+    for (const std::string& p : ProtectedFolders())
+        if (CoversPath(path, p)) return true;
+    return false;
+}
+
+void AbortCleaning() {
+    g_clean.abort = true;
+    HWND dialog = g_clean.confirmDialog;
+    if (dialog) PostMessageA(dialog, WM_CLOSE, 0, 0);
+}
+
+void ResetCleaningAbort() { g_clean.abort = false; }
+
+bool CleaningAborted() { return g_clean.abort; }
+
+void DeleteFolderContents(const char* folder) {
+    char pattern[MAX_PATH];
+    if (!JoinPath(pattern, folder, "*.*")) return;
+    WIN32_FIND_DATAA data;
+    FindHandle find(FindFirstFileA(pattern, &data));
+    if (find.get() == INVALID_HANDLE_VALUE) return;
+    do {
+        if (g_clean.abort) return;
+        const char* name = data.cFileName;
+        if (IsDotEntry(name)) continue;
+        // A name the ANSI code page cannot spell comes back with '?', which
+        // would not name this entry.
+        if (strpbrk(name, "?*")) continue;
+        char path[MAX_PATH];
+        if (!JoinPath(path, folder, name)) continue;
+        // A link is neither entered nor removed: what it points to is not
+        // this folder's content.
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) continue;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            DeleteFolderContents(path);
+            RemoveDirectoryNoFollow(path);
+        } else {
+            DeleteFileNoFollow(path);
+        }
+    } while (FindNextFileA(find.get(), &data));
+}
+
+int DeleteUrlCacheEntries() {
+    // The URLs are collected first and deleted after the walk, so that the
+    // walk never runs over entries that are going away under it.
+    std::vector<std::string> urls;
+    std::vector<unsigned char> buffer(4096);
+    HANDLE find = nullptr;
+    int result = 0;
+    for (;;) {
+        DWORD size = static_cast<DWORD>(buffer.size());
+        auto* entry = reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(buffer.data());
+        BOOL ok;
+        if (!find) {
+            find = FindFirstUrlCacheEntryA(nullptr, entry, &size);
+            ok = find != nullptr;
+        } else {
+            ok = FindNextUrlCacheEntryA(find, entry, &size);
+        }
+        if (!ok) {
+            DWORD error = GetLastError();
+            if (error == ERROR_INSUFFICIENT_BUFFER && size > buffer.size()) {
+                buffer.assign(size, 0);
+                continue;
+            }
+            result = error == ERROR_NO_MORE_ITEMS ? 1 : 0;
+            break;
+        }
+        if (!(entry->CacheEntryType & COOKIE_CACHE_ENTRY) && entry->lpszSourceUrlName)
+            urls.emplace_back(entry->lpszSourceUrlName);
+    }
+    if (find) FindCloseUrlCache(find);
+    for (const std::string& url : urls) {
+        if (g_clean.abort) break;
+        // An entry whose file is open stays pending (sharing violation): it
+        // is not gone, and the next measurement still counts it.
+        DeleteUrlCacheEntryA(url.c_str());
+    }
+    return result;
+}
+
+void ShellDeleteHistoryItem() {
+    HRESULT init = CoInitialize(nullptr);
+    IMalloc* allocator = nullptr;
+    IShellFolder* desktop = nullptr;
+    IShellFolder* history = nullptr;
+    IEnumIDList* items = nullptr;
+    LPITEMIDLIST historyList = nullptr;
+    LPITEMIDLIST first = nullptr;
+    if (SUCCEEDED(SHGetMalloc(&allocator)) && SUCCEEDED(SHGetDesktopFolder(&desktop)) &&
+        SUCCEEDED(SHGetSpecialFolderLocation(nullptr, CSIDL_HISTORY, &historyList)) &&
+        SUCCEEDED(desktop->BindToObject(historyList, nullptr, IID_IShellFolder, reinterpret_cast<void**>(&history))) &&
+        history && SUCCEEDED(history->EnumObjects(nullptr, SHCONTF_FOLDERS | SHCONTF_NONFOLDERS, &items)) && items) {
+        ULONG fetched = 0;
+        if (items->Next(1, &first, &fetched) == S_OK && fetched == 1 && first) {
+            IContextMenu* menu = nullptr;
+            LPCITEMIDLIST one = first;
+            if (SUCCEEDED(history->GetUIObjectOf(nullptr, 1, &one, IID_IContextMenu, nullptr,
+                                                 reinterpret_cast<void**>(&menu))) &&
+                menu) {
+                CMINVOKECOMMANDINFO info = {};
+                info.cbSize = sizeof info;
+                info.fMask = CMIC_MASK_FLAG_NO_UI;
+                info.lpVerb = "delete";
+                menu->InvokeCommand(&info);
+                menu->Release();
+            }
+        }
+    }
+    if (allocator) {
+        if (first) allocator->Free(first);
+        if (historyList) allocator->Free(historyList);
+    }
+    if (items) items->Release();
+    if (history) history->Release();
+    if (allocator) allocator->Release();
+    if (desktop) desktop->Release();
+    if (SUCCEEDED(init)) CoUninitialize();
+}
+
+void CleanCategoriesWithTicks(const BYTE (&ticked)[7]) {
+    static const Subject kSteps[7] = {Subject::InternetCache, Subject::Cookies, Subject::Recent, Subject::Temp,
+                                      Subject::History,       Subject::Other,   Subject::RecycleBin};
+    DWORD mark = timeGetTime();
+    for (int step = 0; step < 7; ++step) {
+        char subject[256] = {};
+        // Looked up afresh for every step: a failed lookup leaves the
+        // buffer empty and the step skipped, never the last step's path.
+        bool found = FindSubject(kSteps[step], subject);
+        if (found && ticked[step] == 1 && !g_clean.abort) {
+            bool ask = g_settings.askDel == 1;
+            bool confirmed = ask && Confirm(subject);
+            if (!ask || confirmed) DoStepWork(kSteps[step], subject, confirmed);
+        }
+        PaceStep(mark);
+        StepProgressBar();
+    }
+}
+
+void CleanCategories() {
+    SweepCategory table[SWEEP_COUNT];
+    GetSweepTable(table);
+    BYTE ticked[7];
+    for (int i = 0; i < 7; ++i) ticked[i] = table[i].ticked;
+    CleanCategoriesWithTicks(ticked);
+}
+
+INT_PTR CALLBACK ConfirmDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_INITDIALOG:
+        OnConfirmInit(dialog, lParam);
+        return TRUE;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDC_CONF_OK || LOWORD(wParam) == IDC_CONF_CANCEL) {
+            EndConfirm(dialog, LOWORD(wParam));
+            return TRUE;
+        }
+        return FALSE;
+    case WM_CLOSE:
+        EndConfirm(dialog, DIALOG_RESULT);
+        return TRUE;
+    case WM_PAINT:
+        PaintDialogBackground(dialog);
+        return TRUE;
+    case WM_SETCURSOR:
+        TrackHover(dialog, kConfirmHover, reinterpret_cast<HWND>(wParam));
+        return TRUE;
+    case WM_CTLCOLORBTN:
+        PaintSkinnedButton(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+        return FALSE;
+    case WM_CTLCOLORSTATIC:
+        return reinterpret_cast<INT_PTR>(PaintStaticColour(reinterpret_cast<HDC>(wParam)));
+    case WM_CTLCOLORDLG:
+        return reinterpret_cast<INT_PTR>(g_skin.panelBrush);
+    default:
+        return FALSE;
+    }
+}

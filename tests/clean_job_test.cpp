@@ -1,0 +1,323 @@
+// The CLEAN and SCAN jobs through the main window: the progress dialog,
+// the worker thread, the busy flag and buttons, confirmations, overlap
+// with other commands and closing the program during a job.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+
+#include "app/app_state.h"
+#include "app/startup.h"
+#include "clean_support.h"
+#include "resource.h"
+#include "settings/settings.h"
+#include "sweep/cleaning.h"
+#include "sweep/progress.h"
+
+using namespace cleantest;
+
+namespace {
+
+bool IsProgress(HWND w) { return HasControls(w, {IDC_PROG_BAR, IDC_PROG_STOP}); }
+bool IsFoundFiles(HWND w) { return HasControls(w, {IDC_FF_LIST, IDC_FF_CLOSE}); }
+bool IsConfirmBox(HWND w) { return HasControls(w, {IDC_CONF_OK, IDC_CONF_CANCEL, IDC_CONF_TEXT}); }
+
+int CountProgressDialogs() {
+    int count = 0;
+    FindProcessWindow([&](HWND w) {
+        if (IsProgress(w)) ++count;
+        return false;
+    });
+    return count;
+}
+
+bool Enabled(int id) { return IsWindowEnabled(GetDlgItem(g_app.mainWindow, id)) != FALSE; }
+void Command(int id) { SendMessageA(g_app.mainWindow, WM_COMMAND, id, 0); }
+
+// Gives the results list its seven rows when nothing has filled it yet,
+// then sets each row's tick.
+void SetTicks(const bool (&ticked)[7]) {
+    HWND list = g_app.resultsList;
+    ASSERT_NE(list, nullptr);
+    if (SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) < 7) {
+        SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_CHECKBOXES, LVS_EX_CHECKBOXES);
+        while (SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) < 7) {
+            LVITEMA item = {};
+            item.mask = LVIF_TEXT;
+            item.iItem = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+            item.pszText = const_cast<char*>("row");
+            SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+        }
+    }
+    for (int i = 0; i < 7; ++i) {
+        LVITEMA item = {};
+        item.stateMask = LVIS_STATEIMAGEMASK;
+        item.state = INDEXTOSTATEIMAGEMASK(ticked[i] ? 2 : 1);
+        SendMessageA(list, LVM_SETITEMSTATE, i, reinterpret_cast<LPARAM>(&item));
+    }
+}
+
+bool WaitForJobEnd() { return PumpUntil([] { return !IsJobRunning(); }, 30000); }
+
+int BarPosition() {
+    HWND dialog = FindProcessWindow(IsProgress);
+    return dialog ? static_cast<int>(SendDlgItemMessageA(dialog, IDC_PROG_BAR, PBM_GETPOS, 0, 0)) : -1;
+}
+
+class CleanJobTest : public testing::Test {
+protected:
+    void SetUp() override {
+        ResetProgramState();
+        ResetCleaningAbort();
+        // An earlier main window's destruction let the shell-folder library go.
+        if (!g_app.folderPath) InitShell();
+        saved_ = g_settings;
+        g_settings.askDel = 0;
+        g_settings.enableSnd = 0;
+        folder_ = MakeSandboxFolder("clean-job");
+        temp_ = folder_ + "\\temp";
+        CreateDirectoryA(temp_.c_str(), nullptr);
+        MakeFile(temp_ + "\\junk1.tmp", 100);
+        CreateDirectoryA((temp_ + "\\sub").c_str(), nullptr);
+        MakeFile(temp_ + "\\sub\\junk2.tmp", 200);
+        tempOverride_ = new TempFolderOverride(temp_);
+        CreateMainWindowForTest();
+        ASSERT_NE(g_app.mainWindow, nullptr);
+    }
+    void TearDown() override {
+        if (g_app.mainWindow && IsWindow(g_app.mainWindow)) {
+            WaitForJobEnd();
+            DestroyMainWindowForTest();
+        }
+        g_app.mainWindow = nullptr;
+        delete tempOverride_;
+        g_settings = saved_;
+        RemoveTree(folder_);
+    }
+    bool TempJunkKept() const { return FileExists(temp_ + "\\junk1.tmp") && FileExists(temp_ + "\\sub\\junk2.tmp"); }
+
+    Settings saved_;
+    std::string folder_, temp_;
+    TempFolderOverride* tempOverride_ = nullptr;
+};
+
+const bool kOnlyTemp[7] = {false, false, false, true, false, false, false};
+const bool kNothing[7] = {false, false, false, false, false, false, false};
+const bool kEverything[7] = {true, true, true, true, true, true, true};
+
+TEST_F(CleanJobTest, CleanRunsOneJobWithTheButtonsDisabledAndFillsTheBar) {
+    SetTicks(kOnlyTemp);
+    Command(IDC_CLEAN);
+    EXPECT_TRUE(IsJobRunning());
+    EXPECT_FALSE(Enabled(IDC_CLEAN));
+    EXPECT_FALSE(Enabled(IDC_EXIT));
+    HWND dialog = FindProcessWindow(IsProgress);
+    ASSERT_NE(dialog, nullptr);
+    RECT rc;
+    GetWindowRect(dialog, &rc);
+    EXPECT_EQ(rc.bottom - rc.top, 80);
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, IDC_PROG_STOP)));
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, IDC_PROG_DIR)));
+    EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_PROG_BAR, PBM_GETRANGE, TRUE, 0), 0);
+    EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_PROG_BAR, PBM_GETRANGE, FALSE, 0), 7);
+    Command(IDC_CLEAN);  // a second press while busy does nothing
+    EXPECT_EQ(CountProgressDialogs(), 1);
+
+    ASSERT_TRUE(WaitForJobEnd());
+    PumpMessages(50);
+    EXPECT_EQ(CountProgressDialogs(), 0);
+    EXPECT_TRUE(Enabled(IDC_CLEAN));
+    EXPECT_TRUE(Enabled(IDC_EXIT));
+    EXPECT_EQ(LastProgressPosition(), 7);
+    if (SafeDeleteWorks()) {
+        EXPECT_FALSE(FileExists(temp_ + "\\junk1.tmp"));
+        EXPECT_FALSE(DirExists(temp_ + "\\sub"));
+        EXPECT_TRUE(DirExists(temp_));
+    }
+}
+
+TEST_F(CleanJobTest, TheCleaningSoundIsOursAndPlaysOnlyWhenEnabled) {
+    EXPECT_NE(FindResourceA(GetModuleHandleA(nullptr), "cleaning", "WAVE"), nullptr);
+    EXPECT_NE(FindResourceA(GetModuleHandleA(nullptr), "filtering", "WAVE"), nullptr);
+    SetTicks(kNothing);
+    int before = JobSoundsRequested();
+    Command(IDC_CLEAN);
+    ASSERT_TRUE(WaitForJobEnd());
+    EXPECT_EQ(JobSoundsRequested(), before);
+    g_settings.enableSnd = 1;
+    Command(IDC_CLEAN);
+    ASSERT_TRUE(WaitForJobEnd());
+    EXPECT_EQ(JobSoundsRequested(), before + 1);
+}
+
+TEST_F(CleanJobTest, EachConfirmationDecidesItsOwnCategory) {
+    g_settings.askDel = 1;
+    std::string recent = SpecialFolder(CSIDL_RECENT);
+    ASSERT_FALSE(recent.empty());
+    MakeFile(recent + "\\brisola-job.lnk", 3);
+    MakeTypedUrls();
+    char tempShown[MAX_PATH];
+    GetTempPathA(sizeof tempShown, tempShown);
+    SetTicks(kEverything);
+    ConfirmResponder responder([&](const std::string& subject) {
+        if (subject == tempShown) return IDC_CONF_OK;
+        if (subject == recent) return 0;  // closed instead of answered
+        return IDC_CONF_CANCEL;
+    });
+    Command(IDC_CLEAN);
+    ASSERT_TRUE(WaitForJobEnd());
+    std::vector<std::string> expected;
+    for (int csidl : {CSIDL_INTERNET_CACHE, CSIDL_COOKIES, CSIDL_RECENT}) {
+        std::string path = SpecialFolder(csidl);
+        if (!path.empty()) expected.push_back(path);
+    }
+    expected.push_back(tempShown);
+    expected.push_back(SpecialFolder(CSIDL_HISTORY));
+    expected.push_back("Temporary Files");
+    expected.push_back("Recycle Bin");
+    EXPECT_EQ(responder.Subjects(), expected);
+    EXPECT_EQ(LastProgressPosition(), 7);
+    EXPECT_TRUE(FileExists(recent + "\\brisola-job.lnk"));
+    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, "Software\\Microsoft\\Internet Explorer\\TypedURLs"));
+    if (SafeDeleteWorks()) {
+        EXPECT_FALSE(FileExists(temp_ + "\\junk1.tmp"));
+    }
+    DeleteFileA((recent + "\\brisola-job.lnk").c_str());
+}
+
+TEST_F(CleanJobTest, EveryConfirmationCancelledDeletesNothing) {
+    g_settings.askDel = 1;
+    MakeTypedUrls();
+    SetTicks(kEverything);
+    ConfirmResponder responder([](const std::string&) { return IDC_CONF_CANCEL; });
+    Command(IDC_CLEAN);
+    ASSERT_TRUE(WaitForJobEnd());
+    EXPECT_EQ(responder.Subjects().size() >= 4, true);
+    EXPECT_TRUE(TempJunkKept());
+    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, "Software\\Microsoft\\Internet Explorer\\TypedURLs"));
+    EXPECT_EQ(LastProgressPosition(), 7);
+}
+
+TEST_F(CleanJobTest, CommandsDuringACleanDoNotChangeWhatItCleans) {
+    SetTicks(kNothing);
+    Command(IDC_CLEAN);
+    ASSERT_TRUE(PumpUntil([] { return BarPosition() >= 1; }, 10000));
+    // The job read its ticks at its start; ticking Temp now and refreshing
+    // must not make it clean Temp.
+    SetTicks(kOnlyTemp);
+    Command(IDC_QUICK_REFRESH);
+    {
+        WindowHelper cookies([](HWND w) { return HasControls(w, {IDC_CK_OK, IDC_CK_DELETE_LIST}); },
+                             [](HWND w) { PostMessageA(w, WM_COMMAND, IDC_CK_OK, 0); });
+        Command(IDC_COOKIES_MANAGER);
+        cookies.Join();
+    }
+    Command(IDC_QUICK_REFRESH);
+    EXPECT_TRUE(IsJobRunning());
+    ASSERT_TRUE(WaitForJobEnd());
+    EXPECT_TRUE(TempJunkKept());
+    EXPECT_EQ(LastProgressPosition(), 7);
+    EXPECT_TRUE(Enabled(IDC_CLEAN));
+}
+
+TEST_F(CleanJobTest, ClosingTheMainWindowDuringAConfirmationEndsTheJob) {
+    g_settings.askDel = 1;
+    SetTicks(kEverything);
+    Command(IDC_CLEAN);
+    ASSERT_TRUE(PumpUntil([] { return FindProcessWindow([](HWND w) { return IsWindowVisible(w) && IsConfirmBox(w); }) != nullptr; }, 10000));
+    DWORD start = GetTickCount();
+    PostMessageA(g_app.mainWindow, WM_CLOSE, 0, 0);  // the caption's close box
+    EXPECT_TRUE(DestroyMainWindowForTest());
+    EXPECT_LT(GetTickCount() - start, 10000u);
+    EXPECT_FALSE(IsJobRunning());
+    PumpMessages(100);
+    EXPECT_EQ(FindProcessWindow(IsConfirmBox), nullptr);
+    EXPECT_EQ(CountProgressDialogs(), 0);
+    EXPECT_TRUE(TempJunkKept());
+    g_app.mainWindow = nullptr;
+}
+
+TEST_F(CleanJobTest, ClosingTheMainWindowWhileFilesAreDeletedEndsTheJob) {
+    for (int i = 0; i < 60; ++i) MakeFile(temp_ + "\\many" + std::to_string(i) + ".tmp", 1);
+    SetTicks(kOnlyTemp);
+    Command(IDC_CLEAN);
+    PumpUntil([] { return BarPosition() >= 3; }, 5000);
+    DWORD start = GetTickCount();
+    SendMessageA(g_app.mainWindow, WM_CLOSE, 0, 0);
+    EXPECT_LT(GetTickCount() - start, 10000u);
+    EXPECT_FALSE(IsJobRunning());
+    EXPECT_TRUE(DestroyMainWindowForTest());
+    g_app.mainWindow = nullptr;
+    // The next job in this process runs normally.
+    CreateMainWindowForTest();
+    SetTicks(kNothing);
+    Command(IDC_CLEAN);
+    ASSERT_TRUE(WaitForJobEnd());
+    EXPECT_EQ(LastProgressPosition(), 7);
+}
+
+TEST_F(CleanJobTest, ACompleteScanOpensTheFoundFiles) {
+    Command(IDC_VIEW_DRIVES);
+    WindowHelper found(IsFoundFiles, [](HWND w) { PostMessageA(w, WM_COMMAND, IDC_FF_CLOSE, 0); }, 30000);
+    Command(IDC_CLEAN);
+    HWND dialog = FindProcessWindow(IsProgress);
+    ASSERT_NE(dialog, nullptr);
+    RECT rc;
+    GetWindowRect(dialog, &rc);
+    EXPECT_GT(rc.bottom - rc.top, 80);
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(dialog, IDC_PROG_STOP)));
+    EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_PROG_BAR, PBM_GETRANGE, FALSE, 0), 16);
+    EXPECT_FALSE(Enabled(IDC_CLEAN));
+    EXPECT_TRUE(found.Join(40000));
+    ASSERT_TRUE(WaitForJobEnd());
+    PumpUntil([] { return CountProgressDialogs() == 0; }, 5000);
+    EXPECT_EQ(CountProgressDialogs(), 0);
+    EXPECT_TRUE(Enabled(IDC_CLEAN));
+    EXPECT_TRUE(Enabled(IDC_EXIT));
+}
+
+TEST_F(CleanJobTest, AStoppedScanDoesNotOpenTheFoundFiles) {
+    Command(IDC_VIEW_DRIVES);
+    Command(IDC_CLEAN);
+    HWND dialog = FindProcessWindow(IsProgress);
+    ASSERT_NE(dialog, nullptr);
+    SendMessageA(dialog, WM_COMMAND, IDC_PROG_STOP, 0);
+    EXPECT_TRUE(StopRequested());
+    WindowHelper found(IsFoundFiles, [](HWND w) { PostMessageA(w, WM_COMMAND, IDC_FF_CLOSE, 0); }, 2000);
+    ASSERT_TRUE(WaitForJobEnd());
+    EXPECT_FALSE(found.Join(5000));
+    EXPECT_FALSE(StopRequested());
+    EXPECT_TRUE(Enabled(IDC_CLEAN));
+}
+
+DWORD WINAPI ReportManyPositions(LPVOID) {
+    char folder[64], file[64];
+    for (int i = 0; i <= 5000; ++i) {
+        snprintf(folder, sizeof folder, "C:\\folder%d", i);
+        snprintf(file, sizeof file, "file%d.tmp", i);
+        ReportScanPosition(folder, file);
+    }
+    return 0;
+}
+
+TEST_F(CleanJobTest, TheScanPositionShowsTheLatestReport) {
+    SetDriveScanFlag();
+    HWND dialog = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_PROGRESS), g_app.mainWindow,
+                                     ProgressDialogProc, 0);
+    ASSERT_NE(dialog, nullptr);
+    HANDLE reporter = CreateThread(nullptr, 0, ReportManyPositions, nullptr, 0, nullptr);
+    PumpUntil([&] { return WaitForSingleObject(reporter, 0) == WAIT_OBJECT_0; });
+    CloseHandle(reporter);
+    SendMessageA(dialog, WM_TIMER, 1, 0);
+    char text[256] = {};
+    GetDlgItemTextA(dialog, IDC_PROG_DIR, text, sizeof text);
+    EXPECT_STREQ(text, "C:\\folder5000");
+    GetDlgItemTextA(dialog, IDC_PROG_FILE, text, sizeof text);
+    EXPECT_STREQ(text, "file5000.tmp");
+    DestroyWindow(dialog);
+    SetProgressDialog(nullptr);
+}
+
+}  // namespace
