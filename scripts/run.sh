@@ -36,13 +36,15 @@ if [ $headless = 0 ]; then
   exit 0
 fi
 
-# Headless: let the splash pass and the start-up scan finish, then take a
+# Headless: no Tips dialog over the main window in the picture. Let the
+# splash pass and the start-up scan finish, then take a
 # picture of the virtual desktop with the main window on it.
+"$WINELOADER" reg add 'HKLM\Software\VOSK Software\Brisola' /v EnableTips /t REG_BINARY /d 00000000 /f >/dev/null 2>&1 || true
 "$WINELOADER" "$exe" >"$sandbox/brisola.log" 2>&1 &
 pid=$!
 sleep "${BRISOLA_SHOT_DELAY:-12}"
 shot="$root/build/brisola-screenshot.png"
-import -display "$DISPLAY" -window root "$shot"
+import -display "$DISPLAY" -window root -crop 1024x768+0+0 +repage "$shot"
 echo "run: screenshot of the main window: $shot"
 "$WINESERVER" -k >/dev/null 2>&1 || true
 wait $pid 2>/dev/null || true

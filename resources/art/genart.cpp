@@ -66,26 +66,38 @@ private:
 // A 5x7 pixel font, enough for the few words the pictures carry.
 const char* Glyph(char ch) {
     switch (ch) {
-    case 'A': return " ### #   ##   ######   ##   ##   #";
-    case 'B': return "#### #   ##   ##### #   ##   ##### ";
-    case 'C': return " ### #   ##    #    #    #   # ### ";
-    case 'D': return "#### #   ##   ##   ##   ##   ##### ";
-    case 'E': return "######    #    #### #    #    #####";
-    case 'I': return " ###   #    #    #    #    #   ### ";
-    case 'K': return "#   ##  # # #  ##   # #  #  # #   #";
-    case 'L': return "#    #    #    #    #    #    #####";
-    case 'N': return "#   ###  ## # ##  ###   ##   ##   #";
-    case 'O': return " ### #   ##   ##   ##   ##   # ### ";
-    case 'P': return "#### #   ##   ##### #    #    #    ";
-    case 'R': return "#### #   ##   ##### # #  #  # #   #";
-    case 'S': return " ####    #     ###     #    #####  ";
-    case 'T': return "#####  #    #    #    #    #    #  ";
-    case 'V': return "#   ##   ##   ##   ##   # # #   #  ";
-    case 'W': return "#   ##   ##   ## # ## # ### ###   #";
-    case '2': return " ### #   #    #   #   #   #    #####";
-    case '.': return "                              ##   ";
-    case '!': return "  #    #    #    #    #         #  ";
-    default: return nullptr;
+    case 'A':
+        return " ### #   ##   #######   ##   ##   #";
+    case 'B':
+        return "#### #   ##   ##### #   ##   ##### ";
+    case 'C':
+        return " ### #   ##    #    #    #   # ### ";
+    case 'E':
+        return "######    #    #### #    #    #####";
+    case 'I':
+        return " ###   #    #    #    #    #   ### ";
+    case 'L':
+        return "#    #    #    #    #    #    #####";
+    case 'N':
+        return "#   ###  ## # ##  ###   ##   ##   #";
+    case 'O':
+        return " ### #   ##   ##   ##   ##   # ### ";
+    case 'P':
+        return "#### #   ##   ##### #    #    #    ";
+    case 'R':
+        return "#### #   ##   ##### # #  #  # #   #";
+    case 'S':
+        return " #####    #     ###     #    ##### ";
+    case 'T':
+        return "#####  #    #    #    #    #    #  ";
+    case 'V':
+        return "#   ##   ##   ##   ##   # # #   #  ";
+    case '2':
+        return " ### #   #    #   #   #   #   #####";
+    case '.':
+        return "                          ##   ##  ";
+    default:
+        return nullptr;
     }
 }
 

@@ -12,6 +12,11 @@
 #include "resource.h"
 #include "settings/settings.h"
 
+namespace {
+bool RunShell(const std::string& command);
+std::string Quote(const std::string& s);
+}  // namespace
+
 void PumpMessages(DWORD ms) {
     DWORD start = GetTickCount();
     do {
@@ -158,35 +163,14 @@ bool DirExists(const std::string& path) {
 }
 
 void RemoveTree(const std::string& path) {
-    // Links are removed by name from the Unix side, never walked into.
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) return;
-    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
-        RemoveUnixLink(path);
+    // From the Unix side: rm never follows links, while Win32 calls under
+    // Wine resolve them. Only the tests' own folder may be removed.
+    const std::string allowed = "C:\\brisola-tests\\";
+    if (path.size() <= allowed.size() || _strnicmp(path.c_str(), allowed.c_str(), allowed.size()) != 0 ||
+        path.find("..") != std::string::npos)
         return;
-    }
-    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        // Wine shows a file symlink as a plain file and DeleteFileA would
-        // delete its target: remove links from the Unix side.
-        if (IsUnixSymlink(path)) {
-            RemoveUnixLink(path);
-            return;
-        }
-        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(path.c_str());
-        return;
-    }
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((path + "\\*.*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            if (!strcmp(data.cFileName, ".") || !strcmp(data.cFileName, "..")) continue;
-            std::string child = path + "\\" + data.cFileName;
-            RemoveTree(child);
-        } while (FindNextFileA(find, &data));
-        FindClose(find);
-    }
-    RemoveDirectoryA(path.c_str());
+    std::string unix = UnixPath(path);
+    if (!unix.empty()) RunShell("rm -rf -- " + Quote(unix));
 }
 
 namespace {
@@ -208,7 +192,37 @@ int RunUnix(const std::string& commandLine) {
     return static_cast<int>(code);
 }
 
-std::string Quote(const std::string& s) { return "\"" + s + "\""; }
+// Wine starts the Unix program but neither waits for it nor hands back its
+// exit code, so the shell writes its status into a marker file that we
+// wait for.
+bool RunShell(const std::string& command) {
+    CreateDirectoryA("C:\\brisola-tests", nullptr);
+    char marker[MAX_PATH];
+    static LONG counter = 0;
+    snprintf(marker, sizeof marker, "C:\\brisola-tests\\.status-%lu-%ld", GetCurrentProcessId(),
+             InterlockedIncrement(&counter));
+    std::string unixMarker = UnixPath(marker);
+    if (unixMarker.empty()) return false;
+    std::string partial = unixMarker + ".part";
+    RunUnix("\\\\?\\unix\\bin\\sh -c \"" + command + "; echo $? > '" + partial + "'; mv '" + partial + "' '" +
+            unixMarker + "'\"");
+    DWORD start = GetTickCount();
+    while (GetFileAttributesA(marker) == INVALID_FILE_ATTRIBUTES) {
+        if (GetTickCount() - start > 10000) return false;
+        Sleep(2);
+    }
+    char status[16] = {};
+    HANDLE file = CreateFileA(marker, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    DWORD got = 0;
+    if (file != INVALID_HANDLE_VALUE) {
+        ReadFile(file, status, sizeof status - 1, &got, nullptr);
+        CloseHandle(file);
+    }
+    DeleteFileA(marker);
+    return status[0] == '0';
+}
+
+std::string Quote(const std::string& s) { return "'" + s + "'"; }
 }  // namespace
 
 std::string UnixPath(const std::string& windowsPath) {
@@ -227,18 +241,17 @@ std::string UnixPath(const std::string& windowsPath) {
 bool MakeUnixSymlink(const std::string& targetWindowsPath, const std::string& linkWindowsPath) {
     std::string target = UnixPath(targetWindowsPath), link = UnixPath(linkWindowsPath);
     if (target.empty() || link.empty()) return false;
-    return RunUnix("\\\\?\\unix\\bin\\ln -s " + Quote(target) + " " + Quote(link)) == 0;
+    return RunShell("ln -s " + Quote(target) + " " + Quote(link));
 }
 
 bool IsUnixSymlink(const std::string& windowsPath) {
     std::string path = UnixPath(windowsPath);
-    if (path.empty()) return false;
-    return RunUnix("\\\\?\\unix\\usr\\bin\\test -L " + Quote(path)) == 0;
+    return !path.empty() && RunShell("test -L " + Quote(path));
 }
 
 void RemoveUnixLink(const std::string& windowsPath) {
     std::string path = UnixPath(windowsPath);
-    if (!path.empty()) RunUnix("\\\\?\\unix\\bin\\rm -f " + Quote(path));
+    if (!path.empty()) RunShell("test -L " + Quote(path) + " && rm -f " + Quote(path));
 }
 
 void ResetProgramState() {
