@@ -13,6 +13,8 @@
 #include <thread>
 #include <vector>
 
+#include <wininet.h>
+
 #include "app/app_state.h"
 #include "cookies/cookies.h"
 #include "support/test_support.h"
@@ -149,6 +151,24 @@ TEST_F(CookiesTest, ScanListsCookieFilesInFileSystemOrderLeavingOutKeptOnes) {
     // Each scan replaces the list instead of adding to it.
     ScanCookieFolder();
     EXPECT_EQ(CookieNames(COOKIES_TO_DELETE), listed);
+}
+
+TEST_F(CookiesTest, WininetCookieFilesAreListedLikeAnyCookie) {
+    Names before = ExpectedScan({});
+    ASSERT_TRUE(InternetSetCookieA("http://brisola.test/", "brisola",
+                                   "value; expires=Fri, 31-Dec-2038 23:59:59 GMT"));
+    Names after = ExpectedScan({});
+    Names added;
+    for (const std::string& name : after)
+        if (!Contains(before, name)) added.push_back(name);
+    ASSERT_FALSE(added.empty());
+    for (const std::string& name : added) made_.push_back(folder_ + "\\" + name);
+    ScanCookieFolder();
+    Names listed = CookieNames(COOKIES_TO_DELETE);
+    EXPECT_EQ(listed, after);
+    for (const std::string& name : added) EXPECT_TRUE(Contains(listed, name)) << name;
+    EXPECT_FALSE(Contains(listed, "index.dat"));
+    InternetSetCookieA("http://brisola.test/", "brisola", "gone; expires=Thu, 01-Jan-1970 00:00:01 GMT");
 }
 
 TEST_F(CookiesTest, KeptListRoundTripsThroughDatacookiesTxt) {
