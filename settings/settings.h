@@ -3,18 +3,32 @@
 
 #include <windows.h>
 
+#include <atomic>
+
+// A flag is on only when it is exactly 1. The flags are written on the
+// user-interface thread and read by the worker threads, hence atomic;
+// `g_settings.askDel == 1` reads them as plain bytes.
 struct Settings {
-    BYTE neverUpdate = 0;
-    BYTE askDel = 0;
-    BYTE enableSnd = 1;
-    BYTE enableTips = 1;
+    std::atomic<BYTE> neverUpdate{0};
+    std::atomic<BYTE> askDel{0};
+    std::atomic<BYTE> enableSnd{1};
+    std::atomic<BYTE> enableTips{1};
 };
 
 extern Settings g_settings;
 
-// The program's key under HKEY_LOCAL_MACHINE.
+// The program's key, under HKEY_LOCAL_MACHINE. When that cannot be opened
+// and written (a standard user without registry virtualization), the four
+// settings live under the same path in HKEY_CURRENT_USER instead.
 extern const char kProgramKey[];
+// The Explorer policy key under HKEY_CURRENT_USER and its value.
+extern const char kExplorerPolicyKey[];
+extern const char kNoRecentDocsMenu[];
 
 void LoadSettings();
 void SaveSettings();
+// Puts every flag back to its built-in default (0, 0, 1, 1).
+void ResetSettings();
+// A toggle sets 1 when the flag was not 1, and 0 otherwise.
+void ToggleFlag(std::atomic<BYTE>& flag);
 INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

@@ -3,5 +3,9 @@
 
 #include <windows.h>
 
+const int kTipCount = 10;
+extern const char kTips[kTipCount][256];
+
 INT_PTR CALLBACK TipsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+// Puts a tip picked at random into edit 1015.
 void ShowRandomTip(HWND dialog);

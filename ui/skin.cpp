@@ -1,25 +1,58 @@
 // Painting of the skinned look and the hover trackers.
+//
+// Push buttons stay ordinary BS_PUSHBUTTON/BS_DEFPUSHBUTTON controls, so the
+// dialog manager keeps moving the default-button style, Enter presses the
+// default button and BM_CLICK works. Only their painting is taken over: a
+// subclass answers WM_PAINT with the skinned face and, after every message
+// on which the system button draws itself directly (focus, press, style,
+// enable, text), paints the skinned face again at once.
 #include "ui/skin.h"
+
+#include <algorithm>
+#include <cstring>
 
 #include "app/app_state.h"
 
 namespace {
 
-SkinState MakeSkin() {
-    SkinState skin;
-    skin.panelBrush = CreateSolidBrush(kPanelColour);
-    skin.hoverBrush = CreateSolidBrush(kHoverColour);
-    skin.selectionBrush = CreateSolidBrush(kHoverColour);
-    return skin;
+// The replaced window procedure and a skinned dialog's record are kept in
+// window properties.
+const char kOldProcProp[] = "BrisolaSkinOldProc";
+const char kDialogSkinProp[] = "BrisolaDialogSkin";
+
+// What a skinned dialog remembers: the hover list its tracker last ran
+// with, so that a button can run that tracker when the mouse leaves it.
+struct DialogSkin {
+    HoverList list = {nullptr, nullptr, 0};
+};
+
+HBRUSH SolidBrush(COLORREF colour) { return CreateSolidBrush(colour); }
+
+// Copies the top-left part of `bitmap` that fits `area` to (x, y), at its
+// own size: nothing is ever stretched.
+void BlitBitmap(HDC target, HDC memory, HBITMAP bitmap, int x, int y, const RECT& area) {
+    BITMAP info = {};
+    if (!bitmap || !GetObjectA(bitmap, sizeof info, &info)) return;
+    int width = std::min<LONG>(area.right - area.left, info.bmWidth);
+    int height = std::min<LONG>(area.bottom - area.top, info.bmHeight);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(target, x, y, width, height, memory, 0, 0, SRCCOPY);
+    SelectObject(memory, old);
 }
 
-// Copies `bitmap` at its own size to (x, y); the block asked for is the
-// client size, which BitBlt clips to the bitmap.
-void BlitBitmap(HDC target, HDC memory, HBITMAP bitmap, int x, int y, const RECT& client) {
-    if (!bitmap) return;
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(target, x, y, client.right - client.left, client.bottom - client.top, memory, 0, 0, SRCCOPY);
-    SelectObject(memory, old);
+// Fills the part of the client area that the background bitmap does not
+// cover (a dialog larger than the bitmap) with the panel colour.
+void FillBeyondBackground(HDC dc, const RECT& client) {
+    BITMAP info = {};
+    LONG width = 0, height = 0;
+    if (g_app.backgroundBitmap && GetObjectA(g_app.backgroundBitmap, sizeof info, &info)) {
+        width = info.bmWidth;
+        height = info.bmHeight;
+    }
+    RECT right = {width, 0, client.right, client.bottom};
+    RECT below = {0, height, std::min(width, client.right), client.bottom};
+    if (right.left < right.right) FillRect(dc, &right, g_skin.panelBrush);
+    if (below.top < below.bottom) FillRect(dc, &below, g_skin.panelBrush);
 }
 
 void PaintBackground(HWND window, bool withLogo) {
@@ -28,24 +61,180 @@ void PaintBackground(HWND window, bool withLogo) {
     HDC memory = CreateCompatibleDC(dc);
     RECT client;
     GetClientRect(window, &client);
-    if (g_app.backgroundBitmap) BlitBitmap(dc, memory, g_app.backgroundBitmap, 0, 0, client);
-    else FillRect(dc, &client, g_skin.panelBrush);
-    if (withLogo) {
-        BITMAP info = {};
-        if (g_app.logoBitmap && GetObjectA(g_app.logoBitmap, sizeof info, &info)) {
-            RECT logo = {0, 0, info.bmWidth, info.bmHeight};
-            BlitBitmap(dc, memory, g_app.logoBitmap, 40, 34, logo);
-        }
-    }
+    BlitBitmap(dc, memory, g_app.backgroundBitmap, 0, 0, client);
+    FillBeyondBackground(dc, client);
+    if (withLogo) BlitBitmap(dc, memory, g_app.logoBitmap, 40, 34, client);
     DeleteDC(memory);
     EndPaint(window, &ps);
 }
 
+// Paints the skinned face into `dc` in the button's own font, the font the
+// system button would have selected, plus the focus rectangle.
+void PaintFace(HWND button, HDC dc) {
+    HGDIOBJ oldFont = nullptr;
+    if (HFONT own = reinterpret_cast<HFONT>(SendMessageA(button, WM_GETFONT, 0, 0))) oldFont = SelectObject(dc, own);
+    PaintSkinnedButton(dc, button);
+    bool hideFocus = (SendMessageA(button, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) != 0;
+    if (GetFocus() == button && !hideFocus) {
+        RECT rc;
+        GetClientRect(button, &rc);
+        InflateRect(&rc, -3, -3);
+        SetTextColor(dc, RGB(0, 0, 0));
+        SetBkColor(dc, kPanelColour);
+        DrawFocusRect(dc, &rc);
+    }
+    if (oldFont) SelectObject(dc, oldFont);
+}
+
+void PaintButtonMessage(HWND button, HDC given) {
+    if (given) {
+        PaintFace(button, given);
+        return;
+    }
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(button, &ps);
+    if (dc) PaintFace(button, dc);
+    EndPaint(button, &ps);
+}
+
+// Messages on which the system button draws itself outside WM_PAINT.
+bool SystemButtonDraws(UINT message) {
+    switch (message) {
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+    case WM_ENABLE:
+    case WM_SETTEXT:
+    case WM_SETFONT:
+    case WM_UPDATEUISTATE:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_LBUTTONUP:
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+    case WM_CAPTURECHANGED:
+    case BM_SETSTATE:
+    case BM_SETSTYLE:
+    case BM_SETCHECK:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void RepaintNow(HWND window) {
+    InvalidateRect(window, nullptr, FALSE);
+    UpdateWindow(window);
+}
+
+DialogSkin* FindDialogSkin(HWND dialog) {
+    return dialog ? static_cast<DialogSkin*>(GetPropA(dialog, kDialogSkinProp)) : nullptr;
+}
+
+bool IsSubclassed(HWND window) { return GetPropA(window, kOldProcProp) != nullptr; }
+
+void Subclass(HWND window, WNDPROC proc) {
+    if (IsSubclassed(window)) return;
+    LONG_PTR old = GetWindowLongPtrA(window, GWLP_WNDPROC);
+    if (!old || !SetPropA(window, kOldProcProp, reinterpret_cast<HANDLE>(old))) return;
+    SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(proc));
+}
+
+LRESULT CallOld(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto old = reinterpret_cast<WNDPROC>(GetPropA(window, kOldProcProp));
+    if (!old) return DefWindowProcA(window, message, wParam, lParam);
+    return CallWindowProcA(old, window, message, wParam, lParam);
+}
+
+// Puts the original procedure back as the window goes away.
+LRESULT Unsubclass(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto old = reinterpret_cast<WNDPROC>(RemovePropA(window, kOldProcProp));
+    if (!old) return DefWindowProcA(window, message, wParam, lParam);
+    SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(old));
+    return CallWindowProcA(old, window, message, wParam, lParam);
+}
+
+// Runs the parent dialog's tracker once the mouse has left a button, so a
+// button at the dialog's edge loses its hover face too.
+void TrackMouseLeft(HWND button) {
+    HWND dialog = GetParent(button);
+    DialogSkin* skin = FindDialogSkin(dialog);
+    if (!skin || !skin->list.count) return;
+    POINT at;
+    HWND under = dialog;
+    if (GetCursorPos(&at)) {
+        HWND window = WindowFromPoint(at);
+        if (window && (window == dialog || IsChild(dialog, window))) under = window;
+    }
+    TrackHover(dialog, skin->list, under);
+}
+
+LRESULT CALLBACK SkinnedButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PAINT:
+    case WM_PRINTCLIENT:
+        PaintButtonMessage(button, reinterpret_cast<HDC>(wParam));
+        return 0;
+    case WM_MOUSEMOVE: {
+        TRACKMOUSEEVENT track = {sizeof track, TME_LEAVE, button, 0};
+        TrackMouseEvent(&track);
+        break;
+    }
+    case WM_MOUSELEAVE: {
+        LRESULT result = CallOld(button, message, wParam, lParam);
+        TrackMouseLeft(button);
+        return result;
+    }
+    case WM_NCDESTROY:
+        return Unsubclass(button, message, wParam, lParam);
+    default:
+        break;
+    }
+    LRESULT result = CallOld(button, message, wParam, lParam);
+    // A click may have destroyed the button (Exit destroys the main window).
+    if (SystemButtonDraws(message) && IsWindow(button)) RepaintNow(button);
+    return result;
+}
+
+LRESULT CALLBACK SkinnedDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCDESTROY) {
+        delete static_cast<DialogSkin*>(RemovePropA(dialog, kDialogSkinProp));
+        return Unsubclass(dialog, message, wParam, lParam);
+    }
+    return CallOld(dialog, message, wParam, lParam);
+}
+
+bool IsPushButton(HWND window) {
+    char name[16] = {};
+    if (!GetClassNameA(window, name, sizeof name) || lstrcmpiA(name, "Button") != 0) return false;
+    LONG type = GetWindowLongA(window, GWL_STYLE) & BS_TYPEMASK;
+    return type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON;
+}
+
+BOOL CALLBACK SkinChild(HWND child, LPARAM dialog) {
+    if (GetParent(child) != reinterpret_cast<HWND>(dialog) || !IsPushButton(child)) return TRUE;
+    Subclass(child, SkinnedButtonProc);
+    return TRUE;
+}
+
 }  // namespace
 
-SkinState g_skin = MakeSkin();
+SkinState::SkinState()
+    : panelBrush(SolidBrush(kPanelColour)), hoverBrush(SolidBrush(kHoverColour)),
+      selectionBrush(SolidBrush(kHoverColour)) {}
 
-void ApplySkin(HWND) {}
+SkinState g_skin;
+
+void ApplySkin(HWND dialog) {
+    if (!dialog) return;
+    if (!FindDialogSkin(dialog)) {
+        auto* skin = new DialogSkin;
+        if (SetPropA(dialog, kDialogSkinProp, skin)) Subclass(dialog, SkinnedDialogProc);
+        else delete skin;
+    }
+    EnumChildWindows(dialog, SkinChild, reinterpret_cast<LPARAM>(dialog));
+}
 
 void PaintDialogBackground(HWND dialog) { PaintBackground(dialog, false); }
 
@@ -59,7 +248,7 @@ void PaintSkinnedButton(HDC dc, HWND button) {
     HBRUSH brush = g_skin.panelBrush;
     UINT edge = EDGE_ETCHED;
     HGDIOBJ oldFont = nullptr;
-    if (button == g_skin.hoveredButton) {
+    if (button == g_skin.hoveredButton.load()) {
         brush = g_skin.hoverBrush;
     } else if (GetParent(button) == g_app.mainWindow && button == g_app.selectedViewButton) {
         brush = g_skin.selectionBrush;
@@ -69,7 +258,8 @@ void PaintSkinnedButton(HDC dc, HWND button) {
     }
     FillRect(dc, &rc, brush);
     SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, RGB(0, 0, 0));
+    // A disabled button (CLEAN and Exit during a job) shows grey text.
+    SetTextColor(dc, IsWindowEnabled(button) ? RGB(0, 0, 0) : GetSysColor(COLOR_GRAYTEXT));
     DrawTextA(dc, text, -1, &rc, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_TABSTOP);
     DrawEdge(dc, &rc, edge, BF_RECT);
     if (oldFont) SelectObject(dc, oldFont);
@@ -83,12 +273,18 @@ HBRUSH PaintStaticColour(HDC dc) {
 }
 
 void TrackHover(HWND dialog, const HoverList& list, HWND under) {
+    if (DialogSkin* skin = FindDialogSkin(dialog)) skin->list = list;
+    // Hover lists are short (at most 13 buttons); one look-up each.
+    HWND buttons[32] = {};
+    size_t count = std::min<size_t>(list.count, sizeof buttons / sizeof buttons[0]);
     HWND hovered = nullptr;
-    for (size_t i = 0; i < list.count; ++i)
-        if (GetDlgItem(dialog, list.ids[i]) == under) hovered = under;
+    for (size_t i = 0; i < count; ++i) {
+        buttons[i] = GetDlgItem(dialog, list.ids[i]);
+        if (buttons[i] && buttons[i] == under) hovered = under;
+    }
     g_skin.hoveredButton = hovered;
-    for (size_t i = 0; i < list.count; ++i) {
-        HWND button = GetDlgItem(dialog, list.ids[i]);
+    for (size_t i = 0; i < count; ++i) {
+        HWND button = buttons[i];
         BYTE over = (button && button == under) ? 1 : 0;
         if (over != list.hot[i] && button) {
             RECT rc;

@@ -4,29 +4,41 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstddef>
 
 const COLORREF kPanelColour = RGB(245, 255, 245);
 const COLORREF kHoverColour = RGB(251, 251, 141);
 
 struct SkinState {
+    SkinState();
+    SkinState(const SkinState&) = delete;
+    SkinState& operator=(const SkinState&) = delete;
+
     HBRUSH panelBrush = nullptr;
     HBRUSH hoverBrush = nullptr;
     HBRUSH selectionBrush = nullptr;
-    HWND hoveredButton = nullptr;  // the listed button under the mouse, any dialog
+    // The listed button under the mouse, any dialog. The confirmation
+    // dialog's tracker writes it on the cleaning thread while the main
+    // thread paints, hence atomic.
+    std::atomic<HWND> hoveredButton{nullptr};
 };
 
 extern SkinState g_skin;
 
-// A dialog's hover list and its hot flags (kept between openings).
+// A dialog's hover list and its hot flags (kept between openings). The ids
+// and hot arrays must outlive the dialog (static arrays).
 struct HoverList {
     const int* ids;
     BYTE* hot;
     size_t count;
 };
 
-// Called by every dialog's WM_INITDIALOG: makes sure the system's own
-// push-button drawing never covers the painted face.
+// Called by every dialog's WM_INITDIALOG. Each push button of the dialog is
+// then painted only with the skinned face (the system's own push-button
+// drawing never shows), and the button's face follows the mouse out of
+// the dialog too. Keyboard handling, the default button and BM_CLICK stay
+// the system's.
 void ApplySkin(HWND dialog);
 void PaintDialogBackground(HWND dialog);
 void PaintMainBackground(HWND mainWindow);

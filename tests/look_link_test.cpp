@@ -1,0 +1,197 @@
+// Link labels: colours, underline, hand cursor and the click that opens
+// the target with the shell.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+
+#include "app/app_state.h"
+#include "resource.h"
+#include "support/test_support.h"
+#include "ui/link_label.h"
+#include "ui/skin.h"
+
+namespace {
+
+const int kTestLabel = 4321;
+
+// Counts pixels of `colour` in the label, and the longest run of them in
+// one row (an underline spans the text).
+struct Ink {
+    int count = 0;
+    int longestRow = 0;
+};
+
+Ink InkOf(HWND label, COLORREF colour) {
+    RECT rc;
+    GetClientRect(label, &rc);
+    HDC dc = GetDC(label);
+    Ink ink;
+    for (int y = 0; y < rc.bottom; ++y) {
+        int row = 0;
+        for (int x = 0; x < rc.right; ++x) {
+            if (GetPixel(dc, x, y) == colour) {
+                ++ink.count;
+                ++row;
+            } else {
+                row = 0;
+            }
+            if (row > ink.longestRow) ink.longestRow = row;
+        }
+    }
+    ReleaseDC(label, dc);
+    return ink;
+}
+
+void Redraw(HWND window) {
+    InvalidateRect(window, nullptr, FALSE);
+    UpdateWindow(window);
+}
+
+void Click(HWND label) {
+    SendMessageA(label, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+    SendMessageA(label, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+}
+
+class LinkLabelTest : public testing::Test {
+protected:
+    void SetUp() override {
+        ResetProgramState();
+        CreateMainWindowForTest();
+        ASSERT_NE(g_app.mainWindow, nullptr);
+        PumpMessages(50);
+    }
+    void TearDown() override {
+        if (g_app.mainWindow && IsWindow(g_app.mainWindow)) DestroyMainWindowForTest();
+        g_app.mainWindow = nullptr;
+    }
+    // A second label on an empty part of the main window.
+    HWND AddLabel(const std::string& text, const char* target) {
+        HWND label = CreateWindowA("STATIC", text.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT, 10, 345, 200, 16,
+                                   g_app.mainWindow, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kTestLabel)),
+                                   GetModuleHandleA(nullptr), nullptr);
+        SendMessageA(label, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), 0);
+        EXPECT_EQ(MakeLinkLabel(g_app.mainWindow, kTestLabel, target, static_cast<COLORREF>(-1)), 1);
+        Redraw(label);
+        return label;
+    }
+};
+
+TEST_F(LinkLabelTest, MainWindowLinkIsBlueUnderlinedAndTakesTheMouse) {
+    HWND link = GetDlgItem(g_app.mainWindow, IDC_LINK);
+    ASSERT_NE(link, nullptr);
+    EXPECT_TRUE(GetWindowLongA(link, GWL_STYLE) & SS_NOTIFY);
+    EXPECT_EQ(SendMessageA(link, WM_NCHITTEST, 0, 0), HTCLIENT);
+    Redraw(link);
+    Ink blue = InkOf(link, kLinkColour);
+    EXPECT_GT(blue.count, 30);
+    EXPECT_GT(blue.longestRow, 40);  // the underline
+    EXPECT_EQ(InkOf(link, kVisitedLinkColour).count, 0);
+}
+
+TEST_F(LinkLabelTest, HandCursorIsTheStatedPictureAndShared) {
+    HWND link = GetDlgItem(g_app.mainWindow, IDC_LINK);
+    HWND other = AddLabel("second link", "C:\\brisola-tests\\no-such-file.none");
+    HWND hovered = GetDlgItem(g_app.mainWindow, IDC_SETTINGS);
+    g_skin.hoveredButton = hovered;
+
+    EXPECT_EQ(SendMessageA(link, WM_SETCURSOR, reinterpret_cast<WPARAM>(link), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)),
+              TRUE);
+    HCURSOR hand = GetCursor();
+    // The message stops at the label: the main window's tracker did not run.
+    EXPECT_EQ(g_skin.hoveredButton.load(), hovered);
+    g_skin.hoveredButton = nullptr;
+    SendMessageA(other, WM_SETCURSOR, reinterpret_cast<WPARAM>(other), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_EQ(GetCursor(), hand);
+
+    ICONINFO info = {};
+    ASSERT_TRUE(GetIconInfo(hand, &info));
+    EXPECT_FALSE(info.fIcon);
+    EXPECT_EQ(info.xHotspot, 5u);
+    EXPECT_EQ(info.yHotspot, 2u);
+    EXPECT_EQ(info.hbmColor, nullptr);
+    BYTE planes[64 * 4] = {};
+    EXPECT_EQ(GetBitmapBits(info.hbmMask, sizeof planes, planes), static_cast<LONG>(sizeof planes));
+    DeleteObject(info.hbmMask);
+    if (info.hbmColor) DeleteObject(info.hbmColor);
+
+    struct Row {
+        int first, last;
+        unsigned andPlane, xorPlane;
+    } rows[] = {
+        {0, 0, 0xffffffff, 0}, {1, 1, 0xf9ffffff, 0}, {2, 5, 0xf0ffffff, 0x06000000},
+        {6, 6, 0xf024ffff, 0x06000000}, {7, 7, 0xf0007fff, 0x06db0000}, {8, 8, 0xc0007fff, 0x06db0000},
+        {9, 10, 0x80007fff, 0x36db0000}, {11, 11, 0x80007fff, 0x37ff0000}, {12, 13, 0x80007fff, 0x3fff0000},
+        {14, 14, 0xc0007fff, 0x1fff0000}, {15, 15, 0xe0007fff, 0x0fff0000}, {16, 16, 0xf000ffff, 0x07fe0000},
+        {17, 18, 0xf000ffff, 0}, {19, 31, 0xffffffff, 0},
+    };
+    auto rowAt = [&](int y) {
+        const BYTE* p = planes + y * 4;
+        return (unsigned(p[0]) << 24) | (p[1] << 16) | (p[2] << 8) | p[3];
+    };
+    for (const Row& row : rows) {
+        for (int y = row.first; y <= row.last; ++y) {
+            SCOPED_TRACE(y);
+            EXPECT_EQ(rowAt(y), row.andPlane);
+            EXPECT_EQ(rowAt(32 + y), row.xorPlane);
+        }
+    }
+}
+
+TEST_F(LinkLabelTest, ClickTurnsItVisitedPurpleAndOpensTheTarget) {
+    // A target the shell cannot open: the click still marks it visited.
+    HWND label = AddLabel("does not open", "C:\\brisola-tests\\no-such-file.none");
+    EXPECT_GT(InkOf(label, kLinkColour).count, 0);
+    Click(label);
+    // Painted before the shell was called, without a message loop pass.
+    Ink purple = InkOf(label, kVisitedLinkColour);
+    EXPECT_GT(purple.count, 0);
+    EXPECT_GT(purple.longestRow, 20);
+    EXPECT_EQ(InkOf(label, kLinkColour).count, 0);
+    // A release without a press on a link label opens nothing more and the
+    // colour stays visited.
+    SendMessageA(label, WM_LBUTTONUP, 0, 0);
+    Redraw(label);
+    EXPECT_EQ(InkOf(label, kLinkColour).count, 0);
+    EXPECT_GT(InkOf(label, kVisitedLinkColour).count, 0);
+}
+
+TEST_F(LinkLabelTest, NullTargetOpensTheWindowText) {
+    std::string folder = MakeSandboxFolder("link");
+    std::string script = folder + "\\open.bat", marker = folder + "\\opened.txt";
+    HANDLE file = CreateFileA(script.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    std::string body = "echo opened> \"" + marker + "\"\r\n";
+    DWORD written = 0;
+    WriteFile(file, body.data(), static_cast<DWORD>(body.size()), &written, nullptr);
+    CloseHandle(file);
+
+    HWND label = AddLabel("placeholder", nullptr);
+    // A new text is shown at once, in the link font.
+    SetWindowTextA(label, script.c_str());
+    UpdateWindow(label);
+    EXPECT_GT(InkOf(label, kLinkColour).longestRow, 20);
+
+    Click(label);
+    EXPECT_TRUE(PumpUntil([&] { return FileExists(marker); }, 15000));
+    DestroyWindow(label);  // frees its record
+    EXPECT_TRUE(HeapValidate(GetProcessHeap(), 0, nullptr));
+    RemoveTree(folder);
+}
+
+TEST_F(LinkLabelTest, FreeLinkResourcesLetsThemBeMadeAgain) {
+    HWND link = GetDlgItem(g_app.mainWindow, IDC_LINK);
+    SendMessageA(link, WM_SETCURSOR, reinterpret_cast<WPARAM>(link), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    FreeLinkResources();
+    FreeLinkResources();  // a second call finds nothing to free
+    SendMessageA(link, WM_SETCURSOR, reinterpret_cast<WPARAM>(link), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    ICONINFO info = {};
+    ASSERT_TRUE(GetIconInfo(GetCursor(), &info));
+    EXPECT_EQ(info.xHotspot, 5u);
+    DeleteObject(info.hbmMask);
+    Redraw(link);
+    EXPECT_GT(InkOf(link, kLinkColour).longestRow, 40);
+}
+
+}  // namespace
