@@ -1,26 +1,348 @@
-// The cookie catalogue. Placeholder until the cookies manager is built.
+// The cookie catalogue: the delete list, the keep list, datacookies.txt and
+// the two list views of the Cookies Manager.
 #include "cookies/cookies.h"
 
+#include <commctrl.h>
+
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+#include <utility>
+
+#include "app/app_state.h"
 #include "resource.h"
+#include "sweep/safe_delete.h"
+#include "ui/skin.h"
 
-void LoadKeptCookies() {}
-void SaveKeptCookies() {}
-void DeleteListedCookies() {}
+namespace {
 
-INT_PTR CALLBACK CookiesManagerDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-    switch (message) {
-    case WM_INITDIALOG:
-        return TRUE;
-    case WM_COMMAND:
-        if (LOWORD(wParam) == IDC_CK_OK) {
-            EndDialog(dialog, DIALOG_RESULT);
-            return TRUE;
-        }
-        return FALSE;
-    case WM_CLOSE:
-        EndDialog(dialog, DIALOG_RESULT);
-        return FALSE;
-    default:
-        return FALSE;
+const int kCsidlCookies = 0x21;
+const char kKeptFileName[] = "datacookies.txt";
+const char kKeptTempName[] = "datacookies.txt.tmp";
+const COLORREF kListColour = RGB(245, 255, 245);
+
+// Everything this module shares between the main thread and the cleaning
+// thread. Every access holds `lock`, briefly; nothing here is touched while
+// a window message is sent.
+struct CookieState {
+    std::mutex lock;
+    std::vector<CookieEntry> lists[2];
+    // Bumped on every change of a list; a list view remembers the value it
+    // showed, so a move never picks rows from a list that changed under it.
+    unsigned long generation[2] = {};
+    unsigned long shownGeneration[2] = {};
+};
+
+CookieState g_cookies;
+
+class FindHandle {
+public:
+    explicit FindHandle(HANDLE handle) : handle_(handle) {}
+    ~FindHandle() {
+        if (handle_ != INVALID_HANDLE_VALUE) FindClose(handle_);
     }
+    FindHandle(const FindHandle&) = delete;
+    FindHandle& operator=(const FindHandle&) = delete;
+    HANDLE get() const { return handle_; }
+
+private:
+    HANDLE handle_;
+};
+
+class File {
+public:
+    File(const char* path, const char* mode) : file_(fopen(path, mode)) {}
+    ~File() { Close(); }
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+    FILE* get() const { return file_; }
+    // Returns false when anything written could not reach the file.
+    bool Close() {
+        if (!file_) return true;
+        bool ok = fflush(file_) == 0 && !ferror(file_);
+        ok = fclose(file_) == 0 && ok;
+        file_ = nullptr;
+        return ok;
+    }
+
+private:
+    FILE* file_;
+};
+
+// An entry with every byte cleared, then the name set. False when the name
+// does not fit the field.
+bool MakeEntry(const char* name, bool withLocation, CookieEntry& entry) {
+    memset(&entry, 0, sizeof entry);
+    size_t length = strnlen(name, sizeof entry.name);
+    if (length == 0 || length >= sizeof entry.name) return false;
+    memcpy(entry.name, name, length + 1);
+    if (withLocation) memcpy(entry.location, name, length + 1);
+    return true;
+}
+
+bool IsAbsolutePath(const char* path) {
+    bool drive = isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':' && path[2] == '\\';
+    bool unc = path[0] == '\\' && path[1] == '\\';
+    return drive || unc;
+}
+
+// The cookie folder, asked for anew each time. False (nothing may be
+// touched) unless it is an absolute path of an existing real directory.
+bool GetCookieFolder(char (&folder)[256]) {
+    if (!GetSpecialFolder(kCsidlCookies, folder)) return false;
+    DWORD attributes = GetFileAttributesA(folder);
+    bool usable = IsAbsolutePath(folder) && attributes != INVALID_FILE_ATTRIBUTES &&
+                  (attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+    if (!usable) folder[0] = '\0';
+    return usable;
+}
+
+// The folder scan leaves out the container's index and its kin.
+bool IsCookieFolderIndex(const char* name) { return strstr(name, ".dat") != nullptr; }
+
+// A name that can only mean a file directly inside the cookie folder. Kept
+// names come from a hand-editable file and can be moved to the delete side,
+// so a name with a path in it must never reach a delete.
+bool IsPlainFileName(const char* name) {
+    if (name[0] == '\0' || strcmp(name, ".") == 0 || strcmp(name, "..") == 0) return false;
+    for (const char* c = name; *c; ++c) {
+        if (static_cast<unsigned char>(*c) < 0x20 || strchr("\\/:*?\"<>|", *c)) return false;
+    }
+    return true;
+}
+
+bool IsKeptLocked(const char* name) {
+    for (const CookieEntry& entry : g_cookies.lists[KEPT_COOKIES]) {
+        if (strcmp(entry.name, name) == 0) return true;
+    }
+    return false;
+}
+
+void Changed(CookieList list) { ++g_cookies.generation[list]; }
+
+// Word separators of datacookies.txt: the blanks that "%s" stops at, and
+// NUL, which a C string could not carry anyway.
+bool IsSeparator(int c) { return c == 0 || c == ' ' || (c >= '\t' && c <= '\r'); }
+
+// Reads one word per entry. A word longer than a name can hold is dropped
+// whole: no cookie file can have such a name, and a cut copy would be a
+// name the user never chose.
+std::vector<CookieEntry> ReadKeptFile(FILE* file) {
+    std::vector<CookieEntry> entries;
+    char word[256];
+    size_t length = 0;
+    bool tooLong = false;
+    for (;;) {
+        int c = fgetc(file);
+        if (c == EOF || IsSeparator(c)) {
+            if (length > 0 && !tooLong) {
+                word[length] = '\0';
+                CookieEntry entry;
+                if (MakeEntry(word, false, entry)) entries.push_back(entry);
+            }
+            length = 0;
+            tooLong = false;
+            if (c == EOF) break;
+            continue;
+        }
+        if (length + 1 < sizeof word) word[length++] = static_cast<char>(c);
+        else tooLong = true;
+    }
+    return entries;
+}
+
+// Rows selected in a list view, in list order.
+std::vector<int> SelectedRows(HWND listView) {
+    std::vector<int> rows;
+    LRESULT count = SendMessageA(listView, LVM_GETSELECTEDCOUNT, 0, 0);
+    int row = -1;
+    for (LRESULT i = 0; i < count; ++i) {
+        row = static_cast<int>(SendMessageA(listView, LVM_GETNEXTITEM, row, MAKELPARAM(LVNI_SELECTED, 0)));
+        if (row < 0) break;
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+}  // namespace
+
+void LoadKeptCookies() {
+    char path[256];
+    if (!WindowsDirFile(kKeptFileName, path)) return;
+    // Binary mode: the reader treats CR as a blank itself, and a stray
+    // Ctrl-Z in a damaged file does not hide the rest of it.
+    File file(path, "rb");
+    if (!file.get()) return;
+    std::vector<CookieEntry> entries = ReadKeptFile(file.get());
+    std::lock_guard<std::mutex> guard(g_cookies.lock);
+    std::vector<CookieEntry>& kept = g_cookies.lists[KEPT_COOKIES];
+    kept.insert(kept.end(), entries.begin(), entries.end());
+    Changed(KEPT_COOKIES);
+}
+
+void SaveKeptCookies() {
+    char path[256];
+    char tempPath[256];
+    if (!WindowsDirFile(kKeptFileName, path) || !WindowsDirFile(kKeptTempName, tempPath)) return;
+    std::vector<CookieEntry> kept = CopyCookieList(KEPT_COOKIES);
+    if (kept.empty()) {
+        DeleteFileNoFollow(path);
+        return;
+    }
+    DeleteFileNoFollow(tempPath);  // a leftover of an interrupted save
+    bool written;
+    {
+        File file(tempPath, "w");
+        if (!file.get()) return;
+        for (const CookieEntry& entry : kept) fprintf(file.get(), "%s\n", entry.name);
+        written = file.Close();
+    }
+    if (!written || !MoveFileExA(tempPath, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        DeleteFileNoFollow(tempPath);
+    }
+}
+
+void ScanCookieFolder() {
+    std::vector<CookieEntry> found;
+    char folder[256];
+    char pattern[256];
+    if (GetCookieFolder(folder)) {
+        int n = snprintf(pattern, sizeof pattern, "%s\\*.*", folder);
+        if (n > 0 && n < static_cast<int>(sizeof pattern)) {
+            WIN32_FIND_DATAA data;
+            FindHandle search(FindFirstFileA(pattern, &data));
+            if (search.get() != INVALID_HANDLE_VALUE) {
+                do {
+                    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+                    if (IsCookieFolderIndex(data.cFileName)) continue;
+                    CookieEntry entry;
+                    if (MakeEntry(data.cFileName, true, entry)) found.push_back(entry);
+                } while (FindNextFileA(search.get(), &data));
+            }
+        }
+    }
+    std::lock_guard<std::mutex> guard(g_cookies.lock);
+    std::vector<CookieEntry>& toDelete = g_cookies.lists[COOKIES_TO_DELETE];
+    toDelete.clear();
+    for (const CookieEntry& entry : found) {
+        if (!IsKeptLocked(entry.name)) toDelete.push_back(entry);
+    }
+    Changed(COOKIES_TO_DELETE);
+}
+
+int IsKeptCookie(const char* name) {
+    std::lock_guard<std::mutex> guard(g_cookies.lock);
+    return IsKeptLocked(name) ? 1 : 0;
+}
+
+void MoveSelectedCookies(CookieList source, CookieList target, HWND sourceView) {
+    if (source == target) return;
+    std::vector<int> rows = SelectedRows(sourceView);
+    std::lock_guard<std::mutex> guard(g_cookies.lock);
+    std::vector<CookieEntry>& from = g_cookies.lists[source];
+    std::vector<CookieEntry>& to = g_cookies.lists[target];
+    if (from.empty()) return;
+    // Row number equals list index only while the view shows this very list.
+    if (g_cookies.generation[source] == g_cookies.shownGeneration[source]) {
+        for (int row : rows) {
+            if (row < 0 || static_cast<size_t>(row) >= from.size() || from[row].marked == 1) continue;
+            to.push_back(from[row]);
+            from[row].marked = 1;
+        }
+    }
+    RemoveMarkedEntries(from);
+    Changed(source);
+    Changed(target);
+}
+
+void RemoveMarkedEntries(std::vector<CookieEntry>& entries) {
+    std::vector<CookieEntry> rest;
+    rest.reserve(entries.size());
+    for (const CookieEntry& entry : entries) {
+        if (entry.marked != 1) rest.push_back(entry);
+    }
+    entries.swap(rest);
+}
+
+void SetUpCookieListView(HWND listView) {
+    SendMessageA(listView, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT | LVS_EX_FLATSB);
+    SendMessageA(listView, LVM_SETBKCOLOR, 0, kListColour);
+    SendMessageA(listView, LVM_SETTEXTCOLOR, 0, RGB(0, 0, 0));
+    SendMessageA(listView, LVM_SETTEXTBKCOLOR, 0, kListColour);
+    char heading[] = "Cookies";
+    LVCOLUMNA column = {};
+    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
+    column.fmt = LVCFMT_LEFT;
+    column.cx = 232;
+    column.pszText = heading;
+    SendMessageA(listView, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
+}
+
+void FillCookieListView(HWND listView, CookieList list) {
+    std::vector<CookieEntry> entries;
+    {
+        std::lock_guard<std::mutex> guard(g_cookies.lock);
+        entries = g_cookies.lists[list];
+        g_cookies.shownGeneration[list] = g_cookies.generation[list];
+    }
+    SendMessageA(listView, LVM_DELETEALLITEMS, 0, 0);
+    for (size_t i = 0; i < entries.size(); ++i) {
+        LVITEMA item = {};
+        item.mask = LVIF_TEXT | LVIF_IMAGE;
+        item.iItem = static_cast<int>(i);
+        item.pszText = entries[i].name;
+        item.iImage = 0;
+        SendMessageA(listView, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    }
+}
+
+void DeleteListedCookies() {
+    char folder[256];
+    // Without a usable folder the list stays for a later cleaning.
+    if (!GetCookieFolder(folder)) return;
+    std::vector<CookieEntry> listed;
+    {
+        std::lock_guard<std::mutex> guard(g_cookies.lock);
+        listed.swap(g_cookies.lists[COOKIES_TO_DELETE]);
+        Changed(COOKIES_TO_DELETE);
+    }
+    for (const CookieEntry& entry : listed) {
+        // The folder index is never a cookie, even when moved over by hand.
+        if (!IsPlainFileName(entry.name) || IsCookieFolderIndex(entry.name)) continue;
+        char path[256];
+        int n = snprintf(path, sizeof path, "%s\\%s", folder, entry.name);
+        if (n < 0 || n >= static_cast<int>(sizeof path)) continue;
+        DeleteFileNoFollow(path);
+    }
+}
+
+std::vector<CookieEntry> CopyCookieList(CookieList list) {
+    std::lock_guard<std::mutex> guard(g_cookies.lock);
+    return g_cookies.lists[list];
+}
+
+std::vector<std::string> CookieNames(CookieList list) {
+    std::vector<std::string> names;
+    for (const CookieEntry& entry : CopyCookieList(list)) names.push_back(entry.name);
+    return names;
+}
+
+void ClearCookieLists() {
+    std::lock_guard<std::mutex> guard(g_cookies.lock);
+    for (int list = 0; list < 2; ++list) {
+        g_cookies.lists[list].clear();
+        Changed(static_cast<CookieList>(list));
+    }
+}
+
+void SetCookieNames(CookieList list, const std::vector<std::string>& names) {
+    std::vector<CookieEntry> entries;
+    for (const std::string& name : names) {
+        CookieEntry entry;
+        if (MakeEntry(name.c_str(), list == COOKIES_TO_DELETE, entry)) entries.push_back(entry);
+    }
+    std::lock_guard<std::mutex> guard(g_cookies.lock);
+    g_cookies.lists[list].swap(entries);
+    Changed(list);
 }

@@ -1,10 +1,55 @@
 // The cookie catalogue, datacookies.txt and the Cookies Manager (138).
+//
+// Two lists of cookie file names live here for the whole run: the cookies
+// that the next cleaning of "Sweep Internet cookies" deletes, and the
+// cookies the user keeps (saved in datacookies.txt). The cleaning thread
+// consumes the first list while the manager may be open on the main thread,
+// so both lists sit behind this module's own lock and callers only ever get
+// copies.
 #pragma once
 
 #include <windows.h>
 
+#include <string>
+#include <vector>
+
+// One row of a cookie list.
+struct CookieEntry {
+    BYTE marked;        // picked for a move; 0 between operations
+    BYTE checked;       // always 0 in the cookie lists
+    char name[256];     // the cookie's file name, without directory
+    char location[256]; // a copy of the name when the folder scan made it
+};
+
+// The two lists.
+enum CookieList : int { COOKIES_TO_DELETE = 0, KEPT_COOKIES = 1 };
+
+// Appends the names of datacookies.txt (one entry per word) to the kept list.
 void LoadKeptCookies();
+// Writes the kept list to datacookies.txt, or deletes the file when the list
+// is empty.
 void SaveKeptCookies();
-// Cleaning step 2: deletes the cookies of the cookies-to-delete array.
+// Rebuilds the delete list from the cookie folder, leaving out kept cookies.
+void ScanCookieFolder();
+// 1 when a kept entry has exactly this name (case counts), else 0.
+int IsKeptCookie(const char* name);
+// Moves the entries behind the selected rows of `sourceView` (which shows
+// `source`) to the end of `target`. A view that no longer matches its list
+// (the cleaning consumed it since the view was filled) moves nothing.
+void MoveSelectedCookies(CookieList source, CookieList target, HWND sourceView);
+// Removes every entry whose `marked` is 1, keeping the order of the others.
+void RemoveMarkedEntries(std::vector<CookieEntry>& entries);
+void SetUpCookieListView(HWND listView);
+// Shows one list in a list view, one row per entry in list order.
+void FillCookieListView(HWND listView, CookieList list);
+// Cleaning step 2: deletes the cookies of the delete list and empties it.
 void DeleteListedCookies();
 INT_PTR CALLBACK CookiesManagerDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Copies of a list, for checks and tests.
+std::vector<CookieEntry> CopyCookieList(CookieList list);
+std::vector<std::string> CookieNames(CookieList list);
+// Empties both lists (tests start from the program's start-up state).
+void ClearCookieLists();
+// Replaces a list (tests).
+void SetCookieNames(CookieList list, const std::vector<std::string>& names);

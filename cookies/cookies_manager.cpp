@@ -1,0 +1,91 @@
+// The Cookies Manager dialog (138): the delete list on the left, the keep
+// list on the right, ">>" and "<<" between them, OK to save the keep list.
+#include <windows.h>
+
+#include "cookies/cookies.h"
+#include "resource.h"
+#include "ui/skin.h"
+
+namespace {
+
+const int kHoverIds[] = {IDC_CK_TO_KEEP,       IDC_CK_TO_DELETE,        IDC_CK_SAVE_SETTINGS,   IDC_CK_OK,
+                         IDC_CK_DEL_SELECT_ALL, IDC_CK_DEL_DESELECT_ALL, IDC_CK_KEEP_SELECT_ALL, IDC_CK_KEEP_DESELECT_ALL};
+BYTE g_hoverHot[sizeof kHoverIds / sizeof kHoverIds[0]];
+const HoverList kHoverList = {kHoverIds, g_hoverHot, sizeof kHoverIds / sizeof kHoverIds[0]};
+
+HWND DeleteView(HWND dialog) { return GetDlgItem(dialog, IDC_CK_DELETE_LIST); }
+HWND KeepView(HWND dialog) { return GetDlgItem(dialog, IDC_CK_KEEP_LIST); }
+
+void RefillBothViews(HWND dialog) {
+    FillCookieListView(KeepView(dialog), KEPT_COOKIES);
+    FillCookieListView(DeleteView(dialog), COOKIES_TO_DELETE);
+}
+
+INT_PTR OnInitDialog(HWND dialog) {
+    ApplySkin(dialog);
+    SetUpCookieListView(DeleteView(dialog));
+    SetUpCookieListView(KeepView(dialog));
+    ScanCookieFolder();
+    FillCookieListView(DeleteView(dialog), COOKIES_TO_DELETE);
+    FillCookieListView(KeepView(dialog), KEPT_COOKIES);
+    return TRUE;
+}
+
+// ">>" and "<<": with nothing on the source side nothing happens at all;
+// otherwise the selection moves and both views show the result.
+void OnMove(HWND dialog, CookieList source, CookieList target, HWND sourceView) {
+    if (CopyCookieList(source).empty()) return;
+    MoveSelectedCookies(source, target, sourceView);
+    RefillBothViews(dialog);
+}
+
+INT_PTR OnCommand(HWND dialog, WORD id) {
+    switch (id) {
+    case IDC_CK_TO_KEEP:
+        OnMove(dialog, COOKIES_TO_DELETE, KEPT_COOKIES, DeleteView(dialog));
+        return TRUE;
+    case IDC_CK_TO_DELETE:
+        OnMove(dialog, KEPT_COOKIES, COOKIES_TO_DELETE, KeepView(dialog));
+        return TRUE;
+    case IDC_CK_OK:
+        SaveKeptCookies();
+        EndDialog(dialog, DIALOG_RESULT);
+        return TRUE;
+    case IDC_CK_DEL_SELECT_ALL:
+    case IDC_CK_DEL_DESELECT_ALL:
+        return TRUE;
+    default:
+        // IDCANCEL included: Escape leaves the dialog open.
+        return FALSE;
+    }
+}
+
+}  // namespace
+
+INT_PTR CALLBACK CookiesManagerDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_INITDIALOG:
+        return OnInitDialog(dialog);
+    case WM_PAINT:
+        PaintDialogBackground(dialog);
+        return TRUE;
+    case WM_SETCURSOR:
+        TrackHover(dialog, kHoverList, reinterpret_cast<HWND>(wParam));
+        return FALSE;
+    case WM_CLOSE:
+        // The moves stay in memory; only OK writes datacookies.txt.
+        EndDialog(dialog, DIALOG_RESULT);
+        return FALSE;
+    case WM_COMMAND:
+        return OnCommand(dialog, LOWORD(wParam));
+    case WM_CTLCOLORBTN:
+        PaintSkinnedButton(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+        return FALSE;
+    case WM_CTLCOLORSTATIC:
+        return reinterpret_cast<INT_PTR>(PaintStaticColour(reinterpret_cast<HDC>(wParam)));
+    case WM_CTLCOLORDLG:
+        return reinterpret_cast<INT_PTR>(g_skin.panelBrush);
+    default:
+        return FALSE;
+    }
+}

@@ -1,0 +1,295 @@
+// The Cookies Manager dialog (138) on the prefix's real cookie folder,
+// driven by its commands and by list-view selection.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <atomic>
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/app_state.h"
+#include "cookies/cookies.h"
+#include "resource.h"
+#include "support/test_support.h"
+
+namespace {
+
+using Names = std::vector<std::string>;
+
+std::string CookieFolder() {
+    char folder[256];
+    return GetSpecialFolder(0x21, folder) ? folder : "";
+}
+
+std::string KeptFilePath() {
+    char path[256];
+    return WindowsDirFile("datacookies.txt", path) ? path : "";
+}
+
+std::string ReadAll(const std::string& path) {
+    std::string text;
+    FILE* file = fopen(path.c_str(), "rb");
+    if (!file) return text;
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, n);
+    fclose(file);
+    return text;
+}
+
+Names Rows(HWND view) {
+    Names rows;
+    int count = static_cast<int>(SendMessageA(view, LVM_GETITEMCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        char text[256] = {};
+        LVITEMA item = {};
+        item.pszText = text;
+        item.cchTextMax = sizeof text;
+        SendMessageA(view, LVM_GETITEMTEXTA, i, reinterpret_cast<LPARAM>(&item));
+        rows.push_back(text);
+    }
+    return rows;
+}
+
+int FindRow(HWND view, const std::string& name) {
+    LVFINDINFOA find = {};
+    find.flags = LVFI_STRING;
+    find.psz = name.c_str();
+    return static_cast<int>(SendMessageA(view, LVM_FINDITEMA, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)));
+}
+
+void Select(HWND view, int row) {
+    LVITEMA item = {};
+    item.stateMask = LVIS_SELECTED;
+    item.state = LVIS_SELECTED;
+    SendMessageA(view, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+}
+
+// The styles written in a DIALOG template: the dialog's and each control's
+// by id (a window's live style differs, e.g. the list view trades its
+// border for an edge).
+struct TemplateStyles {
+    DWORD dialog = 0;
+    std::map<int, DWORD> items;
+};
+
+const WORD* SkipText(const WORD* p) {
+    if (*p == 0xFFFF) return p + 2;  // an ordinal
+    while (*p) ++p;
+    return p + 1;
+}
+
+TemplateStyles ReadTemplateStyles(int id) {
+    TemplateStyles styles;
+    HRSRC resource = FindResourceA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(5));
+    if (!resource) return styles;
+    auto* dialog = static_cast<const DLGTEMPLATE*>(LockResource(LoadResource(GetModuleHandleA(nullptr), resource)));
+    styles.dialog = dialog->style;
+    const WORD* p = reinterpret_cast<const WORD*>(dialog + 1);
+    p = SkipText(SkipText(SkipText(p)));  // menu, class, title
+    if (dialog->style & DS_SETFONT) p = SkipText(p + 1);
+    for (int i = 0; i < dialog->cdit; ++i) {
+        p = reinterpret_cast<const WORD*>((reinterpret_cast<ULONG_PTR>(p) + 3) & ~static_cast<ULONG_PTR>(3));
+        auto* item = reinterpret_cast<const DLGITEMTEMPLATE*>(p);
+        styles.items[static_cast<short>(item->id)] = item->style;
+        p = SkipText(SkipText(reinterpret_cast<const WORD*>(item + 1)));  // class, text
+        p = reinterpret_cast<const WORD*>(reinterpret_cast<const BYTE*>(p + 1) + *p);  // creation data
+    }
+    return styles;
+}
+
+bool IsManager(HWND window) {
+    return IsWindowVisible(window) &&
+           HasControls(window, {IDC_CK_DELETE_LIST, IDC_CK_KEEP_LIST, IDC_CK_TO_KEEP, IDC_CK_TO_DELETE, IDC_CK_OK});
+}
+
+class ManagerTest : public testing::Test {
+protected:
+    void SetUp() override {
+        ClearCookieLists();
+        DeleteFileA(KeptFilePath().c_str());
+        folder_ = CookieFolder();
+        ASSERT_FALSE(folder_.empty());
+        for (const char* name : {"brisolamgr-a.txt", "brisolamgr-b.txt", "brisolamgr-c.txt"}) {
+            std::string path = folder_ + "\\" + name;
+            ASSERT_TRUE(MakeFile(path, 50));
+            made_.push_back(path);
+        }
+    }
+    void TearDown() override {
+        if (dialog_) DestroyWindow(dialog_);
+        for (const std::string& path : made_) DeleteFileA(path.c_str());
+        ClearCookieLists();
+        DeleteFileA(KeptFilePath().c_str());
+    }
+    void Open() {
+        dialog_ = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_COOKIES), nullptr,
+                                     CookiesManagerDialogProc, 0);
+        ASSERT_NE(dialog_, nullptr);
+        ShowWindow(dialog_, SW_SHOW);
+        left_ = GetDlgItem(dialog_, IDC_CK_DELETE_LIST);
+        right_ = GetDlgItem(dialog_, IDC_CK_KEEP_LIST);
+    }
+    LRESULT Command(int id) { return SendMessageA(dialog_, WM_COMMAND, id, 0); }
+    std::string folder_;
+    std::vector<std::string> made_;
+    HWND dialog_ = nullptr;
+    HWND left_ = nullptr;
+    HWND right_ = nullptr;
+};
+
+TEST_F(ManagerTest, OpensWithTheScannedFolderLeftAndTheKeptListRight) {
+    SetCookieNames(KEPT_COOKIES, {"brisolamgr-b.txt", "not-here.txt"});
+    Open();
+    TemplateStyles styles = ReadTemplateStyles(IDD_COOKIES);
+    EXPECT_EQ(styles.dialog, 0x80C80840u);
+    EXPECT_EQ(styles.items[IDC_CK_DELETE_LIST], 0x50818009u);
+    EXPECT_EQ(styles.items[IDC_CK_KEEP_LIST], 0x50818009u);
+    char title[64] = {};
+    GetWindowTextA(dialog_, title, sizeof title);
+    EXPECT_STREQ(title, "Manager");
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog_, IDC_CK_SAVE_SETTINGS)));
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog_, IDC_CK_SAVE_SETTINGS)));
+    for (int id : {IDC_CK_KEEP_SELECT_ALL, IDC_CK_KEEP_DESELECT_ALL, IDC_CK_DEL_SELECT_ALL, IDC_CK_DEL_DESELECT_ALL})
+        EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog_, id))) << id;
+
+    EXPECT_EQ(Rows(left_), CookieNames(COOKIES_TO_DELETE));
+    EXPECT_GE(FindRow(left_, "brisolamgr-a.txt"), 0);
+    EXPECT_GE(FindRow(left_, "brisolamgr-c.txt"), 0);
+    EXPECT_LT(FindRow(left_, "brisolamgr-b.txt"), 0);
+    EXPECT_EQ(Rows(right_), (Names{"brisolamgr-b.txt", "not-here.txt"}));
+    EXPECT_EQ(static_cast<COLORREF>(SendMessageA(left_, LVM_GETBKCOLOR, 0, 0)), 0xF5FFF5u);
+    EXPECT_EQ(static_cast<COLORREF>(SendMessageA(right_, LVM_GETBKCOLOR, 0, 0)), 0xF5FFF5u);
+}
+
+TEST_F(ManagerTest, MoveButtonsMoveTheSelectionAndRefreshBothViews) {
+    Open();
+    // ">>" with an empty left list changes nothing and refreshes nothing.
+    SetCookieNames(COOKIES_TO_DELETE, {});
+    SetCookieNames(KEPT_COOKIES, {"k0"});
+    FillCookieListView(right_, KEPT_COOKIES);
+    LVITEMA sentinel = {};
+    sentinel.mask = LVIF_TEXT;
+    sentinel.iItem = 1;
+    char sentinelText[] = "sentinel";
+    sentinel.pszText = sentinelText;
+    SendMessageA(right_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&sentinel));
+    Command(IDC_CK_TO_KEEP);
+    EXPECT_EQ(Rows(right_), (Names{"k0", "sentinel"}));
+    EXPECT_EQ(CookieNames(KEPT_COOKIES), Names{"k0"});
+
+    // With entries but no selection: both views refresh, nothing moves.
+    SetCookieNames(COOKIES_TO_DELETE, {"e0", "e1", "e2"});
+    Command(IDC_CK_TO_KEEP);
+    EXPECT_EQ(Rows(right_), Names{"k0"});
+    EXPECT_EQ(Rows(left_), (Names{"e0", "e1", "e2"}));
+    EXPECT_EQ(CookieNames(COOKIES_TO_DELETE), (Names{"e0", "e1", "e2"}));
+
+    // Rows 0 and 2 go, in list order, to the end of the right list.
+    Select(left_, 2);
+    Select(left_, 0);
+    Command(IDC_CK_TO_KEEP);
+    EXPECT_EQ(Rows(left_), Names{"e1"});
+    EXPECT_EQ(Rows(right_), (Names{"k0", "e0", "e2"}));
+    EXPECT_EQ(CookieNames(KEPT_COOKIES), (Names{"k0", "e0", "e2"}));
+    EXPECT_EQ(SendMessageA(right_, LVM_GETSELECTEDCOUNT, 0, 0), 0);
+
+    Select(right_, 1);
+    Command(IDC_CK_TO_DELETE);
+    EXPECT_EQ(Rows(left_), (Names{"e1", "e0"}));
+    EXPECT_EQ(Rows(right_), (Names{"k0", "e2"}));
+
+    // "<<" with an empty right list does nothing at all.
+    SetCookieNames(KEPT_COOKIES, {});
+    Command(IDC_CK_TO_DELETE);
+    EXPECT_EQ(Rows(right_), (Names{"k0", "e2"}));
+    EXPECT_EQ(CookieNames(COOKIES_TO_DELETE), (Names{"e1", "e0"}));
+}
+
+TEST_F(ManagerTest, EscapeNeverClosesAndTheCloseBoxKeepsMovesWithoutSaving) {
+    Open();
+    Command(IDCANCEL);
+    Command(IDC_CK_DEL_SELECT_ALL);
+    Command(IDC_CK_DEL_DESELECT_ALL);
+    EXPECT_TRUE(IsWindowVisible(dialog_));
+
+    Select(left_, FindRow(left_, "brisolamgr-b.txt"));
+    Command(IDC_CK_TO_KEEP);
+    SendMessageA(dialog_, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindowVisible(dialog_));
+    EXPECT_FALSE(FileExists(KeptFilePath()));
+    EXPECT_EQ(CookieNames(KEPT_COOKIES), Names{"brisolamgr-b.txt"});
+
+    // The cleaning in this run spares the moved cookie.
+    DeleteListedCookies();
+    EXPECT_TRUE(FileExists(folder_ + "\\brisolamgr-b.txt"));
+    EXPECT_FALSE(FileExists(folder_ + "\\brisolamgr-a.txt"));
+    EXPECT_FALSE(FileExists(folder_ + "\\brisolamgr-c.txt"));
+}
+
+TEST_F(ManagerTest, OkSavesTheKeptListOrDeletesTheFileWhenItIsEmpty) {
+    Open();
+    Select(left_, FindRow(left_, "brisolamgr-c.txt"));
+    Command(IDC_CK_TO_KEEP);
+    Command(IDC_CK_OK);
+    EXPECT_FALSE(IsWindowVisible(dialog_));
+    EXPECT_EQ(ReadAll(KeptFilePath()), "brisolamgr-c.txt\r\n");
+    DestroyWindow(dialog_);
+
+    // Reopened: the kept cookie is never on the left; moving it back and
+    // pressing OK removes the file.
+    Open();
+    EXPECT_LT(FindRow(left_, "brisolamgr-c.txt"), 0);
+    Select(right_, 0);
+    Command(IDC_CK_TO_DELETE);
+    EXPECT_GE(FindRow(left_, "brisolamgr-c.txt"), 0);
+    Command(IDC_CK_OK);
+    EXPECT_FALSE(FileExists(KeptFilePath()));
+}
+
+TEST_F(ManagerTest, MainWindowOpensTheModalManagerAndTheNextCleaningDeletesTheLeftList) {
+    FILE* file = fopen(KeptFilePath().c_str(), "w");
+    ASSERT_NE(file, nullptr);
+    fputs("brisolamgr-b.txt\n", file);
+    fclose(file);
+    CreateMainWindowForTest();
+    ASSERT_NE(g_app.mainWindow, nullptr);
+    EXPECT_EQ(CookieNames(KEPT_COOKIES), Names{"brisolamgr-b.txt"});
+
+    // Right after start-up a cleaning deletes no cookie.
+    DeleteListedCookies();
+    for (const std::string& path : made_) EXPECT_TRUE(FileExists(path)) << path;
+
+    std::atomic<bool> openAfterEscape{false};
+    WindowHelper helper(IsManager, [&](HWND dialog) {
+        HWND left = GetDlgItem(dialog, IDC_CK_DELETE_LIST);
+        Select(left, FindRow(left, "brisolamgr-a.txt"));
+        PostMessageA(left, WM_KEYDOWN, VK_ESCAPE, 0);
+        PostMessageA(left, WM_KEYUP, VK_ESCAPE, 0);
+        SendMessageA(dialog, WM_COMMAND, IDC_CK_TO_KEEP, 0);
+        Sleep(300);
+        openAfterEscape = IsWindow(dialog) && IsWindowVisible(dialog);
+        PostMessageA(dialog, WM_COMMAND, IDC_CK_OK, 0);
+    });
+    SendMessageA(g_app.mainWindow, WM_COMMAND, IDC_COOKIES_MANAGER, 0);
+    EXPECT_TRUE(helper.Join());
+    EXPECT_TRUE(openAfterEscape);
+    EXPECT_EQ(ReadAll(KeptFilePath()), "brisolamgr-b.txt\r\nbrisolamgr-a.txt\r\n");
+
+    DeleteListedCookies();
+    EXPECT_TRUE(FileExists(folder_ + "\\brisolamgr-a.txt"));
+    EXPECT_TRUE(FileExists(folder_ + "\\brisolamgr-b.txt"));
+    EXPECT_FALSE(FileExists(folder_ + "\\brisolamgr-c.txt"));
+    // A second cleaning deletes nothing more.
+    MakeFile(folder_ + "\\brisolamgr-c.txt", 5);
+    DeleteListedCookies();
+    EXPECT_TRUE(FileExists(folder_ + "\\brisolamgr-c.txt"));
+    EXPECT_TRUE(DestroyMainWindowForTest());
+    g_app.mainWindow = nullptr;
+}
+
+}  // namespace
