@@ -73,7 +73,8 @@ protected:
         ResetCleaningAbort();
         // An earlier main window's destruction let the shell-folder library go.
         if (!g_app.folderPath) InitShell();
-        saved_ = g_settings;
+        savedAskDel_ = g_settings.askDel;
+        savedSound_ = g_settings.enableSnd;
         g_settings.askDel = 0;
         g_settings.enableSnd = 0;
         folder_ = MakeSandboxFolder("clean-job");
@@ -93,12 +94,14 @@ protected:
         }
         g_app.mainWindow = nullptr;
         delete tempOverride_;
-        g_settings = saved_;
+        g_settings.askDel = savedAskDel_;
+        g_settings.enableSnd = savedSound_;
         RemoveTree(folder_);
     }
     bool TempJunkKept() const { return FileExists(temp_ + "\\junk1.tmp") && FileExists(temp_ + "\\sub\\junk2.tmp"); }
 
-    Settings saved_;
+    BYTE savedAskDel_ = 0;
+    BYTE savedSound_ = 1;
     std::string folder_, temp_;
     TempFolderOverride* tempOverride_ = nullptr;
 };
