@@ -2,10 +2,13 @@
 # Benchmarks the program's folder walk against du -sb on the same trees in
 # the same run, and prints medians and ratios.
 #   scripts/bench.sh [RUNS]          (default 5 runs per walker)
+#   scripts/bench.sh delete [FOLDERS FILES]   the link-safe delete against rm -rf
 # The trees are generated once inside the benchmark's own sandboxed Wine
 # prefix (build/sandbox-<arch>/bench), never in the test prefixes.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+mode=walk
+if [ "${1:-}" = delete ]; then mode=delete; shift; fi
 runs=${1:-5}
 bash "$root/scripts/setup.sh" >/dev/null
 source "$root/scripts/wine-env.sh"
@@ -18,6 +21,14 @@ brisola_make_prefix "$sandbox"
 export BRISOLA_SANDBOX="$sandbox"
 brisola_use_prefix "$sandbox"
 trees="$WINEPREFIX/drive_c/bench-trees"
+
+if [ "$mode" = delete ]; then
+  "$WINESERVER" -p
+  trap '"$WINESERVER" -k >/dev/null 2>&1 || true' EXIT
+  brisola_warm_prefix
+  "$root/scripts/wine-exec" "$root/build/$BRISOLA_ARCH/bench/bench_delete.exe" "${1:-1000}" "${2:-100}"
+  exit $?
+fi
 
 # make_tree NAME TOP SUB FILES: TOP folders of SUB folders, FILES files in
 # each of those, sizes 1..4096 bytes (sparse, so the trees stay small).

@@ -5,7 +5,7 @@
 set -euo pipefail
 
 need=(
-  cmake make g++
+  cmake make g++ python3
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686
   googletest
   wine wine32:i386 wine64
