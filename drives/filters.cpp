@@ -345,7 +345,6 @@ INT_PTR CALLBACK AddFilterDialogProc(HWND dialog, UINT message, WPARAM wParam, L
         TrackHover(dialog, kAddHover, reinterpret_cast<HWND>(wParam));
         return FALSE;
     default:
-        (void)lParam;
         return FALSE;
     }
 }
