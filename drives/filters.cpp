@@ -1,24 +1,349 @@
-// The filter table. Placeholder until the drive cleaner is built.
+// The filter table, its file datafilters.txt, the filter list and the Add
+// Filters dialog.
+//
+// File format: records of white-space separated words, written as
+// "%s %s $ %s\n" (filter, description, "true"/"false"), then "[end]".
+// Reading ends at a record whose first word contains "[end]"; a word
+// containing "$" ends a description; only the exact word "true" ticks.
+//
+// A hand-edited file can hold words longer than a field. Our choice:
+// - a record whose filter word is longer than 255 characters is read to
+//   its end like any other but not added: no file name can equal it, and a
+//   cut filter could match files the user never named;
+// - a description longer than 255 characters (its words joined, each
+//   followed by one space) is cut at 255 characters, since it is only shown;
+// - a NUL byte separates words like white space.
 #include "drives/filters.h"
 
+#include <commctrl.h>
+#include <io.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "app/app_state.h"
+#include "drives/drives_state.h"
 #include "resource.h"
+#include "sweep/safe_delete.h"
+#include "ui/skin.h"
 
-void LoadFilterTable() {}
-void SaveFilterTable() {}
-void SetUpFilterListView() {}
-void FillFilterListView() {}
-bool RemoveSelectedFilter() { return false; }
+namespace {
 
-INT_PTR CALLBACK AddFilterDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+const char kFilterFile[] = "datafilters.txt";
+const size_t kFieldMax = 255;
+
+// One word of the file: at most 255 characters kept, the markers tested
+// over the whole word.
+struct Word {
+    char text[kFieldMax + 1];
+    size_t length;   // full length, possibly more than kept
+    bool hasDollar;
+    bool hasEnd;     // contains "[end]"
+};
+
+class WordReader {
+public:
+    explicit WordReader(FILE* file) : file_(file) {}
+
+    // Reads the next word; false when the input is exhausted.
+    bool Read(Word& word) {
+        int c;
+        do {
+            c = Next();
+            if (c == EOF) return false;
+        } while (IsSeparator(c));
+        word.length = 0;
+        word.hasDollar = false;
+        word.hasEnd = false;
+        char window[5] = {};  // the last five characters, for "[end]"
+        do {
+            if (word.length < kFieldMax) word.text[word.length] = static_cast<char>(c);
+            ++word.length;
+            if (c == '$') word.hasDollar = true;
+            memmove(window, window + 1, 4);
+            window[4] = static_cast<char>(c);
+            if (memcmp(window, "[end]", 5) == 0) word.hasEnd = true;
+            c = Next();
+        } while (c != EOF && !IsSeparator(c));
+        word.text[word.length < kFieldMax ? word.length : kFieldMax] = '\0';
+        return true;
+    }
+
+private:
+    static bool IsSeparator(int c) {
+        return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f' || c == '\0';
+    }
+    int Next() {
+        if (pos_ == len_) {
+            len_ = fread(buffer_, 1, sizeof buffer_, file_);
+            pos_ = 0;
+            if (len_ == 0) return EOF;
+        }
+        return static_cast<unsigned char>(buffer_[pos_++]);
+    }
+
+    FILE* file_;
+    char buffer_[65536];
+    size_t pos_ = 0, len_ = 0;
+};
+
+// Reads records until "[end]" or the end of the input.
+void ReadRecords(FILE* file, std::vector<FilterEntry>& out) {
+    WordReader reader(file);
+    Word word;
+    for (;;) {
+        if (!reader.Read(word) || word.hasEnd) return;
+        FilterEntry entry = {};
+        bool filterFits = word.length <= kFieldMax;
+        memcpy(entry.filter, word.text, strlen(word.text) + 1);
+
+        size_t used = 0;
+        bool ended = false;
+        while (reader.Read(word)) {
+            if (word.hasDollar) {
+                ended = true;
+                break;
+            }
+            // Append the word and one space, as far as the field holds.
+            size_t take = strlen(word.text);
+            if (take > kFieldMax - used) take = kFieldMax - used;
+            memcpy(entry.description + used, word.text, take);
+            used += take;
+            if (used < kFieldMax) entry.description[used++] = ' ';
+        }
+        entry.description[used] = '\0';
+        if (!ended) return;
+        if (!reader.Read(word)) return;
+        entry.enabled = (word.length == 4 && strcmp(word.text, "true") == 0) ? 1 : 0;
+        if (filterFits) out.push_back(entry);
+    }
+}
+
+void CopyField(char (&field)[256], const char* text) {
+    size_t n = strlen(text);
+    memcpy(field, text, n + 1);
+}
+
+// The Add Filters dialog's hover list and hot flags.
+const int kAddHoverIds[] = {IDC_AF_ADD, IDC_AF_CLOSE};
+BYTE g_addHot[2];
+const HoverList kAddHover = {kAddHoverIds, g_addHot, 2};
+
+}  // namespace
+
+const char* RejectExtension(const char* extension) {
+    if (strpbrk(extension, " \t\r\n\v\f"))
+        return "The extension cannot contain spaces.\n\nType one word, for example tmp.";
+    if (strstr(extension, "[end]")) return "The extension cannot contain the text [end].";
+    return nullptr;
+}
+
+const char* RejectDescription(const char* description) {
+    if (strchr(description, '$')) return "The description cannot contain the character $.";
+    return nullptr;
+}
+
+bool AppendFilter(const char* filter, const char* description, BYTE enabled) {
+    if (strlen(filter) > kFieldMax || strlen(description) > kFieldMax) return false;
+    FilterEntry entry = {};
+    CopyField(entry.filter, filter);
+    CopyField(entry.description, description);
+    entry.enabled = enabled;
+    std::lock_guard<std::mutex> hold(g_drives.lock);
+    g_drives.filters.push_back(entry);
+    ++g_drives.filterGeneration;
+    return true;
+}
+
+std::vector<FilterEntry> CopyFilterTable() {
+    std::lock_guard<std::mutex> hold(g_drives.lock);
+    return g_drives.filters;
+}
+
+void ClearFilterTable() {
+    std::lock_guard<std::mutex> hold(g_drives.lock);
+    g_drives.filters.clear();
+    ++g_drives.filterGeneration;
+}
+
+void LoadFilterTable() {
+    char path[256];
+    if (!WindowsDirFile(kFilterFile, path)) return;
+    // Binary reading: line ends are white space anyway, and a stray
+    // Ctrl+Z must not end the table early.
+    FILE* file = fopen(path, "rb");
+    if (!file) return;
+    std::vector<FilterEntry> loaded;
+    ReadRecords(file, loaded);
+    fclose(file);
+    std::lock_guard<std::mutex> hold(g_drives.lock);
+    g_drives.filters.insert(g_drives.filters.end(), loaded.begin(), loaded.end());
+    ++g_drives.filterGeneration;
+}
+
+void SaveFilterTable() {
+    char path[256];
+    if (!WindowsDirFile(kFilterFile, path)) return;
+    // Written beside the file and moved over it, so that a failed write
+    // never leaves a half table behind.
+    std::string temp = std::string(path) + ".tmp";
+    FILE* file = fopen(temp.c_str(), "w");
+    if (!file) return;
+    ReadFilterTicks();
+    std::vector<FilterEntry> table = CopyFilterTable();
+    for (const FilterEntry& entry : table)
+        fprintf(file, "%s %s $ %s\n", entry.filter, entry.description, entry.enabled == 1 ? "true" : "false");
+    fputs("[end]", file);
+    bool ok = fflush(file) == 0 && !ferror(file) && _commit(_fileno(file)) == 0;
+    ok = fclose(file) == 0 && ok;
+    if (!ok || !MoveFileExA(temp.c_str(), path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        DeleteFileNoFollow(temp.c_str());
+}
+
+void ReadFilterTicks() {
+    HWND list = g_app.filterList;
+    if (!list) return;
+    // The list is read without the lock (on the scan thread these are
+    // messages to the main thread); the ticks are written only when no
+    // filter was added or removed meanwhile, else read again.
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        unsigned generation;
+        size_t count;
+        {
+            std::lock_guard<std::mutex> hold(g_drives.lock);
+            generation = g_drives.filterGeneration;
+            count = g_drives.filters.size();
+        }
+        if (static_cast<size_t>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)) != count) continue;
+        std::vector<BYTE> ticks(count);
+        for (size_t i = 0; i < count; ++i) ticks[i] = IsListRowTicked(list, static_cast<int>(i)) ? 1 : 0;
+        std::lock_guard<std::mutex> hold(g_drives.lock);
+        if (generation != g_drives.filterGeneration || count != g_drives.filters.size()) continue;
+        for (size_t i = 0; i < count; ++i) g_drives.filters[i].enabled = ticks[i];
+        return;
+    }
+}
+
+void SetUpFilterListView() {
+    HWND list = g_app.filterList;
+    if (!list) return;
+    SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
+                 LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_FLATSB);
+    SendMessageA(list, LVM_SETBKCOLOR, 0, kPanelColour);
+    SendMessageA(list, LVM_SETTEXTCOLOR, 0, RGB(0, 0, 0));
+    SendMessageA(list, LVM_SETTEXTBKCOLOR, 0, kPanelColour);
+    HIMAGELIST images = ImageList_Create(16, 16, ILC_COLOR8, 1, 0);
+    ImageList_ReplaceIcon(images, -1, LoadIconA(g_app.instance, MAKEINTRESOURCEA(IDI_FILTER)));
+    SendMessageA(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images));
+    LVCOLUMNA column = {};
+    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
+    column.fmt = LVCFMT_LEFT;
+    column.cx = 100;
+    column.pszText = const_cast<char*>("Filter");
+    SendMessageA(list, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
+    column.cx = 345;
+    column.pszText = const_cast<char*>("Description");
+    SendMessageA(list, LVM_INSERTCOLUMNA, 1, reinterpret_cast<LPARAM>(&column));
+    FillFilterListView();
+}
+
+void FillFilterListView() {
+    HWND list = g_app.filterList;
+    if (!list) return;
+    std::vector<FilterEntry> table = CopyFilterTable();
+    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+    SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+    SendMessageA(list, LVM_SETITEMCOUNT, table.size(), 0);
+    for (size_t i = 0; i < table.size(); ++i) {
+        LVITEMA item = {};
+        item.mask = LVIF_TEXT | LVIF_IMAGE;
+        item.iItem = static_cast<int>(i);
+        item.pszText = table[i].filter;
+        item.iImage = 0;
+        int row = static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+        if (row < 0) continue;
+        LVITEMA sub = {};
+        sub.iSubItem = 1;
+        sub.pszText = table[i].description;
+        SendMessageA(list, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&sub));
+        SetListRowTick(list, row, table[i].enabled == 1);
+    }
+    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
+}
+
+bool RemoveSelectedFilter() {
+    HWND list = g_app.filterList;
+    if (!list) return false;
+    {
+        std::lock_guard<std::mutex> hold(g_drives.lock);
+        if (g_drives.filters.empty()) return false;
+    }
+    if (SendMessageA(list, LVM_GETSELECTEDCOUNT, 0, 0) == 0) return false;
+    int row = static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    {
+        std::lock_guard<std::mutex> hold(g_drives.lock);
+        if (row < 0 || static_cast<size_t>(row) >= g_drives.filters.size()) return false;
+        g_drives.filters.erase(g_drives.filters.begin() + row);
+        ++g_drives.filterGeneration;
+    }
+    FillFilterListView();
+    return true;
+}
+
+namespace {
+
+void OnAddFilter(HWND dialog) {
+    // 254 characters at most: the filter gets a leading dot and a loaded
+    // description a trailing space, and both must still fit 255.
+    char extension[255] = {};
+    char description[255] = {};
+    GetDlgItemTextA(dialog, IDC_AF_EXTENSION, extension, sizeof extension);
+    GetDlgItemTextA(dialog, IDC_AF_DESCRIPTION, description, sizeof description);
+    if (!extension[0] || !description[0]) return;
+    const char* reason = RejectExtension(extension);
+    if (!reason) reason = RejectDescription(description);
+    if (reason) {
+        MessageBoxA(dialog, reason, "Add Filters", MB_OK | MB_ICONWARNING);
+        return;
+    }
+    char filter[256];
+    snprintf(filter, sizeof filter, ".%s", extension);
+    AppendFilter(filter, description, 1);
+    FillFilterListView();
+}
+
+}  // namespace
+
+INT_PTR CALLBACK AddFilterDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG:
+        ApplySkin(dialog);
+        // The edits never hold more than is read back, so nothing typed is
+        // cut off silently.
+        SendDlgItemMessageA(dialog, IDC_AF_EXTENSION, EM_LIMITTEXT, 254, 0);
+        SendDlgItemMessageA(dialog, IDC_AF_DESCRIPTION, EM_LIMITTEXT, 254, 0);
         return TRUE;
     case WM_COMMAND:
-        if (LOWORD(wParam) == IDC_AF_CLOSE) EndDialog(dialog, DIALOG_RESULT);
+        // Id 2 is also the dialog's cancel id, so Escape adds as well.
+        if (LOWORD(wParam) == IDC_AF_ADD) OnAddFilter(dialog);
+        else if (LOWORD(wParam) == IDC_AF_CLOSE) EndDialog(dialog, DIALOG_RESULT);
         return TRUE;
     case WM_CLOSE:
         EndDialog(dialog, DIALOG_RESULT);
         return TRUE;
+    case WM_PAINT:
+        PaintDialogBackground(dialog);
+        return TRUE;
+    case WM_CTLCOLORBTN:
+        PaintSkinnedButton(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+        return FALSE;
+    case WM_CTLCOLORSTATIC:
+        return reinterpret_cast<INT_PTR>(PaintStaticColour(reinterpret_cast<HDC>(wParam)));
+    case WM_SETCURSOR:
+        TrackHover(dialog, kAddHover, reinterpret_cast<HWND>(wParam));
+        return FALSE;
     default:
         return FALSE;
     }

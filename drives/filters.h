@@ -4,10 +4,37 @@
 
 #include <windows.h>
 
+#include <vector>
+
+// One extension filter. Text fields hold at most 255 characters and a NUL.
+struct FilterEntry {
+    char filter[256];       // compared with file names by the disk scan
+    char description[256];
+    BYTE enabled;           // 1 = used by the disk scan
+};
+
 void LoadFilterTable();
 void SaveFilterTable();
 void SetUpFilterListView();
 void FillFilterListView();
+// Copies the filter list's ticks into the table's `enabled` bytes. Safe to
+// call from the disk-scan thread (it reads the list by messages).
+void ReadFilterTicks();
 // Returns true when a filter was removed.
 bool RemoveSelectedFilter();
 INT_PTR CALLBACK AddFilterDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Why an extension or a description typed into Add Filters cannot be
+// stored, or nullptr when it can: the file separates fields with white
+// space, ends a description at a word holding "$" and ends the whole file
+// at a first word holding "[end]", so such text would come back corrupted.
+const char* RejectExtension(const char* extension);
+const char* RejectDescription(const char* description);
+
+// Appends a filter as the Add Filters dialog does (no list refresh).
+// Returns false, storing nothing, when a text does not fit its field.
+bool AppendFilter(const char* filter, const char* description, BYTE enabled);
+// A copy of the whole table.
+std::vector<FilterEntry> CopyFilterTable();
+// Empties the table (start of a test; the program loads it once).
+void ClearFilterTable();

@@ -3,8 +3,54 @@
 
 #include <windows.h>
 
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Found files, compactly: each folder is stored once and shared by the
+// files found in it, the names live in one character pool.
+struct FoundFileStore {
+    struct Entry {
+        uint32_t folder;  // index into folders
+        uint32_t name;    // offset of a NUL-terminated name in names
+        uint8_t checked;  // 1 = delete at the next cleaning
+    };
+    std::vector<std::string> folders;  // without a trailing backslash
+    std::vector<char> names;
+    std::vector<Entry> entries;        // in order of discovery
+
+    size_t size() const { return entries.size(); }
+    const char* NameOf(size_t i) const { return names.data() + entries[i].name; }
+    const std::string& FolderOf(size_t i) const { return folders[entries[i].folder]; }
+    // Adds a folder and returns its index.
+    uint32_t AddFolder(const char* folder);
+    void Add(uint32_t folder, const char* name, uint8_t checked = 1);
+    // Appends all of `other` (its folder indexes and names moved along).
+    void Append(const FoundFileStore& other);
+    void Clear();
+    // Bytes of memory the store holds.
+    size_t MemoryUse() const;
+};
+
 INT_PTR CALLBACK FoundFilesDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 // Cleaning step 6: deletes the checked found files.
 void DeleteCheckedFoundFiles();
-// Empties the found-files array (before a new disk scan).
+// Empties the found-files array; the job frame calls it before a scan.
 void ClearFoundFiles();
+
+// Adds a scan's records to the found-files array, whole, under the lock.
+void PublishFoundFiles(const FoundFileStore& records);
+// Sets the two totals shown by the dialog (files checked, files found).
+void SetFoundFilesTotals(unsigned long long filesChecked, unsigned long long filesFound);
+void GetFoundFilesTotals(unsigned long long* filesChecked, unsigned long long* filesFound);
+
+// One found file as the dialog shows it.
+struct FoundFile {
+    std::string name;
+    std::string location;
+    bool checked;
+};
+std::vector<FoundFile> CopyFoundFiles();
+size_t FoundFileCount();
+// Memory the found-files array holds, in bytes.
+size_t FoundFilesMemoryUse();

@@ -1,0 +1,43 @@
+// The drive cleaner's process-wide state, in one place, behind one lock.
+// The disk scan runs on its own thread while the main window stays usable
+// (Add/Remove filter, Quick Refresh, View Files), so every read or write of
+// these tables takes `lock`, for a few instructions only: never while
+// sending a window message to another thread or running a dialog.
+#pragma once
+
+#include <windows.h>
+
+#include <mutex>
+#include <vector>
+
+#include "drives/drive_table.h"
+#include "drives/filters.h"
+#include "drives/found_files.h"
+
+struct DrivesState {
+    std::mutex lock;
+    std::vector<FilterEntry> filters;
+    // Changes whenever a filter is added or removed, so that ticks read
+    // from the list are not written onto a table that changed meanwhile.
+    unsigned filterGeneration = 0;
+    DriveSlot drives[kDriveSlots] = {};
+    FoundFileStore found;
+    // Changes whenever the found-files array changes, so that a dialog
+    // opened on an older array does not write its ticks onto another.
+    unsigned foundGeneration = 0;
+    unsigned long long filesChecked = 0;  // totals of the last completed scan
+    unsigned long long filesFound = 0;
+    // What the disk scan handed to the sweep table.
+    bool diskScanStarted = false;
+    unsigned long long otherFiles = 0;
+    unsigned long long otherBytes = 0;
+};
+
+extern DrivesState g_drives;
+
+// Row r of a list view with checkboxes counts as ticked unless its state
+// image is 1 (the empty box).
+bool IsListRowTicked(HWND list, int row);
+// Writes a tick the way every fill does: state image 2 (mask 0xF002, which
+// also clears the selection) or state image 1 (mask 0xF000).
+void SetListRowTick(HWND list, int row, bool ticked);

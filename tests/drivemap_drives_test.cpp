@@ -1,0 +1,171 @@
+// The drive table on a machine with A: (floppy), C: (fixed), D: (CD) and
+// E: (fixed): the slots, the drive list, Quick Refresh and which drives a
+// disk scan walks.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "app/app_state.h"
+#include "drives/disk_scan.h"
+#include "drives/drive_table.h"
+#include "drives/filters.h"
+#include "drives/found_files.h"
+#include "resource.h"
+#include "support/test_support.h"
+#include "sweep/results_list.h"
+
+namespace {
+
+std::string Cell(HWND list, int row, int column) {
+    char text[256] = {};
+    LVITEMA item = {};
+    item.iSubItem = column;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+    return text;
+}
+
+int StateImage(HWND list, int row) {
+    return static_cast<int>((SendMessageA(list, LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK) & LVIS_STATEIMAGEMASK) >> 12);
+}
+
+void SetStateImage(HWND list, int row, int image) {
+    LVITEMA item = {};
+    item.stateMask = LVIS_STATEIMAGEMASK;
+    item.state = INDEXTOSTATEIMAGEMASK(image);
+    SendMessageA(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+}
+
+std::string Size(unsigned long long bytes) {
+    char text[64];
+    FormatSize(bytes, text, sizeof text);
+    return text;
+}
+
+TEST(DriveTable, HoldsEveryDriveInOrderAndUsesOnlyFixedOnes) {
+    EnumerateDrives();
+    const char* roots[] = {"A:", "C:", "D:", "E:"};
+    const int types[] = {DRIVE_REMOVABLE, DRIVE_FIXED, DRIVE_CDROM, DRIVE_FIXED};
+    for (int i = 0; i < 4; ++i) {
+        DriveSlot slot = GetDriveSlot(i);
+        EXPECT_STREQ(slot.root, roots[i]);
+        EXPECT_EQ(slot.type, types[i]) << roots[i];
+        EXPECT_EQ(slot.selected, types[i] == DRIVE_FIXED ? 1 : 0) << roots[i];
+        if (types[i] != DRIVE_FIXED) {
+            EXPECT_EQ(slot.totalBytes, 0u) << "never measured";
+        }
+    }
+    EXPECT_GT(GetDriveSlot(1).totalBytes, 0u);
+    EXPECT_GT(GetDriveSlot(3).totalBytes, 0u);
+    for (int i = 4; i < kDriveSlots; ++i) EXPECT_EQ(GetDriveSlot(i).type, 0);
+
+    char fixed[16][16] = {};
+    ASSERT_EQ(GetFixedDriveRoots(fixed), 2);
+    EXPECT_STREQ(fixed[0], "C:");
+    EXPECT_STREQ(fixed[1], "E:");
+}
+
+class DriveListTest : public testing::Test {
+protected:
+    void SetUp() override {
+        ResetProgramState();
+        ClearFilterTable();
+        ClearFoundFiles();
+        SetFoundFilesTotals(0, 0);
+        CreateMainWindowForTest();
+        ASSERT_NE(g_app.mainWindow, nullptr);
+        list = g_app.driveList;
+        SendMessageA(g_app.mainWindow, WM_COMMAND, IDC_VIEW_DRIVES, 0);
+    }
+    void TearDown() override {
+        if (g_app.mainWindow && IsWindow(g_app.mainWindow)) DestroyMainWindowForTest();
+        g_app.mainWindow = nullptr;
+        g_app.driveList = nullptr;
+        g_app.filterList = nullptr;
+        ClearFilterTable();
+        ClearFoundFiles();
+        SetFoundFilesTotals(0, 0);
+        ResetProgramState();
+    }
+    HWND list = nullptr;
+};
+
+TEST_F(DriveListTest, ListsTheFixedDrivesTicked) {
+    EXPECT_EQ(SendMessageA(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0), 0x124);
+    const char* headers[] = {"Disks", "Size", "Free"};
+    const int formats[] = {LVCFMT_LEFT, LVCFMT_RIGHT, LVCFMT_RIGHT};
+    for (int i = 0; i < 3; ++i) {
+        char text[32] = {};
+        LVCOLUMNA column = {};
+        column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
+        column.pszText = text;
+        column.cchTextMax = sizeof text;
+        ASSERT_TRUE(SendMessageA(list, LVM_GETCOLUMNA, i, reinterpret_cast<LPARAM>(&column)));
+        EXPECT_STREQ(text, headers[i]);
+        EXPECT_EQ(column.cx, 80);
+        EXPECT_EQ(column.fmt & LVCFMT_JUSTIFYMASK, formats[i]);
+    }
+    ASSERT_EQ(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 2);
+    EXPECT_EQ(Cell(list, 0, 0), "C:");
+    EXPECT_EQ(Cell(list, 1, 0), "E:");
+    EXPECT_EQ(Cell(list, 1, 1), Size(GetDriveSlot(3).totalBytes));
+    EXPECT_EQ(Cell(list, 1, 2), Size(GetDriveSlot(3).freeBytes));
+    EXPECT_EQ(StateImage(list, 0), 2);
+    EXPECT_EQ(StateImage(list, 1), 2);
+}
+
+TEST_F(DriveListTest, QuickRefreshKeepsTheTicks) {
+    SetStateImage(list, 1, 1);
+    SendMessageA(g_app.mainWindow, WM_COMMAND, IDC_QUICK_REFRESH, 0);
+    ASSERT_EQ(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 2);
+    EXPECT_EQ(StateImage(list, 0), 2);
+    EXPECT_EQ(StateImage(list, 1), 1);
+    EXPECT_EQ(GetDriveSlot(1).selected, 1);
+    EXPECT_EQ(GetDriveSlot(3).selected, 0);
+    EXPECT_EQ(Cell(list, 1, 2), Size(GetDriveSlot(3).freeBytes));
+}
+
+TEST_F(DriveListTest, AScanWalksOnlyTheDrivesTickedWhenItStarts) {
+    AppendFilter(".tmp", "Temporary", 1);
+    FillFilterListView();
+    std::string onC = MakeSandboxFolder("drivemap");
+    ASSERT_TRUE(MakeFile(onC + "\\c.tmp", 1));
+    CreateDirectoryA("E:\\brisola-drive", nullptr);
+    ASSERT_TRUE(MakeFile("E:\\brisola-drive\\x.tmp", 2));
+    ASSERT_TRUE(MakeFile("E:\\root.tmp", 3));
+    ASSERT_TRUE(MakeFile("E:\\other.txt", 3));
+
+    SetStateImage(list, 0, 1);  // C: unticked just before the scan
+    ASSERT_EQ(RunDiskScan(), 1);
+    std::vector<std::string> found;
+    for (const FoundFile& f : CopyFoundFiles()) found.push_back(f.location + "|" + f.name);
+    std::sort(found.begin(), found.end());
+    EXPECT_EQ(found, (std::vector<std::string>{"E:\\brisola-drive|x.tmp", "E:|root.tmp"}));
+    unsigned long long checked = 0, filesFound = 0;
+    GetFoundFilesTotals(&checked, &filesFound);
+    EXPECT_EQ(checked, 3u);
+    EXPECT_EQ(filesFound, 2u);
+    EXPECT_EQ(GetDiskScanReport().bytes, 5u);
+
+    // Nothing ticked: the scan completes and publishes zero totals.
+    ClearFoundFiles();
+    SetStateImage(list, 1, 1);
+    ASSERT_EQ(RunDiskScan(), 1);
+    GetFoundFilesTotals(&checked, &filesFound);
+    EXPECT_EQ(checked, 0u);
+    EXPECT_EQ(filesFound, 0u);
+    EXPECT_EQ(FoundFileCount(), 0u);
+
+    DeleteFileA("E:\\root.tmp");
+    DeleteFileA("E:\\other.txt");
+    RemoveTree("E:\\brisola-drive");
+    RemoveTree(onC);
+}
+
+}  // namespace

@@ -1,0 +1,299 @@
+// The found-files dialog and the deletion of the checked found files.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/app_state.h"
+#include "drives/disk_scan.h"
+#include "drives/filters.h"
+#include "drives/found_files.h"
+#include "resource.h"
+#include "support/test_support.h"
+#include "sweep/safe_delete.h"
+
+namespace {
+
+bool IsFoundFiles(HWND window) { return HasControls(window, {IDC_FF_LIST, IDC_FF_CLOSE, IDC_FF_CHECKED}); }
+
+std::string Cell(HWND list, int row, int column) {
+    char text[256] = {};
+    LVITEMA item = {};
+    item.iSubItem = column;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+    return text;
+}
+
+int StateImage(HWND list, int row) {
+    return static_cast<int>((SendMessageA(list, LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK) & LVIS_STATEIMAGEMASK) >> 12);
+}
+
+std::string Text(HWND dialog, int id) {
+    char text[64] = {};
+    GetDlgItemTextA(dialog, id, text, sizeof text);
+    return text;
+}
+
+// What the dialog showed in one opening.
+struct Seen {
+    std::string checked, found;
+    std::vector<std::string> names, locations;
+    std::vector<int> ticks;
+    LRESULT styles = 0;
+    std::string header0, header1;
+    int width0 = 0, width1 = 0;
+};
+
+void Look(HWND dialog, Seen& seen) {
+    HWND list = GetDlgItem(dialog, IDC_FF_LIST);
+    seen.checked = Text(dialog, IDC_FF_CHECKED);
+    seen.found = Text(dialog, IDC_FF_FOUND);
+    seen.styles = SendMessageA(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0);
+    int rows = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    for (int row = 0; row < rows && row < 1000; ++row) {
+        seen.names.push_back(Cell(list, row, 0));
+        seen.locations.push_back(Cell(list, row, 1));
+        seen.ticks.push_back(StateImage(list, row));
+    }
+    char header[32] = {};
+    LVCOLUMNA column = {};
+    column.mask = LVCF_TEXT | LVCF_WIDTH;
+    column.pszText = header;
+    column.cchTextMax = sizeof header;
+    SendMessageA(list, LVM_GETCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
+    seen.header0 = header;
+    seen.width0 = column.cx;
+    SendMessageA(list, LVM_GETCOLUMNA, 1, reinterpret_cast<LPARAM>(&column));
+    seen.header1 = header;
+    seen.width1 = column.cx;
+}
+
+// Unticks or ticks a row as the user does, with the space bar, and waits
+// until the list shows it.
+void ToggleRow(HWND list, int row) {
+    int before = StateImage(list, row);
+    LVITEMA focus = {};
+    focus.stateMask = LVIS_FOCUSED;
+    focus.state = LVIS_FOCUSED;
+    SendMessageA(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&focus));
+    PostMessageA(list, WM_KEYDOWN, VK_SPACE, 0);
+    for (int i = 0; i < 200 && StateImage(list, row) == before; ++i) Sleep(10);
+}
+
+bool WaitFor(const std::function<bool()>& done, DWORD ms = 10000) {
+    DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start > ms) return false;
+        Sleep(20);
+    }
+    return true;
+}
+
+// Opens the dialog modally, as View Files does; `act` runs on a helper
+// thread while it is open and must close it.
+void OpenFoundFiles(const std::function<void(HWND)>& act) {
+    WindowHelper helper(IsFoundFiles, act);
+    DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_FOUND_FILES), nullptr, FoundFilesDialogProc, 0);
+    ASSERT_TRUE(helper.Join());
+}
+
+class FoundFilesTest : public testing::Test {
+protected:
+    void SetUp() override {
+        ClearFilterTable();
+        ClearFoundFiles();
+        SetFoundFilesTotals(0, 0);
+        root = MakeSandboxFolder("found");
+    }
+    void TearDown() override {
+        ClearFilterTable();
+        ClearFoundFiles();
+        SetFoundFilesTotals(0, 0);
+        RemoveTree(root);
+    }
+    // Scans `root` holding the given .tmp files and one other file.
+    void ScanFiles(std::initializer_list<const char*> names) {
+        AppendFilter(".tmp", "Temporary", 1);
+        for (const char* name : names) ASSERT_TRUE(MakeFile(root + "\\" + name, 4));
+        ASSERT_TRUE(MakeFile(root + "\\keep.txt", 4));
+        ASSERT_EQ(RunDiskScanOfFolders({root}), 1);
+    }
+    std::vector<bool> Checked() {
+        std::vector<bool> out;
+        for (const FoundFile& f : CopyFoundFiles()) out.push_back(f.checked);
+        return out;
+    }
+    std::string root;
+};
+
+TEST_F(FoundFilesTest, BeforeAnyScanBothCountsAreZeroAndTheListEmpty) {
+    Seen seen;
+    OpenFoundFiles([&](HWND dialog) {
+        Look(dialog, seen);
+        PostMessageA(dialog, WM_COMMAND, IDC_FF_CLOSE, 0);
+    });
+    EXPECT_EQ(seen.checked, "0");
+    EXPECT_EQ(seen.found, "0");
+    EXPECT_TRUE(seen.names.empty());
+    EXPECT_EQ(seen.styles, 0x124);
+    EXPECT_EQ(seen.header0, "File");
+    EXPECT_EQ(seen.width0, 120);
+    EXPECT_EQ(seen.header1, "Path");
+    EXPECT_EQ(seen.width1, 317);
+}
+
+TEST_F(FoundFilesTest, ListsEveryRecordWithItsOwnTick) {
+    AppendFilter(".tmp", "Again", 1);  // each file is found twice
+    ScanFiles({"a.tmp"});
+    Seen seen;
+    OpenFoundFiles([&](HWND dialog) {
+        Look(dialog, seen);
+        // Untick the second row only, then keep the ticks.
+        ToggleRow(GetDlgItem(dialog, IDC_FF_LIST), 1);
+        PostMessageA(dialog, WM_COMMAND, IDC_FF_CLOSE, 0);
+    });
+    EXPECT_EQ(seen.checked, "2");
+    EXPECT_EQ(seen.found, "2");
+    EXPECT_EQ(seen.names, (std::vector<std::string>{"a.tmp", "a.tmp"}));
+    EXPECT_EQ(seen.locations, (std::vector<std::string>{root, root}));
+    EXPECT_EQ(seen.ticks, (std::vector<int>{2, 2}));
+    EXPECT_EQ(Checked(), (std::vector<bool>{true, false}));
+}
+
+TEST_F(FoundFilesTest, CloseKeepsTheTicksAndClosingOtherwiseDiscardsThem) {
+    ScanFiles({"a.tmp", "b.tmp", "c.tmp"});
+    OpenFoundFiles([&](HWND dialog) {
+        ToggleRow(GetDlgItem(dialog, IDC_FF_LIST), 0);
+        PostMessageA(dialog, WM_CLOSE, 0, 0);
+    });
+    EXPECT_EQ(Checked(), (std::vector<bool>{true, true, true}));
+
+    // The mouse on a checkbox and the space bar toggle the rows.
+    std::vector<int> after;
+    OpenFoundFiles([&](HWND dialog) {
+        HWND list = GetDlgItem(dialog, IDC_FF_LIST);
+        RECT row = {};
+        row.left = LVIR_BOUNDS;
+        SendMessageA(list, LVM_GETITEMRECT, 2, reinterpret_cast<LPARAM>(&row));
+        for (int x = row.left; x < row.left + 40; ++x) {
+            LVHITTESTINFO hit = {};
+            hit.pt = {x, (row.top + row.bottom) / 2};
+            if (SendMessageA(list, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)) == 2 &&
+                (hit.flags & LVHT_ONITEMSTATEICON)) {
+                PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(hit.pt.x, hit.pt.y));
+                PostMessageA(list, WM_LBUTTONUP, 0, MAKELPARAM(hit.pt.x, hit.pt.y));
+                break;
+            }
+        }
+        LVITEMA focus = {};
+        focus.stateMask = LVIS_FOCUSED;
+        focus.state = LVIS_FOCUSED;
+        SendMessageA(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&focus));
+        PostMessageA(list, WM_KEYDOWN, VK_SPACE, 0);
+        Sleep(300);
+        for (int i = 0; i < 3; ++i) after.push_back(StateImage(list, i));
+        PostMessageA(dialog, WM_COMMAND, IDC_FF_CLOSE, 0);
+    });
+    EXPECT_EQ(after, (std::vector<int>{1, 2, 1}));
+    EXPECT_EQ(Checked(), (std::vector<bool>{false, true, false}));
+}
+
+TEST_F(FoundFilesTest, AfterCleaningOnlyTheUntickedRowsRemain) {
+    ScanFiles({"a.tmp", "b.tmp", "c.tmp"});
+    OpenFoundFiles([&](HWND dialog) {
+        ToggleRow(GetDlgItem(dialog, IDC_FF_LIST), 1);
+        PostMessageA(dialog, WM_COMMAND, IDC_FF_CLOSE, 0);
+    });
+    std::vector<std::string> names;
+    for (const FoundFile& f : CopyFoundFiles()) names.push_back(f.name);
+    std::string kept = names[1];
+    DeleteCheckedFoundFiles();
+    Seen seen;
+    OpenFoundFiles([&](HWND dialog) {
+        Look(dialog, seen);
+        PostMessageA(dialog, WM_COMMAND, IDC_FF_CLOSE, 0);
+    });
+    EXPECT_EQ(seen.checked, "0");
+    EXPECT_EQ(seen.found, "0");
+    EXPECT_EQ(seen.names, std::vector<std::string>{kept});
+    EXPECT_EQ(seen.ticks, std::vector<int>{1});
+    EXPECT_TRUE(FileExists(root + "\\" + kept));
+}
+
+// Whether the link-safe delete is built in yet (it deletes a plain file).
+bool LinkSafeDeleteWorks(const std::string& folder) {
+    std::string probe = folder + "\\probe.bin";
+    MakeFile(probe, 1);
+    return DeleteFileNoFollow(probe.c_str());
+}
+
+TEST_F(FoundFilesTest, CheckedFilesAreDeletedThroughTheLinkSafeDelete) {
+    std::string outside = MakeSandboxFolder("found-outside");
+    ASSERT_TRUE(MakeFile(outside + "\\precious.tmp", 4));
+    std::string link = root + "\\link.tmp";
+    MakeUnixSymlink(outside + "\\precious.tmp", link);
+    ASSERT_TRUE(WaitFor([&] { return FileExists(link); }));
+    ScanFiles({"a.tmp", "b.tmp"});
+    EXPECT_EQ(FoundFileCount(), 3u);
+    bool deletes = LinkSafeDeleteWorks(outside);
+    DeleteCheckedFoundFiles();
+    EXPECT_EQ(FoundFileCount(), 0u);
+    // Whatever became of the link, its target is untouched.
+    EXPECT_TRUE(FileExists(outside + "\\precious.tmp"));
+    // Removed from the Unix side, never through Win32 (which would delete
+    // the target).
+    RemoveUnixLink(link);
+    EXPECT_TRUE(WaitFor([&] { return !FileExists(link); }));
+    EXPECT_TRUE(FileExists(outside + "\\precious.tmp"));
+    RemoveTree(outside);
+    if (!deletes) GTEST_SKIP() << "the link-safe delete deletes nothing yet";
+    EXPECT_FALSE(FileExists(root + "\\a.tmp"));
+    EXPECT_FALSE(FileExists(root + "\\b.tmp"));
+    EXPECT_TRUE(FileExists(root + "\\keep.txt"));
+}
+
+TEST_F(FoundFilesTest, TicksOfAnOpeningDoNotLandOnANewerArray) {
+    ScanFiles({"a.tmp"});
+    OpenFoundFiles([&](HWND dialog) {
+        ToggleRow(GetDlgItem(dialog, IDC_FF_LIST), 0);
+        // A scan ends while the dialog is open.
+        FoundFileStore more;
+        more.Add(more.AddFolder("C:\\elsewhere"), "z.tmp");
+        PublishFoundFiles(more);
+        PostMessageA(dialog, WM_COMMAND, IDC_FF_CLOSE, 0);
+    });
+    EXPECT_EQ(Checked(), (std::vector<bool>{true, true}));
+}
+
+TEST_F(FoundFilesTest, AHundredThousandFoundFiles) {
+    FoundFileStore many;
+    for (int folder = 0; folder < 1000; ++folder) {
+        uint32_t index = many.AddFolder(("C:\\data\\folder" + std::to_string(folder)).c_str());
+        for (int i = 0; i < 100; ++i) many.Add(index, ("file" + std::to_string(i) + ".tmp").c_str());
+    }
+    PublishFoundFiles(many);
+    SetFoundFilesTotals(100000, 100000);
+    EXPECT_LT(FoundFilesMemoryUse() / 100000, 150u);
+    Seen seen;
+    OpenFoundFiles([&](HWND dialog) {
+        HWND list = GetDlgItem(dialog, IDC_FF_LIST);
+        EXPECT_EQ(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 100000);
+        EXPECT_EQ(Cell(list, 99999, 0), "file99.tmp");
+        EXPECT_EQ(Cell(list, 99999, 1), "C:\\data\\folder999");
+        ToggleRow(list, 50000);
+        PostMessageA(dialog, WM_COMMAND, IDC_FF_CLOSE, 0);
+    });
+    std::vector<bool> checked = Checked();
+    ASSERT_EQ(checked.size(), 100000u);
+    EXPECT_FALSE(checked[50000]);
+    EXPECT_TRUE(checked[49999]);
+    EXPECT_TRUE(checked[50001]);
+}
+
+}  // namespace

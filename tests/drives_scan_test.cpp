@@ -1,0 +1,271 @@
+// The disk scan by filters: the matching rules, the counters and what a
+// completed or stopped scan publishes, links, long paths, the stop, and
+// commands that run while a scan does.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <atomic>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "drives/disk_scan.h"
+#include "drives/filters.h"
+#include "drives/found_files.h"
+#include "support/test_support.h"
+
+namespace {
+
+std::vector<std::string> FoundPaths() {
+    std::vector<std::string> out;
+    for (const FoundFile& f : CopyFoundFiles()) out.push_back(f.location + "\\" + f.name);
+    return out;
+}
+
+// Unix programs run by the test support finish on their own time under
+// Wine (their handles cannot be waited for), so links are awaited.
+bool WaitFor(const std::function<bool()>& done, DWORD ms = 10000) {
+    DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start > ms) return false;
+        Sleep(20);
+    }
+    return true;
+}
+
+DWORD Attributes(const std::string& path) { return GetFileAttributesA(path.c_str()); }
+
+size_t CountOf(const std::vector<std::string>& v, const std::string& s) {
+    return static_cast<size_t>(std::count(v.begin(), v.end(), s));
+}
+
+class DiskScanTest : public testing::Test {
+protected:
+    void SetUp() override {
+        ClearFilterTable();
+        ClearFoundFiles();
+        SetFoundFilesTotals(0, 0);
+        SetScanStopTest(nullptr);
+        root = MakeSandboxFolder("scan");
+    }
+    void TearDown() override {
+        SetScanStopTest(nullptr);
+        ClearFilterTable();
+        ClearFoundFiles();
+        SetFoundFilesTotals(0, 0);
+        RemoveTree(root);
+    }
+    std::string root;
+};
+
+TEST_F(DiskScanTest, FirstDotAndWholeNameRulesByteForByte) {
+    AppendFilter(".tmp", "Temporary", 1);
+    AppendFilter(".gz", "Gzip", 1);
+    AppendFilter(".tar.gz", "Tarballs", 1);
+    AppendFilter("thumbs.db", "Thumbnails", 1);
+    AppendFilter(".log", "Logs, unticked", 0);
+    AppendFilter("Makefile", "No dot", 1);
+    for (const char* name : {"report.tmp", "archive.tar.gz", "a.gz", ".tmp", "thumbs.db", "x.thumbs.db",
+                             "Makefile", "noext", "run.log", "b.tmp.bak"})
+        ASSERT_TRUE(MakeFile(root + "\\" + name, 10));
+    // Names that differ only in case, in a folder of their own (the file
+    // system would take them for the same files).
+    CreateDirectoryA((root + "\\caps").c_str(), nullptr);
+    ASSERT_TRUE(MakeFile(root + "\\caps\\REPORT.TMP", 10));
+    ASSERT_TRUE(MakeFile(root + "\\caps\\Thumbs.db", 10));
+    CreateDirectoryA((root + "\\sub.tmp").c_str(), nullptr);  // a folder is never recorded
+    ASSERT_TRUE(MakeFile(root + "\\sub.tmp\\deep.tmp", 5));
+
+    ASSERT_EQ(RunDiskScanOfFolders({root}), 1);
+    auto found = FoundPaths();
+    std::sort(found.begin(), found.end());
+    std::vector<std::string> expected = {root + "\\.tmp",          root + "\\a.gz",
+                                         root + "\\archive.tar.gz", root + "\\report.tmp",
+                                         root + "\\sub.tmp\\deep.tmp", root + "\\thumbs.db"};
+    EXPECT_EQ(found, expected);
+    for (const FoundFile& f : CopyFoundFiles()) EXPECT_TRUE(f.checked);
+    unsigned long long checked = 0, filesFound = 0;
+    GetFoundFilesTotals(&checked, &filesFound);
+    EXPECT_EQ(checked, 13u);  // every file seen, dotless ones too
+    EXPECT_EQ(filesFound, 6u);
+    DiskScanReport report = GetDiskScanReport();
+    EXPECT_TRUE(report.started);
+    EXPECT_EQ(report.files, 6u);
+    EXPECT_EQ(report.bytes, 55u);
+}
+
+TEST_F(DiskScanTest, EveryMatchingFilterRecordsTheFile) {
+    AppendFilter(".tmp", "One", 1);
+    AppendFilter(".tmp", "Two", 1);
+    AppendFilter(".tmp", "Three, unticked", 0);
+    ASSERT_TRUE(MakeFile(root + "\\x.tmp", 100));
+    // Sizes are full 64-bit values.
+    ASSERT_TRUE(MakeFile(root + "\\big.tmp", 5ULL << 30));
+    ASSERT_EQ(RunDiskScanOfFolders({root}), 1);
+    auto found = FoundPaths();
+    EXPECT_EQ(found.size(), 4u);
+    EXPECT_EQ(CountOf(found, root + "\\x.tmp"), 2u);
+    DiskScanReport report = GetDiskScanReport();
+    EXPECT_EQ(report.files, 4u);
+    EXPECT_EQ(report.bytes, 2 * (100 + (5ULL << 30)));
+}
+
+TEST_F(DiskScanTest, NoEnabledFilterCompletesWithZeroTotals) {
+    AppendFilter(".tmp", "Off", 0);
+    ASSERT_TRUE(MakeFile(root + "\\x.tmp", 1));
+    ASSERT_TRUE(MakeFile(root + "\\y", 1));
+    SetFoundFilesTotals(7, 7);
+    ASSERT_EQ(RunDiskScanOfFolders({root}), 1);
+    unsigned long long checked = 9, filesFound = 9;
+    GetFoundFilesTotals(&checked, &filesFound);
+    EXPECT_EQ(checked, 2u);
+    EXPECT_EQ(filesFound, 0u);
+    EXPECT_EQ(FoundFileCount(), 0u);
+    EXPECT_EQ(GetDiskScanReport().files, 0u);
+    EXPECT_EQ(GetDiskScanReport().bytes, 0u);
+}
+
+TEST_F(DiskScanTest, NeverFollowsALinkedFolder) {
+    AppendFilter(".tmp", "Temporary", 1);
+    std::string outside = MakeSandboxFolder("scan-outside");
+    ASSERT_TRUE(MakeFile(outside + "\\secret.tmp", 1));
+    std::string link = root + "\\linked";
+    MakeUnixSymlink(outside, link);
+    ASSERT_TRUE(WaitFor([&] { return Attributes(link) != INVALID_FILE_ATTRIBUTES; }));
+    EXPECT_TRUE(Attributes(link) & FILE_ATTRIBUTE_REPARSE_POINT);
+    ASSERT_TRUE(MakeFile(root + "\\mine.tmp", 1));
+    ASSERT_EQ(RunDiskScanOfFolders({root}), 1);
+    EXPECT_EQ(FoundPaths(), std::vector<std::string>{root + "\\mine.tmp"});
+    RemoveUnixLink(link);
+    ASSERT_TRUE(WaitFor([&] { return Attributes(link) == INVALID_FILE_ATTRIBUTES; }));
+    EXPECT_TRUE(FileExists(outside + "\\secret.tmp"));
+    RemoveTree(outside);
+}
+
+// Paths longer than the ANSI calls take are made with the wide calls.
+std::wstring Wide(const std::string& s) { return std::wstring(s.begin(), s.end()); }
+
+TEST_F(DiskScanTest, AFolderWhosePathWouldPass255IsNotEntered) {
+    AppendFilter(".tmp", "Temporary", 1);
+    // A folder of path length 240, then a child folder reaching 256.
+    std::string deep = root;
+    while (deep.size() < 230) {
+        deep += "\\" + std::string(std::min<size_t>(40, 239 - deep.size()), 'd');
+        ASSERT_TRUE(CreateDirectoryA(deep.c_str(), nullptr)) << deep;
+    }
+    std::string fits = deep + "\\" + std::string(254 - deep.size(), 'f');     // 255 characters
+    std::string tooLong = deep + "\\" + std::string(255 - deep.size(), 'g');  // 256 characters
+    ASSERT_EQ(fits.size(), 255u);
+    ASSERT_EQ(tooLong.size(), 256u);
+    std::wstring prefix = L"\\\\?\\";
+    ASSERT_TRUE(CreateDirectoryW((prefix + Wide(fits)).c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW((prefix + Wide(tooLong)).c_str(), nullptr));
+    for (const std::string& folder : {fits, tooLong}) {
+        HANDLE file = CreateFileW((prefix + Wide(folder + "\\a.tmp")).c_str(), GENERIC_WRITE, 0, nullptr,
+                                  CREATE_ALWAYS, 0, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        CloseHandle(file);
+    }
+    ASSERT_EQ(RunDiskScanOfFolders({root}), 1);
+    EXPECT_EQ(FoundPaths(), std::vector<std::string>{fits + "\\a.tmp"});
+    for (const std::string& folder : {fits, tooLong}) {
+        DeleteFileW((prefix + Wide(folder + "\\a.tmp")).c_str());
+        RemoveDirectoryW((prefix + Wide(folder)).c_str());
+    }
+}
+
+std::atomic<int> g_stopCalls{0};
+std::atomic<int> g_stopAfter{0};
+bool StopAfterSomeCalls() { return ++g_stopCalls > g_stopAfter.load(); }
+
+TEST_F(DiskScanTest, StopEndsTheScanWithinOneFileAndKeepsWhatWasFound) {
+    AppendFilter(".tmp", "Temporary", 1);
+    for (int folder = 0; folder < 3; ++folder) {
+        std::string dir = root + "\\f" + std::to_string(folder);
+        CreateDirectoryA(dir.c_str(), nullptr);
+        for (int i = 0; i < 20; ++i) ASSERT_TRUE(MakeFile(dir + "\\" + std::to_string(i) + ".tmp", 1));
+    }
+    // A completed scan first, whose totals the stopped one must keep.
+    ASSERT_EQ(RunDiskScanOfFolders({root + "\\f0"}), 1);
+    ClearFoundFiles();
+
+    g_stopCalls = 0;
+    // A yes on the 31st question: the root, a folder, its 20 files, a
+    // second folder and 7 of its files were seen before it.
+    g_stopAfter = 30;
+    SetScanStopTest(StopAfterSomeCalls);
+    EXPECT_EQ(RunDiskScanOfFolders({root}), 0);
+    EXPECT_EQ(g_stopCalls.load(), 31);  // not asked again after the yes
+    EXPECT_EQ(FoundFileCount(), 27u);
+    unsigned long long checked = 0, filesFound = 0;
+    GetFoundFilesTotals(&checked, &filesFound);
+    EXPECT_EQ(checked, 20u);  // from the completed scan
+    EXPECT_EQ(filesFound, 20u);
+    EXPECT_EQ(GetDiskScanReport().files, 20u);
+
+    // Stopped at once: nothing found, nothing published.
+    ClearFoundFiles();
+    g_stopCalls = 0;
+    g_stopAfter = 0;
+    EXPECT_EQ(RunDiskScanOfFolders({root}), 0);
+    EXPECT_EQ(FoundFileCount(), 0u);
+}
+
+// A stop test that holds the scan at its first question until the test
+// thread has changed everything the scan must not see.
+HANDLE g_scanRunning, g_changesMade;
+bool HoldTheScan() {
+    static std::atomic<bool> first{true};
+    if (first.exchange(false)) {
+        SetEvent(g_scanRunning);
+        WaitForSingleObject(g_changesMade, 20000);
+    }
+    return false;
+}
+
+struct ScanArgs {
+    std::string root;
+    int result;
+};
+
+DWORD WINAPI ScanThread(LPVOID param) {
+    auto* args = static_cast<ScanArgs*>(param);
+    args->result = RunDiskScanOfFolders({args->root});
+    return 0;
+}
+
+TEST_F(DiskScanTest, CommandsDuringAScanDoNotReachIt) {
+    AppendFilter(".tmp", "Temporary", 1);
+    for (int i = 0; i < 60; ++i) ASSERT_TRUE(MakeFile(root + "\\" + std::to_string(i) + ".tmp", 3));
+    ASSERT_TRUE(MakeFile(root + "\\other.bak", 3));
+    g_scanRunning = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    g_changesMade = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    SetScanStopTest(HoldTheScan);
+    ScanArgs args{root, -1};
+    HANDLE thread = CreateThread(nullptr, 0, ScanThread, &args, 0, nullptr);
+    ASSERT_EQ(WaitForSingleObject(g_scanRunning, 20000), WAIT_OBJECT_0);
+    // Remove and add filters, read the array and the totals meanwhile.
+    ClearFilterTable();
+    AppendFilter(".bak", "Backups", 1);
+    EXPECT_EQ(FoundFileCount(), 0u);
+    SetEvent(g_changesMade);
+    for (int i = 0; WaitForSingleObject(thread, 0) == WAIT_TIMEOUT; ++i) {
+        AppendFilter(".x", "churn", 1);
+        CopyFilterTable();
+        CopyFoundFiles();
+        unsigned long long a, b;
+        GetFoundFilesTotals(&a, &b);
+    }
+    CloseHandle(thread);
+    CloseHandle(g_scanRunning);
+    CloseHandle(g_changesMade);
+    EXPECT_EQ(args.result, 1);
+    // The scan used the filters of its start.
+    EXPECT_EQ(FoundFileCount(), 60u);
+    EXPECT_EQ(GetDiskScanReport().files, 60u);
+    EXPECT_EQ(GetDiskScanReport().bytes, 180u);
+}
+
+}  // namespace
