@@ -8,6 +8,7 @@
 // when the scan ends (a stopped scan keeps what it found so far); the
 // totals and the sweep row only when it completes.
 #include "drives/disk_scan.h"
+#include "sweep/sweep.h"
 
 #include <windows.h>
 
@@ -156,14 +157,20 @@ private:
 // The two points where the disk scan reports to the sweep table's "Sweep
 // Other temporary files" row and its "(USE SCAN)" flag.
 void ReportDiskScanStarted() {
-    std::lock_guard<std::mutex> hold(g_drives.lock);
-    g_drives.diskScanStarted = true;
+    {
+        std::lock_guard<std::mutex> hold(g_drives.lock);
+        g_drives.diskScanStarted = true;
+    }
+    MarkDiskScanStarted();
 }
 
 void ReportOtherTemporaryFiles(unsigned long long files, unsigned long long bytes) {
-    std::lock_guard<std::mutex> hold(g_drives.lock);
-    g_drives.otherFiles = files;
-    g_drives.otherBytes = bytes;
+    {
+        std::lock_guard<std::mutex> hold(g_drives.lock);
+        g_drives.otherFiles = files;
+        g_drives.otherBytes = bytes;
+    }
+    PublishOtherTemporaryFiles(files, bytes);
 }
 
 // Ends a scan: its records always join the found-files array; the totals

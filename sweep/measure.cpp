@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "app/app_state.h"
+#include "drives/drive_table.h"
 #include "resource.h"
 #include "sweep/sysinfo.h"
 
@@ -256,14 +257,15 @@ int MeasureUrlCache(ScanCounters& counters) {
     return result;
 }
 
+// "C:\\" for each fixed drive of the drive table: the bin query takes the
+// root with two backslashes.
 int FixedDriveBinPaths(char (&paths)[16][8]) {
-    char drives[512];
-    DWORD length = GetLogicalDriveStringsA(sizeof drives, drives);
-    if (length == 0 || length >= sizeof drives) return 0;
-    int count = 0, seen = 0;
-    for (const char* root = drives; *root && seen < 16; root += strlen(root) + 1, ++seen) {
-        if (GetDriveTypeA(root) != DRIVE_FIXED) continue;
-        snprintf(paths[count++], sizeof paths[0], "%c:\\\\", root[0]);
+    char roots[16][16];
+    int fixed = GetFixedDriveRoots(roots);
+    int count = 0;
+    for (int i = 0; i < fixed && i < 16; ++i) {
+        if (strlen(roots[i]) != 2) continue;
+        snprintf(paths[count++], sizeof paths[0], "%s\\\\", roots[i]);
     }
     return count;
 }

@@ -2,6 +2,8 @@
 // Recycle Bin, and the categories measured together.
 #include <gtest/gtest.h>
 
+#include "drives/drive_table.h"
+
 #include <windows.h>
 #include <shellapi.h>
 #include <shlobj.h>
@@ -268,6 +270,7 @@ bool Recycle(const std::string& path) {
 }
 
 TEST(MeasureRecycleBin, SumsTheItemsOfTheFixedDrives) {
+    EnumerateDrives();  // start-up fills the drive table first
     char paths[16][8];
     ASSERT_EQ(FixedDriveBinPaths(paths), 1) << "the test prefix has only C:";
     EmptyBin();
