@@ -3,12 +3,14 @@
 # the same run, and prints medians and ratios.
 #   scripts/bench.sh [RUNS]          (default 5 runs per walker)
 #   scripts/bench.sh delete [FOLDERS FILES]   the link-safe delete against rm -rf
+#   scripts/bench.sh scan     the disk scan with and without its display,
+#                             against du -sb, and the found-files view
 # The trees are generated once inside the benchmark's own sandboxed Wine
 # prefix (build/sandbox-<arch>/bench), never in the test prefixes.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 mode=walk
-if [ "${1:-}" = delete ]; then mode=delete; shift; fi
+case "${1:-}" in delete|scan) mode=$1; shift ;; esac
 runs=${1:-5}
 bash "$root/scripts/setup.sh" >/dev/null
 source "$root/scripts/wine-env.sh"
@@ -28,6 +30,40 @@ if [ "$mode" = delete ]; then
   brisola_warm_prefix
   "$root/scripts/wine-exec" "$root/build/$BRISOLA_ARCH/bench/bench_delete.exe" "${1:-1000}" "${2:-100}"
   exit $?
+fi
+
+if [ "$mode" = scan ]; then
+  tree="$trees/scan"
+  if [ ! -f "$tree.ready" ]; then
+    rm -rf "$tree"
+    python3 - "$tree" <<'PY'
+import os, sys
+tree = sys.argv[1]
+for d in range(1000):
+    folder = os.path.join(tree, "d%03d" % (d // 10), "f%04d" % d)
+    os.makedirs(folder, exist_ok=True)
+    for f in range(100):
+        with open(os.path.join(folder, "file%03d.%s" % (f, "tmp" if f % 2 else "dat")), "wb") as h:
+            h.write(b"x" * (f % 7))
+PY
+    touch "$tree.ready"
+  fi
+  du -sb "$tree" >/dev/null
+  start=$(date +%s%N); du -sb "$tree" >/dev/null; end=$(date +%s%N)
+  du_seconds=$(awk -v a="$start" -v b="$end" 'BEGIN {printf "%.4f", (b - a) / 1e9}')
+  brisola_start_xvfb
+  "$WINESERVER" -p
+  trap '"$WINESERVER" -k >/dev/null 2>&1 || true; brisola_stop_xvfb' EXIT
+  brisola_warm_prefix
+  results=$("$root/scripts/wine-exec" "$root/build/$BRISOLA_ARCH/bench/bench_scan.exe" 'C:\bench-trees\scan' | tr -d '\r')
+  echo "$results"
+  echo "du_sb $du_seconds"
+  plain=$(awk '/^walk_without_display/ {print $2}' <<<"$results")
+  shown=$(awk '/^scan_with_display/ {print $2}' <<<"$results")
+  awk -v s="$shown" -v p="$plain" -v d="$du_seconds" 'BEGIN {
+    printf "ratio_display_vs_plain %.2f (target <= 1.2)\n", s / p
+    printf "ratio_scan_vs_du %.2f (target <= 3)\n", s / d }'
+  exit 0
 fi
 
 # make_tree NAME TOP SUB FILES: TOP folders of SUB folders, FILES files in

@@ -50,7 +50,7 @@ void Pump() {
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        fprintf(stderr, "usage: scan_bench <folder>\n");
+        fprintf(stderr, "usage: bench_scan <folder>\n");
         return 2;
     }
     std::string folder = argv[1];
