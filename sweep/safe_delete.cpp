@@ -33,6 +33,15 @@ HANDLE OpenNoFollow(const char* path, DWORD access) {
                        FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
 }
 
+// Attributes through the handle. The basic query is one cheap call, where
+// GetFileInformationByHandle also asks the volume for its serial number.
+bool Attributes(HANDLE h, DWORD& attributes) {
+    FILE_BASIC_INFO basic;
+    if (!GetFileInformationByHandleEx(h, FileBasicInfo, &basic, sizeof basic)) return false;
+    attributes = basic.FileAttributes;
+    return true;
+}
+
 bool FinalPath(HANDLE h, std::string& out) {
     char buffer[1024];
     DWORD n = GetFinalPathNameByHandleA(h, buffer, sizeof buffer, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
@@ -77,9 +86,8 @@ bool ExpectedFinalPath(const std::string& folder, const std::string& name, std::
         if (IsLinkedFolder(folder)) return false;
         Handle dir(OpenNoFollow(folder.c_str(), FILE_READ_ATTRIBUTES));
         if (!dir.valid()) return false;
-        BY_HANDLE_FILE_INFORMATION info;
-        if (!GetFileInformationByHandle(dir.get(), &info) || !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            return false;
+        DWORD attributes = 0;
+        if (!Attributes(dir.get(), attributes) || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
         std::string final;
         if (!FinalPath(dir.get(), final)) return false;
         cachedFolder = folder;
@@ -96,10 +104,10 @@ bool DeleteNoFollow(const char* path, bool wantDirectory) {
     if (!path || !SplitPath(path, folder, name)) return false;
     Handle entry(OpenNoFollow(path, DELETE | FILE_READ_ATTRIBUTES));
     if (!entry.valid()) return false;
-    BY_HANDLE_FILE_INFORMATION info;
-    if (!GetFileInformationByHandle(entry.get(), &info)) return false;
-    if (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) return false;
-    bool isDirectory = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    DWORD attributes = 0;
+    if (!Attributes(entry.get(), attributes)) return false;
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return false;
+    bool isDirectory = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     if (isDirectory != wantDirectory) return false;
     if (!FinalPath(entry.get(), actual) || !ExpectedFinalPath(folder, name, expected)) return false;
     if (CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, actual.c_str(), -1, expected.c_str(), -1) != CSTR_EQUAL)
