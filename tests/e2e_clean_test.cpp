@@ -201,4 +201,39 @@ TEST_F(CleanE2E, AskDelAsksOncePerTickedCategoryAndCancelKeepsEverything) {
     EXPECT_TRUE(FileExists(temp_ + "\\junk.tmp"));
 }
 
+// The Settings dialog's choices reach the next cleaning: confirmations
+// asked (and OK deletes), the job sound started.
+TEST_F(CleanE2E, SettingsChosenInTheDialogRuleTheNextClean) {
+    REQUIRE_SAFE_DELETE();
+    {
+        WindowHelper settings([](HWND w) { return HasControls(w, {IDC_SET_OK, IDC_SET_ASKDEL, IDC_SET_SOUND}); },
+                              [](HWND w) {
+                                  for (int id : {IDC_SET_ASKDEL, IDC_SET_SOUND})
+                                      PostMessageA(w, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                                                   reinterpret_cast<LPARAM>(GetDlgItem(w, id)));
+                                  PostMessageA(w, WM_COMMAND, IDC_SET_OK, 0);
+                              });
+        Command(IDC_SETTINGS);
+        ASSERT_TRUE(settings.Join());
+    }
+    EXPECT_EQ(g_settings.askDel, 1);
+    EXPECT_EQ(g_settings.enableSnd, 1);
+    int sounds = JobSoundsRequested();
+    char tempShown[MAX_PATH];
+    GetTempPathA(sizeof tempShown, tempShown);
+    TickOnly(SWEEP_TEMP);
+    std::vector<std::string> subjects;
+    {
+        ConfirmResponder responder([](const std::string&) { return IDC_CONF_OK; });
+        Command(IDC_CLEAN);
+        ASSERT_TRUE(WaitForJobEnd());
+        subjects = responder.Subjects();
+    }
+    EXPECT_EQ(subjects, std::vector<std::string>{tempShown});
+    EXPECT_EQ(JobSoundsRequested(), sounds + 1);
+    EXPECT_FALSE(FileExists(temp_ + "\\junk.tmp"));
+    EXPECT_TRUE(DirExists(temp_));
+    for (const char* name : kCookies) EXPECT_TRUE(Cookie(name)) << name;
+}
+
 }  // namespace
