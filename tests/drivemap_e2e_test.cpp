@@ -1,0 +1,341 @@
+// The drive cleaner end to end through the main window, on a machine with
+// a second fixed drive E: (a sandbox folder) and C: unticked: SCAN with its
+// progress dialog and found files, Stop, the sweep row it fills, CLEAN of
+// the ticked found files, the job sound and closing during a scan.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "app/app_state.h"
+#include "app/startup.h"
+#include "drives/disk_scan.h"
+#include "drives/filters.h"
+#include "drives/found_files.h"
+#include "resource.h"
+#include "settings/settings.h"
+#include "support/test_support.h"
+#include "sweep/cleaning.h"
+#include "sweep/progress.h"
+#include "sweep/safe_delete.h"
+#include "sweep/sweep.h"
+
+namespace {
+
+const char kRoot[] = "E:\\brisola-e2e";
+const char kExt[] = ".e2etmp";  // only our files carry it
+
+bool IsProgress(HWND w) { return HasControls(w, {IDC_PROG_BAR, IDC_PROG_STOP}); }
+bool IsFoundFiles(HWND w) { return HasControls(w, {IDC_FF_LIST, IDC_FF_CLOSE, IDC_FF_CHECKED}); }
+bool Enabled(int id) { return IsWindowEnabled(GetDlgItem(g_app.mainWindow, id)) != FALSE; }
+void Command(int id) { SendMessageA(g_app.mainWindow, WM_COMMAND, id, 0); }
+bool WaitForJobEnd() { return PumpUntil([] { return !IsJobRunning(); }, 30000); }
+
+std::string Cell(HWND list, int row, int column) {
+    char text[256] = {};
+    LVITEMA item = {};
+    item.iSubItem = column;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+    return text;
+}
+
+int StateImage(HWND list, int row) {
+    return static_cast<int>((SendMessageA(list, LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK) & LVIS_STATEIMAGEMASK) >> 12);
+}
+
+void SetStateImage(HWND list, int row, int image) {
+    LVITEMA item = {};
+    item.stateMask = LVIS_STATEIMAGEMASK;
+    item.state = INDEXTOSTATEIMAGEMASK(image);
+    SendMessageA(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+}
+
+std::string Text(HWND dialog, int id) {
+    char text[256] = {};
+    GetDlgItemTextA(dialog, id, text, sizeof text);
+    return text;
+}
+
+// The user's space bar on a row of the owner-data found-files list.
+void ToggleRow(HWND list, int row) {
+    int before = StateImage(list, row);
+    LVITEMA focus = {};
+    focus.stateMask = LVIS_FOCUSED;
+    focus.state = LVIS_FOCUSED;
+    SendMessageA(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&focus));
+    PostMessageA(list, WM_KEYDOWN, VK_SPACE, 0);
+    for (int i = 0; i < 200 && StateImage(list, row) == before; ++i) Sleep(10);
+}
+
+// What a found-files dialog showed.
+struct Seen {
+    std::string checked, found;
+    std::vector<std::string> rows;  // "location\name"
+    std::vector<int> ticks;
+};
+
+void Look(HWND dialog, Seen& seen) {
+    HWND list = GetDlgItem(dialog, IDC_FF_LIST);
+    seen.checked = Text(dialog, IDC_FF_CHECKED);
+    seen.found = Text(dialog, IDC_FF_FOUND);
+    int rows = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    for (int row = 0; row < rows && row < 1000; ++row) {
+        seen.rows.push_back(Cell(list, row, 1) + "\\" + Cell(list, row, 0));
+        seen.ticks.push_back(StateImage(list, row));
+    }
+}
+
+int RowOf(const Seen& seen, const std::string& path) {
+    for (size_t i = 0; i < seen.rows.size(); ++i)
+        if (seen.rows[i] == path) return static_cast<int>(i);
+    return -1;
+}
+
+// Removes the plain files and folders this test made on E: (no links there).
+void RemoveE(const std::string& folder) {
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = data.cFileName;
+            if (name == "." || name == "..") continue;
+            std::string path = folder + "\\" + name;
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) continue;
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveE(path);
+            else DeleteFileA(path.c_str());
+        } while (FindNextFileA(find, &data));
+        FindClose(find);
+    }
+    RemoveDirectoryA(folder.c_str());
+}
+
+std::string ReadAll(const std::string& path) {
+    std::string text;
+    FILE* file = fopen(path.c_str(), "rb");
+    if (!file) return text;
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, n);
+    fclose(file);
+    return text;
+}
+
+class DriveCleanerE2E : public testing::Test {
+protected:
+    void SetUp() override {
+        ResetProgramState();
+        ResetSweepTableForTest();
+        ClearFilterTable();
+        ClearFoundFiles();
+        SetFoundFilesTotals(0, 0);
+        if (!g_app.folderPath) InitShell();
+        savedAskDel_ = g_settings.askDel;
+        savedSound_ = g_settings.enableSnd;
+        g_settings.askDel = 0;
+        g_settings.enableSnd = 0;
+        RemoveE(kRoot);
+        ASSERT_TRUE(CreateDirectoryA(kRoot, nullptr));
+        CreateMainWindowForTest();
+        ASSERT_NE(g_app.mainWindow, nullptr);
+        AppendFilter(kExt, "End to end", 1);
+        AppendFilter(".e2eoff", "Unticked", 0);
+        FillFilterListView();
+        Command(IDC_VIEW_DRIVES);
+        // Only E: is scanned: the drive list shows C: then E:.
+        HWND drives = GetDlgItem(g_app.mainWindow, IDC_DRIVE_LIST);
+        ASSERT_EQ(SendMessageA(drives, LVM_GETITEMCOUNT, 0, 0), 2);
+        ASSERT_EQ(Cell(drives, 0, 0), "C:");
+        SetStateImage(drives, 0, 1);
+        SetStateImage(drives, 1, 2);
+    }
+    void TearDown() override {
+        if (g_app.mainWindow && IsWindow(g_app.mainWindow)) {
+            WaitForJobEnd();
+            DestroyMainWindowForTest();
+        }
+        g_app.mainWindow = nullptr;
+        g_settings.askDel = savedAskDel_;
+        g_settings.enableSnd = savedSound_;
+        ClearFilterTable();
+        ClearFoundFiles();
+        SetFoundFilesTotals(0, 0);
+        ResetSweepTableForTest();
+        ResetProgramState();
+        RemoveE(kRoot);
+    }
+    std::string Path(const std::string& relative) const { return std::string(kRoot) + "\\" + relative; }
+
+    BYTE savedAskDel_ = 0;
+    BYTE savedSound_ = 1;
+};
+
+TEST_F(DriveCleanerE2E, ScanFindsTheFilesThenCleanDeletesOnlyTheTickedOnes) {
+    CreateDirectoryA(Path("sub").c_str(), nullptr);
+    ASSERT_TRUE(MakeFile(Path("a.e2etmp"), 10));
+    ASSERT_TRUE(MakeFile(Path("sub\\b.e2etmp"), 20));
+    ASSERT_TRUE(MakeFile(Path("sub\\c.e2etmp"), 30));
+    ASSERT_TRUE(MakeFile(Path("keep.txt"), 5));
+    ASSERT_TRUE(MakeFile(Path("off.e2eoff"), 5));
+
+    HWND results = g_app.resultsList;
+    EXPECT_EQ(Cell(results, SWEEP_OTHER, 3), "(USE SCAN)");
+
+    Seen seen;
+    WindowHelper found(IsFoundFiles, [&](HWND w) {
+        Look(w, seen);
+        PostMessageA(w, WM_COMMAND, IDC_FF_CLOSE, 0);
+    }, 30000);
+    Command(IDC_CLEAN);
+    HWND dialog = FindProcessWindow(IsProgress);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(dialog, IDC_PROG_STOP)));
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(dialog, IDC_PROG_DIR)));
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(dialog, IDC_PROG_FILE)));
+    EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_PROG_BAR, PBM_GETRANGE, FALSE, 0), 16);
+    EXPECT_FALSE(Enabled(IDC_CLEAN));
+    EXPECT_FALSE(Enabled(IDC_EXIT));
+    ASSERT_TRUE(found.Join(30000));
+    ASSERT_TRUE(WaitForJobEnd());
+    EXPECT_EQ(LastProgressPosition(), 16);
+    EXPECT_TRUE(Enabled(IDC_CLEAN));
+    EXPECT_TRUE(Enabled(IDC_EXIT));
+
+    std::vector<std::string> expected = {Path("a.e2etmp"), Path("sub\\b.e2etmp"), Path("sub\\c.e2etmp")};
+    std::vector<std::string> rows = seen.rows;
+    std::sort(rows.begin(), rows.end());
+    EXPECT_EQ(rows, expected);
+    for (int tick : seen.ticks) EXPECT_EQ(tick, 2);
+    EXPECT_EQ(seen.found, "3");
+    // Every file on E: was looked at: ours and whatever else lies there.
+    EXPECT_GE(strtoull(seen.checked.c_str(), nullptr, 10), 5u) << seen.checked;
+
+    // The sweep row of "Other temporary files" now holds the scan's count.
+    Command(IDC_VIEW_INTERNET);
+    EXPECT_EQ(Cell(results, SWEEP_OTHER, 1), "3");
+    EXPECT_NE(Cell(results, SWEEP_OTHER, 3), "(USE SCAN)");
+
+    // Untick b in View Files, then clean only "Sweep Other temporary files".
+    Command(IDC_VIEW_DRIVES);
+    {
+        WindowHelper view(IsFoundFiles, [&](HWND w) {
+            Seen now;
+            Look(w, now);
+            int row = RowOf(now, Path("sub\\b.e2etmp"));
+            if (row >= 0) ToggleRow(GetDlgItem(w, IDC_FF_LIST), row);
+            PostMessageA(w, WM_COMMAND, IDC_FF_CLOSE, 0);
+        });
+        Command(IDC_VIEW_FILES);
+        ASSERT_TRUE(view.Join());
+    }
+    Command(IDC_VIEW_INTERNET);
+    for (int row = 0; row < 7; ++row) SetStateImage(results, row, row == SWEEP_OTHER ? 2 : 1);
+    Command(IDC_CLEAN);
+    ASSERT_TRUE(WaitForJobEnd());
+    EXPECT_EQ(LastProgressPosition(), 7);
+    EXPECT_TRUE(FileExists(Path("sub\\b.e2etmp")));
+    EXPECT_TRUE(FileExists(Path("keep.txt")));
+    EXPECT_TRUE(FileExists(Path("off.e2eoff")));
+    EXPECT_FALSE(FileExists(Path("a.e2etmp")));
+    EXPECT_FALSE(FileExists(Path("sub\\c.e2etmp")));
+
+    Command(IDC_VIEW_DRIVES);
+    Seen after;
+    {
+        WindowHelper view(IsFoundFiles, [&](HWND w) {
+            Look(w, after);
+            PostMessageA(w, WM_COMMAND, IDC_FF_CLOSE, 0);
+        });
+        Command(IDC_VIEW_FILES);
+        ASSERT_TRUE(view.Join());
+    }
+    EXPECT_EQ(after.rows, std::vector<std::string>{Path("sub\\b.e2etmp")});
+    EXPECT_EQ(after.found, "0");
+    EXPECT_EQ(after.checked, "0");
+}
+
+TEST_F(DriveCleanerE2E, StopEndsTheScanWithoutFoundFiles) {
+    // Enough folders that the scan is still walking when Stop arrives.
+    for (int d = 0; d < 20; ++d) {
+        std::string dir = Path("d" + std::to_string(d));
+        CreateDirectoryA(dir.c_str(), nullptr);
+        for (int i = 0; i < 25; ++i) MakeFile(dir + "\\" + std::to_string(i) + kExt, 1);
+    }
+    WindowHelper found(IsFoundFiles, [](HWND w) { PostMessageA(w, WM_COMMAND, IDC_FF_CLOSE, 0); }, 3000);
+    Command(IDC_CLEAN);
+    HWND dialog = FindProcessWindow(IsProgress);
+    ASSERT_NE(dialog, nullptr);
+    DWORD start = GetTickCount();
+    SendMessageA(dialog, WM_COMMAND, IDC_PROG_STOP, 0);
+    ASSERT_TRUE(WaitForJobEnd());
+    EXPECT_LT(GetTickCount() - start, 5000u);
+    EXPECT_FALSE(found.Join(4000));
+    EXPECT_TRUE(Enabled(IDC_CLEAN));
+    EXPECT_TRUE(Enabled(IDC_EXIT));
+    EXPECT_FALSE(StopRequested());
+    // A stopped scan publishes no count, but it did start: the sweep row
+    // shows its size (the last completed scan's, here none) from now on.
+    Command(IDC_VIEW_INTERNET);
+    EXPECT_EQ(Cell(g_app.resultsList, SWEEP_OTHER, 1), "0");
+    EXPECT_EQ(Cell(g_app.resultsList, SWEEP_OTHER, 3), "0.00 KB");
+}
+
+TEST_F(DriveCleanerE2E, TheScanSoundFollowsTheSetting) {
+    ASSERT_TRUE(MakeFile(Path("x.e2etmp"), 1));
+    for (BYTE sound : {0, 1, 0}) {
+        g_settings.enableSnd = sound;
+        int before = JobSoundsRequested();
+        WindowHelper found(IsFoundFiles, [](HWND w) { PostMessageA(w, WM_COMMAND, IDC_FF_CLOSE, 0); }, 30000);
+        Command(IDC_CLEAN);
+        ASSERT_TRUE(found.Join(30000));
+        ASSERT_TRUE(WaitForJobEnd());
+        EXPECT_EQ(JobSoundsRequested(), before + sound) << int(sound);
+    }
+}
+
+TEST_F(DriveCleanerE2E, ClosingTheMainWindowDuringAScanSavesTheFilters) {
+    for (int d = 0; d < 10; ++d) {
+        std::string dir = Path("d" + std::to_string(d));
+        CreateDirectoryA(dir.c_str(), nullptr);
+        for (int i = 0; i < 20; ++i) MakeFile(dir + "\\" + std::to_string(i) + kExt, 1);
+    }
+    Command(IDC_CLEAN);
+    ASSERT_TRUE(IsJobRunning() || LastProgressPosition() >= 0);
+    DWORD start = GetTickCount();
+    PostMessageA(g_app.mainWindow, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(DestroyMainWindowForTest());
+    EXPECT_LT(GetTickCount() - start, 10000u);
+    EXPECT_FALSE(IsJobRunning());
+    g_app.mainWindow = nullptr;
+    PumpMessages(100);
+    EXPECT_EQ(FindProcessWindow(IsFoundFiles), nullptr);
+    char path[256];
+    ASSERT_TRUE(WindowsDirFile("datafilters.txt", path));
+    std::string text = ReadAll(path);
+    ASSERT_GE(text.size(), 5u);
+    EXPECT_EQ(text.substr(text.size() - 5), "[end]");
+    EXPECT_NE(text.find(".e2etmp End to end $ true"), std::string::npos);
+    EXPECT_NE(text.find(".e2eoff Unticked $ false"), std::string::npos);
+    // The next window of this process scans normally.
+    CreateMainWindowForTest();
+    ASSERT_NE(g_app.mainWindow, nullptr);
+    Command(IDC_VIEW_DRIVES);
+    HWND drives = GetDlgItem(g_app.mainWindow, IDC_DRIVE_LIST);
+    SetStateImage(drives, 0, 1);
+    SetStateImage(drives, 1, 2);
+    FillFilterListView();
+    WindowHelper found(IsFoundFiles, [](HWND w) { PostMessageA(w, WM_COMMAND, IDC_FF_CLOSE, 0); }, 30000);
+    Command(IDC_CLEAN);
+    EXPECT_TRUE(found.Join(30000));
+    ASSERT_TRUE(WaitForJobEnd());
+    EXPECT_EQ(LastProgressPosition(), 16);
+}
+
+}  // namespace

@@ -1,0 +1,239 @@
+// CLEAN end to end through the main window across the subsystems: the
+// cookies the Cookies Manager lists and keeps, the confirmations asked for
+// by the settings, found files left from a disk scan.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+#include "app/app_state.h"
+#include "app/startup.h"
+#include "clean_support.h"
+#include "cookies/cookies.h"
+#include "drives/disk_scan.h"
+#include "drives/filters.h"
+#include "drives/found_files.h"
+#include "resource.h"
+#include "settings/settings.h"
+#include "sweep/cleaning.h"
+#include "sweep/progress.h"
+#include "sweep/sweep.h"
+
+using namespace cleantest;
+
+namespace {
+
+bool IsCookiesManager(HWND w) { return HasControls(w, {IDC_CK_OK, IDC_CK_DELETE_LIST, IDC_CK_KEEP_LIST}); }
+void Command(int id) { SendMessageA(g_app.mainWindow, WM_COMMAND, id, 0); }
+bool WaitForJobEnd() { return PumpUntil([] { return !IsJobRunning(); }, 30000); }
+
+void TickOnly(int only) {
+    for (int row = 0; row < 7; ++row) {
+        LVITEMA item = {};
+        item.stateMask = LVIS_STATEIMAGEMASK;
+        item.state = INDEXTOSTATEIMAGEMASK(row == only || only == -1 ? 2 : 1);
+        SendMessageA(g_app.resultsList, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+    }
+}
+
+int FindRow(HWND view, const std::string& name) {
+    LVFINDINFOA find = {};
+    find.flags = LVFI_STRING;
+    find.psz = name.c_str();
+    return static_cast<int>(SendMessageA(view, LVM_FINDITEMA, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)));
+}
+
+std::string CookieFolder() {
+    char folder[256];
+    return GetSpecialFolder(0x21, folder) ? folder : "";
+}
+
+// Opens the Cookies Manager by its command, moves `keep` (when given) to
+// the keep side with ">>" and closes it with OK.
+bool RunCookiesManager(const std::string& keep) {
+    WindowHelper helper(IsCookiesManager, [keep](HWND w) {
+        if (!keep.empty()) {
+            HWND list = GetDlgItem(w, IDC_CK_DELETE_LIST);
+            int row = FindRow(list, keep);
+            if (row >= 0) {
+                LVITEMA item = {};
+                item.stateMask = LVIS_SELECTED;
+                item.state = LVIS_SELECTED;
+                SendMessageA(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+                SendMessageA(w, WM_COMMAND, IDC_CK_TO_KEEP, 0);
+            }
+        }
+        PostMessageA(w, WM_COMMAND, IDC_CK_OK, 0);
+    });
+    Command(IDC_COOKIES_MANAGER);
+    return helper.Join();
+}
+
+class CleanE2E : public testing::Test {
+protected:
+    void SetUp() override {
+        ResetProgramState();
+        ResetCleaningAbort();
+        ResetSweepTableForTest();
+        ClearCookieLists();
+        ClearFilterTable();
+        ClearFoundFiles();
+        SetFoundFilesTotals(0, 0);
+        if (!g_app.folderPath) InitShell();
+        savedAskDel_ = g_settings.askDel;
+        savedSound_ = g_settings.enableSnd;
+        g_settings.askDel = 0;
+        g_settings.enableSnd = 0;
+        folder_ = MakeSandboxFolder("e2e-clean");
+        temp_ = folder_ + "\\temp";
+        CreateDirectoryA(temp_.c_str(), nullptr);
+        MakeFile(temp_ + "\\junk.tmp", 10);
+        tempOverride_ = new TempFolderOverride(temp_);
+        cookies_ = CookieFolder();
+        ASSERT_FALSE(cookies_.empty());
+        CreateDirectoryA(cookies_.c_str(), nullptr);
+        for (const char* name : kCookies) ASSERT_TRUE(MakeFile(cookies_ + "\\" + name, 40));
+        CreateMainWindowForTest();
+        ASSERT_NE(g_app.mainWindow, nullptr);
+    }
+    void TearDown() override {
+        if (g_app.mainWindow && IsWindow(g_app.mainWindow)) {
+            WaitForJobEnd();
+            DestroyMainWindowForTest();
+        }
+        g_app.mainWindow = nullptr;
+        delete tempOverride_;
+        g_settings.askDel = savedAskDel_;
+        g_settings.enableSnd = savedSound_;
+        for (const char* name : kCookies) DeleteFileA((cookies_ + "\\" + name).c_str());
+        DeleteFileA((cookies_ + "\\e2e-late.txt").c_str());
+        ClearCookieLists();
+        ClearFilterTable();
+        ClearFoundFiles();
+        SetFoundFilesTotals(0, 0);
+        ResetSweepTableForTest();
+        ResetProgramState();
+        RemoveTree(folder_);
+    }
+    bool Cookie(const char* name) const { return FileExists(cookies_ + "\\" + name); }
+
+    static constexpr const char* kCookies[3] = {"e2e-one.txt", "e2e-two.txt", "e2e-kept.txt"};
+    BYTE savedAskDel_ = 0;
+    BYTE savedSound_ = 1;
+    std::string folder_, temp_, cookies_;
+    TempFolderOverride* tempOverride_ = nullptr;
+};
+
+TEST_F(CleanE2E, CookiesAreDeletedOnlyAsTheManagerListedThem) {
+    REQUIRE_SAFE_DELETE();
+    TickOnly(SWEEP_COOKIES);
+    // Nothing has listed the cookies yet: a cleaning leaves them all.
+    Command(IDC_CLEAN);
+    ASSERT_TRUE(WaitForJobEnd());
+    for (const char* name : kCookies) EXPECT_TRUE(Cookie(name)) << name;
+
+    ASSERT_TRUE(RunCookiesManager("e2e-kept.txt"));
+    EXPECT_EQ(CookieNames(KEPT_COOKIES), std::vector<std::string>{"e2e-kept.txt"});
+    TickOnly(SWEEP_COOKIES);
+    Command(IDC_CLEAN);
+    ASSERT_TRUE(WaitForJobEnd());
+    EXPECT_EQ(LastProgressPosition(), 7);
+    EXPECT_FALSE(Cookie("e2e-one.txt"));
+    EXPECT_FALSE(Cookie("e2e-two.txt"));
+    EXPECT_TRUE(Cookie("e2e-kept.txt"));
+    EXPECT_TRUE(FileExists(temp_ + "\\junk.tmp"));  // Temp was not ticked
+
+    // The list was used up: a cookie that came since is not touched.
+    ASSERT_TRUE(MakeFile(cookies_ + "\\e2e-late.txt", 1));
+    TickOnly(SWEEP_COOKIES);
+    Command(IDC_CLEAN);
+    ASSERT_TRUE(WaitForJobEnd());
+    EXPECT_TRUE(Cookie("e2e-late.txt"));
+    EXPECT_TRUE(Cookie("e2e-kept.txt"));
+}
+
+TEST_F(CleanE2E, AskDelAsksOncePerTickedCategoryAndCancelKeepsEverything) {
+    // Found files waiting from a scan, and listed cookies.
+    std::string scanned = folder_ + "\\scanned";
+    CreateDirectoryA(scanned.c_str(), nullptr);
+    MakeFile(scanned + "\\f.e2etmp", 3);
+    AppendFilter(".e2etmp", "End to end", 1);
+    ASSERT_EQ(RunDiskScanOfFolders({scanned}), 1);
+    ASSERT_EQ(FoundFileCount(), 1u);
+    ASSERT_TRUE(RunCookiesManager(""));
+
+    g_settings.askDel = 1;
+    TickOnly(-1);
+    std::vector<std::string> subjects;
+    {
+        ConfirmResponder responder([](const std::string&) { return IDC_CONF_CANCEL; });
+        Command(IDC_CLEAN);
+        ASSERT_TRUE(WaitForJobEnd());
+        subjects = responder.Subjects();
+    }
+    char tempShown[MAX_PATH];
+    GetTempPathA(sizeof tempShown, tempShown);
+    std::vector<std::string> expected;
+    for (int csidl : {CSIDL_INTERNET_CACHE, CSIDL_COOKIES, CSIDL_RECENT}) {
+        std::string path = SpecialFolder(csidl);
+        if (!path.empty()) expected.push_back(path);
+    }
+    expected.push_back(tempShown);
+    expected.push_back(SpecialFolder(CSIDL_HISTORY));
+    expected.push_back("Temporary Files");
+    expected.push_back("Recycle Bin");
+    EXPECT_EQ(subjects, expected);
+    EXPECT_EQ(LastProgressPosition(), 7);
+    for (const char* name : kCookies) EXPECT_TRUE(Cookie(name)) << name;
+    EXPECT_TRUE(FileExists(temp_ + "\\junk.tmp"));
+    EXPECT_TRUE(FileExists(scanned + "\\f.e2etmp"));
+    EXPECT_EQ(FoundFileCount(), 1u);
+
+    // Unticked categories are not asked about.
+    TickOnly(SWEEP_TEMP);
+    ConfirmResponder second([](const std::string&) { return IDC_CONF_CANCEL; });
+    Command(IDC_CLEAN);
+    ASSERT_TRUE(WaitForJobEnd());
+    EXPECT_EQ(second.Subjects(), std::vector<std::string>{tempShown});
+    EXPECT_TRUE(FileExists(temp_ + "\\junk.tmp"));
+}
+
+// The Settings dialog's choices reach the next cleaning: confirmations
+// asked (and OK deletes), the job sound started.
+TEST_F(CleanE2E, SettingsChosenInTheDialogRuleTheNextClean) {
+    REQUIRE_SAFE_DELETE();
+    {
+        WindowHelper settings([](HWND w) { return HasControls(w, {IDC_SET_OK, IDC_SET_ASKDEL, IDC_SET_SOUND}); },
+                              [](HWND w) {
+                                  for (int id : {IDC_SET_ASKDEL, IDC_SET_SOUND})
+                                      PostMessageA(w, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                                                   reinterpret_cast<LPARAM>(GetDlgItem(w, id)));
+                                  PostMessageA(w, WM_COMMAND, IDC_SET_OK, 0);
+                              });
+        Command(IDC_SETTINGS);
+        ASSERT_TRUE(settings.Join());
+    }
+    EXPECT_EQ(g_settings.askDel, 1);
+    EXPECT_EQ(g_settings.enableSnd, 1);
+    int sounds = JobSoundsRequested();
+    char tempShown[MAX_PATH];
+    GetTempPathA(sizeof tempShown, tempShown);
+    TickOnly(SWEEP_TEMP);
+    std::vector<std::string> subjects;
+    {
+        ConfirmResponder responder([](const std::string&) { return IDC_CONF_OK; });
+        Command(IDC_CLEAN);
+        ASSERT_TRUE(WaitForJobEnd());
+        subjects = responder.Subjects();
+    }
+    EXPECT_EQ(subjects, std::vector<std::string>{tempShown});
+    EXPECT_EQ(JobSoundsRequested(), sounds + 1);
+    EXPECT_FALSE(FileExists(temp_ + "\\junk.tmp"));
+    EXPECT_TRUE(DirExists(temp_));
+    for (const char* name : kCookies) EXPECT_TRUE(Cookie(name)) << name;
+}
+
+}  // namespace
