@@ -21,7 +21,7 @@
 #include "ui/link_label.h"
 #include "ui/skin.h"
 
-const char kProductWebPage[] = "http://www.brisola.example/";
+const char kProductWebPage[] = "http://brisola.example";
 const char kStatusInternet[] = "Cleaning - Clean your temporary files/junk data";
 const char kStatusDrives[] = "Scan - Scan your disks for junk data";
 const char kStatusInfo[] = "Information - About Brisola and where to find help";
@@ -37,7 +37,7 @@ const InfoRow kInfoRows[] = {
     {"Developer:", "Vosk Software Inc."},
     {"Product:", "Brisola"},
     {"Version:", "2.2"},
-    {"Support:", "http://www.brisola.example/"},
+    {"Support:", "http://brisola.example"},
 };
 
 const int kHoverIds[] = {IDC_VIEW_INFO, IDC_COOKIES_MANAGER, IDC_VIEW_DRIVES, IDC_VIEW_INTERNET,
