@@ -19,6 +19,7 @@
 #include "sweep/progress.h"
 #include "sweep/sweep.h"
 #include "ui/link_label.h"
+#include "ui/list_view.h"
 #include "ui/skin.h"
 
 const char kProductWebPage[] = "http://brisola.example";
@@ -202,19 +203,10 @@ void CreateStatusBar() {
 
 void SetUpInfoList() {
     HWND list = g_app.infoList;
-    SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT);
-    SendMessageA(list, LVM_SETBKCOLOR, 0, kPanelColour);
-    SendMessageA(list, LVM_SETTEXTBKCOLOR, 0, kPanelColour);
-    SendMessageA(list, LVM_SETTEXTCOLOR, 0, RGB(0, 0, 0));
-    LVCOLUMNA column = {};
-    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
-    column.fmt = LVCFMT_LEFT;
-    column.cx = 150;
-    column.pszText = const_cast<char*>("Details:");
-    SendMessageA(list, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
-    column.cx = 100;
-    column.pszText = const_cast<char*>("Info:");
-    SendMessageA(list, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
+    SetListLook(list, LVS_EX_FULLROWSELECT, kPanelColour);
+    // Both go in at index 0, so "Info:" ends up as the first column.
+    InsertListColumn(list, 0, "Details:", 150, LVCFMT_LEFT);
+    InsertListColumn(list, 0, "Info:", 100, LVCFMT_LEFT);
 }
 
 void FillInfoList() {
@@ -256,20 +248,16 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return FALSE;
     case WM_NOTIFY:
         return TRUE;
-    case WM_CTLCOLORBTN:
-        PaintSkinnedButton(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
-        return FALSE;
-    case WM_CTLCOLORSTATIC:
-        return reinterpret_cast<INT_PTR>(PaintStaticColour(reinterpret_cast<HDC>(wParam)));
-    case WM_CTLCOLORDLG:
-        return reinterpret_cast<INT_PTR>(g_skin.panelBrush);
     case WM_CLOSE:
         DestroyWindow(window);
         return FALSE;
     case WM_DESTROY:
         OnDestroy();
         return FALSE;
-    default:
-        return FALSE;
+    default: {
+        INT_PTR result = FALSE;
+        HandleSkinPainting(window, message, wParam, lParam, result);
+        return result;
+    }
     }
 }

@@ -13,6 +13,7 @@
 #include "app/app_state.h"
 #include "resource.h"
 #include "sweep/safe_delete.h"
+#include "ui/list_view.h"
 #include "ui/skin.h"
 
 namespace {
@@ -266,17 +267,8 @@ void RemoveMarkedEntries(std::vector<CookieEntry>& entries) {
 }
 
 void SetUpCookieListView(HWND listView) {
-    SendMessageA(listView, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT | LVS_EX_FLATSB);
-    SendMessageA(listView, LVM_SETBKCOLOR, 0, kListColour);
-    SendMessageA(listView, LVM_SETTEXTCOLOR, 0, RGB(0, 0, 0));
-    SendMessageA(listView, LVM_SETTEXTBKCOLOR, 0, kListColour);
-    char heading[] = "Cookies";
-    LVCOLUMNA column = {};
-    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
-    column.fmt = LVCFMT_LEFT;
-    column.cx = 232;
-    column.pszText = heading;
-    SendMessageA(listView, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
+    SetListLook(listView, LVS_EX_FULLROWSELECT | LVS_EX_FLATSB, kListColour);
+    InsertListColumn(listView, 0, "Cookies", 232, LVCFMT_LEFT);
 }
 
 void FillCookieListView(HWND listView, CookieList list) {

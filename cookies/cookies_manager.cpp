@@ -66,9 +66,6 @@ INT_PTR CALLBACK CookiesManagerDialogProc(HWND dialog, UINT message, WPARAM wPar
     switch (message) {
     case WM_INITDIALOG:
         return OnInitDialog(dialog);
-    case WM_PAINT:
-        PaintDialogBackground(dialog);
-        return TRUE;
     case WM_SETCURSOR:
         TrackHover(dialog, kHoverList, reinterpret_cast<HWND>(wParam));
         return FALSE;
@@ -78,14 +75,10 @@ INT_PTR CALLBACK CookiesManagerDialogProc(HWND dialog, UINT message, WPARAM wPar
         return FALSE;
     case WM_COMMAND:
         return OnCommand(dialog, LOWORD(wParam));
-    case WM_CTLCOLORBTN:
-        PaintSkinnedButton(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
-        return FALSE;
-    case WM_CTLCOLORSTATIC:
-        return reinterpret_cast<INT_PTR>(PaintStaticColour(reinterpret_cast<HDC>(wParam)));
-    case WM_CTLCOLORDLG:
-        return reinterpret_cast<INT_PTR>(g_skin.panelBrush);
-    default:
-        return FALSE;
+    default: {
+        INT_PTR result = FALSE;
+        HandleSkinPainting(dialog, message, wParam, lParam, result);
+        return result;
+    }
     }
 }

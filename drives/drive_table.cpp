@@ -13,6 +13,7 @@
 #include "drives/filters.h"
 #include "resource.h"
 #include "sweep/results_list.h"
+#include "ui/list_view.h"
 #include "ui/skin.h"
 
 namespace {
@@ -56,15 +57,6 @@ void MeasureFixedDrives() {
     }
 }
 
-void InsertColumn(HWND list, int index, const char* text, int width, int format) {
-    LVCOLUMNA column = {};
-    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
-    column.fmt = format;
-    column.cx = width;
-    column.pszText = const_cast<char*>(text);
-    SendMessageA(list, LVM_INSERTCOLUMNA, index, reinterpret_cast<LPARAM>(&column));
-}
-
 }  // namespace
 
 void EnumerateDrives() {
@@ -89,20 +81,16 @@ void EnumerateDrives() {
 void SetUpDriveListView() {
     HWND list = g_app.driveList;
     if (list) {
-        SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
-                     LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_FLATSB);
-        SendMessageA(list, LVM_SETBKCOLOR, 0, kPanelColour);
-        SendMessageA(list, LVM_SETTEXTCOLOR, 0, RGB(0, 0, 0));
-        SendMessageA(list, LVM_SETTEXTBKCOLOR, 0, kPanelColour);
+        SetListLook(list, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_FLATSB, kPanelColour);
         HIMAGELIST images = ImageList_Create(16, 16, ILC_COLOR8, 1, 0);
         ImageList_ReplaceIcon(images, -1, LoadIconA(g_app.instance, MAKEINTRESOURCEA(IDI_DISK)));
         SendMessageA(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images));
     }
     EnumerateDrives();
     if (list) {
-        InsertColumn(list, 0, "Disks", 80, LVCFMT_LEFT);
-        InsertColumn(list, 1, "Size", 80, LVCFMT_RIGHT);
-        InsertColumn(list, 2, "Free", 80, LVCFMT_RIGHT);
+        InsertListColumn(list, 0, "Disks", 80, LVCFMT_LEFT);
+        InsertListColumn(list, 1, "Size", 80, LVCFMT_RIGHT);
+        InsertListColumn(list, 2, "Free", 80, LVCFMT_RIGHT);
     }
 }
 

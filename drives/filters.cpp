@@ -26,6 +26,7 @@
 #include "drives/drives_state.h"
 #include "resource.h"
 #include "sweep/safe_delete.h"
+#include "ui/list_view.h"
 #include "ui/skin.h"
 
 namespace {
@@ -228,23 +229,12 @@ void ReadFilterTicks() {
 void SetUpFilterListView() {
     HWND list = g_app.filterList;
     if (!list) return;
-    SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
-                 LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_FLATSB);
-    SendMessageA(list, LVM_SETBKCOLOR, 0, kPanelColour);
-    SendMessageA(list, LVM_SETTEXTCOLOR, 0, RGB(0, 0, 0));
-    SendMessageA(list, LVM_SETTEXTBKCOLOR, 0, kPanelColour);
+    SetListLook(list, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_FLATSB, kPanelColour);
     HIMAGELIST images = ImageList_Create(16, 16, ILC_COLOR8, 1, 0);
     ImageList_ReplaceIcon(images, -1, LoadIconA(g_app.instance, MAKEINTRESOURCEA(IDI_FILTER)));
     SendMessageA(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images));
-    LVCOLUMNA column = {};
-    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
-    column.fmt = LVCFMT_LEFT;
-    column.cx = 100;
-    column.pszText = const_cast<char*>("Filter");
-    SendMessageA(list, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
-    column.cx = 345;
-    column.pszText = const_cast<char*>("Description");
-    SendMessageA(list, LVM_INSERTCOLUMNA, 1, reinterpret_cast<LPARAM>(&column));
+    InsertListColumn(list, 0, "Filter", 100, LVCFMT_LEFT);
+    InsertListColumn(list, 1, "Description", 345, LVCFMT_LEFT);
     FillFilterListView();
 }
 
@@ -333,18 +323,13 @@ INT_PTR CALLBACK AddFilterDialogProc(HWND dialog, UINT message, WPARAM wParam, L
     case WM_CLOSE:
         EndDialog(dialog, DIALOG_RESULT);
         return TRUE;
-    case WM_PAINT:
-        PaintDialogBackground(dialog);
-        return TRUE;
-    case WM_CTLCOLORBTN:
-        PaintSkinnedButton(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
-        return FALSE;
-    case WM_CTLCOLORSTATIC:
-        return reinterpret_cast<INT_PTR>(PaintStaticColour(reinterpret_cast<HDC>(wParam)));
     case WM_SETCURSOR:
         TrackHover(dialog, kAddHover, reinterpret_cast<HWND>(wParam));
         return FALSE;
-    default:
-        return FALSE;
+    default: {
+        INT_PTR result = FALSE;
+        HandleSkinPainting(dialog, message, wParam, lParam, result, false);
+        return result;
+    }
     }
 }

@@ -16,6 +16,7 @@
 #include "drives/drives_state.h"
 #include "resource.h"
 #include "sweep/safe_delete.h"
+#include "ui/list_view.h"
 #include "ui/skin.h"
 
 uint32_t FoundFileStore::AddFolder(const char* folder) {
@@ -198,19 +199,9 @@ LRESULT CALLBACK FoundListProc(HWND list, UINT message, WPARAM wParam, LPARAM lP
 void FillFoundFilesListView(HWND dialog, FoundFilesView* view) {
     HWND list = GetDlgItem(dialog, IDC_FF_LIST);
     view->list = list;
-    SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_FLATSB);
-    SendMessageA(list, LVM_SETBKCOLOR, 0, kPanelColour);
-    SendMessageA(list, LVM_SETTEXTCOLOR, 0, RGB(0, 0, 0));
-    SendMessageA(list, LVM_SETTEXTBKCOLOR, 0, kPanelColour);
-    LVCOLUMNA column = {};
-    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
-    column.fmt = LVCFMT_LEFT;
-    column.cx = 120;
-    column.pszText = const_cast<char*>("File");
-    SendMessageA(list, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
-    column.cx = 317;
-    column.pszText = const_cast<char*>("Path");
-    SendMessageA(list, LVM_INSERTCOLUMNA, 1, reinterpret_cast<LPARAM>(&column));
+    SetListLook(list, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_FLATSB, kPanelColour);
+    InsertListColumn(list, 0, "File", 120, LVCFMT_LEFT);
+    InsertListColumn(list, 1, "Path", 317, LVCFMT_LEFT);
     // The ticks are asked of us, like the texts.
     SendMessageA(list, LVM_SETCALLBACKMASK, LVIS_STATEIMAGEMASK, 0);
     {
@@ -342,20 +333,13 @@ INT_PTR CALLBACK FoundFilesDialogProc(HWND dialog, UINT message, WPARAM wParam, 
     case WM_DESTROY:
         OnDestroy(dialog);
         return FALSE;
-    case WM_PAINT:
-        PaintDialogBackground(dialog);
-        return TRUE;
-    case WM_CTLCOLORBTN:
-        PaintSkinnedButton(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
-        return FALSE;
-    case WM_CTLCOLORSTATIC:
-        return reinterpret_cast<INT_PTR>(PaintStaticColour(reinterpret_cast<HDC>(wParam)));
-    case WM_CTLCOLORDLG:
-        return reinterpret_cast<INT_PTR>(g_skin.panelBrush);
     case WM_SETCURSOR:
         TrackHover(dialog, kFoundHover, reinterpret_cast<HWND>(wParam));
         return TRUE;
-    default:
-        return FALSE;
+    default: {
+        INT_PTR result = FALSE;
+        HandleSkinPainting(dialog, message, wParam, lParam, result);
+        return result;
+    }
     }
 }

@@ -159,22 +159,15 @@ INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
     case WM_CLOSE:
         EndDialog(dialog, DIALOG_RESULT);
         return FALSE;
-    case WM_PAINT:
-        PaintDialogBackground(dialog);
-        return TRUE;
     case WM_DESTROY:
         return TRUE;
     case WM_SETCURSOR:
         TrackHover(dialog, kHover, reinterpret_cast<HWND>(wParam));
         return FALSE;
-    case WM_CTLCOLORBTN:
-        PaintSkinnedButton(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
-        return FALSE;
-    case WM_CTLCOLORSTATIC:
-        return reinterpret_cast<INT_PTR>(PaintStaticColour(reinterpret_cast<HDC>(wParam)));
-    case WM_CTLCOLORDLG:
-        return reinterpret_cast<INT_PTR>(g_skin.panelBrush);
-    default:
-        return FALSE;
+    default: {
+        INT_PTR result = FALSE;
+        HandleSkinPainting(dialog, message, wParam, lParam, result);
+        return result;
+    }
     }
 }

@@ -403,20 +403,13 @@ INT_PTR CALLBACK ConfirmDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
     case WM_CLOSE:
         EndConfirm(dialog, DIALOG_RESULT);
         return TRUE;
-    case WM_PAINT:
-        PaintDialogBackground(dialog);
-        return TRUE;
     case WM_SETCURSOR:
         TrackHover(dialog, kConfirmHover, reinterpret_cast<HWND>(wParam));
         return TRUE;
-    case WM_CTLCOLORBTN:
-        PaintSkinnedButton(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
-        return FALSE;
-    case WM_CTLCOLORSTATIC:
-        return reinterpret_cast<INT_PTR>(PaintStaticColour(reinterpret_cast<HDC>(wParam)));
-    case WM_CTLCOLORDLG:
-        return reinterpret_cast<INT_PTR>(g_skin.panelBrush);
-    default:
-        return FALSE;
+    default: {
+        INT_PTR result = FALSE;
+        HandleSkinPainting(dialog, message, wParam, lParam, result);
+        return result;
+    }
     }
 }

@@ -8,6 +8,7 @@
 #include "app/app_state.h"
 #include "resource.h"
 #include "sweep/sweep.h"
+#include "ui/list_view.h"
 
 namespace {
 
@@ -39,21 +40,7 @@ const ColumnSpec kTotalsColumns[] = {
 bool HasList(HWND list) { return list && IsWindow(list); }
 
 void InsertColumns(HWND list, const ColumnSpec (&columns)[4]) {
-    for (int i = 0; i < 4; ++i) {
-        LVCOLUMNA column = {};
-        column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
-        column.fmt = columns[i].format;
-        column.cx = columns[i].width;
-        column.pszText = const_cast<char*>(columns[i].header);
-        SendMessageA(list, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
-    }
-}
-
-void SetColours(HWND list, DWORD extendedStyle, COLORREF background) {
-    SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, extendedStyle);
-    SendMessageA(list, LVM_SETBKCOLOR, 0, background);
-    SendMessageA(list, LVM_SETTEXTCOLOR, 0, RGB(0, 0, 0));
-    SendMessageA(list, LVM_SETTEXTBKCOLOR, 0, background);
+    for (int i = 0; i < 4; ++i) InsertListColumn(list, i, columns[i].header, columns[i].width, columns[i].format);
 }
 
 void SetCell(HWND list, int row, int column, const char* text) {
@@ -164,12 +151,12 @@ void SetUpResultsLists() {
     CreateMarshalWindow();
     HWND totals = g_app.totalsList;
     if (HasList(totals)) {
-        SetColours(totals, LVS_EX_FULLROWSELECT, kTotalsColour);
+        SetListLook(totals, LVS_EX_FULLROWSELECT, kTotalsColour);
         InsertColumns(totals, kTotalsColumns);
     }
     HWND results = g_app.resultsList;
     if (HasList(results)) {
-        SetColours(results, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT, kResultsColour);
+        SetListLook(results, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT, kResultsColour);
         // The list view owns its image list and frees it with itself.
         HIMAGELIST images = ImageList_Create(16, 16, ILC_COLOR8, 1, 0);
         HICON icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_CATEGORY));

@@ -62,9 +62,6 @@ INT_PTR CALLBACK SystemInfoDialogProc(HWND dialog, UINT message, WPARAM wParam, 
             UpdateWindow(dialog);
         }
         return TRUE;
-    case WM_PAINT:
-        PaintDialogBackground(dialog);
-        return TRUE;
     case WM_COMMAND:
         if (LOWORD(wParam) == IDC_SI_CLOSE) {
             SendMessageA(dialog, WM_CLOSE, 0, 0);
@@ -75,15 +72,11 @@ INT_PTR CALLBACK SystemInfoDialogProc(HWND dialog, UINT message, WPARAM wParam, 
         SetWindowLongPtrA(dialog, DWLP_USER, kClosedMark);
         EndDialog(dialog, DIALOG_RESULT);
         return FALSE;
-    case WM_CTLCOLORBTN:
-        PaintSkinnedButton(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
-        return FALSE;
-    case WM_CTLCOLORSTATIC:
-        return reinterpret_cast<INT_PTR>(PaintStaticColour(reinterpret_cast<HDC>(wParam)));
-    case WM_CTLCOLORDLG:
-        return reinterpret_cast<INT_PTR>(g_skin.panelBrush);
-    default:
-        return FALSE;
+    default: {
+        INT_PTR result = FALSE;
+        HandleSkinPainting(dialog, message, wParam, lParam, result);
+        return result;
+    }
     }
 }
 

@@ -272,6 +272,29 @@ HBRUSH PaintStaticColour(HDC dc) {
     return g_skin.panelBrush;
 }
 
+bool HandleSkinPainting(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result,
+                        bool colourDialog) {
+    switch (message) {
+    case WM_PAINT:
+        PaintDialogBackground(dialog);
+        result = TRUE;
+        return true;
+    case WM_CTLCOLORBTN:
+        PaintSkinnedButton(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+        result = FALSE;
+        return true;
+    case WM_CTLCOLORSTATIC:
+        result = reinterpret_cast<INT_PTR>(PaintStaticColour(reinterpret_cast<HDC>(wParam)));
+        return true;
+    case WM_CTLCOLORDLG:
+        if (!colourDialog) return false;
+        result = reinterpret_cast<INT_PTR>(g_skin.panelBrush);
+        return true;
+    default:
+        return false;
+    }
+}
+
 void TrackHover(HWND dialog, const HoverList& list, HWND under) {
     if (DialogSkin* skin = FindDialogSkin(dialog)) skin->list = list;
     // Hover lists are short (at most 13 buttons); one look-up each.

@@ -46,5 +46,10 @@ void PaintMainBackground(HWND mainWindow);
 void PaintSkinnedButton(HDC dc, HWND button);
 // WM_CTLCOLORSTATIC: black transparent text; returns the panel brush.
 HBRUSH PaintStaticColour(HDC dc);
+// The painting answers every skinned dialog gives alike (WM_PAINT,
+// WM_CTLCOLORBTN, WM_CTLCOLORSTATIC and, when colourDialog is set,
+// WM_CTLCOLORDLG). Returns true and sets result when it handled the message.
+bool HandleSkinPainting(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result,
+                        bool colourDialog = true);
 // Runs a dialog's hover tracker for the window under the mouse.
 void TrackHover(HWND dialog, const HoverList& list, HWND under);
