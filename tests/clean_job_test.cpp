@@ -33,33 +33,23 @@ int CountProgressDialogs() {
     return count;
 }
 
-bool Enabled(int id) { return IsWindowEnabled(GetDlgItem(g_app.mainWindow, id)) != FALSE; }
-void Command(int id) { SendMessageA(g_app.mainWindow, WM_COMMAND, id, 0); }
-
 // Gives the results list its seven rows when nothing has filled it yet,
 // then sets each row's tick.
 void SetTicks(const bool (&ticked)[7]) {
     HWND list = g_app.resultsList;
     ASSERT_NE(list, nullptr);
-    if (SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) < 7) {
+    if (RowCount(list) < 7) {
         SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_CHECKBOXES, LVS_EX_CHECKBOXES);
-        while (SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) < 7) {
+        while (RowCount(list) < 7) {
             LVITEMA item = {};
             item.mask = LVIF_TEXT;
-            item.iItem = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+            item.iItem = RowCount(list);
             item.pszText = const_cast<char*>("row");
             SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
         }
     }
-    for (int i = 0; i < 7; ++i) {
-        LVITEMA item = {};
-        item.stateMask = LVIS_STATEIMAGEMASK;
-        item.state = INDEXTOSTATEIMAGEMASK(ticked[i] ? 2 : 1);
-        SendMessageA(list, LVM_SETITEMSTATE, i, reinterpret_cast<LPARAM>(&item));
-    }
+    for (int i = 0; i < 7; ++i) SetStateImage(list, i, ticked[i] ? 2 : 1);
 }
-
-bool WaitForJobEnd() { return PumpUntil([] { return !IsJobRunning(); }, 30000); }
 
 int BarPosition() {
     HWND dialog = FindProcessWindow(IsProgress);
@@ -73,10 +63,7 @@ protected:
         ResetCleaningAbort();
         // An earlier main window's destruction let the shell-folder library go.
         if (!g_app.folderPath) InitShell();
-        savedAskDel_ = g_settings.askDel;
-        savedSound_ = g_settings.enableSnd;
-        g_settings.askDel = 0;
-        g_settings.enableSnd = 0;
+        quiet_.Apply();
         folder_ = MakeSandboxFolder("clean-job");
         temp_ = folder_ + "\\temp";
         CreateDirectoryA(temp_.c_str(), nullptr);
@@ -88,20 +75,15 @@ protected:
         ASSERT_NE(g_app.mainWindow, nullptr);
     }
     void TearDown() override {
-        if (g_app.mainWindow && IsWindow(g_app.mainWindow)) {
-            WaitForJobEnd();
-            DestroyMainWindowForTest();
-        }
-        g_app.mainWindow = nullptr;
+        if (g_app.mainWindow && IsWindow(g_app.mainWindow)) WaitForJobEnd();
+        CloseMainWindowForTest();
         delete tempOverride_;
-        g_settings.askDel = savedAskDel_;
-        g_settings.enableSnd = savedSound_;
+        quiet_.Restore();
         RemoveTree(folder_);
     }
     bool TempJunkKept() const { return FileExists(temp_ + "\\junk1.tmp") && FileExists(temp_ + "\\sub\\junk2.tmp"); }
 
-    BYTE savedAskDel_ = 0;
-    BYTE savedSound_ = 1;
+    QuietJobSettings quiet_;
     std::string folder_, temp_;
     TempFolderOverride* tempOverride_ = nullptr;
 };

@@ -11,6 +11,8 @@
 #include <string>
 
 #include "sweep/safe_delete.h"
+#include "support/list_view_probe.h"
+#include "support/test_files.h"
 #include "support/test_support.h"
 
 namespace cleantest {

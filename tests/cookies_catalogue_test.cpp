@@ -17,40 +17,14 @@
 
 #include "app/app_state.h"
 #include "cookies/cookies.h"
+#include "support/list_view_probe.h"
+#include "support/test_files.h"
 #include "support/test_support.h"
 #include "sweep/safe_delete.h"
 
 namespace {
 
 using Names = std::vector<std::string>;
-
-std::string CookieFolder() {
-    char folder[256];
-    return GetSpecialFolder(0x21, folder) ? folder : "";
-}
-
-std::string KeptFilePath() {
-    char path[256];
-    return WindowsDirFile("datacookies.txt", path) ? path : "";
-}
-
-std::string ReadAll(const std::string& path) {
-    std::string text;
-    FILE* file = fopen(path.c_str(), "rb");
-    if (!file) return text;
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, n);
-    fclose(file);
-    return text;
-}
-
-void WriteAll(const std::string& path, const std::string& text) {
-    FILE* file = fopen(path.c_str(), "wb");
-    ASSERT_NE(file, nullptr);
-    fwrite(text.data(), 1, text.size(), file);
-    fclose(file);
-}
 
 // What the scan must list: the folder's files in the order the file system
 // gives them, without folders, ".dat" names and exactly kept names.
@@ -87,8 +61,7 @@ bool LinkSafeDeleteWorks() {
 class CookiesTest : public testing::Test {
 protected:
     void SetUp() override {
-        ClearCookieLists();
-        DeleteFileA(KeptFilePath().c_str());
+        ResetCookieLists();
         folder_ = CookieFolder();
         ASSERT_FALSE(folder_.empty());
         ASSERT_TRUE(DirExists(folder_));
@@ -99,8 +72,7 @@ protected:
             else if (DirExists(*it)) RemoveDirectoryA(it->c_str());
             else DeleteFileA(it->c_str());
         }
-        ClearCookieLists();
-        DeleteFileA(KeptFilePath().c_str());
+        ResetCookieLists();
     }
     std::string Cookie(const std::string& name) {
         std::string path = folder_ + "\\" + name;
@@ -174,8 +146,8 @@ TEST_F(CookiesTest, WininetCookieFilesAreListedLikeAnyCookie) {
 TEST_F(CookiesTest, KeptListRoundTripsThroughDatacookiesTxt) {
     SetCookieNames(KEPT_COOKIES, {"user@site[1].txt", "abcdefgh.txt", "z"});
     SaveKeptCookies();
-    EXPECT_EQ(ReadAll(KeptFilePath()), "user@site[1].txt\r\nabcdefgh.txt\r\nz\r\n");
-    EXPECT_FALSE(FileExists(KeptFilePath() + ".tmp"));
+    EXPECT_EQ(ReadWholeFile(KeptCookiesFilePath()), "user@site[1].txt\r\nabcdefgh.txt\r\nz\r\n");
+    EXPECT_FALSE(FileExists(KeptCookiesFilePath() + ".tmp"));
 
     ClearCookieLists();
     LoadKeptCookies();
@@ -188,11 +160,11 @@ TEST_F(CookiesTest, KeptListRoundTripsThroughDatacookiesTxt) {
     // Saving replaces the whole file.
     SetCookieNames(KEPT_COOKIES, {"only.txt"});
     SaveKeptCookies();
-    EXPECT_EQ(ReadAll(KeptFilePath()), "only.txt\r\n");
+    EXPECT_EQ(ReadWholeFile(KeptCookiesFilePath()), "only.txt\r\n");
 }
 
 TEST_F(CookiesTest, EachWordOfTheFileIsOneEntry) {
-    WriteAll(KeptFilePath(), "one.txt two.txt\r\n\r\n   three.txt\t\r\nfour\nfive\r\n\r\n");
+    WriteWholeFile(KeptCookiesFilePath(), "one.txt two.txt\r\n\r\n   three.txt\t\r\nfour\nfive\r\n\r\n");
     LoadKeptCookies();
     EXPECT_EQ(CookieNames(KEPT_COOKIES), (Names{"one.txt", "two.txt", "three.txt", "four", "five"}));
 }
@@ -207,10 +179,10 @@ TEST_F(CookiesTest, SavingAnEmptyKeptListDeletesTheFile) {
     if (!LinkSafeDeleteWorks()) GTEST_SKIP() << "the link-safe delete is not built yet";
     SetCookieNames(KEPT_COOKIES, {"a.txt"});
     SaveKeptCookies();
-    ASSERT_TRUE(FileExists(KeptFilePath()));
+    ASSERT_TRUE(FileExists(KeptCookiesFilePath()));
     SetCookieNames(KEPT_COOKIES, {});
     SaveKeptCookies();
-    EXPECT_FALSE(FileExists(KeptFilePath()));
+    EXPECT_FALSE(FileExists(KeptCookiesFilePath()));
     LoadKeptCookies();
     EXPECT_TRUE(CookieNames(KEPT_COOKIES).empty());
 }
@@ -218,7 +190,7 @@ TEST_F(CookiesTest, SavingAnEmptyKeptListDeletesTheFile) {
 TEST_F(CookiesTest, OverlongAndGarbageWordsNeverOverrun) {
     std::string longest(255, 'a');
     std::string tooLong(300, 'b');
-    WriteAll(KeptFilePath(), "first.txt " + tooLong + "\r\n" + longest + "\r\n" + std::string(100000, 'c') + " last.txt");
+    WriteWholeFile(KeptCookiesFilePath(), "first.txt " + tooLong + "\r\n" + longest + "\r\n" + std::string(100000, 'c') + " last.txt");
     LoadKeptCookies();
     EXPECT_EQ(CookieNames(KEPT_COOKIES), (Names{"first.txt", longest, "last.txt"}));
 
@@ -228,7 +200,7 @@ TEST_F(CookiesTest, OverlongAndGarbageWordsNeverOverrun) {
     std::string garbage;
     for (int i = 0; i < 200000; ++i) garbage += static_cast<char>(random() & 0xFF);
     garbage += std::string(1000, 'x');  // and one overlong word at the very end
-    WriteAll(KeptFilePath(), garbage);
+    WriteWholeFile(KeptCookiesFilePath(), garbage);
     LoadKeptCookies();
     std::vector<CookieEntry> kept = CopyCookieList(KEPT_COOKIES);
     EXPECT_GT(kept.size(), 100u);
@@ -254,20 +226,8 @@ protected:
         DestroyWindow(view_);
         CookiesTest::TearDown();
     }
-    void Select(int row) {
-        LVITEMA item = {};
-        item.stateMask = LVIS_SELECTED;
-        item.state = LVIS_SELECTED;
-        SendMessageA(view_, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
-    }
-    std::string Row(int row) {
-        char text[256] = {};
-        LVITEMA item = {};
-        item.pszText = text;
-        item.cchTextMax = sizeof text;
-        SendMessageA(view_, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-        return text;
-    }
+    void Select(int row) { SelectRow(view_, row); }
+    std::string Row(int row) { return Cell(view_, row, 0); }
     HWND view_ = nullptr;
 };
 
@@ -276,19 +236,15 @@ TEST_F(ListViewTest, ViewHasTheCookieListLookAndShowsTheListInOrder) {
     EXPECT_EQ(static_cast<COLORREF>(SendMessageA(view_, LVM_GETBKCOLOR, 0, 0)), 0xF5FFF5u);
     EXPECT_EQ(static_cast<COLORREF>(SendMessageA(view_, LVM_GETTEXTBKCOLOR, 0, 0)), 0xF5FFF5u);
     EXPECT_EQ(static_cast<COLORREF>(SendMessageA(view_, LVM_GETTEXTCOLOR, 0, 0)), 0u);
-    char heading[64] = {};
-    LVCOLUMNA column = {};
-    column.mask = LVCF_TEXT | LVCF_WIDTH;
-    column.pszText = heading;
-    column.cchTextMax = sizeof heading;
-    ASSERT_TRUE(SendMessageA(view_, LVM_GETCOLUMNA, 0, reinterpret_cast<LPARAM>(&column)));
-    EXPECT_STREQ(heading, "Cookies");
-    EXPECT_EQ(column.cx, 232);
+    ListColumn column = ReadColumn(view_, 0);
+    ASSERT_TRUE(column.read);
+    EXPECT_EQ(column.header, "Cookies");
+    EXPECT_EQ(column.width, 232);
 
     SetCookieNames(KEPT_COOKIES, {"b.txt", "a.txt", "c.txt"});
     FillCookieListView(view_, KEPT_COOKIES);
     FillCookieListView(view_, KEPT_COOKIES);  // a refill replaces the rows
-    ASSERT_EQ(SendMessageA(view_, LVM_GETITEMCOUNT, 0, 0), 3);
+    ASSERT_EQ(RowCount(view_), 3);
     EXPECT_EQ(Row(0), "b.txt");
     EXPECT_EQ(Row(1), "a.txt");
     EXPECT_EQ(Row(2), "c.txt");
@@ -390,7 +346,7 @@ TEST_F(CookiesTest, CleaningNeverReachesOutsideTheCookieFolder) {
     ASSERT_TRUE(MakeUnixSymlink(outside, link));
     made_.push_back(link);
 
-    WriteAll(KeptFilePath(), "brisolatest-dir\\victim.txt ..\\" + leaf + "\\brisolatest-victim2.txt " +
+    WriteWholeFile(KeptCookiesFilePath(), "brisolatest-dir\\victim.txt ..\\" + leaf + "\\brisolatest-victim2.txt " +
                                  "brisolatest-dir/victim.txt brisolatest.dat .. . brisolatest-link.txt\r\n");
     LoadKeptCookies();
     SetCookieNames(COOKIES_TO_DELETE, CookieNames(KEPT_COOKIES));

@@ -14,60 +14,13 @@
 #include "app/app_state.h"
 #include "cookies/cookies.h"
 #include "resource.h"
+#include "support/list_view_probe.h"
+#include "support/test_files.h"
 #include "support/test_support.h"
 
 namespace {
 
 using Names = std::vector<std::string>;
-
-std::string CookieFolder() {
-    char folder[256];
-    return GetSpecialFolder(0x21, folder) ? folder : "";
-}
-
-std::string KeptFilePath() {
-    char path[256];
-    return WindowsDirFile("datacookies.txt", path) ? path : "";
-}
-
-std::string ReadAll(const std::string& path) {
-    std::string text;
-    FILE* file = fopen(path.c_str(), "rb");
-    if (!file) return text;
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, n);
-    fclose(file);
-    return text;
-}
-
-Names Rows(HWND view) {
-    Names rows;
-    int count = static_cast<int>(SendMessageA(view, LVM_GETITEMCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i) {
-        char text[256] = {};
-        LVITEMA item = {};
-        item.pszText = text;
-        item.cchTextMax = sizeof text;
-        SendMessageA(view, LVM_GETITEMTEXTA, i, reinterpret_cast<LPARAM>(&item));
-        rows.push_back(text);
-    }
-    return rows;
-}
-
-int FindRow(HWND view, const std::string& name) {
-    LVFINDINFOA find = {};
-    find.flags = LVFI_STRING;
-    find.psz = name.c_str();
-    return static_cast<int>(SendMessageA(view, LVM_FINDITEMA, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)));
-}
-
-void Select(HWND view, int row) {
-    LVITEMA item = {};
-    item.stateMask = LVIS_SELECTED;
-    item.state = LVIS_SELECTED;
-    SendMessageA(view, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
-}
 
 // The styles written in a DIALOG template: the dialog's and each control's
 // by id (a window's live style differs, e.g. the list view trades its
@@ -110,8 +63,7 @@ bool IsManager(HWND window) {
 class ManagerTest : public testing::Test {
 protected:
     void SetUp() override {
-        ClearCookieLists();
-        DeleteFileA(KeptFilePath().c_str());
+        ResetCookieLists();
         folder_ = CookieFolder();
         ASSERT_FALSE(folder_.empty());
         for (const char* name : {"brisolamgr-a.txt", "brisolamgr-b.txt", "brisolamgr-c.txt"}) {
@@ -123,8 +75,7 @@ protected:
     void TearDown() override {
         if (dialog_) DestroyWindow(dialog_);
         for (const std::string& path : made_) DeleteFileA(path.c_str());
-        ClearCookieLists();
-        DeleteFileA(KeptFilePath().c_str());
+        ResetCookieLists();
     }
     void Open() {
         dialog_ = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_COOKIES), nullptr,
@@ -157,11 +108,11 @@ TEST_F(ManagerTest, OpensWithTheScannedFolderLeftAndTheKeptListRight) {
     for (int id : {IDC_CK_KEEP_SELECT_ALL, IDC_CK_KEEP_DESELECT_ALL, IDC_CK_DEL_SELECT_ALL, IDC_CK_DEL_DESELECT_ALL})
         EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog_, id))) << id;
 
-    EXPECT_EQ(Rows(left_), CookieNames(COOKIES_TO_DELETE));
+    EXPECT_EQ(ItemTexts(left_), CookieNames(COOKIES_TO_DELETE));
     EXPECT_GE(FindRow(left_, "brisolamgr-a.txt"), 0);
     EXPECT_GE(FindRow(left_, "brisolamgr-c.txt"), 0);
     EXPECT_LT(FindRow(left_, "brisolamgr-b.txt"), 0);
-    EXPECT_EQ(Rows(right_), (Names{"brisolamgr-b.txt", "not-here.txt"}));
+    EXPECT_EQ(ItemTexts(right_), (Names{"brisolamgr-b.txt", "not-here.txt"}));
     EXPECT_EQ(static_cast<COLORREF>(SendMessageA(left_, LVM_GETBKCOLOR, 0, 0)), 0xF5FFF5u);
     EXPECT_EQ(static_cast<COLORREF>(SendMessageA(right_, LVM_GETBKCOLOR, 0, 0)), 0xF5FFF5u);
 }
@@ -179,34 +130,34 @@ TEST_F(ManagerTest, MoveButtonsMoveTheSelectionAndRefreshBothViews) {
     sentinel.pszText = sentinelText;
     SendMessageA(right_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&sentinel));
     Command(IDC_CK_TO_KEEP);
-    EXPECT_EQ(Rows(right_), (Names{"k0", "sentinel"}));
+    EXPECT_EQ(ItemTexts(right_), (Names{"k0", "sentinel"}));
     EXPECT_EQ(CookieNames(KEPT_COOKIES), Names{"k0"});
 
     // With entries but no selection: both views refresh, nothing moves.
     SetCookieNames(COOKIES_TO_DELETE, {"e0", "e1", "e2"});
     Command(IDC_CK_TO_KEEP);
-    EXPECT_EQ(Rows(right_), Names{"k0"});
-    EXPECT_EQ(Rows(left_), (Names{"e0", "e1", "e2"}));
+    EXPECT_EQ(ItemTexts(right_), Names{"k0"});
+    EXPECT_EQ(ItemTexts(left_), (Names{"e0", "e1", "e2"}));
     EXPECT_EQ(CookieNames(COOKIES_TO_DELETE), (Names{"e0", "e1", "e2"}));
 
     // Rows 0 and 2 go, in list order, to the end of the right list.
-    Select(left_, 2);
-    Select(left_, 0);
+    SelectRow(left_, 2);
+    SelectRow(left_, 0);
     Command(IDC_CK_TO_KEEP);
-    EXPECT_EQ(Rows(left_), Names{"e1"});
-    EXPECT_EQ(Rows(right_), (Names{"k0", "e0", "e2"}));
+    EXPECT_EQ(ItemTexts(left_), Names{"e1"});
+    EXPECT_EQ(ItemTexts(right_), (Names{"k0", "e0", "e2"}));
     EXPECT_EQ(CookieNames(KEPT_COOKIES), (Names{"k0", "e0", "e2"}));
     EXPECT_EQ(SendMessageA(right_, LVM_GETSELECTEDCOUNT, 0, 0), 0);
 
-    Select(right_, 1);
+    SelectRow(right_, 1);
     Command(IDC_CK_TO_DELETE);
-    EXPECT_EQ(Rows(left_), (Names{"e1", "e0"}));
-    EXPECT_EQ(Rows(right_), (Names{"k0", "e2"}));
+    EXPECT_EQ(ItemTexts(left_), (Names{"e1", "e0"}));
+    EXPECT_EQ(ItemTexts(right_), (Names{"k0", "e2"}));
 
     // "<<" with an empty right list does nothing at all.
     SetCookieNames(KEPT_COOKIES, {});
     Command(IDC_CK_TO_DELETE);
-    EXPECT_EQ(Rows(right_), (Names{"k0", "e2"}));
+    EXPECT_EQ(ItemTexts(right_), (Names{"k0", "e2"}));
     EXPECT_EQ(CookieNames(COOKIES_TO_DELETE), (Names{"e1", "e0"}));
 }
 
@@ -217,11 +168,11 @@ TEST_F(ManagerTest, EscapeNeverClosesAndTheCloseBoxKeepsMovesWithoutSaving) {
     Command(IDC_CK_DEL_DESELECT_ALL);
     EXPECT_TRUE(IsWindowVisible(dialog_));
 
-    Select(left_, FindRow(left_, "brisolamgr-b.txt"));
+    SelectRow(left_, FindRow(left_, "brisolamgr-b.txt"));
     Command(IDC_CK_TO_KEEP);
     SendMessageA(dialog_, WM_CLOSE, 0, 0);
     EXPECT_FALSE(IsWindowVisible(dialog_));
-    EXPECT_FALSE(FileExists(KeptFilePath()));
+    EXPECT_FALSE(FileExists(KeptCookiesFilePath()));
     EXPECT_EQ(CookieNames(KEPT_COOKIES), Names{"brisolamgr-b.txt"});
 
     // The cleaning in this run spares the moved cookie.
@@ -233,26 +184,26 @@ TEST_F(ManagerTest, EscapeNeverClosesAndTheCloseBoxKeepsMovesWithoutSaving) {
 
 TEST_F(ManagerTest, OkSavesTheKeptListOrDeletesTheFileWhenItIsEmpty) {
     Open();
-    Select(left_, FindRow(left_, "brisolamgr-c.txt"));
+    SelectRow(left_, FindRow(left_, "brisolamgr-c.txt"));
     Command(IDC_CK_TO_KEEP);
     Command(IDC_CK_OK);
     EXPECT_FALSE(IsWindowVisible(dialog_));
-    EXPECT_EQ(ReadAll(KeptFilePath()), "brisolamgr-c.txt\r\n");
+    EXPECT_EQ(ReadWholeFile(KeptCookiesFilePath()), "brisolamgr-c.txt\r\n");
     DestroyWindow(dialog_);
 
     // Reopened: the kept cookie is never on the left; moving it back and
     // pressing OK removes the file.
     Open();
     EXPECT_LT(FindRow(left_, "brisolamgr-c.txt"), 0);
-    Select(right_, 0);
+    SelectRow(right_, 0);
     Command(IDC_CK_TO_DELETE);
     EXPECT_GE(FindRow(left_, "brisolamgr-c.txt"), 0);
     Command(IDC_CK_OK);
-    EXPECT_FALSE(FileExists(KeptFilePath()));
+    EXPECT_FALSE(FileExists(KeptCookiesFilePath()));
 }
 
 TEST_F(ManagerTest, MainWindowOpensTheModalManagerAndTheNextCleaningDeletesTheLeftList) {
-    FILE* file = fopen(KeptFilePath().c_str(), "w");
+    FILE* file = fopen(KeptCookiesFilePath().c_str(), "w");
     ASSERT_NE(file, nullptr);
     fputs("brisolamgr-b.txt\n", file);
     fclose(file);
@@ -267,7 +218,7 @@ TEST_F(ManagerTest, MainWindowOpensTheModalManagerAndTheNextCleaningDeletesTheLe
     std::atomic<bool> openAfterEscape{false};
     WindowHelper helper(IsManager, [&](HWND dialog) {
         HWND left = GetDlgItem(dialog, IDC_CK_DELETE_LIST);
-        Select(left, FindRow(left, "brisolamgr-a.txt"));
+        SelectRow(left, FindRow(left, "brisolamgr-a.txt"));
         PostMessageA(left, WM_KEYDOWN, VK_ESCAPE, 0);
         PostMessageA(left, WM_KEYUP, VK_ESCAPE, 0);
         SendMessageA(dialog, WM_COMMAND, IDC_CK_TO_KEEP, 0);
@@ -278,7 +229,7 @@ TEST_F(ManagerTest, MainWindowOpensTheModalManagerAndTheNextCleaningDeletesTheLe
     SendMessageA(g_app.mainWindow, WM_COMMAND, IDC_COOKIES_MANAGER, 0);
     EXPECT_TRUE(helper.Join());
     EXPECT_TRUE(openAfterEscape);
-    EXPECT_EQ(ReadAll(KeptFilePath()), "brisolamgr-b.txt\r\nbrisolamgr-a.txt\r\n");
+    EXPECT_EQ(ReadWholeFile(KeptCookiesFilePath()), "brisolamgr-b.txt\r\nbrisolamgr-a.txt\r\n");
 
     DeleteListedCookies();
     EXPECT_TRUE(FileExists(folder_ + "\\brisolamgr-a.txt"));

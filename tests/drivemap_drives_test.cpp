@@ -16,37 +16,11 @@
 #include "drives/filters.h"
 #include "drives/found_files.h"
 #include "resource.h"
+#include "support/list_view_probe.h"
 #include "support/test_support.h"
 #include "sweep/results_list.h"
 
 namespace {
-
-std::string Cell(HWND list, int row, int column) {
-    char text[256] = {};
-    LVITEMA item = {};
-    item.iSubItem = column;
-    item.pszText = text;
-    item.cchTextMax = sizeof text;
-    SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-    return text;
-}
-
-int StateImage(HWND list, int row) {
-    return static_cast<int>((SendMessageA(list, LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK) & LVIS_STATEIMAGEMASK) >> 12);
-}
-
-void SetStateImage(HWND list, int row, int image) {
-    LVITEMA item = {};
-    item.stateMask = LVIS_STATEIMAGEMASK;
-    item.state = INDEXTOSTATEIMAGEMASK(image);
-    SendMessageA(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
-}
-
-std::string Size(unsigned long long bytes) {
-    char text[64];
-    FormatSize(bytes, text, sizeof text);
-    return text;
-}
 
 TEST(DriveTable, HoldsEveryDriveInOrderAndUsesOnlyFixedOnes) {
     EnumerateDrives();
@@ -75,22 +49,17 @@ class DriveListTest : public testing::Test {
 protected:
     void SetUp() override {
         ResetProgramState();
-        ClearFilterTable();
-        ClearFoundFiles();
-        SetFoundFilesTotals(0, 0);
+        ClearDriveCleaner();
         CreateMainWindowForTest();
         ASSERT_NE(g_app.mainWindow, nullptr);
         list = g_app.driveList;
-        SendMessageA(g_app.mainWindow, WM_COMMAND, IDC_VIEW_DRIVES, 0);
+        Command(IDC_VIEW_DRIVES);
     }
     void TearDown() override {
-        if (g_app.mainWindow && IsWindow(g_app.mainWindow)) DestroyMainWindowForTest();
-        g_app.mainWindow = nullptr;
+        CloseMainWindowForTest();
         g_app.driveList = nullptr;
         g_app.filterList = nullptr;
-        ClearFilterTable();
-        ClearFoundFiles();
-        SetFoundFilesTotals(0, 0);
+        ClearDriveCleaner();
         ResetProgramState();
     }
     HWND list = nullptr;
@@ -101,21 +70,17 @@ TEST_F(DriveListTest, ListsTheFixedDrivesTicked) {
     const char* headers[] = {"Disks", "Size", "Free"};
     const int formats[] = {LVCFMT_LEFT, LVCFMT_RIGHT, LVCFMT_RIGHT};
     for (int i = 0; i < 3; ++i) {
-        char text[32] = {};
-        LVCOLUMNA column = {};
-        column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
-        column.pszText = text;
-        column.cchTextMax = sizeof text;
-        ASSERT_TRUE(SendMessageA(list, LVM_GETCOLUMNA, i, reinterpret_cast<LPARAM>(&column)));
-        EXPECT_STREQ(text, headers[i]);
-        EXPECT_EQ(column.cx, 80);
-        EXPECT_EQ(column.fmt & LVCFMT_JUSTIFYMASK, formats[i]);
+        ListColumn column = ReadColumn(list, i);
+        ASSERT_TRUE(column.read);
+        EXPECT_EQ(column.header, headers[i]);
+        EXPECT_EQ(column.width, 80);
+        EXPECT_EQ(column.format, formats[i]);
     }
-    ASSERT_EQ(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 2);
+    ASSERT_EQ(RowCount(list), 2);
     EXPECT_EQ(Cell(list, 0, 0), "C:");
     EXPECT_EQ(Cell(list, 1, 0), "E:");
-    EXPECT_EQ(Cell(list, 1, 1), Size(GetDriveSlot(3).totalBytes));
-    EXPECT_EQ(Cell(list, 1, 2), Size(GetDriveSlot(3).freeBytes));
+    EXPECT_EQ(Cell(list, 1, 1), SizeText(GetDriveSlot(3).totalBytes));
+    EXPECT_EQ(Cell(list, 1, 2), SizeText(GetDriveSlot(3).freeBytes));
     EXPECT_EQ(StateImage(list, 0), 2);
     EXPECT_EQ(StateImage(list, 1), 2);
 }
@@ -123,12 +88,12 @@ TEST_F(DriveListTest, ListsTheFixedDrivesTicked) {
 TEST_F(DriveListTest, QuickRefreshKeepsTheTicks) {
     SetStateImage(list, 1, 1);
     SendMessageA(g_app.mainWindow, WM_COMMAND, IDC_QUICK_REFRESH, 0);
-    ASSERT_EQ(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 2);
+    ASSERT_EQ(RowCount(list), 2);
     EXPECT_EQ(StateImage(list, 0), 2);
     EXPECT_EQ(StateImage(list, 1), 1);
     EXPECT_EQ(GetDriveSlot(1).selected, 1);
     EXPECT_EQ(GetDriveSlot(3).selected, 0);
-    EXPECT_EQ(Cell(list, 1, 2), Size(GetDriveSlot(3).freeBytes));
+    EXPECT_EQ(Cell(list, 1, 2), SizeText(GetDriveSlot(3).freeBytes));
 }
 
 TEST_F(DriveListTest, AScanWalksOnlyTheDrivesTickedWhenItStarts) {

@@ -20,6 +20,8 @@
 #include "drives/found_files.h"
 #include "resource.h"
 #include "settings/settings.h"
+#include "support/list_view_probe.h"
+#include "support/test_files.h"
 #include "support/test_support.h"
 #include "sweep/cleaning.h"
 #include "sweep/progress.h"
@@ -33,47 +35,6 @@ const char kExt[] = ".e2etmp";  // only our files carry it
 
 bool IsProgress(HWND w) { return HasControls(w, {IDC_PROG_BAR, IDC_PROG_STOP}); }
 bool IsFoundFiles(HWND w) { return HasControls(w, {IDC_FF_LIST, IDC_FF_CLOSE, IDC_FF_CHECKED}); }
-bool Enabled(int id) { return IsWindowEnabled(GetDlgItem(g_app.mainWindow, id)) != FALSE; }
-void Command(int id) { SendMessageA(g_app.mainWindow, WM_COMMAND, id, 0); }
-bool WaitForJobEnd() { return PumpUntil([] { return !IsJobRunning(); }, 30000); }
-
-std::string Cell(HWND list, int row, int column) {
-    char text[256] = {};
-    LVITEMA item = {};
-    item.iSubItem = column;
-    item.pszText = text;
-    item.cchTextMax = sizeof text;
-    SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-    return text;
-}
-
-int StateImage(HWND list, int row) {
-    return static_cast<int>((SendMessageA(list, LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK) & LVIS_STATEIMAGEMASK) >> 12);
-}
-
-void SetStateImage(HWND list, int row, int image) {
-    LVITEMA item = {};
-    item.stateMask = LVIS_STATEIMAGEMASK;
-    item.state = INDEXTOSTATEIMAGEMASK(image);
-    SendMessageA(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
-}
-
-std::string Text(HWND dialog, int id) {
-    char text[256] = {};
-    GetDlgItemTextA(dialog, id, text, sizeof text);
-    return text;
-}
-
-// The user's space bar on a row of the owner-data found-files list.
-void ToggleRow(HWND list, int row) {
-    int before = StateImage(list, row);
-    LVITEMA focus = {};
-    focus.stateMask = LVIS_FOCUSED;
-    focus.state = LVIS_FOCUSED;
-    SendMessageA(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&focus));
-    PostMessageA(list, WM_KEYDOWN, VK_SPACE, 0);
-    for (int i = 0; i < 200 && StateImage(list, row) == before; ++i) Sleep(10);
-}
 
 // What a found-files dialog showed.
 struct Seen {
@@ -84,9 +45,9 @@ struct Seen {
 
 void Look(HWND dialog, Seen& seen) {
     HWND list = GetDlgItem(dialog, IDC_FF_LIST);
-    seen.checked = Text(dialog, IDC_FF_CHECKED);
-    seen.found = Text(dialog, IDC_FF_FOUND);
-    int rows = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    seen.checked = ControlText(dialog, IDC_FF_CHECKED);
+    seen.found = ControlText(dialog, IDC_FF_FOUND);
+    int rows = RowCount(list);
     for (int row = 0; row < rows && row < 1000; ++row) {
         seen.rows.push_back(Cell(list, row, 1) + "\\" + Cell(list, row, 0));
         seen.ticks.push_back(StateImage(list, row));
@@ -117,30 +78,14 @@ void RemoveE(const std::string& folder) {
     RemoveDirectoryA(folder.c_str());
 }
 
-std::string ReadAll(const std::string& path) {
-    std::string text;
-    FILE* file = fopen(path.c_str(), "rb");
-    if (!file) return text;
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, n);
-    fclose(file);
-    return text;
-}
-
 class DriveCleanerE2E : public testing::Test {
 protected:
     void SetUp() override {
         ResetProgramState();
         ResetSweepTableForTest();
-        ClearFilterTable();
-        ClearFoundFiles();
-        SetFoundFilesTotals(0, 0);
+        ClearDriveCleaner();
         if (!g_app.folderPath) InitShell();
-        savedAskDel_ = g_settings.askDel;
-        savedSound_ = g_settings.enableSnd;
-        g_settings.askDel = 0;
-        g_settings.enableSnd = 0;
+        quiet_.Apply();
         RemoveE(kRoot);
         ASSERT_TRUE(CreateDirectoryA(kRoot, nullptr));
         CreateMainWindowForTest();
@@ -151,30 +96,23 @@ protected:
         Command(IDC_VIEW_DRIVES);
         // Only E: is scanned: the drive list shows C: then E:.
         HWND drives = GetDlgItem(g_app.mainWindow, IDC_DRIVE_LIST);
-        ASSERT_EQ(SendMessageA(drives, LVM_GETITEMCOUNT, 0, 0), 2);
+        ASSERT_EQ(RowCount(drives), 2);
         ASSERT_EQ(Cell(drives, 0, 0), "C:");
         SetStateImage(drives, 0, 1);
         SetStateImage(drives, 1, 2);
     }
     void TearDown() override {
-        if (g_app.mainWindow && IsWindow(g_app.mainWindow)) {
-            WaitForJobEnd();
-            DestroyMainWindowForTest();
-        }
-        g_app.mainWindow = nullptr;
-        g_settings.askDel = savedAskDel_;
-        g_settings.enableSnd = savedSound_;
-        ClearFilterTable();
-        ClearFoundFiles();
-        SetFoundFilesTotals(0, 0);
+        if (g_app.mainWindow && IsWindow(g_app.mainWindow)) WaitForJobEnd();
+        CloseMainWindowForTest();
+        quiet_.Restore();
+        ClearDriveCleaner();
         ResetSweepTableForTest();
         ResetProgramState();
         RemoveE(kRoot);
     }
     std::string Path(const std::string& relative) const { return std::string(kRoot) + "\\" + relative; }
 
-    BYTE savedAskDel_ = 0;
-    BYTE savedSound_ = 1;
+    QuietJobSettings quiet_;
 };
 
 TEST_F(DriveCleanerE2E, ScanFindsTheFilesThenCleanDeletesOnlyTheTickedOnes) {
@@ -316,9 +254,8 @@ TEST_F(DriveCleanerE2E, ClosingTheMainWindowDuringAScanSavesTheFilters) {
     g_app.mainWindow = nullptr;
     PumpMessages(100);
     EXPECT_EQ(FindProcessWindow(IsFoundFiles), nullptr);
-    char path[256];
-    ASSERT_TRUE(WindowsDirFile("datafilters.txt", path));
-    std::string text = ReadAll(path);
+    ASSERT_FALSE(FiltersFilePath().empty());
+    std::string text = ReadWholeFile(FiltersFilePath());
     ASSERT_GE(text.size(), 5u);
     EXPECT_EQ(text.substr(text.size() - 5), "[end]");
     EXPECT_NE(text.find(".e2etmp End to end $ true"), std::string::npos);

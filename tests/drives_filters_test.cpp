@@ -13,29 +13,15 @@
 #include "app/app_state.h"
 #include "drives/filters.h"
 #include "resource.h"
+#include "support/list_view_probe.h"
+#include "support/test_files.h"
 #include "support/test_support.h"
 
 namespace {
 
-std::string FilterFilePath() { return std::string(g_app.windowsDir) + "\\datafilters.txt"; }
+void WriteFilterFile(const std::string& bytes) { WriteWholeFile(FiltersFilePath(), bytes); }
 
-void WriteFilterFile(const std::string& bytes) {
-    FILE* file = fopen(FilterFilePath().c_str(), "wb");
-    ASSERT_NE(file, nullptr);
-    fwrite(bytes.data(), 1, bytes.size(), file);
-    fclose(file);
-}
-
-std::string ReadFilterFile() {
-    FILE* file = fopen(FilterFilePath().c_str(), "rb");
-    if (!file) return "<missing>";
-    std::string bytes;
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, n);
-    fclose(file);
-    return bytes;
-}
+std::string ReadFilterFile() { return FileExists(FiltersFilePath()) ? ReadWholeFile(FiltersFilePath()) : "<missing>"; }
 
 std::vector<FilterEntry> LoadFrom(const std::string& bytes) {
     ClearFilterTable();
@@ -46,34 +32,6 @@ std::vector<FilterEntry> LoadFrom(const std::string& bytes) {
 
 bool FieldsTerminated(const FilterEntry& e) {
     return memchr(e.filter, 0, sizeof e.filter) && memchr(e.description, 0, sizeof e.description);
-}
-
-std::string Cell(HWND list, int row, int column) {
-    char text[256] = {};
-    LVITEMA item = {};
-    item.iSubItem = column;
-    item.pszText = text;
-    item.cchTextMax = sizeof text;
-    SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-    return text;
-}
-
-int StateImage(HWND list, int row) {
-    return static_cast<int>((SendMessageA(list, LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK) & LVIS_STATEIMAGEMASK) >> 12);
-}
-
-void SetStateImage(HWND list, int row, int image) {
-    LVITEMA item = {};
-    item.stateMask = LVIS_STATEIMAGEMASK;
-    item.state = INDEXTOSTATEIMAGEMASK(image);
-    SendMessageA(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
-}
-
-void Select(HWND list, int row) {
-    LVITEMA item = {};
-    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    item.state = LVIS_SELECTED | LVIS_FOCUSED;
-    SendMessageA(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
 }
 
 class FilterFileTest : public testing::Test {
@@ -141,7 +99,7 @@ TEST_F(FilterFileTest, SavesTheExactFormatAndReadsItBack) {
     SaveFilterTable();
     // The loaded description keeps its trailing space: two before "$".
     EXPECT_EQ(ReadFilterFile(), ".tmp Temporary files  $ true\r\n.bak Backup copies $ false\r\n[end]");
-    EXPECT_FALSE(FileExists(FilterFilePath() + ".tmp"));
+    EXPECT_FALSE(FileExists(FiltersFilePath() + ".tmp"));
 
     ClearFilterTable();
     LoadFilterTable();
@@ -156,7 +114,7 @@ TEST_F(FilterFileTest, SavesTheExactFormatAndReadsItBack) {
 TEST_F(FilterFileTest, AFailedSaveLeavesTheOldFileWhole) {
     WriteFilterFile(".old Old $ true\r\n[end]");
     // A folder where the temporary file would go: it cannot be written.
-    std::string blocker = FilterFilePath() + ".tmp";
+    std::string blocker = FiltersFilePath() + ".tmp";
     ASSERT_TRUE(CreateDirectoryA(blocker.c_str(), nullptr));
     AppendFilter(".new", "New", 1);
     SaveFilterTable();
@@ -244,17 +202,16 @@ protected:
         CreateMainWindowForTest();
         ASSERT_NE(g_app.mainWindow, nullptr);
         list = g_app.filterList;
-        SendMessageA(g_app.mainWindow, WM_COMMAND, IDC_VIEW_DRIVES, 0);
+        Command(IDC_VIEW_DRIVES);
     }
     void TearDown() override {
-        if (g_app.mainWindow && IsWindow(g_app.mainWindow)) DestroyMainWindowForTest();
-        g_app.mainWindow = nullptr;
+        CloseMainWindowForTest();
         g_app.filterList = nullptr;
         g_app.driveList = nullptr;
         ClearFilterTable();
         ResetProgramState();
     }
-    int Rows() { return static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)); }
+    int Rows() { return RowCount(list); }
 
     HWND list = nullptr;
 };
@@ -268,17 +225,14 @@ TEST_F(FilterListTest, ShowsTheTableWithItsTicks) {
     HIMAGELIST images = reinterpret_cast<HIMAGELIST>(SendMessageA(list, LVM_GETIMAGELIST, LVSIL_SMALL, 0));
     ASSERT_NE(images, nullptr);
     EXPECT_EQ(ImageList_GetImageCount(images), 1);
-    char header[64] = {};
-    LVCOLUMNA column = {};
-    column.mask = LVCF_TEXT | LVCF_WIDTH;
-    column.pszText = header;
-    column.cchTextMax = sizeof header;
-    ASSERT_TRUE(SendMessageA(list, LVM_GETCOLUMNA, 0, reinterpret_cast<LPARAM>(&column)));
-    EXPECT_STREQ(header, "Filter");
-    EXPECT_EQ(column.cx, 100);
-    ASSERT_TRUE(SendMessageA(list, LVM_GETCOLUMNA, 1, reinterpret_cast<LPARAM>(&column)));
-    EXPECT_STREQ(header, "Description");
-    EXPECT_EQ(column.cx, 345);
+    ListColumn column = ReadColumn(list, 0);
+    ASSERT_TRUE(column.read);
+    EXPECT_EQ(column.header, "Filter");
+    EXPECT_EQ(column.width, 100);
+    column = ReadColumn(list, 1);
+    ASSERT_TRUE(column.read);
+    EXPECT_EQ(column.header, "Description");
+    EXPECT_EQ(column.width, 345);
 
     ASSERT_EQ(Rows(), 2);
     EXPECT_EQ(Cell(list, 0, 0), ".tmp");
@@ -316,7 +270,7 @@ TEST_F(FilterListTest, RemovesTheSelectedFilter) {
     EXPECT_FALSE(RemoveSelectedFilter());
     EXPECT_EQ(Rows(), 3);
 
-    Select(list, 1);
+    SelectRow(list, 1, true);
     SendMessageA(g_app.mainWindow, WM_COMMAND, IDC_REMOVE_FILTER, 0);
     auto table = CopyFilterTable();
     ASSERT_EQ(table.size(), 2u);
@@ -326,9 +280,9 @@ TEST_F(FilterListTest, RemovesTheSelectedFilter) {
     EXPECT_EQ(Cell(list, 1, 0), ".c");
     EXPECT_EQ(SendMessageA(list, LVM_GETSELECTEDCOUNT, 0, 0), 0);
 
-    Select(list, 0);
+    SelectRow(list, 0, true);
     EXPECT_TRUE(RemoveSelectedFilter());
-    Select(list, 0);
+    SelectRow(list, 0, true);
     EXPECT_TRUE(RemoveSelectedFilter());
     EXPECT_EQ(Rows(), 0);
     EXPECT_FALSE(RemoveSelectedFilter());

@@ -13,32 +13,13 @@
 #include "drives/filters.h"
 #include "drives/found_files.h"
 #include "resource.h"
+#include "support/list_view_probe.h"
 #include "support/test_support.h"
 #include "sweep/safe_delete.h"
 
 namespace {
 
 bool IsFoundFiles(HWND window) { return HasControls(window, {IDC_FF_LIST, IDC_FF_CLOSE, IDC_FF_CHECKED}); }
-
-std::string Cell(HWND list, int row, int column) {
-    char text[256] = {};
-    LVITEMA item = {};
-    item.iSubItem = column;
-    item.pszText = text;
-    item.cchTextMax = sizeof text;
-    SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-    return text;
-}
-
-int StateImage(HWND list, int row) {
-    return static_cast<int>((SendMessageA(list, LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK) & LVIS_STATEIMAGEMASK) >> 12);
-}
-
-std::string Text(HWND dialog, int id) {
-    char text[64] = {};
-    GetDlgItemTextA(dialog, id, text, sizeof text);
-    return text;
-}
 
 // What the dialog showed in one opening.
 struct Seen {
@@ -52,47 +33,21 @@ struct Seen {
 
 void Look(HWND dialog, Seen& seen) {
     HWND list = GetDlgItem(dialog, IDC_FF_LIST);
-    seen.checked = Text(dialog, IDC_FF_CHECKED);
-    seen.found = Text(dialog, IDC_FF_FOUND);
+    seen.checked = ControlText(dialog, IDC_FF_CHECKED);
+    seen.found = ControlText(dialog, IDC_FF_FOUND);
     seen.styles = SendMessageA(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0);
-    int rows = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    int rows = RowCount(list);
     for (int row = 0; row < rows && row < 1000; ++row) {
         seen.names.push_back(Cell(list, row, 0));
         seen.locations.push_back(Cell(list, row, 1));
         seen.ticks.push_back(StateImage(list, row));
     }
-    char header[32] = {};
-    LVCOLUMNA column = {};
-    column.mask = LVCF_TEXT | LVCF_WIDTH;
-    column.pszText = header;
-    column.cchTextMax = sizeof header;
-    SendMessageA(list, LVM_GETCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
-    seen.header0 = header;
-    seen.width0 = column.cx;
-    SendMessageA(list, LVM_GETCOLUMNA, 1, reinterpret_cast<LPARAM>(&column));
-    seen.header1 = header;
-    seen.width1 = column.cx;
-}
-
-// Unticks or ticks a row as the user does, with the space bar, and waits
-// until the list shows it.
-void ToggleRow(HWND list, int row) {
-    int before = StateImage(list, row);
-    LVITEMA focus = {};
-    focus.stateMask = LVIS_FOCUSED;
-    focus.state = LVIS_FOCUSED;
-    SendMessageA(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&focus));
-    PostMessageA(list, WM_KEYDOWN, VK_SPACE, 0);
-    for (int i = 0; i < 200 && StateImage(list, row) == before; ++i) Sleep(10);
-}
-
-bool WaitFor(const std::function<bool()>& done, DWORD ms = 10000) {
-    DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start > ms) return false;
-        Sleep(20);
-    }
-    return true;
+    ListColumn column = ReadColumn(list, 0);
+    seen.header0 = column.header;
+    seen.width0 = column.width;
+    column = ReadColumn(list, 1);
+    seen.header1 = column.header;
+    seen.width1 = column.width;
 }
 
 // Opens the dialog modally, as View Files does; `act` runs on a helper
@@ -103,18 +58,24 @@ void OpenFoundFiles(const std::function<void(HWND)>& act) {
     ASSERT_TRUE(helper.Join());
 }
 
+// Opens the dialog, notes what it shows and closes it.
+Seen OpenAndLook() {
+    Seen seen;
+    OpenFoundFiles([&](HWND dialog) {
+        Look(dialog, seen);
+        PostMessageA(dialog, WM_COMMAND, IDC_FF_CLOSE, 0);
+    });
+    return seen;
+}
+
 class FoundFilesTest : public testing::Test {
 protected:
     void SetUp() override {
-        ClearFilterTable();
-        ClearFoundFiles();
-        SetFoundFilesTotals(0, 0);
+        ClearDriveCleaner();
         root = MakeSandboxFolder("found");
     }
     void TearDown() override {
-        ClearFilterTable();
-        ClearFoundFiles();
-        SetFoundFilesTotals(0, 0);
+        ClearDriveCleaner();
         RemoveTree(root);
     }
     // Scans `root` holding the given .tmp files and one other file.
@@ -133,11 +94,7 @@ protected:
 };
 
 TEST_F(FoundFilesTest, BeforeAnyScanBothCountsAreZeroAndTheListEmpty) {
-    Seen seen;
-    OpenFoundFiles([&](HWND dialog) {
-        Look(dialog, seen);
-        PostMessageA(dialog, WM_COMMAND, IDC_FF_CLOSE, 0);
-    });
+    Seen seen = OpenAndLook();
     EXPECT_EQ(seen.checked, "0");
     EXPECT_EQ(seen.found, "0");
     EXPECT_TRUE(seen.names.empty());
@@ -214,11 +171,7 @@ TEST_F(FoundFilesTest, AfterCleaningOnlyTheUntickedRowsRemain) {
     for (const FoundFile& f : CopyFoundFiles()) names.push_back(f.name);
     std::string kept = names[1];
     DeleteCheckedFoundFiles();
-    Seen seen;
-    OpenFoundFiles([&](HWND dialog) {
-        Look(dialog, seen);
-        PostMessageA(dialog, WM_COMMAND, IDC_FF_CLOSE, 0);
-    });
+    Seen seen = OpenAndLook();
     EXPECT_EQ(seen.checked, "0");
     EXPECT_EQ(seen.found, "0");
     EXPECT_EQ(seen.names, std::vector<std::string>{kept});
@@ -238,7 +191,7 @@ TEST_F(FoundFilesTest, CheckedFilesAreDeletedThroughTheLinkSafeDelete) {
     ASSERT_TRUE(MakeFile(outside + "\\precious.tmp", 4));
     std::string link = root + "\\link.tmp";
     MakeUnixSymlink(outside + "\\precious.tmp", link);
-    ASSERT_TRUE(WaitFor([&] { return FileExists(link); }));
+    ASSERT_TRUE(PollUntil([&] { return FileExists(link); }));
     ScanFiles({"a.tmp", "b.tmp"});
     EXPECT_EQ(FoundFileCount(), 3u);
     bool deletes = LinkSafeDeleteWorks(outside);
@@ -249,7 +202,7 @@ TEST_F(FoundFilesTest, CheckedFilesAreDeletedThroughTheLinkSafeDelete) {
     // Removed from the Unix side, never through Win32 (which would delete
     // the target).
     RemoveUnixLink(link);
-    EXPECT_TRUE(WaitFor([&] { return !FileExists(link); }));
+    EXPECT_TRUE(PollUntil([&] { return !FileExists(link); }));
     EXPECT_TRUE(FileExists(outside + "\\precious.tmp"));
     RemoveTree(outside);
     if (!deletes) GTEST_SKIP() << "the link-safe delete deletes nothing yet";
@@ -283,7 +236,7 @@ TEST_F(FoundFilesTest, AHundredThousandFoundFiles) {
     Seen seen;
     OpenFoundFiles([&](HWND dialog) {
         HWND list = GetDlgItem(dialog, IDC_FF_LIST);
-        EXPECT_EQ(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 100000);
+        EXPECT_EQ(RowCount(list), 100000);
         EXPECT_EQ(Cell(list, 99999, 0), "file99.tmp");
         EXPECT_EQ(Cell(list, 99999, 1), "C:\\data\\folder999");
         ToggleRow(list, 50000);

@@ -24,17 +24,6 @@ std::vector<std::string> FoundPaths() {
     return out;
 }
 
-// Unix programs run by the test support finish on their own time under
-// Wine (their handles cannot be waited for), so links are awaited.
-bool WaitFor(const std::function<bool()>& done, DWORD ms = 10000) {
-    DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start > ms) return false;
-        Sleep(20);
-    }
-    return true;
-}
-
 DWORD Attributes(const std::string& path) { return GetFileAttributesA(path.c_str()); }
 
 size_t CountOf(const std::vector<std::string>& v, const std::string& s) {
@@ -44,17 +33,13 @@ size_t CountOf(const std::vector<std::string>& v, const std::string& s) {
 class DiskScanTest : public testing::Test {
 protected:
     void SetUp() override {
-        ClearFilterTable();
-        ClearFoundFiles();
-        SetFoundFilesTotals(0, 0);
+        ClearDriveCleaner();
         SetScanStopTest(nullptr);
         root = MakeSandboxFolder("scan");
     }
     void TearDown() override {
         SetScanStopTest(nullptr);
-        ClearFilterTable();
-        ClearFoundFiles();
-        SetFoundFilesTotals(0, 0);
+        ClearDriveCleaner();
         RemoveTree(root);
     }
     std::string root;
@@ -133,13 +118,13 @@ TEST_F(DiskScanTest, NeverFollowsALinkedFolder) {
     ASSERT_TRUE(MakeFile(outside + "\\secret.tmp", 1));
     std::string link = root + "\\linked";
     MakeUnixSymlink(outside, link);
-    ASSERT_TRUE(WaitFor([&] { return Attributes(link) != INVALID_FILE_ATTRIBUTES; }));
+    ASSERT_TRUE(PollUntil([&] { return Attributes(link) != INVALID_FILE_ATTRIBUTES; }));
     EXPECT_TRUE(Attributes(link) & FILE_ATTRIBUTE_REPARSE_POINT);
     ASSERT_TRUE(MakeFile(root + "\\mine.tmp", 1));
     ASSERT_EQ(RunDiskScanOfFolders({root}), 1);
     EXPECT_EQ(FoundPaths(), std::vector<std::string>{root + "\\mine.tmp"});
     RemoveUnixLink(link);
-    ASSERT_TRUE(WaitFor([&] { return Attributes(link) == INVALID_FILE_ATTRIBUTES; }));
+    ASSERT_TRUE(PollUntil([&] { return Attributes(link) == INVALID_FILE_ATTRIBUTES; }));
     EXPECT_TRUE(FileExists(outside + "\\secret.tmp"));
     RemoveTree(outside);
 }

@@ -27,28 +27,9 @@ using namespace cleantest;
 namespace {
 
 bool IsCookiesManager(HWND w) { return HasControls(w, {IDC_CK_OK, IDC_CK_DELETE_LIST, IDC_CK_KEEP_LIST}); }
-void Command(int id) { SendMessageA(g_app.mainWindow, WM_COMMAND, id, 0); }
-bool WaitForJobEnd() { return PumpUntil([] { return !IsJobRunning(); }, 30000); }
 
 void TickOnly(int only) {
-    for (int row = 0; row < 7; ++row) {
-        LVITEMA item = {};
-        item.stateMask = LVIS_STATEIMAGEMASK;
-        item.state = INDEXTOSTATEIMAGEMASK(row == only || only == -1 ? 2 : 1);
-        SendMessageA(g_app.resultsList, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
-    }
-}
-
-int FindRow(HWND view, const std::string& name) {
-    LVFINDINFOA find = {};
-    find.flags = LVFI_STRING;
-    find.psz = name.c_str();
-    return static_cast<int>(SendMessageA(view, LVM_FINDITEMA, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)));
-}
-
-std::string CookieFolder() {
-    char folder[256];
-    return GetSpecialFolder(0x21, folder) ? folder : "";
+    for (int row = 0; row < 7; ++row) SetStateImage(g_app.resultsList, row, row == only || only == -1 ? 2 : 1);
 }
 
 // Opens the Cookies Manager by its command, moves `keep` (when given) to
@@ -59,10 +40,7 @@ bool RunCookiesManager(const std::string& keep) {
             HWND list = GetDlgItem(w, IDC_CK_DELETE_LIST);
             int row = FindRow(list, keep);
             if (row >= 0) {
-                LVITEMA item = {};
-                item.stateMask = LVIS_SELECTED;
-                item.state = LVIS_SELECTED;
-                SendMessageA(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+                SelectRow(list, row);
                 SendMessageA(w, WM_COMMAND, IDC_CK_TO_KEEP, 0);
             }
         }
@@ -79,14 +57,9 @@ protected:
         ResetCleaningAbort();
         ResetSweepTableForTest();
         ClearCookieLists();
-        ClearFilterTable();
-        ClearFoundFiles();
-        SetFoundFilesTotals(0, 0);
+        ClearDriveCleaner();
         if (!g_app.folderPath) InitShell();
-        savedAskDel_ = g_settings.askDel;
-        savedSound_ = g_settings.enableSnd;
-        g_settings.askDel = 0;
-        g_settings.enableSnd = 0;
+        quiet_.Apply();
         folder_ = MakeSandboxFolder("e2e-clean");
         temp_ = folder_ + "\\temp";
         CreateDirectoryA(temp_.c_str(), nullptr);
@@ -100,20 +73,14 @@ protected:
         ASSERT_NE(g_app.mainWindow, nullptr);
     }
     void TearDown() override {
-        if (g_app.mainWindow && IsWindow(g_app.mainWindow)) {
-            WaitForJobEnd();
-            DestroyMainWindowForTest();
-        }
-        g_app.mainWindow = nullptr;
+        if (g_app.mainWindow && IsWindow(g_app.mainWindow)) WaitForJobEnd();
+        CloseMainWindowForTest();
         delete tempOverride_;
-        g_settings.askDel = savedAskDel_;
-        g_settings.enableSnd = savedSound_;
+        quiet_.Restore();
         for (const char* name : kCookies) DeleteFileA((cookies_ + "\\" + name).c_str());
         DeleteFileA((cookies_ + "\\e2e-late.txt").c_str());
         ClearCookieLists();
-        ClearFilterTable();
-        ClearFoundFiles();
-        SetFoundFilesTotals(0, 0);
+        ClearDriveCleaner();
         ResetSweepTableForTest();
         ResetProgramState();
         RemoveTree(folder_);
@@ -121,8 +88,7 @@ protected:
     bool Cookie(const char* name) const { return FileExists(cookies_ + "\\" + name); }
 
     static constexpr const char* kCookies[3] = {"e2e-one.txt", "e2e-two.txt", "e2e-kept.txt"};
-    BYTE savedAskDel_ = 0;
-    BYTE savedSound_ = 1;
+    QuietJobSettings quiet_;
     std::string folder_, temp_, cookies_;
     TempFolderOverride* tempOverride_ = nullptr;
 };

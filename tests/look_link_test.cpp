@@ -63,8 +63,7 @@ protected:
         PumpMessages(50);
     }
     void TearDown() override {
-        if (g_app.mainWindow && IsWindow(g_app.mainWindow)) DestroyMainWindowForTest();
-        g_app.mainWindow = nullptr;
+        CloseMainWindowForTest();
     }
     // A second label on an empty part of the main window.
     HWND AddLabel(const std::string& text, const char* target) {

@@ -109,7 +109,7 @@ TEST_F(SkinTest, SelectedViewButtonIsSunkenYellowAndFollowsTheView) {
     EXPECT_EQ(InnerEdge(internet), GetSysColor(COLOR_3DDKSHADOW));
     EXPECT_EQ(Face(drives), kPanel);
 
-    SendMessageA(g_app.mainWindow, WM_COMMAND, IDC_VIEW_DRIVES, 0);
+    Command(IDC_VIEW_DRIVES);
     EXPECT_EQ(Face(drives), kYellow);
     EXPECT_EQ(InnerEdge(drives), GetSysColor(COLOR_3DDKSHADOW));
     EXPECT_EQ(Face(internet), kPanel);

@@ -10,6 +10,7 @@
 #include "app/app_state.h"
 #include "app/main_window.h"
 #include "resource.h"
+#include "support/list_view_probe.h"
 #include "support/test_support.h"
 
 namespace {
@@ -28,18 +29,6 @@ std::string StatusPart(int part) {
     return text;
 }
 
-std::string Cell(HWND list, int row, int column) {
-    char text[256] = {};
-    LVITEMA item = {};
-    item.iSubItem = column;
-    item.pszText = text;
-    item.cchTextMax = sizeof text;
-    SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-    return text;
-}
-
-void Command(int id) { SendMessageA(g_app.mainWindow, WM_COMMAND, id, 0); }
-
 class MainWindowTest : public testing::Test {
 protected:
     void SetUp() override {
@@ -48,8 +37,7 @@ protected:
         ASSERT_NE(g_app.mainWindow, nullptr);
     }
     void TearDown() override {
-        if (g_app.mainWindow && IsWindow(g_app.mainWindow)) DestroyMainWindowForTest();
-        g_app.mainWindow = nullptr;
+        CloseMainWindowForTest();
     }
 };
 
@@ -115,24 +103,21 @@ TEST_F(MainWindowTest, ViewsShowAndHideTheirControls) {
 
 TEST_F(MainWindowTest, InfoListHasFourRowsAndTwoColumns) {
     HWND list = g_app.infoList;
-    ASSERT_EQ(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 4);
+    ASSERT_EQ(RowCount(list), 4);
     const char* labels[] = {"Developer:", "Product:", "Version:", "Support:"};
     const char* values[] = {"Vosk Software Inc.", "Brisola", "2.2", kProductWebPage};
     for (int row = 0; row < 4; ++row) {
         EXPECT_EQ(Cell(list, row, 0), labels[row]);
         EXPECT_EQ(Cell(list, row, 1), values[row]);
     }
-    char heading[64] = {};
-    LVCOLUMNA column = {};
-    column.mask = LVCF_TEXT | LVCF_WIDTH;
-    column.pszText = heading;
-    column.cchTextMax = sizeof heading;
-    ASSERT_TRUE(SendMessageA(list, LVM_GETCOLUMNA, 0, reinterpret_cast<LPARAM>(&column)));
-    EXPECT_STREQ(heading, "Info:");
-    EXPECT_EQ(column.cx, 100);
-    ASSERT_TRUE(SendMessageA(list, LVM_GETCOLUMNA, 1, reinterpret_cast<LPARAM>(&column)));
-    EXPECT_STREQ(heading, "Details:");
-    EXPECT_EQ(column.cx, 150);
+    ListColumn column = ReadColumn(list, 0);
+    ASSERT_TRUE(column.read);
+    EXPECT_EQ(column.header, "Info:");
+    EXPECT_EQ(column.width, 100);
+    column = ReadColumn(list, 1);
+    ASSERT_TRUE(column.read);
+    EXPECT_EQ(column.header, "Details:");
+    EXPECT_EQ(column.width, 150);
     // The product page is a reserved example domain.
     EXPECT_NE(std::string(kProductWebPage).find(".example"), std::string::npos);
 }

@@ -13,48 +13,22 @@
 #include "app/app_state.h"
 #include "resource.h"
 #include "settings/settings.h"
+#include "support/list_view_probe.h"
 #include "support/test_support.h"
 #include "sweep/results_list.h"
 #include "sweep/sweep.h"
 
 namespace {
 
-std::string Size(unsigned long long bytes) {
-    char text[64];
-    FormatSize(bytes, text, sizeof text);
-    return text;
-}
-
 TEST(FormatSize, GivesExactTextAtTheEdges) {
-    EXPECT_EQ(Size(0), "0.00 KB");
-    EXPECT_EQ(Size(1023), "1.00 KB");
-    EXPECT_EQ(Size(999999), "976.56 KB");
-    EXPECT_EQ(Size(1000000), "0.95 MB");
-    EXPECT_EQ(Size(999999999), "953.67 MB");
-    EXPECT_EQ(Size(1000000000), "0.93 GB");
-    EXPECT_EQ(Size(5368709120ULL), "5.00 GB");
-    EXPECT_EQ(Size(~0ULL), "17179869184.00 GB");
-}
-
-std::string Cell(HWND list, int row, int column) {
-    char text[256] = {};
-    LVITEMA item = {};
-    item.iSubItem = column;
-    item.pszText = text;
-    item.cchTextMax = sizeof text;
-    SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-    return text;
-}
-
-UINT StateImage(HWND list, int row) {
-    return (static_cast<UINT>(SendMessageA(list, LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK)) >> 12) & 0xF;
-}
-
-void SetStateImage(HWND list, int row, UINT image) {
-    LVITEMA item = {};
-    item.stateMask = LVIS_STATEIMAGEMASK;
-    item.state = INDEXTOSTATEIMAGEMASK(image);
-    SendMessageA(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+    EXPECT_EQ(SizeText(0), "0.00 KB");
+    EXPECT_EQ(SizeText(1023), "1.00 KB");
+    EXPECT_EQ(SizeText(999999), "976.56 KB");
+    EXPECT_EQ(SizeText(1000000), "0.95 MB");
+    EXPECT_EQ(SizeText(999999999), "953.67 MB");
+    EXPECT_EQ(SizeText(1000000000), "0.93 GB");
+    EXPECT_EQ(SizeText(5368709120ULL), "5.00 GB");
+    EXPECT_EQ(SizeText(~0ULL), "17179869184.00 GB");
 }
 
 // Special folders for the test: cookies and recent point into the sandbox.
@@ -82,8 +56,7 @@ protected:
         totals_ = g_app.totalsList;
     }
     void TearDown() override {
-        if (g_app.mainWindow && IsWindow(g_app.mainWindow)) DestroyMainWindowForTest();
-        g_app.mainWindow = nullptr;
+        CloseMainWindowForTest();
         g_app.folderPath = savedFolderPath_;
         RemoveTree(g_cookies);
         g_cookies.clear();
@@ -107,15 +80,11 @@ TEST_F(ResultsTest, ListsAreSetUpAsDesigned) {
         HWND list = pass == 0 ? results_ : totals_;
         const Column* expected = pass == 0 ? resultsColumns : totalsColumns;
         for (int i = 0; i < 4; ++i) {
-            char header[64] = {};
-            LVCOLUMNA column = {};
-            column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
-            column.pszText = header;
-            column.cchTextMax = sizeof header;
-            ASSERT_TRUE(SendMessageA(list, LVM_GETCOLUMNA, i, reinterpret_cast<LPARAM>(&column)));
-            EXPECT_STREQ(header, expected[i].header);
-            EXPECT_EQ(column.cx, expected[i].width) << header;
-            EXPECT_EQ(column.fmt & LVCFMT_JUSTIFYMASK, expected[i].format) << header;
+            ListColumn column = ReadColumn(list, i);
+            ASSERT_TRUE(column.read);
+            EXPECT_EQ(column.header, expected[i].header);
+            EXPECT_EQ(column.width, expected[i].width) << column.header;
+            EXPECT_EQ(column.format, expected[i].format) << column.header;
         }
     }
     EXPECT_EQ(SendMessageA(results_, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0), 0x24);
@@ -138,7 +107,7 @@ TEST_F(ResultsTest, FillShowsTheTableAndUseScanUntilADiskScan) {
     MakeFile(g_cookies + "\\me@site.txt", 2048);
     PublishOtherTemporaryFiles(0, 0);
     RefreshSweep();
-    ASSERT_EQ(SendMessageA(results_, LVM_GETITEMCOUNT, 0, 0), 7);
+    ASSERT_EQ(RowCount(results_), 7);
     const char* labels[] = {"Sweep Temporary Internet Files", "Sweep Internet cookies", "Sweep Start menu Documents",
                             "Sweep Temporary Windows file",   "Sweep Internet History", "Sweep Other temporary files",
                             "Sweep Recycle Bin"};
@@ -148,7 +117,7 @@ TEST_F(ResultsTest, FillShowsTheTableAndUseScanUntilADiskScan) {
     EXPECT_EQ(Cell(results_, 1, 3), "2.00 KB");
     EXPECT_EQ(Cell(results_, 5, 1), "0");
     EXPECT_EQ(Cell(results_, 5, 3), "(USE SCAN)");
-    ASSERT_EQ(SendMessageA(totals_, LVM_GETITEMCOUNT, 0, 0), 1);
+    ASSERT_EQ(RowCount(totals_), 1);
     EXPECT_EQ(Cell(totals_, 0, 0), "OVERALL GAIN");
     SweepCategory t[SWEEP_COUNT];
     GetSweepTable(t);
@@ -173,7 +142,7 @@ TEST_F(ResultsTest, TicksShowAsCheckboxesAndReadBack) {
     FillResultsLists();
     for (int i = 0; i < 7; ++i) {
         bool ticked = i != SWEEP_RECENT && i != SWEEP_OTHER;
-        EXPECT_EQ(StateImage(results_, i), ticked ? 2u : 1u) << i;
+        EXPECT_EQ(StateImage(results_, i), ticked ? 2 : 1) << i;
         if (ticked) {
             EXPECT_EQ(ListView_GetItemState(results_, i, LVIS_SELECTED), 0u) << i;
         }
@@ -197,7 +166,7 @@ TEST_F(ResultsTest, QuickRefreshKeepsTheListTicksAndMeasuresAgain) {
     MakeFile(g_cookies + "\\two.txt", 20);
     SendMessageA(g_app.mainWindow, WM_COMMAND, IDC_QUICK_REFRESH, 0);
     EXPECT_EQ(Cell(results_, 1, 1), "2");
-    EXPECT_EQ(StateImage(results_, SWEEP_COOKIES), 1u);
+    EXPECT_EQ(StateImage(results_, SWEEP_COOKIES), 1);
     SweepCategory t[SWEEP_COUNT];
     GetSweepTable(t);
     EXPECT_EQ(t[SWEEP_COOKIES].ticked, 0);
@@ -220,13 +189,13 @@ TEST_F(ResultsTest, FillsFromOtherThreadsNeverMixRows) {
     });
     bool alwaysWhole = true;
     PumpUntil([&] {
-        if (SendMessageA(results_, LVM_GETITEMCOUNT, 0, 0) != 7) alwaysWhole = false;
+        if (RowCount(results_) != 7) alwaysWhole = false;
         return done;
     }, 60000);
     workers.join();
     EXPECT_TRUE(alwaysWhole);
-    EXPECT_EQ(SendMessageA(results_, LVM_GETITEMCOUNT, 0, 0), 7);
-    EXPECT_EQ(SendMessageA(totals_, LVM_GETITEMCOUNT, 0, 0), 1);
+    EXPECT_EQ(RowCount(results_), 7);
+    EXPECT_EQ(RowCount(totals_), 1);
 }
 
 // --- ticks in the registry --------------------------------------------------

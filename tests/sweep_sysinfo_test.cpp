@@ -12,6 +12,7 @@
 
 #include "app/app_state.h"
 #include "resource.h"
+#include "support/list_view_probe.h"
 #include "support/test_support.h"
 #include "sweep/measure.h"
 #include "sweep/sweep.h"
@@ -38,16 +39,10 @@ struct Shown {
 std::vector<Shown> g_reports, g_lines;
 WNDPROC g_reportProc = nullptr, g_lineProc = nullptr;
 
-std::string Text(HWND dialog, int id) {
-    char text[1024] = {};
-    GetDlgItemTextA(dialog, id, text, sizeof text);
-    return text;
-}
-
 void Record(std::vector<Shown>& into, HWND control, LPARAM lParam) {
     HWND dialog = GetParent(control);
     into.push_back({reinterpret_cast<const char*>(lParam), IsWindowVisible(GetDlgItem(dialog, IDC_SI_CLOSE)) != FALSE,
-                    Text(dialog, IDC_SI_STATE)});
+                    ControlText(dialog, IDC_SI_STATE)});
 }
 
 LRESULT CALLBACK ReportProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
@@ -93,8 +88,7 @@ protected:
     }
     void TearDown() override {
         g_app.sysInfoDialog = nullptr;
-        if (g_app.mainWindow && IsWindow(g_app.mainWindow)) DestroyMainWindowForTest();
-        g_app.mainWindow = nullptr;
+        CloseMainWindowForTest();
         g_app.folderPath = saved_;
         RemoveTree(g_cookies);
         ResetSweepTableForTest();
@@ -111,23 +105,13 @@ protected:
     HWND dialog_ = nullptr;
 };
 
-std::string Cell(HWND list, int row, int column) {
-    char text[256] = {};
-    LVITEMA item = {};
-    item.iSubItem = column;
-    item.pszText = text;
-    item.cchTextMax = sizeof text;
-    SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-    return text;
-}
-
 TEST_F(SysInfoTest, ReportsEachCategoryAndEndsCompleted) {
     EXPECT_FALSE(IsWindowVisible(dialog_));  // hidden until the scan starts
     ShowWindow(GetDlgItem(dialog_, IDC_SI_CLOSE), SW_SHOW);
     RunScanThread();
 
     ASSERT_EQ(strlen(kExpectedReport), 301u);
-    EXPECT_EQ(Text(dialog_, IDC_SI_REPORT), kExpectedReport);
+    EXPECT_EQ(ControlText(dialog_, IDC_SI_REPORT), kExpectedReport);
     ASSERT_EQ(g_reports.size(), 9u);
     for (size_t i = 0; i < g_reports.size(); ++i) {
         EXPECT_FALSE(g_reports[i].closeVisible) << i;
@@ -138,9 +122,9 @@ TEST_F(SysInfoTest, ReportsEachCategoryAndEndsCompleted) {
     // While a category is measured its heading has no mark yet.
     EXPECT_EQ(g_reports[1].text, "Checking Temporary Internet Files... [OK]\r\nChecking Internet Cookies...");
     EXPECT_TRUE(IsWindowVisible(dialog_));
-    EXPECT_EQ(Text(dialog_, IDC_SI_STATE), "Completed");
+    EXPECT_EQ(ControlText(dialog_, IDC_SI_STATE), "Completed");
     EXPECT_TRUE(IsWindowVisible(GetDlgItem(dialog_, IDC_SI_CLOSE)));
-    EXPECT_EQ(Text(dialog_, IDC_SI_LINE), "Checking System Information successfully completed!\r\n");
+    EXPECT_EQ(ControlText(dialog_, IDC_SI_LINE), "Checking System Information successfully completed!\r\n");
 
     // The results lists show the measured figures.
     EXPECT_EQ(Cell(g_app.resultsList, SWEEP_COOKIES, 1), "1");

@@ -1,5 +1,7 @@
 #include "support/test_support.h"
 
+#include "support/test_files.h"
+
 #include <commctrl.h>
 #include <winioctl.h>
 
@@ -9,8 +11,13 @@
 
 #include "app/app_state.h"
 #include "app/startup.h"
+#include "cookies/cookies.h"
+#include "drives/filters.h"
+#include "drives/found_files.h"
 #include "resource.h"
 #include "settings/settings.h"
+#include "sweep/progress.h"
+#include "sweep/results_list.h"
 
 namespace {
 bool RunShell(const std::string& command);
@@ -34,6 +41,15 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
     while (!done()) {
         if (GetTickCount() - start > timeoutMs) return false;
         PumpMessages(10);
+    }
+    return true;
+}
+
+bool PollUntil(const std::function<bool()>& done, DWORD ms) {
+    DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start > ms) return false;
+        Sleep(20);
     }
     return true;
 }
@@ -261,4 +277,44 @@ void ResetProgramState() {
     std::string dir = path;
     DeleteFileA((dir + "\\datafilters.txt").c_str());
     DeleteFileA((dir + "\\datacookies.txt").c_str());
+}
+
+void ClearDriveCleaner() {
+    ClearFilterTable();
+    ClearFoundFiles();
+    SetFoundFilesTotals(0, 0);
+}
+
+std::string SizeText(unsigned long long bytes) {
+    char text[64];
+    FormatSize(bytes, text, sizeof text);
+    return text;
+}
+
+void CloseMainWindowForTest() {
+    if (g_app.mainWindow && IsWindow(g_app.mainWindow)) DestroyMainWindowForTest();
+    g_app.mainWindow = nullptr;
+}
+
+void Command(int id) { SendMessageA(g_app.mainWindow, WM_COMMAND, id, 0); }
+
+bool Enabled(int id) { return IsWindowEnabled(GetDlgItem(g_app.mainWindow, id)) != FALSE; }
+
+bool WaitForJobEnd() { return PumpUntil([] { return !IsJobRunning(); }, 30000); }
+
+void QuietJobSettings::Apply() {
+    askDel_ = g_settings.askDel;
+    sound_ = g_settings.enableSnd;
+    g_settings.askDel = 0;
+    g_settings.enableSnd = 0;
+}
+
+void QuietJobSettings::Restore() const {
+    g_settings.askDel = askDel_;
+    g_settings.enableSnd = sound_;
+}
+
+void ResetCookieLists() {
+    ClearCookieLists();
+    DeleteFileA(KeptCookiesFilePath().c_str());
 }

@@ -11,6 +11,9 @@ void PumpMessages(DWORD ms);
 
 // Dispatches messages until `done` is true or `timeoutMs` passes; returns done().
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000);
+// Polls without dispatching until `done` is true or `ms` passes; for work
+// on other threads or Unix helpers (whose handles Wine cannot wait for).
+bool PollUntil(const std::function<bool()>& done, DWORD ms = 10000);
 
 // A visible or hidden top-level window of this process whose dialog
 // template (by the control ids it holds) or caption matches.
@@ -50,6 +53,14 @@ void CreateMainWindowForTest();
 // Destroys the main window (as Exit does) and drains the queue up to WM_QUIT.
 // Returns true when WM_QUIT with code 0 arrived.
 bool DestroyMainWindowForTest();
+// Fixture teardown: destroys the main window if there is one and forgets it.
+void CloseMainWindowForTest();
+// Sends a command to the main window as its buttons do.
+void Command(int id);
+// True when the main window's control is enabled.
+bool Enabled(int id);
+// Pumps until the CLEAN or SCAN job is over (up to 30 s); true when it is.
+bool WaitForJobEnd();
 
 // A fresh folder for the test under C:\brisola-tests; removed again by the
 // test suite's cleanup. Returns its path without a trailing backslash.
@@ -72,3 +83,21 @@ void RemoveUnixLink(const std::string& windowsPath);
 
 // Resets the program's persistent state: its registry key and data files.
 void ResetProgramState();
+// Turns off the delete confirmation and the job sound, which would stop
+// or slow a job, until Restore puts the user's values back.
+class QuietJobSettings {
+public:
+    void Apply();
+    void Restore() const;
+
+private:
+    BYTE askDel_ = 0;
+    BYTE sound_ = 1;
+};
+
+// Empties the kept-cookies list and the two cookie lists.
+void ResetCookieLists();
+// Empties the filter table and the found files with their totals.
+void ClearDriveCleaner();
+// A size as the program formats it ("1.00 KB").
+std::string SizeText(unsigned long long bytes);
