@@ -73,9 +73,9 @@ brisola_make_prefix() {
     echo "REGEDIT4"
     echo
     echo "[HKEY_LOCAL_MACHINE\\Software\\Wine\\Drives]"
-    local spec letter type
-    for spec in $specs; do
-      letter=${spec%%:*}; type=${spec#*:}
+    local drive letter type
+    for drive in $specs; do
+      letter=${drive%%:*}; type=${drive#*:}
       mkdir -p "$sandbox/drives/$letter"
       ln -sfn "$sandbox/drives/$letter" "$WINEPREFIX/dosdevices/$letter:"
       echo "\"$letter:\"=\"$type\""
