@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "app/app_state.h"
+#include "app/folders.h"
 #include "resource.h"
 #include "sweep/safe_delete.h"
 #include "ui/list_view.h"
@@ -36,20 +37,6 @@ struct CookieState {
 };
 
 CookieState g_cookies;
-
-class FindHandle {
-public:
-    explicit FindHandle(HANDLE handle) : handle_(handle) {}
-    ~FindHandle() {
-        if (handle_ != INVALID_HANDLE_VALUE) FindClose(handle_);
-    }
-    FindHandle(const FindHandle&) = delete;
-    FindHandle& operator=(const FindHandle&) = delete;
-    HANDLE get() const { return handle_; }
-
-private:
-    HANDLE handle_;
-};
 
 class File {
 public:
@@ -82,19 +69,11 @@ bool MakeEntry(const char* name, bool withLocation, CookieEntry& entry) {
     return true;
 }
 
-bool IsAbsolutePath(const char* path) {
-    bool drive = isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':' && path[2] == '\\';
-    bool unc = path[0] == '\\' && path[1] == '\\';
-    return drive || unc;
-}
-
 // The cookie folder, asked for anew each time. False (nothing may be
 // touched) unless it is an absolute path of an existing real directory.
 bool GetCookieFolder(char (&folder)[256]) {
     if (!GetSpecialFolder(kCsidlCookies, folder)) return false;
-    DWORD attributes = GetFileAttributesA(folder);
-    bool usable = IsAbsolutePath(folder) && attributes != INVALID_FILE_ATTRIBUTES &&
-                  (attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+    bool usable = IsRealFolder(folder);
     if (!usable) folder[0] = '\0';
     return usable;
 }

@@ -8,6 +8,8 @@
 // when the scan ends (a stopped scan keeps what it found so far); the
 // totals and the sweep row only when it completes.
 #include "drives/disk_scan.h"
+
+#include "app/folders.h"
 #include "sweep/sweep.h"
 
 #include <windows.h>
@@ -29,23 +31,6 @@ std::atomic<ScanStopTest> g_stopTest{nullptr};
 std::atomic<bool> g_showPosition{true};
 
 const size_t kPathMax = 255;
-
-struct FindHandle {
-    HANDLE handle;
-    ~FindHandle() {
-        if (handle != INVALID_HANDLE_VALUE) FindClose(handle);
-    }
-};
-
-// Starts a directory listing without short names where the system allows
-// (much faster on large folders), else the plain way.
-HANDLE OpenListing(const char* pattern, WIN32_FIND_DATAA* data) {
-    HANDLE find = FindFirstFileExA(pattern, FindExInfoBasic, data, FindExSearchNameMatch, nullptr,
-                                   FIND_FIRST_EX_LARGE_FETCH);
-    if (find == INVALID_HANDLE_VALUE && GetLastError() == ERROR_INVALID_PARAMETER)
-        find = FindFirstFileA(pattern, data);
-    return find;
-}
 
 bool IsDots(const char* name) {
     return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
@@ -112,9 +97,9 @@ private:
         if (StopWanted()) return 0;
         memcpy(path_ + length, "\\*.*", 5);
         WIN32_FIND_DATAA data;
-        FindHandle find{OpenListing(path_, &data)};
+        FindHandle find(StartListing(path_, data));
         path_[length] = '\0';
-        if (find.handle == INVALID_HANDLE_VALUE) return 1;
+        if (!find) return 1;
         int64_t folder = -1;  // this folder's index in the records, once one is made
         do {
             const char* name = data.cFileName;
@@ -146,7 +131,7 @@ private:
                     records.Add(static_cast<uint32_t>(folder), name);
                 }
             }
-        } while (FindNextFileA(find.handle, &data));
+        } while (FindNextFileA(find.get(), &data));
         return 1;
     }
 

@@ -45,27 +45,15 @@ const NamedFlag kFlags[] = {
     {"EnableTips", &g_settings.enableTips},
 };
 
-// A value that is missing or not 4 bytes long leaves the flag as it is.
-void ReadFlags(HKEY key) {
-    for (const NamedFlag& f : kFlags) {
-        BYTE data[4] = {};
-        DWORD size = sizeof data;
-        if (RegQueryValueExA(key, f.name, nullptr, nullptr, data, &size) != ERROR_SUCCESS || size != 4) continue;
-        DWORD number = data[0] | (data[1] << 8) | (data[2] << 16) | (static_cast<DWORD>(data[3]) << 24);
-        *f.flag = number == 1 ? 1 : 0;
-    }
-}
-
-bool WriteFlags(HKEY root) {
+bool WriteFlags(HKEY root, const ProgramFlag* flags, size_t count) {
     RegKey key;
-    if (RegOpenKeyExA(root, kProgramKey, 0, KEY_ALL_ACCESS, key.Out()) != ERROR_SUCCESS &&
-        RegCreateKeyExA(root, kProgramKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, key.Out(),
+    if (RegCreateKeyExA(root, kProgramKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, key.Out(),
                         nullptr) != ERROR_SUCCESS)
         return false;
     bool ok = true;
-    for (const NamedFlag& f : kFlags) {
-        BYTE data[4] = {static_cast<BYTE>(*f.flag == 1 ? 1 : 0), 0, 0, 0};
-        if (RegSetValueExA(key.Get(), f.name, 0, REG_BINARY, data, sizeof data) != ERROR_SUCCESS) ok = false;
+    for (size_t i = 0; i < count; ++i) {
+        BYTE data[4] = {static_cast<BYTE>(flags[i].value == 1 ? 1 : 0), 0, 0, 0};
+        if (RegSetValueExA(key.Get(), flags[i].name, 0, REG_BINARY, data, sizeof data) != ERROR_SUCCESS) ok = false;
     }
     return ok;
 }
@@ -134,19 +122,46 @@ void ToggleFlag(std::atomic<BYTE>& flag) { flag = flag == 1 ? 0 : 1; }
 // with full access nor write it (unless the system virtualizes it), so
 // such a user's settings are kept in the same path under HKEY_CURRENT_USER;
 // without a copy of its own the user still reads the machine-wide values.
+HKEY OpenProgramKeyForReading() {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kProgramKey, 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS ||
+        RegOpenKeyExA(HKEY_CURRENT_USER, kProgramKey, 0, KEY_READ, &key) == ERROR_SUCCESS ||
+        RegOpenKeyExA(HKEY_LOCAL_MACHINE, kProgramKey, 0, KEY_READ, &key) == ERROR_SUCCESS)
+        return key;
+    return nullptr;
+}
+
+bool ReadProgramFlag(HKEY key, const char* name, BYTE& value) {
+    BYTE data[4] = {};
+    DWORD type = 0, size = sizeof data;
+    if (RegQueryValueExA(key, name, nullptr, &type, data, &size) != ERROR_SUCCESS || size != sizeof data ||
+        (type != REG_BINARY && type != REG_DWORD))
+        return false;
+    DWORD number = data[0] | (data[1] << 8) | (data[2] << 16) | (static_cast<DWORD>(data[3]) << 24);
+    value = number == 1 ? 1 : 0;
+    return true;
+}
+
+void WriteProgramFlags(const ProgramFlag* flags, size_t count) {
+    if (!WriteFlags(HKEY_LOCAL_MACHINE, flags, count)) WriteFlags(HKEY_CURRENT_USER, flags, count);
+}
+
 void LoadSettings() {
-    RegKey key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kProgramKey, 0, KEY_ALL_ACCESS, key.Out()) != ERROR_SUCCESS &&
-        RegOpenKeyExA(HKEY_CURRENT_USER, kProgramKey, 0, KEY_READ, key.Out()) != ERROR_SUCCESS &&
-        RegOpenKeyExA(HKEY_LOCAL_MACHINE, kProgramKey, 0, KEY_READ, key.Out()) != ERROR_SUCCESS)
-        return;
-    ReadFlags(key.Get());
-    key.Close();
+    HKEY key = OpenProgramKeyForReading();
+    if (!key) return;
+    // A value that is missing or malformed leaves the flag as it is.
+    for (const NamedFlag& f : kFlags) {
+        BYTE value = 0;
+        if (ReadProgramFlag(key, f.name, value)) *f.flag = value;
+    }
+    RegCloseKey(key);
     LoadCategoryTicks();
 }
 
 void SaveSettings() {
-    if (!WriteFlags(HKEY_LOCAL_MACHINE)) WriteFlags(HKEY_CURRENT_USER);
+    ProgramFlag flags[4];
+    for (size_t i = 0; i < 4; ++i) flags[i] = {kFlags[i].name, kFlags[i].flag->load()};
+    WriteProgramFlags(flags, 4);
 }
 
 INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {

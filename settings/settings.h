@@ -21,6 +21,23 @@ extern Settings g_settings;
 // and written (a standard user without registry virtualization), the four
 // settings live under the same path in HKEY_CURRENT_USER instead.
 extern const char kProgramKey[];
+
+// A named 0/1 value of the program's key (4-byte REG_BINARY).
+struct ProgramFlag {
+    const char* name;
+    BYTE value;
+};
+
+// Opens the program's key for reading: the machine-wide key, or for a user
+// who cannot write it the user's own copy under HKEY_CURRENT_USER, else the
+// machine-wide values read-only. Null when there is no key.
+HKEY OpenProgramKeyForReading();
+// Reads one 0/1 value; false when it is missing or not 4 bytes of
+// REG_BINARY or REG_DWORD.
+bool ReadProgramFlag(HKEY key, const char* name, BYTE& value);
+// Writes the values to the machine-wide key, or to the user's copy when the
+// machine-wide key cannot be written.
+void WriteProgramFlags(const ProgramFlag* flags, size_t count);
 // The Explorer policy key under HKEY_CURRENT_USER and its value.
 extern const char kExplorerPolicyKey[];
 extern const char kNoRecentDocsMenu[];

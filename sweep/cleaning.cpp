@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "app/app_state.h"
+#include "app/folders.h"
 #include "cookies/cookies.h"
 #include "drives/found_files.h"
 #include "resource.h"
@@ -40,28 +41,7 @@ const int kConfirmHoverIds[] = {IDC_CONF_OK, IDC_CONF_CANCEL};
 BYTE g_confirmHot[2];
 const HoverList kConfirmHover = {kConfirmHoverIds, g_confirmHot, 2};
 
-// "%s\%s" into a MAX_PATH buffer; false when it would not fit, so that a
-// cut path is never acted on.
-bool JoinPath(char (&out)[MAX_PATH], const char* folder, const char* name) {
-    int n = snprintf(out, sizeof out, "%s\\%s", folder, name);
-    return n > 0 && n < static_cast<int>(sizeof out);
-}
-
 bool IsDotEntry(const char* name) { return !strcmp(name, ".") || !strcmp(name, ".."); }
-
-class FindHandle {
-public:
-    explicit FindHandle(HANDLE h) : h_(h) {}
-    ~FindHandle() {
-        if (h_ != INVALID_HANDLE_VALUE) FindClose(h_);
-    }
-    FindHandle(const FindHandle&) = delete;
-    FindHandle& operator=(const FindHandle&) = delete;
-    HANDLE get() const { return h_; }
-
-private:
-    HANDLE h_;
-};
 
 // Full path, lower case, without trailing backslashes; empty on failure.
 std::string NormalisePath(const char* path) {
@@ -125,10 +105,7 @@ std::vector<std::string> ProtectedFolders() {
 // A category folder may be emptied only when it exists as a real folder
 // (not a link to somewhere else) and is not one of the system's own.
 bool CanEmptyCategoryFolder(const char* folder) {
-    DWORD attributes = GetFileAttributesA(folder);
-    if (attributes == INVALID_FILE_ATTRIBUTES) return false;
-    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY) || (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return false;
-    return !IsProtectedFolder(folder);
+    return IsRealFolder(folder) && !IsProtectedFolder(folder);
 }
 
 // Empties a category's folder when that is safe; `path` may end in a
@@ -261,7 +238,7 @@ void DeleteFolderContents(const char* folder) {
     char pattern[MAX_PATH];
     if (!JoinPath(pattern, folder, "*.*")) return;
     WIN32_FIND_DATAA data;
-    FindHandle find(FindFirstFileA(pattern, &data));
+    FindHandle find(StartListing(pattern, data));
     if (find.get() == INVALID_HANDLE_VALUE) return;
     do {
         if (g_clean.abort) return;

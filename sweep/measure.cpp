@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "app/app_state.h"
+#include "app/folders.h"
 #include "drives/drive_table.h"
 #include "resource.h"
 #include "sweep/sysinfo.h"
@@ -27,39 +28,6 @@ const size_t kPathSize = 256;
 // Wine spends most of a walk opening folders; a second lister overlaps
 // those waits. scripts/bench.sh compares other counts.
 std::atomic<int> g_walkThreads{2};
-// FindExInfoBasic (no short names) is much cheaper where it is known.
-std::atomic<bool> g_basicListing{true};
-
-class FindHandle {
-public:
-    explicit FindHandle(HANDLE handle) : handle_(handle) {}
-    ~FindHandle() {
-        if (handle_ != INVALID_HANDLE_VALUE) FindClose(handle_);
-    }
-    FindHandle(const FindHandle&) = delete;
-    FindHandle& operator=(const FindHandle&) = delete;
-    explicit operator bool() const { return handle_ != INVALID_HANDLE_VALUE; }
-    HANDLE get() const { return handle_; }
-
-private:
-    HANDLE handle_;
-};
-
-HANDLE StartListing(const char* pattern, WIN32_FIND_DATAA& data) {
-    if (g_basicListing.load(std::memory_order_relaxed)) {
-        HANDLE find = FindFirstFileExA(pattern, FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
-                                       FIND_FIRST_EX_LARGE_FETCH);
-        if (find != INVALID_HANDLE_VALUE || GetLastError() != ERROR_INVALID_PARAMETER) return find;
-        g_basicListing.store(false, std::memory_order_relaxed);  // older Windows
-    }
-    return FindFirstFileA(pattern, &data);
-}
-
-// "%s\%s" of folder and name into a path buffer; false when it does not fit.
-bool JoinPath(const char* folder, const char* name, char (&out)[kPathSize]) {
-    int n = snprintf(out, sizeof out, "%s\\%s", folder, name);
-    return n > 0 && n < static_cast<int>(sizeof out);
-}
 
 // Lists one folder: counts its files and sub-folders into `counters` and
 // hands each sub-folder to be entered to `enter`.
@@ -80,7 +48,7 @@ void ListFolder(const char* folder, ScanCounters& counters, Enter&& enter) {
             // A junction or folder link leads out of the category's folder.
             if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) continue;
             char child[kPathSize];
-            if (!JoinPath(folder, name, child)) continue;  // never walk a cut path
+            if (!JoinPath(child, folder, name)) continue;  // never walk a cut path
             ++counters.folders;
             enter(child);
         } else {
@@ -145,13 +113,6 @@ void Add(ScanCounters& to, const ScanCounters& from) {
     to.bytes += from.bytes;
 }
 
-bool IsAbsolute(const char* path) {
-    bool drive = ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z')) && path[1] == ':' &&
-                 path[2] == '\\';
-    bool unc = path[0] == '\\' && path[1] == '\\' && path[2] != '\0' && path[2] != '\\';
-    return drive || unc;
-}
-
 void ShowCheckedEntry(const char* url) {
     HWND dialog = g_app.sysInfoDialog;
     if (!dialog || !url) return;
@@ -173,10 +134,7 @@ int WalkThreads() { return g_walkThreads; }
 bool IsWalkableFolder(const char* folder) {
     if (!folder) return false;
     size_t length = strnlen(folder, kPathSize);
-    if (length == 0 || length >= kPathSize || !IsAbsolute(folder)) return false;
-    DWORD attributes = GetFileAttributesA(folder);
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
-           !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+    return length > 0 && length < kPathSize && IsRealFolder(folder);
 }
 
 void MeasureFolderSequential(const char* folder, ScanCounters& counters) {

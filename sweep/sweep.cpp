@@ -62,21 +62,6 @@ bool GetTempFolder(char (&out)[256]) {
     return true;
 }
 
-class RegistryKey {
-public:
-    RegistryKey() = default;
-    ~RegistryKey() {
-        if (key_) RegCloseKey(key_);
-    }
-    RegistryKey(const RegistryKey&) = delete;
-    RegistryKey& operator=(const RegistryKey&) = delete;
-    HKEY* out() { return &key_; }
-    HKEY get() const { return key_; }
-
-private:
-    HKEY key_ = nullptr;
-};
-
 }  // namespace
 
 void MeasureCategory(int index, ScanCounters& counters) {
@@ -149,31 +134,19 @@ void SaveCategoryTicks() {
     ReadTicksFromList();
     SweepCategory table[SWEEP_COUNT];
     GetSweepTable(table);
-    RegistryKey key;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kProgramKey, 0, nullptr, 0, KEY_WRITE, nullptr, key.out(), nullptr) !=
-        ERROR_SUCCESS)
-        return;
-    for (const SweepCategory& category : table) {
-        BYTE value[4] = {static_cast<BYTE>(category.ticked == 1 ? 1 : 0), 0, 0, 0};
-        RegSetValueExA(key.get(), category.label, 0, REG_BINARY, value, sizeof value);
-    }
+    ProgramFlag ticks[SWEEP_COUNT];
+    for (int i = 0; i < SWEEP_COUNT; ++i) ticks[i] = {kInitialTable[i].label, table[i].ticked};
+    WriteProgramFlags(ticks, SWEEP_COUNT);
 }
 
 void LoadCategoryTicks() {
-    // Reading needs no more than read access, so standard users keep their ticks.
-    RegistryKey key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kProgramKey, 0, KEY_READ, key.out()) != ERROR_SUCCESS) return;
+    // The same key as the settings, also for a standard user.
+    HKEY key = OpenProgramKeyForReading();
+    if (!key) return;
     BYTE loaded[SWEEP_COUNT];
     bool present[SWEEP_COUNT] = {};
-    for (int i = 0; i < SWEEP_COUNT; ++i) {
-        BYTE value[4] = {};
-        DWORD type = 0, size = sizeof value;
-        LONG status = RegQueryValueExA(key.get(), kInitialTable[i].label, nullptr, &type, value, &size);
-        if (status != ERROR_SUCCESS || size != sizeof value || (type != REG_BINARY && type != REG_DWORD)) continue;
-        DWORD number = value[0] | (value[1] << 8) | (value[2] << 16) | (static_cast<DWORD>(value[3]) << 24);
-        loaded[i] = number == 1 ? 1 : 0;
-        present[i] = true;
-    }
+    for (int i = 0; i < SWEEP_COUNT; ++i) present[i] = ReadProgramFlag(key, kInitialTable[i].label, loaded[i]);
+    RegCloseKey(key);
     std::lock_guard<std::mutex> guard(g_sweep.lock);
     for (int i = 0; i < SWEEP_COUNT; ++i)
         if (present[i]) g_sweep.table[i].ticked = loaded[i];
