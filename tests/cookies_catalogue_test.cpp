@@ -1,26 +1,22 @@
 // The cookie catalogue on the prefix's real cookie folder: the folder scan,
-// datacookies.txt, moves between the lists and the cleaning step.
+// datacookies.txt and the safety of the cleaning step.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 #include <commctrl.h>
 
 #include <atomic>
-#include <cstdio>
 #include <cstring>
 #include <random>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include <wininet.h>
-
 #include "app/app_state.h"
 #include "cookies/cookies.h"
 #include "support/list_view_probe.h"
 #include "support/test_files.h"
 #include "support/test_support.h"
-#include "sweep/safe_delete.h"
 
 namespace {
 
@@ -48,14 +44,6 @@ bool Contains(const Names& names, const std::string& name) {
     for (const std::string& n : names)
         if (n == name) return true;
     return false;
-}
-
-// Until the link-safe delete is in place it deletes nothing; checks that
-// need a file to go away wait for it.
-bool LinkSafeDeleteWorks() {
-    std::string probe = MakeSandboxFolder("cookies-probe") + "\\probe.txt";
-    MakeFile(probe, 1);
-    return DeleteFileNoFollow(probe.c_str()) && !FileExists(probe);
 }
 
 class CookiesTest : public testing::Test {
@@ -125,25 +113,12 @@ TEST_F(CookiesTest, ScanListsCookieFilesInFileSystemOrderLeavingOutKeptOnes) {
     EXPECT_EQ(CookieNames(COOKIES_TO_DELETE), listed);
 }
 
-TEST_F(CookiesTest, WininetCookieFilesAreListedLikeAnyCookie) {
-    Names before = ExpectedScan({});
-    ASSERT_TRUE(InternetSetCookieA("http://brisola.test/", "brisola",
-                                   "value; expires=Fri, 31-Dec-2038 23:59:59 GMT"));
-    Names after = ExpectedScan({});
-    Names added;
-    for (const std::string& name : after)
-        if (!Contains(before, name)) added.push_back(name);
-    ASSERT_FALSE(added.empty());
-    for (const std::string& name : added) made_.push_back(folder_ + "\\" + name);
-    ScanCookieFolder();
-    Names listed = CookieNames(COOKIES_TO_DELETE);
-    EXPECT_EQ(listed, after);
-    for (const std::string& name : added) EXPECT_TRUE(Contains(listed, name)) << name;
-    EXPECT_FALSE(Contains(listed, "index.dat"));
-    InternetSetCookieA("http://brisola.test/", "brisola", "gone; expires=Thu, 01-Jan-1970 00:00:01 GMT");
-}
-
 TEST_F(CookiesTest, KeptListRoundTripsThroughDatacookiesTxt) {
+    // No file leaves the list alone.
+    SetCookieNames(KEPT_COOKIES, {"a.txt"});
+    LoadKeptCookies();
+    EXPECT_EQ(CookieNames(KEPT_COOKIES), Names{"a.txt"});
+
     SetCookieNames(KEPT_COOKIES, {"user@site[1].txt", "abcdefgh.txt", "z"});
     SaveKeptCookies();
     EXPECT_EQ(ReadWholeFile(KeptCookiesFilePath()), "user@site[1].txt\r\nabcdefgh.txt\r\nz\r\n");
@@ -163,31 +138,12 @@ TEST_F(CookiesTest, KeptListRoundTripsThroughDatacookiesTxt) {
     EXPECT_EQ(ReadWholeFile(KeptCookiesFilePath()), "only.txt\r\n");
 }
 
-TEST_F(CookiesTest, EachWordOfTheFileIsOneEntry) {
+TEST_F(CookiesTest, EachWordIsOneEntryAndOverlongOrGarbageWordsNeverOverrun) {
     WriteWholeFile(KeptCookiesFilePath(), "one.txt two.txt\r\n\r\n   three.txt\t\r\nfour\nfive\r\n\r\n");
     LoadKeptCookies();
     EXPECT_EQ(CookieNames(KEPT_COOKIES), (Names{"one.txt", "two.txt", "three.txt", "four", "five"}));
-}
+    ClearCookieLists();
 
-TEST_F(CookiesTest, MissingFileLeavesTheKeptListAlone) {
-    SetCookieNames(KEPT_COOKIES, {"a.txt"});
-    LoadKeptCookies();
-    EXPECT_EQ(CookieNames(KEPT_COOKIES), Names{"a.txt"});
-}
-
-TEST_F(CookiesTest, SavingAnEmptyKeptListDeletesTheFile) {
-    if (!LinkSafeDeleteWorks()) GTEST_SKIP() << "the link-safe delete is not built yet";
-    SetCookieNames(KEPT_COOKIES, {"a.txt"});
-    SaveKeptCookies();
-    ASSERT_TRUE(FileExists(KeptCookiesFilePath()));
-    SetCookieNames(KEPT_COOKIES, {});
-    SaveKeptCookies();
-    EXPECT_FALSE(FileExists(KeptCookiesFilePath()));
-    LoadKeptCookies();
-    EXPECT_TRUE(CookieNames(KEPT_COOKIES).empty());
-}
-
-TEST_F(CookiesTest, OverlongAndGarbageWordsNeverOverrun) {
     std::string longest(255, 'a');
     std::string tooLong(300, 'b');
     WriteWholeFile(KeptCookiesFilePath(), "first.txt " + tooLong + "\r\n" + longest + "\r\n" + std::string(100000, 'c') + " last.txt");
@@ -213,122 +169,19 @@ TEST_F(CookiesTest, OverlongAndGarbageWordsNeverOverrun) {
     EXPECT_NE(kept.back().name[0], 'x');
 }
 
-class ListViewTest : public CookiesTest {
-protected:
-    void SetUp() override {
-        CookiesTest::SetUp();
-        view_ = CreateWindowA(WC_LISTVIEWA, "", WS_POPUP | LVS_REPORT | LVS_SHOWSELALWAYS, 0, 0, 300, 300, nullptr,
+TEST_F(CookiesTest, MoveFromAViewOfAListThatChangedSinceMovesNothing) {
+    HWND view = CreateWindowA(WC_LISTVIEWA, "", WS_POPUP | LVS_REPORT | LVS_SHOWSELALWAYS, 0, 0, 300, 300, nullptr,
                               nullptr, GetModuleHandleA(nullptr), nullptr);
-        ASSERT_NE(view_, nullptr);
-        SetUpCookieListView(view_);
-    }
-    void TearDown() override {
-        DestroyWindow(view_);
-        CookiesTest::TearDown();
-    }
-    void Select(int row) { SelectRow(view_, row); }
-    std::string Row(int row) { return Cell(view_, row, 0); }
-    HWND view_ = nullptr;
-};
-
-TEST_F(ListViewTest, ViewHasTheCookieListLookAndShowsTheListInOrder) {
-    EXPECT_EQ(SendMessageA(view_, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & 0x120, 0x120);
-    EXPECT_EQ(static_cast<COLORREF>(SendMessageA(view_, LVM_GETBKCOLOR, 0, 0)), 0xF5FFF5u);
-    EXPECT_EQ(static_cast<COLORREF>(SendMessageA(view_, LVM_GETTEXTBKCOLOR, 0, 0)), 0xF5FFF5u);
-    EXPECT_EQ(static_cast<COLORREF>(SendMessageA(view_, LVM_GETTEXTCOLOR, 0, 0)), 0u);
-    ListColumn column = ReadColumn(view_, 0);
-    ASSERT_TRUE(column.read);
-    EXPECT_EQ(column.header, "Cookies");
-    EXPECT_EQ(column.width, 232);
-
-    SetCookieNames(KEPT_COOKIES, {"b.txt", "a.txt", "c.txt"});
-    FillCookieListView(view_, KEPT_COOKIES);
-    FillCookieListView(view_, KEPT_COOKIES);  // a refill replaces the rows
-    ASSERT_EQ(RowCount(view_), 3);
-    EXPECT_EQ(Row(0), "b.txt");
-    EXPECT_EQ(Row(1), "a.txt");
-    EXPECT_EQ(Row(2), "c.txt");
-}
-
-TEST_F(ListViewTest, MoveAppendsTheSelectedEntriesInRowOrder) {
+    SetUpCookieListView(view);
     SetCookieNames(COOKIES_TO_DELETE, {"e0", "e1", "e2"});
-    SetCookieNames(KEPT_COOKIES, {"k0"});
-    FillCookieListView(view_, COOKIES_TO_DELETE);
-
-    // No selection: nothing moves.
-    MoveSelectedCookies(COOKIES_TO_DELETE, KEPT_COOKIES, view_);
-    EXPECT_EQ(CookieNames(COOKIES_TO_DELETE), (Names{"e0", "e1", "e2"}));
-    EXPECT_EQ(CookieNames(KEPT_COOKIES), Names{"k0"});
-
-    FillCookieListView(view_, COOKIES_TO_DELETE);
-    Select(2);
-    Select(0);
-    MoveSelectedCookies(COOKIES_TO_DELETE, KEPT_COOKIES, view_);
-    EXPECT_EQ(CookieNames(COOKIES_TO_DELETE), Names{"e1"});
-    EXPECT_EQ(CookieNames(KEPT_COOKIES), (Names{"k0", "e0", "e2"}));
-    for (int list = 0; list < 2; ++list) {
-        for (const CookieEntry& entry : CopyCookieList(static_cast<CookieList>(list))) EXPECT_EQ(entry.marked, 0);
-    }
-
-    // And back.
-    FillCookieListView(view_, KEPT_COOKIES);
-    Select(0);
-    MoveSelectedCookies(KEPT_COOKIES, COOKIES_TO_DELETE, view_);
-    EXPECT_EQ(CookieNames(COOKIES_TO_DELETE), (Names{"e1", "k0"}));
-    EXPECT_EQ(CookieNames(KEPT_COOKIES), (Names{"e0", "e2"}));
-}
-
-TEST_F(ListViewTest, MoveFromAViewOfAListThatChangedSinceMovesNothing) {
-    SetCookieNames(COOKIES_TO_DELETE, {"e0", "e1", "e2"});
-    FillCookieListView(view_, COOKIES_TO_DELETE);
-    Select(1);
+    FillCookieListView(view, COOKIES_TO_DELETE);
+    SelectRow(view, 1);
     // The cleaning consumed the list and a new scan refilled it meanwhile.
     SetCookieNames(COOKIES_TO_DELETE, {"other0", "other1"});
-    MoveSelectedCookies(COOKIES_TO_DELETE, KEPT_COOKIES, view_);
+    MoveSelectedCookies(COOKIES_TO_DELETE, KEPT_COOKIES, view);
+    DestroyWindow(view);
     EXPECT_EQ(CookieNames(COOKIES_TO_DELETE), (Names{"other0", "other1"}));
     EXPECT_TRUE(CookieNames(KEPT_COOKIES).empty());
-}
-
-TEST(RemoveMarkedEntries, KeepsTheOrderOfTheRest) {
-    std::vector<CookieEntry> entries(6);
-    const BYTE marks[] = {1, 1, 0, 1, 0, 1};
-    for (int i = 0; i < 6; ++i) {
-        memset(&entries[i], 0, sizeof entries[i]);
-        snprintf(entries[i].name, sizeof entries[i].name, "n%d", i);
-        entries[i].marked = marks[i];
-    }
-    RemoveMarkedEntries(entries);
-    ASSERT_EQ(entries.size(), 2u);
-    EXPECT_STREQ(entries[0].name, "n2");
-    EXPECT_STREQ(entries[1].name, "n4");
-}
-
-TEST_F(CookiesTest, CleaningDeletesOnlyTheListedCookiesAndOnlyOnce) {
-    std::string listed = Cookie("brisolatest-del@site[1].txt");
-    std::string kept = Cookie("brisolatest-keep@site[1].txt");
-
-    // Right after start-up the list is empty: nothing is deleted.
-    DeleteListedCookies();
-    EXPECT_TRUE(FileExists(listed));
-    EXPECT_TRUE(FileExists(kept));
-
-    SetCookieNames(KEPT_COOKIES, {"brisolatest-keep@site[1].txt"});
-    ScanCookieFolder();
-    ASSERT_TRUE(Contains(CookieNames(COOKIES_TO_DELETE), "brisolatest-del@site[1].txt"));
-    DeleteListedCookies();
-    EXPECT_TRUE(CookieNames(COOKIES_TO_DELETE).empty());
-    EXPECT_TRUE(FileExists(kept));
-    bool deletes = LinkSafeDeleteWorks();
-    if (deletes) {
-        EXPECT_FALSE(FileExists(listed));
-    }
-
-    // A second cleaning without a new scan deletes nothing.
-    MakeFile(listed, 10);
-    DeleteListedCookies();
-    EXPECT_TRUE(FileExists(listed));
-    EXPECT_TRUE(FileExists(kept));
-    if (!deletes) GTEST_SKIP() << "the link-safe delete is not built yet";
 }
 
 TEST_F(CookiesTest, CleaningNeverReachesOutsideTheCookieFolder) {

@@ -110,14 +110,9 @@ protected:
     }
 };
 
-TEST_F(SettingsStoreTest, NothingStoredKeepsTheDefaults) {
-    LoadSettings();
-    EXPECT_EQ(Flags(), "0011");
-    EXPECT_EQ(g_settings.askDel == 1, false);
-    EXPECT_EQ(g_settings.enableSnd == 1, true);
-}
-
 TEST_F(SettingsStoreTest, SaveWritesFourBinaryValuesThatLoadReadsBack) {
+    LoadSettings();  // nothing stored: the defaults stand
+    EXPECT_EQ(Flags(), "0011");
     SetAll(1, 1, 0, 0);
     SaveSettings();
     DWORD expected[] = {1, 1, 0, 0};
@@ -162,37 +157,30 @@ TEST_F(SettingsStoreTest, MissingOrMisSizedValuesKeepTheirDefault) {
 }
 
 TEST_F(SettingsStoreTest, ToggleFlipsToOneUnlessItWasOne) {
-    std::atomic<BYTE> flag{0};
-    ToggleFlag(flag);
-    EXPECT_EQ(flag.load(), 1);
-    ToggleFlag(flag);
-    EXPECT_EQ(flag.load(), 0);
-    flag = 7;
-    ToggleFlag(flag);
-    EXPECT_EQ(flag.load(), 1);
+    for (BYTE before : {0, 1, 7}) {
+        std::atomic<BYTE> flag{before};
+        ToggleFlag(flag);
+        EXPECT_EQ(flag.load(), before == 1 ? 0 : 1) << int(before);
+    }
 }
 
 TEST_F(SettingsStoreTest, StandardUserKeepsSettingsInTheUserKey) {
-    BecomeStandardUser(0);
+    BecomeStandardUser(1);
+    SetAll(0, 0, 0, 0);
+    LoadSettings();  // without a copy of their own: the machine values
+    EXPECT_EQ(Flags(), "1111");
     SetAll(1, 1, 0, 0);
     SaveSettings();
     // The machine key stays as it was; the user's own copy holds the flags.
     DWORD type = 0, number = 9;
-    ASSERT_TRUE(ReadValue(HKEY_LOCAL_MACHINE, "AskDel", &type, &number));
-    EXPECT_EQ(number, 0u);
-    ASSERT_TRUE(ReadValue(HKEY_CURRENT_USER, "AskDel", &type, &number));
-    EXPECT_EQ(type, static_cast<DWORD>(REG_BINARY));
+    ASSERT_TRUE(ReadValue(HKEY_LOCAL_MACHINE, "EnableSnd", &type, &number));
     EXPECT_EQ(number, 1u);
+    ASSERT_TRUE(ReadValue(HKEY_CURRENT_USER, "EnableSnd", &type, &number));
+    EXPECT_EQ(type, static_cast<DWORD>(REG_BINARY));
+    EXPECT_EQ(number, 0u);
     ResetSettings();
     LoadSettings();
     EXPECT_EQ(Flags(), "1100");
-}
-
-TEST_F(SettingsStoreTest, StandardUserWithoutACopyReadsTheMachineValues) {
-    BecomeStandardUser(1);
-    SetAll(0, 0, 0, 0);
-    LoadSettings();
-    EXPECT_EQ(Flags(), "1111");
 }
 
 TEST_F(SettingsStoreTest, AnAdministratorIgnoresAStaleUserCopy) {

@@ -67,42 +67,6 @@ protected:
     HWND results_ = nullptr, totals_ = nullptr;
 };
 
-TEST_F(ResultsTest, ListsAreSetUpAsDesigned) {
-    struct Column {
-        const char* header;
-        int width, format;
-    };
-    const Column resultsColumns[] = {{"Name", 190, LVCFMT_LEFT}, {"Files", 100, LVCFMT_RIGHT},
-                                     {"Folders", 80, LVCFMT_RIGHT}, {"Size", 91, LVCFMT_RIGHT}};
-    const Column totalsColumns[] = {{"Info", 191, LVCFMT_LEFT}, {"Files", 100, LVCFMT_RIGHT},
-                                    {"Folders", 80, LVCFMT_RIGHT}, {"Size", 90, LVCFMT_RIGHT}};
-    for (int pass = 0; pass < 2; ++pass) {
-        HWND list = pass == 0 ? results_ : totals_;
-        const Column* expected = pass == 0 ? resultsColumns : totalsColumns;
-        for (int i = 0; i < 4; ++i) {
-            ListColumn column = ReadColumn(list, i);
-            ASSERT_TRUE(column.read);
-            EXPECT_EQ(column.header, expected[i].header);
-            EXPECT_EQ(column.width, expected[i].width) << column.header;
-            EXPECT_EQ(column.format, expected[i].format) << column.header;
-        }
-    }
-    EXPECT_EQ(SendMessageA(results_, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0), 0x24);
-    EXPECT_EQ(SendMessageA(totals_, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0), 0x20);
-    EXPECT_EQ(static_cast<COLORREF>(SendMessageA(results_, LVM_GETBKCOLOR, 0, 0)), RGB(245, 255, 245));
-    EXPECT_EQ(static_cast<COLORREF>(SendMessageA(results_, LVM_GETTEXTBKCOLOR, 0, 0)), RGB(245, 255, 245));
-    EXPECT_EQ(static_cast<COLORREF>(SendMessageA(results_, LVM_GETTEXTCOLOR, 0, 0)), RGB(0, 0, 0));
-    EXPECT_EQ(static_cast<COLORREF>(SendMessageA(totals_, LVM_GETBKCOLOR, 0, 0)), RGB(160, 224, 64));
-    EXPECT_EQ(static_cast<COLORREF>(SendMessageA(totals_, LVM_GETTEXTBKCOLOR, 0, 0)), RGB(160, 224, 64));
-    auto images = reinterpret_cast<HIMAGELIST>(SendMessageA(results_, LVM_GETIMAGELIST, LVSIL_SMALL, 0));
-    ASSERT_NE(images, nullptr);
-    EXPECT_EQ(ImageList_GetImageCount(images), 1);
-    int cx = 0, cy = 0;
-    ImageList_GetIconSize(images, &cx, &cy);
-    EXPECT_EQ(cx, 16);
-    EXPECT_EQ(cy, 16);
-}
-
 TEST_F(ResultsTest, FillShowsTheTableAndUseScanUntilADiskScan) {
     MakeFile(g_cookies + "\\me@site.txt", 2048);
     PublishOtherTemporaryFiles(0, 0);
@@ -223,22 +187,6 @@ void WriteValue(const char* name, DWORD type, const void* data, DWORD size) {
     RegCloseKey(key);
 }
 
-TEST_F(ResultsTest, SaveWritesEightFourByteValuesFromTheList) {
-    SetStateImage(results_, SWEEP_HISTORY, 1);
-    SetCategoryTick(SWEEP_TOTALS, 1);
-    SaveCategoryTicks();
-    SweepCategory t[SWEEP_COUNT];
-    GetSweepTable(t);
-    for (const SweepCategory& c : t) {
-        DWORD type = 0, size = 0;
-        DWORD value = ReadValue(c.label, &type, &size);
-        EXPECT_EQ(type, static_cast<DWORD>(REG_BINARY)) << c.label;
-        EXPECT_EQ(size, 4u) << c.label;
-        bool ticked = std::string(c.label) != "Sweep Internet History" && std::string(c.label) != "Sweep Other temporary files";
-        EXPECT_EQ(value, ticked ? 1u : 0u) << c.label;
-    }
-}
-
 TEST(CategoryTicks, LoadReadsOnlyWellFormedValues) {
     ResetProgramState();
     ResetSweepTableForTest();
@@ -248,42 +196,50 @@ TEST(CategoryTicks, LoadReadsOnlyWellFormedValues) {
     EXPECT_EQ(t[SWEEP_COOKIES].ticked, 1);
     EXPECT_EQ(t[SWEEP_OTHER].ticked, 0);
 
-    const BYTE zero[4] = {0, 0, 0, 0}, one[4] = {1, 0, 0, 0}, seven[4] = {7, 0, 0, 0}, big[4] = {1, 0, 0, 1};
-    const BYTE two[2] = {1, 0};
-    WriteValue("Sweep Temporary Internet Files", REG_BINARY, zero, 4);
-    WriteValue("Sweep Internet cookies", REG_BINARY, seven, 4);
-    WriteValue("Sweep Other temporary files", REG_BINARY, one, 4);
-    WriteValue("OVERALL GAIN", REG_BINARY, one, 4);
-    WriteValue("Sweep Start menu Documents", REG_BINARY, two, 2);  // malformed: initial tick
-    WriteValue("Sweep Temporary Windows file", REG_SZ, "0", 2);    // malformed: initial tick
-    WriteValue("Sweep Internet History", REG_BINARY, big, 4);      // 0x01000001 is not 1
-    // "Sweep Recycle Bin" missing: initial tick
+    struct Value {
+        int category;
+        DWORD type;
+        const char* data;
+        DWORD size;
+        int ticked;  // after the load; malformed or missing: the initial tick
+    } values[] = {
+        {SWEEP_INTERNET_CACHE, REG_BINARY, "\0\0\0\0", 4, 0}, {SWEEP_COOKIES, REG_BINARY, "\7\0\0\0", 4, 0},
+        {SWEEP_OTHER, REG_BINARY, "\1\0\0\0", 4, 1},          {SWEEP_TOTALS, REG_BINARY, "\1\0\0\0", 4, 1},
+        {SWEEP_RECENT, REG_BINARY, "\1\0", 2, 1},               {SWEEP_TEMP, REG_SZ, "0", 2, 1},
+        {SWEEP_HISTORY, REG_BINARY, "\1\0\0\1", 4, 0},        {SWEEP_RECYCLE_BIN, 0, nullptr, 0, 1},
+    };
+    for (const Value& v : values)
+        if (v.data) WriteValue(t[v.category].label, v.type, v.data, v.size);
     LoadCategoryTicks();
     GetSweepTable(t);
-    EXPECT_EQ(t[SWEEP_INTERNET_CACHE].ticked, 0);
-    EXPECT_EQ(t[SWEEP_COOKIES].ticked, 0);
-    EXPECT_EQ(t[SWEEP_RECENT].ticked, 1);
-    EXPECT_EQ(t[SWEEP_TEMP].ticked, 1);
-    EXPECT_EQ(t[SWEEP_HISTORY].ticked, 0);
-    EXPECT_EQ(t[SWEEP_OTHER].ticked, 1);
-    EXPECT_EQ(t[SWEEP_RECYCLE_BIN].ticked, 1);
-    EXPECT_EQ(t[SWEEP_TOTALS].ticked, 1);
+    for (const Value& v : values) EXPECT_EQ(t[v.category].ticked, v.ticked) << t[v.category].label;
     ResetSweepTableForTest();
     ResetProgramState();
 }
 
-// Ticks survive a restart: saved at the window's end, loaded at the next start.
+// Ticks are saved from the list at the window's end as eight 4-byte binary
+// values and come back at the next start.
 TEST_F(ResultsTest, TicksSurviveARestart) {
     SetStateImage(results_, SWEEP_INTERNET_CACHE, 1);
     SetStateImage(results_, SWEEP_OTHER, 2);
+    SetCategoryTick(SWEEP_TOTALS, 1);
     ASSERT_TRUE(DestroyMainWindowForTest());
+    SweepCategory t[SWEEP_COUNT];
+    GetSweepTable(t);
+    for (const SweepCategory& c : t) {
+        DWORD type = 0, size = 0;
+        DWORD value = ReadValue(c.label, &type, &size);
+        EXPECT_EQ(type, static_cast<DWORD>(REG_BINARY)) << c.label;
+        EXPECT_EQ(size, 4u) << c.label;
+        EXPECT_EQ(value, std::string(c.label) == "Sweep Temporary Internet Files" ? 0u : 1u) << c.label;
+    }
     ResetSweepTableForTest();
     LoadCategoryTicks();
     CreateMainWindowForTest();
     results_ = g_app.resultsList;
-    EXPECT_EQ(StateImage(results_, SWEEP_INTERNET_CACHE), 1u);
-    EXPECT_EQ(StateImage(results_, SWEEP_OTHER), 2u);
-    EXPECT_EQ(StateImage(results_, SWEEP_COOKIES), 2u);
+    EXPECT_EQ(StateImage(results_, SWEEP_INTERNET_CACHE), 1);
+    EXPECT_EQ(StateImage(results_, SWEEP_OTHER), 2);
+    EXPECT_EQ(StateImage(results_, SWEEP_COOKIES), 2);
 }
 
 }  // namespace
