@@ -80,26 +80,21 @@ TEST_F(DiskScanTest, FirstDotAndWholeNameRulesByteForByte) {
     EXPECT_EQ(report.bytes, 55u);
 }
 
-TEST_F(DiskScanTest, EveryMatchingFilterRecordsTheFile) {
+TEST_F(DiskScanTest, EveryMatchingFilterRecordsTheFileAndNoneGivesZeroTotals) {
     AppendFilter(".tmp", "One", 1);
     AppendFilter(".tmp", "Two", 1);
     AppendFilter(".tmp", "Three, unticked", 0);
     ASSERT_TRUE(MakeFile(root + "\\x.tmp", 100));
-    // Sizes are full 64-bit values.
-    ASSERT_TRUE(MakeFile(root + "\\big.tmp", 5ULL << 30));
+    ASSERT_TRUE(MakeFile(root + "\\big.tmp", 5ULL << 30));  // sizes are full 64-bit values
     ASSERT_EQ(RunDiskScanOfFolders({root}), 1);
     auto found = FoundPaths();
     EXPECT_EQ(found.size(), 4u);
     EXPECT_EQ(std::count(found.begin(), found.end(), root + "\\x.tmp"), 2);
-    DiskScanReport report = GetDiskScanReport();
-    EXPECT_EQ(report.files, 4u);
-    EXPECT_EQ(report.bytes, 2 * (100 + (5ULL << 30)));
-}
+    EXPECT_EQ(GetDiskScanReport().files, 4u);
+    EXPECT_EQ(GetDiskScanReport().bytes, 2 * (100 + (5ULL << 30)));
 
-TEST_F(DiskScanTest, NoEnabledFilterCompletesWithZeroTotals) {
+    ClearDriveCleaner();
     AppendFilter(".tmp", "Off", 0);
-    ASSERT_TRUE(MakeFile(root + "\\x.tmp", 1));
-    ASSERT_TRUE(MakeFile(root + "\\y", 1));
     SetFoundFilesTotals(7, 7);
     ASSERT_EQ(RunDiskScanOfFolders({root}), 1);
     EXPECT_EQ(Totals(), "2/0");
