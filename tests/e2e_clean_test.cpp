@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -64,7 +65,7 @@ protected:
         temp_ = folder_ + "\\temp";
         CreateDirectoryA(temp_.c_str(), nullptr);
         MakeFile(temp_ + "\\junk.tmp", 10);
-        tempOverride_ = new TempFolderOverride(temp_);
+        tempOverride_.reset(new TempFolderOverride(temp_));
         cookies_ = CookieFolder();
         ASSERT_FALSE(cookies_.empty());
         CreateDirectoryA(cookies_.c_str(), nullptr);
@@ -75,7 +76,7 @@ protected:
     void TearDown() override {
         if (g_app.mainWindow && IsWindow(g_app.mainWindow)) WaitForJobEnd();
         CloseMainWindowForTest();
-        delete tempOverride_;
+        tempOverride_.reset();
         quiet_.Restore();
         for (const char* name : kCookies) DeleteFileA((cookies_ + "\\" + name).c_str());
         DeleteFileA((cookies_ + "\\e2e-late.txt").c_str());
@@ -90,11 +91,10 @@ protected:
     static constexpr const char* kCookies[3] = {"e2e-one.txt", "e2e-two.txt", "e2e-kept.txt"};
     QuietJobSettings quiet_;
     std::string folder_, temp_, cookies_;
-    TempFolderOverride* tempOverride_ = nullptr;
+    std::unique_ptr<TempFolderOverride> tempOverride_;
 };
 
 TEST_F(CleanE2E, CookiesAreDeletedOnlyAsTheManagerListedThem) {
-    REQUIRE_SAFE_DELETE();
     TickOnly(SWEEP_COOKIES);
     // Nothing has listed the cookies yet: a cleaning leaves them all.
     Command(IDC_CLEAN);
@@ -140,18 +140,7 @@ TEST_F(CleanE2E, AskDelAsksOncePerTickedCategoryAndCancelKeepsEverything) {
         ASSERT_TRUE(WaitForJobEnd());
         subjects = responder.Subjects();
     }
-    char tempShown[MAX_PATH];
-    GetTempPathA(sizeof tempShown, tempShown);
-    std::vector<std::string> expected;
-    for (int csidl : {CSIDL_INTERNET_CACHE, CSIDL_COOKIES, CSIDL_RECENT}) {
-        std::string path = SpecialFolder(csidl);
-        if (!path.empty()) expected.push_back(path);
-    }
-    expected.push_back(tempShown);
-    expected.push_back(SpecialFolder(CSIDL_HISTORY));
-    expected.push_back("Temporary Files");
-    expected.push_back("Recycle Bin");
-    EXPECT_EQ(subjects, expected);
+    EXPECT_EQ(subjects, AllConfirmSubjects());
     EXPECT_EQ(LastProgressPosition(), 7);
     for (const char* name : kCookies) EXPECT_TRUE(Cookie(name)) << name;
     EXPECT_TRUE(FileExists(temp_ + "\\junk.tmp"));
@@ -163,14 +152,13 @@ TEST_F(CleanE2E, AskDelAsksOncePerTickedCategoryAndCancelKeepsEverything) {
     ConfirmResponder second([](const std::string&) { return IDC_CONF_CANCEL; });
     Command(IDC_CLEAN);
     ASSERT_TRUE(WaitForJobEnd());
-    EXPECT_EQ(second.Subjects(), std::vector<std::string>{tempShown});
+    EXPECT_EQ(second.Subjects(), std::vector<std::string>{TempShown()});
     EXPECT_TRUE(FileExists(temp_ + "\\junk.tmp"));
 }
 
 // The Settings dialog's choices reach the next cleaning: confirmations
 // asked (and OK deletes), the job sound started.
 TEST_F(CleanE2E, SettingsChosenInTheDialogRuleTheNextClean) {
-    REQUIRE_SAFE_DELETE();
     {
         WindowHelper settings([](HWND w) { return HasControls(w, {IDC_SET_OK, IDC_SET_ASKDEL, IDC_SET_SOUND}); },
                               [](HWND w) {
@@ -185,8 +173,6 @@ TEST_F(CleanE2E, SettingsChosenInTheDialogRuleTheNextClean) {
     EXPECT_EQ(g_settings.askDel, 1);
     EXPECT_EQ(g_settings.enableSnd, 1);
     int sounds = JobSoundsRequested();
-    char tempShown[MAX_PATH];
-    GetTempPathA(sizeof tempShown, tempShown);
     TickOnly(SWEEP_TEMP);
     std::vector<std::string> subjects;
     {
@@ -195,7 +181,7 @@ TEST_F(CleanE2E, SettingsChosenInTheDialogRuleTheNextClean) {
         ASSERT_TRUE(WaitForJobEnd());
         subjects = responder.Subjects();
     }
-    EXPECT_EQ(subjects, std::vector<std::string>{tempShown});
+    EXPECT_EQ(subjects, std::vector<std::string>{TempShown()});
     EXPECT_EQ(JobSoundsRequested(), sounds + 1);
     EXPECT_FALSE(FileExists(temp_ + "\\junk.tmp"));
     EXPECT_TRUE(DirExists(temp_));

@@ -33,32 +33,26 @@ TEST_F(SafeDeleteTest, DeletesPlainFilesAndEmptyFolders) {
     EXPECT_TRUE(DirExists(walked));
 }
 
-TEST_F(SafeDeleteTest, RefusesWrongKindsMissingEntriesAndBadPaths) {
+TEST_F(SafeDeleteTest, RefusesWrongKindsMissingEntriesReadOnlyFilesAndBadPaths) {
     ASSERT_TRUE(MakeFile(walked + "\\file.txt", 1));
     ASSERT_TRUE(CreateDirectoryA((walked + "\\sub").c_str(), nullptr));
     ASSERT_TRUE(MakeFile(walked + "\\sub\\inner.txt", 1));
     EXPECT_FALSE(DeleteFileNoFollow((walked + "\\sub").c_str()));
     EXPECT_FALSE(RemoveDirectoryNoFollow((walked + "\\file.txt").c_str()));
     EXPECT_FALSE(RemoveDirectoryNoFollow((walked + "\\sub").c_str()));  // not empty
-    EXPECT_FALSE(DeleteFileNoFollow((walked + "\\missing.txt").c_str()));
-    EXPECT_FALSE(DeleteFileNoFollow(""));
-    EXPECT_FALSE(DeleteFileNoFollow("file.txt"));
-    EXPECT_FALSE(DeleteFileNoFollow((walked + "\\").c_str()));
-    EXPECT_FALSE(DeleteFileNoFollow((walked + "\\sub\\..").c_str()));
+    for (const std::string& bad : {walked + "\\missing.txt", std::string(), std::string("file.txt"), walked + "\\",
+                                   walked + "\\sub\\..", walked + "\\" + std::string(300, 'x')})
+        EXPECT_FALSE(DeleteFileNoFollow(bad.c_str())) << bad;
     EXPECT_FALSE(DeleteFileNoFollow(nullptr));
-    std::string longPath = walked + "\\" + std::string(300, 'x');
-    EXPECT_FALSE(DeleteFileNoFollow(longPath.c_str()));
     EXPECT_TRUE(FileExists(walked + "\\file.txt"));
     EXPECT_TRUE(FileExists(walked + "\\sub\\inner.txt"));
-}
 
-TEST_F(SafeDeleteTest, ReadOnlyFilesStay) {
-    std::string file = walked + "\\locked.tmp";
-    ASSERT_TRUE(MakeFile(file, 5));
-    SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_READONLY);
-    EXPECT_FALSE(DeleteFileNoFollow(file.c_str()));
-    EXPECT_TRUE(FileExists(file));
-    SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+    std::string locked = walked + "\\locked.tmp";
+    ASSERT_TRUE(MakeFile(locked, 5));
+    SetFileAttributesA(locked.c_str(), FILE_ATTRIBUTE_READONLY);
+    EXPECT_FALSE(DeleteFileNoFollow(locked.c_str()));
+    EXPECT_TRUE(FileExists(locked));
+    SetFileAttributesA(locked.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 // Under Wine a file symlink looks like a plain file and DeleteFileA on it
