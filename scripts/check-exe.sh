@@ -7,7 +7,7 @@ dump=$(i686-w64-mingw32-objdump -p "$exe")
 grep -q 'file format pei-i386' <<< "$dump" || { echo "check-exe: $exe is not PE32 i386" >&2; exit 1; }
 grep -Eq '^Subsystem[[:space:]]+0*2[[:space:]]' <<< "$dump" || { echo "check-exe: $exe is not a GUI program" >&2; exit 1; }
 dlls=$(echo "$dump" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'A-Z' 'a-z' | sort -u)
-allowed='^(kernel32|user32|gdi32|comctl32|comdlg32|advapi32|shell32|ole32|oleaut32|wininet|winmm|msvcrt|shlwapi|version|api-ms-win-[a-z0-9-]+)\.dll$'
+allowed='^(kernel32|ntdll|user32|gdi32|comctl32|comdlg32|advapi32|shell32|ole32|oleaut32|wininet|winmm|msvcrt|shlwapi|version|api-ms-win-[a-z0-9-]+)\.dll$'
 bad=$(echo "$dlls" | grep -Ev "$allowed" || true)
 if [ -n "$bad" ]; then
   echo "check-exe: $exe needs non-system DLLs: $bad" >&2
