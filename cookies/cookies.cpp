@@ -11,9 +11,9 @@
 #include <utility>
 
 #include "app/app_state.h"
-#include "app/folders.h"
 #include "resource.h"
-#include "sweep/safe_delete.h"
+#include "fs/text.h"
+#include "fs/tree.h"
 #include "ui/list_view.h"
 #include "ui/skin.h"
 
@@ -69,13 +69,15 @@ bool MakeEntry(const char* name, bool withLocation, CookieEntry& entry) {
     return true;
 }
 
-// The cookie folder, asked for anew each time. False (nothing may be
-// touched) unless it is an absolute path of an existing real directory.
-bool GetCookieFolder(char (&folder)[256]) {
-    if (!GetSpecialFolder(kCsidlCookies, folder)) return false;
-    bool usable = IsRealFolder(folder);
-    if (!usable) folder[0] = '\0';
-    return usable;
+// The cookie folder, asked for anew each time; the file layer refuses it
+// when it is a link or a protected folder.
+bool GetCookieFolder(char (&folder)[256]) { return GetSpecialFolder(kCsidlCookies, folder); }
+
+// Cookies are files directly in that folder; ".dat" names are its index.
+TreeRules CookieFolderRules() {
+    TreeRules rules;
+    rules.skipIndexNames = false;  // IsCookieFolderIndex decides, by the same test
+    return rules;
 }
 
 // The folder scan leaves out the container's index and its kin.
@@ -167,10 +169,10 @@ void SaveKeptCookies() {
     if (!WindowsDirFile(kKeptFileName, path) || !WindowsDirFile(kKeptTempName, tempPath)) return;
     std::vector<CookieEntry> kept = CopyCookieList(KEPT_COOKIES);
     if (kept.empty()) {
-        DeleteFileNoFollow(path);
+        DeleteOwnFile(path);
         return;
     }
-    DeleteFileNoFollow(tempPath);  // a leftover of an interrupted save
+    DeleteOwnFile(tempPath);  // a leftover of an interrupted save
     bool written;
     {
         File file(tempPath, "w");
@@ -179,28 +181,23 @@ void SaveKeptCookies() {
         written = file.Close();
     }
     if (!written || !MoveFileExA(tempPath, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        DeleteFileNoFollow(tempPath);
+        DeleteOwnFile(tempPath);
     }
 }
 
 void ScanCookieFolder() {
     std::vector<CookieEntry> found;
     char folder[256];
-    char pattern[256];
-    if (GetCookieFolder(folder)) {
-        int n = snprintf(pattern, sizeof pattern, "%s\\*.*", folder);
-        if (n > 0 && n < static_cast<int>(sizeof pattern)) {
-            WIN32_FIND_DATAA data;
-            FindHandle search(FindFirstFileA(pattern, &data));
-            if (search.get() != INVALID_HANDLE_VALUE) {
-                do {
-                    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-                    if (IsCookieFolderIndex(data.cFileName)) continue;
-                    CookieEntry entry;
-                    if (MakeEntry(data.cFileName, true, entry)) found.push_back(entry);
-                } while (FindNextFileA(search.get(), &data));
-            }
-        }
+    std::vector<std::wstring> names;
+    if (GetCookieFolder(folder)) ListFolderFiles(WideFromAnsi(folder), CookieFolderRules(), names);
+    for (const std::wstring& wide : names) {
+        // The list and datacookies.txt speak the code page; a name it
+        // cannot spell could not be kept, so it is not offered.
+        if (!FitsAnsi(wide)) continue;
+        std::string name = AnsiFromWide(wide);
+        if (IsCookieFolderIndex(name.c_str())) continue;
+        CookieEntry entry;
+        if (MakeEntry(name.c_str(), true, entry)) found.push_back(entry);
     }
     std::lock_guard<std::mutex> guard(g_cookies.lock);
     std::vector<CookieEntry>& toDelete = g_cookies.lists[COOKIES_TO_DELETE];
@@ -271,21 +268,22 @@ void FillCookieListView(HWND listView, CookieList list) {
 void DeleteListedCookies() {
     char folder[256];
     // Without a usable folder the list stays for a later cleaning.
-    if (!GetCookieFolder(folder)) return;
+    if (!GetCookieFolder(folder) || CheckRoot(WideFromAnsi(folder), CookieFolderRules()) != RootRefusal::None) return;
     std::vector<CookieEntry> listed;
     {
         std::lock_guard<std::mutex> guard(g_cookies.lock);
         listed.swap(g_cookies.lists[COOKIES_TO_DELETE]);
         Changed(COOKIES_TO_DELETE);
     }
+    std::vector<NamedFile> files;
     for (const CookieEntry& entry : listed) {
         // The folder index is never a cookie, even when moved over by hand.
         if (!IsPlainFileName(entry.name) || IsCookieFolderIndex(entry.name)) continue;
-        char path[256];
-        int n = snprintf(path, sizeof path, "%s\\%s", folder, entry.name);
-        if (n < 0 || n >= static_cast<int>(sizeof path)) continue;
-        DeleteFileNoFollow(path);
+        NamedFile file;
+        file.name = WideFromAnsi(entry.name);
+        files.push_back(std::move(file));
     }
+    if (!files.empty()) DeleteNamedFiles(WideFromAnsi(folder), false, CookieFolderRules(), files);
 }
 
 std::vector<CookieEntry> CopyCookieList(CookieList list) {

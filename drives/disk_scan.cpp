@@ -9,13 +9,15 @@
 // totals and the sweep row only when it completes.
 #include "drives/disk_scan.h"
 
-#include "app/folders.h"
+#include "fs/text.h"
+#include "fs/tree.h"
 #include "sweep/sweep.h"
 
 #include <windows.h>
 
 #include <atomic>
 #include <cstring>
+#include <string>
 #include <string_view>
 #include <unordered_map>
 
@@ -30,42 +32,37 @@ namespace {
 std::atomic<ScanStopTest> g_stopTest{nullptr};
 std::atomic<bool> g_showPosition{true};
 
-const size_t kPathMax = 255;
-
-bool IsDots(const char* name) {
-    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
-}
-
 // The enabled filters, as a table of how many enabled filters hold each
 // text: a file matched by two equal filters is recorded twice.
 class FilterSet {
 public:
     explicit FilterSet(const std::vector<FilterEntry>& table) {
         for (const FilterEntry& entry : table)
-            if (entry.enabled == 1) texts_.emplace_back(entry.filter);
-        for (const std::string& text : texts_) ++counts_[std::string_view(text)];
+            if (entry.enabled == 1) texts_.push_back(WideFromAnsi(entry.filter));
+        for (const std::wstring& text : texts_)
+            if (!text.empty()) ++counts_[std::wstring_view(text)];
     }
 
     // How many enabled filters match the file name: a filter matches when
-    // it equals the name from its first dot on, or the whole name, byte
-    // for byte. Names without a dot match nothing.
-    uint32_t Matches(const char* name) const {
+    // it equals the name from its first dot on, or the whole name, letter
+    // for letter. Names without a dot match nothing.
+    uint32_t Matches(std::wstring_view name) const {
         if (counts_.empty()) return 0;
-        const char* dot = strchr(name, '.');
-        if (!dot) return 0;
-        uint32_t count = Lookup(dot);
-        if (dot != name) count += Lookup(name);  // else the two tests are one
+        size_t dot = name.find(L'.');
+        if (dot == std::wstring_view::npos) return 0;
+        uint32_t count = Lookup(name.substr(dot));
+        if (dot != 0) count += Lookup(name);  // else the two tests are one
         return count;
     }
 
 private:
-    uint32_t Lookup(const char* text) const {
-        auto it = counts_.find(std::string_view(text));
+    uint32_t Lookup(std::wstring_view text) const {
+        auto it = counts_.find(text);
         return it == counts_.end() ? 0 : it->second;
     }
 
-    std::vector<std::string> texts_;  // owns the keys' characters; never changes after construction
-    std::unordered_map<std::string_view, uint32_t> counts_;
+    std::vector<std::wstring> texts_;  // owns the keys' characters; never changes after construction
+    std::unordered_map<std::wstring_view, uint32_t> counts_;
 };
 
 bool StopWanted() {
@@ -73,70 +70,74 @@ bool StopWanted() {
     return test ? test() : StopRequested();
 }
 
-class DiskScan {
+// The scan's walk: whole drives, protected folders included (it deletes
+// nothing itself), folder links counted but never entered.
+TreeRules ScanRules() {
+    TreeRules rules;
+    rules.skipIndexNames = false;
+    rules.guardProtected = false;
+    rules.allowDriveRoot = true;
+    rules.countLinkedFolders = true;
+    return rules;
+}
+
+class DiskScan : public TreeVisitor {
 public:
     explicit DiskScan(const std::vector<FilterEntry>& table) : filters_(table) {}
 
-    // Scans one drive or folder; false when the scan was stopped.
+    // Scans one drive ("C:") or folder; false when the scan was stopped.
     bool ScanRoot(const char* root) {
-        size_t length = strlen(root);
-        while (length > 2 && root[length - 1] == '\\') --length;
-        if (length > kPathMax) return true;  // never act on a path that does not fit
-        memcpy(path_, root, length);
-        path_[length] = '\0';
-        return ScanDirectory(length) != 0;
+        std::wstring path = TrimFolderPath(WideFromAnsi(root));
+        if (path.size() == 2 && path[1] == L':') path += L'\\';
+        showPosition_ = g_showPosition.load(std::memory_order_relaxed);
+        records_.assign(1, -1);
+        shownFolders_.assign(1, AnsiFromWide(path.size() == 3 && path[1] == L':' ? path.substr(0, 2) : path));
+        TreeResult result = WalkTree(path, TreeAction::Measure, ScanRules(), *this);
+        filesSeen += result.counted.files;
+        foldersSeen += result.counted.folders;
+        return !result.stopped;
     }
 
     unsigned long long filesSeen = 0, foldersSeen = 0, bytes = 0, filesFound = 0;
     FoundFileStore records;
 
 private:
-    // Scans the folder held in path_ (its first `length` characters).
-    // Returns 0 when stopped, 1 to go on.
-    int ScanDirectory(size_t length) {
-        if (StopWanted()) return 0;
-        memcpy(path_ + length, "\\*.*", 5);
-        WIN32_FIND_DATAA data;
-        FindHandle find(StartListing(path_, data));
-        path_[length] = '\0';
-        if (!find) return 1;
-        int64_t folder = -1;  // this folder's index in the records, once one is made
-        do {
-            const char* name = data.cFileName;
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                if (IsDots(name)) continue;
-                ++foldersSeen;
-                // A junction or a directory link is never entered.
-                if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) continue;
-                size_t nameLength = strlen(name);
-                if (length + 1 + nameLength > kPathMax) continue;
-                path_[length] = '\\';
-                memcpy(path_ + length + 1, name, nameLength + 1);
-                if (g_showPosition.load(std::memory_order_relaxed)) ReportScanPosition(path_, "");
-                int goOn = ScanDirectory(length + 1 + nameLength);
-                path_[length] = '\0';
-                if (!goOn) return 0;
-            } else {
-                if (StopWanted()) return 0;
-                ++filesSeen;
-                if (g_showPosition.load(std::memory_order_relaxed)) ReportScanPosition(path_, name);
-                uint32_t matches = filters_.Matches(name);
-                if (!matches) continue;
-                unsigned long long size =
-                    (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-                if (folder < 0) folder = records.AddFolder(path_);
-                for (uint32_t i = 0; i < matches; ++i) {
-                    bytes += size;
-                    ++filesFound;
-                    records.Add(static_cast<uint32_t>(folder), name);
-                }
-            }
-        } while (FindNextFileA(find.get(), &data));
-        return 1;
+    bool Stop() override { return StopWanted(); }
+
+    // A new folder starts one level down: its record and shown path are
+    // made when first needed.
+    void OnFolder(const TreeEntry& entry) override {
+        size_t below = static_cast<size_t>(entry.depth) + 1;
+        records_.resize(below + 1);
+        records_[below] = -1;
+        shownFolders_.resize(below + 1);
+        if (showPosition_) {
+            std::wstring child = entry.folder + L"\\" + std::wstring(entry.name);
+            shownFolders_[below] = AnsiFromWide(child);
+            ReportScanPosition(shownFolders_[below].c_str(), "");
+        } else {
+            shownFolders_[below].clear();
+        }
+    }
+
+    void OnFile(const TreeEntry& entry) override {
+        size_t depth = static_cast<size_t>(entry.depth);
+        if (showPosition_) ReportScanPosition(shownFolders_[depth].c_str(), AnsiFromWide(entry.name).c_str());
+        uint32_t matches = filters_.Matches(entry.name);
+        if (!matches) return;
+        if (records_[depth] < 0) records_[depth] = records.AddFolder(Utf8FromWide(entry.folder).c_str());
+        std::string name = Utf8FromWide(entry.name);
+        for (uint32_t i = 0; i < matches; ++i) {
+            bytes += entry.size;
+            ++filesFound;
+            records.Add(static_cast<uint32_t>(records_[depth]), name.c_str());
+        }
     }
 
     FilterSet filters_;
-    char path_[kPathMax + 5];  // a path, then room for "\*.*"
+    bool showPosition_ = true;
+    std::vector<int64_t> records_;           // per depth: the folder's record, or -1
+    std::vector<std::string> shownFolders_;  // per depth: the folder as the progress dialog shows it
 };
 
 // The two points where the disk scan reports to the sweep table's "Sweep

@@ -25,7 +25,7 @@
 #include "app/app_state.h"
 #include "drives/drives_state.h"
 #include "resource.h"
-#include "sweep/safe_delete.h"
+#include "fs/tree.h"
 #include "ui/list_view.h"
 #include "ui/skin.h"
 
@@ -199,7 +199,7 @@ void SaveFilterTable() {
     bool ok = fflush(file) == 0 && !ferror(file) && _commit(_fileno(file)) == 0;
     ok = fclose(file) == 0 && ok;
     if (!ok || !MoveFileExA(temp.c_str(), path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        DeleteFileNoFollow(temp.c_str());
+        DeleteOwnFile(temp.c_str());
 }
 
 void ReadFilterTicks() {

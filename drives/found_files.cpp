@@ -14,8 +14,9 @@
 
 #include "app/app_state.h"
 #include "drives/drives_state.h"
+#include "fs/text.h"
+#include "fs/tree.h"
 #include "resource.h"
-#include "sweep/safe_delete.h"
 #include "ui/list_view.h"
 #include "ui/skin.h"
 
@@ -117,19 +118,32 @@ size_t FoundFilesMemoryUse() {
 
 void DeleteCheckedFoundFiles() {
     // The checked entries leave the array under the lock; the files are
-    // deleted afterwards, outside it, each through the link-safe delete.
-    std::vector<std::string> paths;
+    // deleted afterwards, outside it, folder by folder through the file
+    // layer, each folder reached from its drive's root.
+    FoundFileStore checked;
     {
         std::lock_guard<std::mutex> hold(g_drives.lock);
-        const FoundFileStore& store = g_drives.found;
-        for (size_t i = 0; i < store.size(); ++i)
-            if (store.entries[i].checked == 1) paths.push_back(store.FolderOf(i) + "\\" + store.NameOf(i));
-        g_drives.found = Filtered(store, [](const FoundFileStore::Entry& e) { return e.checked != 1; });
+        checked = Filtered(g_drives.found, [](const FoundFileStore::Entry& e) { return e.checked == 1; });
+        g_drives.found = Filtered(g_drives.found, [](const FoundFileStore::Entry& e) { return e.checked != 1; });
         ++g_drives.foundGeneration;
         g_drives.filesChecked = 0;
         g_drives.filesFound = 0;
     }
-    for (const std::string& path : paths) DeleteFileNoFollow(path.c_str());
+    TreeRules rules;
+    rules.skipIndexNames = false;  // the user picked these very files
+    rules.guardProtected = false;
+    std::vector<std::vector<NamedFile>> byFolder(checked.folders.size());
+    for (size_t i = 0; i < checked.size(); ++i) {
+        NamedFile file;
+        file.name = WideFromUtf8(checked.NameOf(i));
+        byFolder[checked.entries[i].folder].push_back(std::move(file));
+    }
+    for (size_t f = 0; f < byFolder.size(); ++f) {
+        if (byFolder[f].empty()) continue;
+        std::wstring folder = WideFromUtf8(checked.folders[f]);
+        if (folder.size() == 2 && folder[1] == L':') folder += L'\\';
+        DeleteNamedFiles(folder, true, rules, byFolder[f]);
+    }
 }
 
 namespace {
@@ -242,14 +256,15 @@ void OnInitDialog(HWND dialog) {
     FillFoundFilesListView(dialog, view);
 }
 
+// The stored names are UTF-8; only the display meets the code page.
 void CopyText(char* out, int size, const char* text) {
     if (!out || size <= 0) return;
-    lstrcpynA(out, text, size);
+    lstrcpynA(out, AnsiFromUtf8(text).c_str(), size);
 }
 
 void CopyTextW(wchar_t* out, int size, const char* text) {
     if (!out || size <= 0) return;
-    if (!MultiByteToWideChar(CP_ACP, 0, text, -1, out, size)) out[0] = L'\0';
+    if (!MultiByteToWideChar(CP_UTF8, 0, text, -1, out, size)) out[0] = L'\0';
     out[size - 1] = L'\0';
 }
 

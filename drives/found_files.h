@@ -8,7 +8,8 @@
 #include <vector>
 
 // Found files, compactly: each folder is stored once and shared by the
-// files found in it, the names live in one character pool.
+// files found in it, the names live in one character pool. Text is UTF-8,
+// so that every name the scan saw can be deleted; the display converts.
 struct FoundFileStore {
     struct Entry {
         uint32_t folder;  // index into folders

@@ -1,6 +1,5 @@
-// The cleaning engine. Every deletion goes through the link-safe routines
-// of safe_delete.h; a folder is emptied only when it is plainly the
-// category's own folder.
+// The cleaning engine. Every deletion goes through the file layer, which
+// empties a folder only when it is plainly the category's own folder.
 #include "sweep/cleaning.h"
 
 #include <mmsystem.h>
@@ -16,13 +15,13 @@
 #include <vector>
 
 #include "app/app_state.h"
-#include "app/folders.h"
 #include "cookies/cookies.h"
 #include "drives/found_files.h"
+#include "fs/text.h"
+#include "fs/tree.h"
 #include "resource.h"
 #include "settings/settings.h"
 #include "sweep/progress.h"
-#include "sweep/safe_delete.h"
 #include "sweep/sweep.h"
 #include "ui/skin.h"
 
@@ -41,83 +40,17 @@ const int kConfirmHoverIds[] = {IDC_CONF_OK, IDC_CONF_CANCEL};
 BYTE g_confirmHot[2];
 const HoverList kConfirmHover = {kConfirmHoverIds, g_confirmHot, 2};
 
-bool IsDotEntry(const char* name) { return !strcmp(name, ".") || !strcmp(name, ".."); }
+// Lets a running walk notice an abort at its next entry.
+class CleaningVisitor : public TreeVisitor {
+public:
+    bool Stop() override { return g_clean.abort; }
+};
 
-// Full path, lower case, without trailing backslashes; empty on failure.
-std::string NormalisePath(const char* path) {
-    if (!path || !*path) return std::string();
-    char full[MAX_PATH];
-    DWORD n = GetFullPathNameA(path, sizeof full, full, nullptr);
-    if (n == 0 || n >= sizeof full) return std::string();
-    std::string out(full, n);
-    while (out.size() > 1 && (out.back() == '\\' || out.back() == '/')) out.pop_back();
-    for (char& c : out) {
-        if (c == '/') c = '\\';
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return out;
-}
-
-// True when `folder` is `protectedPath` or one of the folders above it.
-bool CoversPath(const std::string& folder, const std::string& protectedPath) {
-    if (protectedPath.empty()) return false;
-    if (protectedPath.size() < folder.size()) return false;
-    if (protectedPath.compare(0, folder.size(), folder) != 0) return false;
-    return protectedPath.size() == folder.size() || protectedPath[folder.size()] == '\\' || folder.back() == '\\';
-}
-
-bool IsRoot(const std::string& folder) {
-    if (folder.size() <= 3 && folder.size() >= 2 && folder[1] == ':') return true;  // "c:" or "c:\"
-    if (folder.compare(0, 2, "\\\\") == 0) {                                       // \\server\share
-        size_t parts = 0;
-        for (size_t i = 2; i < folder.size(); ++i)
-            if (folder[i] == '\\') ++parts;
-        return parts <= 1;
-    }
-    return false;
-}
-
-std::vector<std::string> ProtectedFolders() {
-    std::vector<std::string> out;
-    char path[MAX_PATH];
-    auto add = [&out](const char* p) {
-        std::string n = NormalisePath(p);
-        if (!n.empty()) out.push_back(n);
-    };
-    if (GetWindowsDirectoryA(path, sizeof path)) add(path);
-    if (GetSystemDirectoryA(path, sizeof path)) add(path);
-    add(g_app.windowsDir);
-    const int csidls[] = {CSIDL_WINDOWS, CSIDL_SYSTEM, CSIDL_SYSTEMX86, CSIDL_PROGRAM_FILES, CSIDL_PROGRAM_FILESX86,
-                          CSIDL_PROGRAM_FILES_COMMON, CSIDL_PROFILE};
-    for (int csidl : csidls) {
-        path[0] = '\0';
-        if (SUCCEEDED(SHGetFolderPathA(nullptr, csidl, nullptr, 0, path))) add(path);
-    }
-    const char* variables[] = {"USERPROFILE", "ProgramFiles", "ProgramFiles(x86)", "ProgramW6432", "SystemRoot",
-                               "windir"};
-    for (const char* name : variables) {
-        DWORD n = GetEnvironmentVariableA(name, path, sizeof path);
-        if (n > 0 && n < sizeof path) add(path);
-    }
-    return out;
-}
-
-// A category folder may be emptied only when it exists as a real folder
-// (not a link to somewhere else) and is not one of the system's own.
-bool CanEmptyCategoryFolder(const char* folder) {
-    return IsRealFolder(folder) && !IsProtectedFolder(folder);
-}
-
-// Empties a category's folder when that is safe; `path` may end in a
-// backslash (GetTempPathA gives one).
-void EmptyCategoryFolder(const char* path) {
-    char folder[MAX_PATH];
-    size_t len = strnlen(path, sizeof folder);
-    if (len == 0 || len >= sizeof folder) return;
-    memcpy(folder, path, len + 1);
-    while (len > 1 && folder[len - 1] == '\\') folder[--len] = '\0';
-    if (!CanEmptyCategoryFolder(folder)) return;
-    DeleteFolderContents(folder);
+// Empties a category's folder; the file layer refuses a folder that is a
+// link, is protected or holds a protected folder.
+void EmptyCategoryFolder(const std::wstring& folder) {
+    CleaningVisitor visitor;
+    DeleteFolderContents(folder, visitor);
 }
 
 // Asks through dialog 149 on the calling thread; true only for OK.
@@ -182,13 +115,15 @@ void DoStepWork(Subject subject, const char* path, bool confirmed) {
         DeleteListedCookies();
         break;
     case Subject::Recent:
+        EmptyCategoryFolder(WideFromAnsi(path));
+        break;
     case Subject::Temp:
-        EmptyCategoryFolder(path);
+        EmptyCategoryFolder(TempFolderPath());
         break;
     case Subject::History:
         // The shell step only after the user said yes to this very folder.
         if (confirmed) ShellDeleteHistoryItem();
-        EmptyCategoryFolder(path);
+        EmptyCategoryFolder(WideFromAnsi(path));
         RegDeleteKeyA(HKEY_CURRENT_USER, kTypedUrlsKey);
         break;
     case Subject::Other:
@@ -217,11 +152,8 @@ void EndConfirm(HWND dialog, INT_PTR result) {
 }  // namespace
 
 bool IsProtectedFolder(const char* folder) {
-    std::string path = NormalisePath(folder);
-    if (path.empty() || IsRoot(path)) return true;
-    for (const std::string& p : ProtectedFolders())
-        if (CoversPath(path, p)) return true;
-    return false;
+    if (!folder || !*folder) return true;
+    return CheckRoot(WideFromAnsi(folder), TreeRules()) == RootRefusal::Protected;
 }
 
 void AbortCleaning() {
@@ -234,31 +166,14 @@ void ResetCleaningAbort() { g_clean.abort = false; }
 
 bool CleaningAborted() { return g_clean.abort; }
 
+TreeResult DeleteFolderContents(const std::wstring& folder, TreeVisitor& visitor) {
+    return WalkTree(folder, TreeAction::Clean, TreeRules(), visitor);
+}
+
 void DeleteFolderContents(const char* folder) {
-    char pattern[MAX_PATH];
-    if (!JoinPath(pattern, folder, "*.*")) return;
-    WIN32_FIND_DATAA data;
-    FindHandle find(StartListing(pattern, data));
-    if (find.get() == INVALID_HANDLE_VALUE) return;
-    do {
-        if (g_clean.abort) return;
-        const char* name = data.cFileName;
-        if (IsDotEntry(name)) continue;
-        // A name the ANSI code page cannot spell comes back with '?', which
-        // would not name this entry.
-        if (strpbrk(name, "?*")) continue;
-        char path[MAX_PATH];
-        if (!JoinPath(path, folder, name)) continue;
-        // A link is neither entered nor removed: what it points to is not
-        // this folder's content.
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) continue;
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            DeleteFolderContents(path);
-            RemoveDirectoryNoFollow(path);
-        } else {
-            DeleteFileNoFollow(path);
-        }
-    } while (FindNextFileA(find.get(), &data));
+    if (!folder || !*folder) return;
+    CleaningVisitor visitor;
+    DeleteFolderContents(WideFromAnsi(folder), visitor);
 }
 
 int DeleteUrlCacheEntries() {

@@ -4,6 +4,10 @@
 
 #include <windows.h>
 
+#include <string>
+
+#include "fs/tree.h"
+
 // Runs the seven steps with the ticks of the sweep table as they are now
 // (a snapshot: later changes to the table do not reach a running clean).
 void CleanCategories();
@@ -11,9 +15,10 @@ void CleanCategories();
 // category is cleaned only when its tick is exactly 1.
 void CleanCategoriesWithTicks(const BYTE (&ticked)[7]);
 
-// Deletes everything inside `folder`, recursively, the folder itself kept.
-// Links (junctions, directory and file symlinks) are never followed, and an
-// entry whose path does not fit is skipped.
+// Deletes what the category walk counts inside `folder`, the folder itself
+// kept: the same walk and rules as MeasureFolder. Links are never followed
+// or removed; what stays is reported to the visitor with its reason.
+TreeResult DeleteFolderContents(const std::wstring& folder, TreeVisitor& visitor);
 void DeleteFolderContents(const char* folder);
 // Deletes every URL cache entry except cookie entries. 1 when the walk
 // ended normally, 0 on any other error.
@@ -23,8 +28,7 @@ int DeleteUrlCacheEntries();
 void ShellDeleteHistoryItem();
 
 // True for a folder that must never be emptied as a category: a drive root,
-// the Windows or system directory, the Program Files folder, the user's
-// profile folder, or a folder that holds one of those.
+// a protected folder or a folder that holds one, recognised by identity.
 bool IsProtectedFolder(const char* folder);
 
 INT_PTR CALLBACK ConfirmDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

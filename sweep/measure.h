@@ -5,29 +5,21 @@
 
 #include <windows.h>
 
+#include <string>
+
 struct ScanCounters {
     unsigned long long files = 0;
     unsigned long long folders = 0;
     unsigned long long bytes = 0;
 };
 
-// True when `folder` may be walked: non-empty, absolute ("X:\..." or a UNC
-// path), short enough for a path buffer, and an existing directory that is
-// not a junction or symbolic link.
-bool IsWalkableFolder(const char* folder);
-
 // Adds the tree below `folder` to `counters`: its files and sub-folders,
 // except folders whose name holds "History.IE" or "Content.IE" and files
-// whose name holds ".dat" (both case-sensitive). Links to folders are
-// neither counted nor entered; entries whose path would not fit a path
-// buffer are skipped. Does nothing unless IsWalkableFolder(folder).
-// Large trees are listed by several threads; the figures are the same as
-// those of a plain recursive walk.
+// whose name holds ".dat" (both case-sensitive). Links are neither counted
+// nor entered, and a folder that is a link, is protected or holds a
+// protected folder measures nothing. The same walk cleans (fs/tree.h).
 void MeasureFolder(const char* folder, ScanCounters& counters);
-
-// The same walk on the calling thread only (the reference for the
-// parallel walk, and the benchmark's baseline).
-void MeasureFolderSequential(const char* folder, ScanCounters& counters);
+void MeasureFolder(const std::wstring& folder, ScanCounters& counters);
 
 // Adds the URL cache entries that are not cookies and have a size to
 // `counters` (files and bytes) and shows "Checking file:<url>" in control
@@ -40,7 +32,3 @@ void MeasureRecycleBin(ScanCounters& counters);
 
 // The fixed drives' Recycle Bin query paths, at most 16 (first 16 drives).
 int FixedDriveBinPaths(char (&paths)[16][8]);
-
-// Threads that list folders in MeasureFolder (the benchmark tries several).
-void SetWalkThreads(int threads);
-int WalkThreads();

@@ -8,6 +8,7 @@
 #include <mutex>
 
 #include "app/app_state.h"
+#include "fs/tree.h"
 #include "settings/settings.h"
 #include "sweep/measure.h"
 #include "sweep/results_list.h"
@@ -52,16 +53,6 @@ int FolderCsidl(int index) {
     }
 }
 
-// The temp folder, or false when it is unknown or does not fit.
-bool GetTempFolder(char (&out)[256]) {
-    DWORD length = GetTempPathA(sizeof out, out);
-    if (length == 0 || length >= sizeof out) {
-        out[0] = '\0';
-        return false;
-    }
-    return true;
-}
-
 }  // namespace
 
 void MeasureCategory(int index, ScanCounters& counters) {
@@ -79,7 +70,7 @@ void MeasureCategory(int index, ScanCounters& counters) {
         if (GetSpecialFolder(FolderCsidl(index), folder)) MeasureFolder(folder, counters);
         return;
     case SWEEP_TEMP:
-        if (GetTempFolder(folder)) MeasureFolder(folder, counters);
+        MeasureFolder(TempFolderPath(), counters);
         return;
     case SWEEP_RECYCLE_BIN:
         MeasureRecycleBin(counters);

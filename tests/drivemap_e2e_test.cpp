@@ -25,7 +25,6 @@
 #include "support/test_support.h"
 #include "sweep/cleaning.h"
 #include "sweep/progress.h"
-#include "sweep/safe_delete.h"
 #include "sweep/sweep.h"
 
 namespace {

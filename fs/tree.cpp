@@ -1,0 +1,571 @@
+#include "fs/tree.h"
+
+#include "fs/identity.h"
+#include "fs/nt.h"
+#include "fs/redirection.h"
+#include "fs/text.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr ULONG kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+constexpr ULONG kOpenOptions = FILE_SYNCHRONOUS_IO_NONALERT | FILE_OPEN_REPARSE_POINT | FILE_OPEN_FOR_BACKUP_INTENT;
+constexpr ACCESS_MASK kListAccess = FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
+constexpr ULONG kListingBytes = 64 * 1024;
+
+// One entry as its folder listed it.
+struct Listed {
+    std::wstring name;
+    uint32_t attributes = 0;
+    uint64_t id = 0;
+    uint64_t size = 0;
+    bool IsFolder() const { return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
+    bool IsLink() const { return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
+};
+
+bool Contains(std::wstring_view text, std::wstring_view part) { return text.find(part) != std::wstring_view::npos; }
+
+bool SameText(std::wstring_view a, std::wstring_view b) {
+    return a.size() == b.size() &&
+           CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
+               CSTR_EQUAL;
+}
+
+NTSTATUS OpenRelative(HANDLE parent, std::wstring_view name, ACCESS_MASK access, ULONG options, nt::Handle& out) {
+    out.Reset();
+    if (name.empty() || name.size() > 32000) return nt::kNameNotFound;
+    UNICODE_STRING text;
+    text.Buffer = const_cast<PWSTR>(name.data());
+    text.Length = text.MaximumLength = static_cast<USHORT>(name.size() * sizeof(wchar_t));
+    OBJECT_ATTRIBUTES attributes;
+    InitializeObjectAttributes(&attributes, &text, OBJ_CASE_INSENSITIVE, parent, nullptr);
+    IO_STATUS_BLOCK io;
+    HANDLE handle = nullptr;
+    NTSTATUS status = NtCreateFile(&handle, access | SYNCHRONIZE, &attributes, &io, nullptr, 0, kShareAll, FILE_OPEN,
+                                   options | kOpenOptions, nullptr, 0);
+    if (status == nt::kSuccess) out = nt::Handle(handle);
+    return status;
+}
+
+// Lists a folder through its handle in large batches, "." and ".." left
+// out; with `only`, just the entry of that name. False when the folder
+// cannot be listed at all.
+bool ListFolder(HANDLE folder, std::vector<Listed>& out, std::wstring_view only = std::wstring_view()) {
+    thread_local std::vector<ULONGLONG> buffer(kListingBytes / sizeof(ULONGLONG));  // 8-byte aligned
+    UNICODE_STRING mask;
+    if (!only.empty()) {
+        mask.Buffer = const_cast<PWSTR>(only.data());
+        mask.Length = mask.MaximumLength = static_cast<USHORT>(only.size() * sizeof(wchar_t));
+    }
+    bool restart = true;
+    for (;;) {
+        IO_STATUS_BLOCK io = {};
+        NTSTATUS status = NtQueryDirectoryFile(folder, nullptr, nullptr, nullptr, &io, buffer.data(), kListingBytes,
+                                               nt::kFileIdBothDirectoryInformation, only.empty() ? FALSE : TRUE,
+                                               only.empty() ? nullptr : &mask, restart ? TRUE : FALSE);
+        bool first = restart;
+        restart = false;
+        if (status == nt::kNoMoreFiles || (status == nt::kNoSuchFile && !only.empty())) return true;
+        if (status != nt::kSuccess) return !first;
+        if (io.Information == 0) return true;
+        const BYTE* at = reinterpret_cast<const BYTE*>(buffer.data());
+        const BYTE* end = at + std::min<ULONG_PTR>(io.Information, kListingBytes);
+        for (;;) {
+            const auto* entry = reinterpret_cast<const FILE_ID_BOTH_DIR_INFORMATION*>(at);
+            size_t length = entry->FileNameLength / sizeof(wchar_t);
+            if (reinterpret_cast<const BYTE*>(entry->FileName + length) > end) break;
+            std::wstring_view name(entry->FileName, length);
+            if (name != L"." && name != L"..") {
+                Listed listed;
+                listed.name.assign(name);
+                listed.attributes = entry->FileAttributes;
+                listed.id = static_cast<uint64_t>(entry->FileId.QuadPart);
+                listed.size = static_cast<uint64_t>(entry->EndOfFile.QuadPart);
+                out.push_back(std::move(listed));
+            }
+            if (entry->NextEntryOffset == 0 || at + entry->NextEntryOffset >= end) break;
+            at += entry->NextEntryOffset;
+        }
+        if (!only.empty()) return true;
+    }
+}
+
+// What a handle says of itself: attributes and file ID.
+struct HandleFacts {
+    uint32_t attributes = 0;
+    uint64_t id = 0;
+};
+
+bool QueryFacts(HANDLE handle, HandleFacts& facts) {
+    thread_local std::vector<ULONGLONG> buffer((sizeof(FILE_ALL_INFORMATION) + 4096) / sizeof(ULONGLONG));
+    IO_STATUS_BLOCK io;
+    NTSTATUS status = NtQueryInformationFile(handle, &io, buffer.data(), static_cast<ULONG>(buffer.size() * 8),
+                                             nt::kFileAllInformation);
+    // A long name only overflows the name part; the fixed parts are filled.
+    if (status != nt::kSuccess && status != nt::kBufferOverflow) return false;
+    const auto* all = reinterpret_cast<const FILE_ALL_INFORMATION*>(buffer.data());
+    facts.attributes = all->BasicInformation.FileAttributes;
+    facts.id = static_cast<uint64_t>(all->InternalInformation.IndexNumber.QuadPart);
+    return true;
+}
+
+// The handle's full object name ("\??\C:\a\b" under Wine, "\Device\...\a\b"
+// on Windows): where the handle really leads, links resolved.
+bool ObjectName(HANDLE handle, std::wstring& out) {
+    thread_local std::vector<ULONGLONG> buffer((sizeof(UNICODE_STRING) + 65536 + 16) / sizeof(ULONGLONG));
+    ULONG returned = 0;
+    NTSTATUS status = NtQueryObject(handle, ObjectNameInformation, buffer.data(),
+                                    static_cast<ULONG>(buffer.size() * 8), &returned);
+    if (status != nt::kSuccess) return false;
+    const auto* name = reinterpret_cast<const UNICODE_STRING*>(buffer.data());
+    if (!name->Buffer) return false;
+    out.assign(name->Buffer, name->Length / sizeof(wchar_t));
+    while (out.size() > 1 && out.back() == L'\\') out.pop_back();
+    return true;
+}
+
+LeftReason ReasonOf(NTSTATUS status) {
+    switch (status) {
+    case nt::kSharingViolation:
+        return LeftReason::InUse;
+    case nt::kAccessDenied:
+        return LeftReason::AccessDenied;
+    case nt::kCannotDelete:
+        return LeftReason::ReadOnly;
+    default:
+        return LeftReason::Other;
+    }
+}
+
+bool Gone(NTSTATUS status) {
+    return status == nt::kNameNotFound || status == nt::kPathNotFound || status == nt::kNoSuchFile ||
+           status == nt::kDeletePending;
+}
+
+bool MarkForDeletion(HANDLE handle, NTSTATUS& status) {
+    FILE_DISPOSITION_INFORMATION disposition = {TRUE};
+    IO_STATUS_BLOCK io;
+    status = NtSetInformationFile(handle, &io, &disposition, sizeof disposition, nt::kFileDispositionInformation);
+    return status == nt::kSuccess;
+}
+
+enum class FileOutcome { Deleted, Gone, Left };
+
+// Deletes one listed file of the folder `folder` (whose object name is
+// `folderName`), through a handle opened relative to the folder and
+// checked to be that very file: no link, not swapped, not elsewhere.
+FileOutcome DeleteListedFile(HANDLE folder, const std::wstring& folderName, const Listed& entry, LeftReason& reason) {
+    nt::Handle file;
+    NTSTATUS status = OpenRelative(folder, entry.name, DELETE | FILE_READ_ATTRIBUTES, FILE_NON_DIRECTORY_FILE, file);
+    if (Gone(status)) return FileOutcome::Gone;
+    if (status != nt::kSuccess) {
+        reason = ReasonOf(status);
+        return FileOutcome::Left;
+    }
+    HandleFacts facts;
+    std::wstring name;
+    if (!QueryFacts(file.get(), facts) || !ObjectName(file.get(), name)) {
+        reason = LeftReason::Other;
+        return FileOutcome::Left;
+    }
+    // Windows opens a link itself and shows its reparse attribute; Wine
+    // follows it, which shows as another file ID or another name.
+    std::wstring expected = folderName + L"\\" + entry.name;
+    if ((facts.attributes & FILE_ATTRIBUTE_REPARSE_POINT) || facts.id != entry.id || !SameText(name, expected)) {
+        reason = LeftReason::LinkSkipped;
+        return FileOutcome::Left;
+    }
+    if (facts.attributes & FILE_ATTRIBUTE_READONLY) {
+        reason = LeftReason::ReadOnly;
+        return FileOutcome::Left;
+    }
+    if (!MarkForDeletion(file.get(), status)) {
+        if (Gone(status)) return FileOutcome::Gone;
+        reason = ReasonOf(status);
+        return FileOutcome::Left;
+    }
+    return FileOutcome::Deleted;
+}
+
+std::wstring StripLongPrefix(std::wstring_view path) {
+    if (path.compare(0, 8, L"\\\\?\\UNC\\") == 0) return L"\\\\" + std::wstring(path.substr(8));
+    if (path.compare(0, 4, L"\\\\?\\") == 0) return std::wstring(path.substr(4));
+    return std::wstring(path);
+}
+
+bool IsAbsolute(const std::wstring& path) {
+    bool drive = path.size() >= 3 && ((path[0] >= L'A' && path[0] <= L'Z') || (path[0] >= L'a' && path[0] <= L'z')) &&
+                 path[1] == L':' && path[2] == L'\\';
+    bool unc = path.size() > 2 && path[0] == L'\\' && path[1] == L'\\' && path[2] != L'\\';
+    return drive || unc;
+}
+
+// The length of the drive part: "C:\" or "\\server\share"; 0 when neither.
+size_t DriveRootLength(const std::wstring& path) {
+    if (path.size() >= 3 && path[1] == L':' && path[2] == L'\\') return 3;
+    if (path.compare(0, 2, L"\\\\") != 0) return 0;
+    size_t server = path.find(L'\\', 2);
+    if (server == std::wstring::npos) return 0;
+    size_t share = path.find(L'\\', server + 1);
+    return share == std::wstring::npos ? path.size() : share;
+}
+
+// The same path for CreateFileW without the length limit.
+std::wstring LongForm(const std::wstring& path) {
+    if (path.compare(0, 2, L"\\\\") == 0) return L"\\\\?\\UNC\\" + path.substr(2);
+    return L"\\\\?\\" + path;
+}
+
+nt::Handle OpenFolderByPath(const std::wstring& path) {
+    std::wstring longPath = LongForm(path);
+    if (longPath.back() != L'\\' && DriveRootLength(path) == path.size()) longPath += L'\\';
+    return nt::Handle(CreateFileW(longPath.c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+                                  kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+}
+
+// Opens the folder `name` of `parent` as its parent lists it: refused when
+// it is a link, not a folder, or another folder than the one listed.
+RootRefusal OpenListedFolder(HANDLE parent, const std::wstring& name, ACCESS_MASK access, nt::Handle& out) {
+    std::vector<Listed> found;
+    if (!ListFolder(parent, found, name) || found.empty() || !SameText(found[0].name, name)) return RootRefusal::Missing;
+    const Listed& entry = found[0];
+    if (entry.IsLink()) return RootRefusal::Link;
+    if (!entry.IsFolder()) return RootRefusal::NotAFolder;
+    if (OpenRelative(parent, name, access, FILE_DIRECTORY_FILE, out) != nt::kSuccess) return RootRefusal::Missing;
+    HandleFacts facts;
+    if (!QueryFacts(out.get(), facts)) return RootRefusal::Missing;
+    if ((facts.attributes & FILE_ATTRIBUTE_REPARSE_POINT) || facts.id != entry.id) return RootRefusal::Link;
+    return RootRefusal::None;
+}
+
+struct OpenedRoot {
+    nt::Handle handle;
+    uint32_t volume = 0;
+    std::wstring path;  // as shown: full, no trailing backslash
+};
+
+// Opens a walk's root. Above the root, the path is resolved as usual; the
+// root itself must be a real folder as its parent lists it.
+RootRefusal OpenRoot(std::wstring_view given, const TreeRules& rules, bool anchorAtDrive, OpenedRoot& root) {
+    std::wstring path = TrimFolderPath(StripLongPrefix(given));
+    if (!IsAbsolute(path)) return RootRefusal::Missing;
+    std::vector<wchar_t> full(32768);
+    DWORD n = GetFullPathNameW(path.c_str(), 32768, full.data(), nullptr);
+    if (n == 0 || n >= 32768) return RootRefusal::Missing;
+    path = TrimFolderPath(std::wstring(full.data(), n));
+    size_t driveLength = DriveRootLength(path);
+    if (driveLength == 0) return RootRefusal::Missing;
+    bool isDriveRoot = driveLength == path.size();
+    if (isDriveRoot && !rules.allowDriveRoot) return RootRefusal::Protected;
+
+    if (isDriveRoot) {
+        root.handle = OpenFolderByPath(path);
+        if (!root.handle) return RootRefusal::Missing;
+    } else if (anchorAtDrive) {
+        // Every folder from the drive's root down, each as its parent lists it.
+        nt::Handle folder = OpenFolderByPath(path.substr(0, driveLength));
+        if (!folder) return RootRefusal::Missing;
+        size_t at = driveLength;
+        while (at < path.size()) {
+            if (path[at] == L'\\') ++at;
+            size_t next = path.find(L'\\', at);
+            if (next == std::wstring::npos) next = path.size();
+            nt::Handle child;
+            RootRefusal refusal = OpenListedFolder(folder.get(), path.substr(at, next - at), kListAccess, child);
+            if (refusal != RootRefusal::None) return refusal;
+            folder = std::move(child);
+            at = next;
+        }
+        root.handle = std::move(folder);
+    } else {
+        size_t slash = path.rfind(L'\\');
+        std::wstring parentPath = slash + 1 == driveLength ? path.substr(0, driveLength) : path.substr(0, slash);
+        nt::Handle parent = OpenFolderByPath(parentPath);
+        if (!parent) return RootRefusal::Missing;
+        RootRefusal refusal = OpenListedFolder(parent.get(), path.substr(slash + 1), kListAccess, root.handle);
+        if (refusal != RootRefusal::None) return refusal;
+    }
+    FileIdentity identity;
+    if (!IdentityOf(root.handle.get(), identity)) return RootRefusal::Missing;
+    if (rules.guardProtected && IsProtectedIdentity(identity)) return RootRefusal::Protected;
+    root.volume = identity.volume;
+    root.path = path;
+    return RootRefusal::None;
+}
+
+class Walker {
+public:
+    Walker(TreeAction action, const TreeRules& rules, TreeVisitor& visitor, TreeResult& result, uint32_t volume,
+           std::wstring path)
+        : clean_(action == TreeAction::Clean),
+          rules_(rules),
+          visitor_(visitor),
+          result_(result),
+          volume_(volume),
+          path_(std::move(path)) {}
+
+    // Walks the folder open in `folder`, shown as path_. False once stopped.
+    bool Walk(HANDLE folder, int depth) {
+        std::wstring folderName;
+        if (clean_ && !ObjectName(folder, folderName)) return true;
+        std::vector<Listed> entries;
+        if (!ListFolder(folder, entries)) return true;
+        visitor_.AfterListing(path_);
+        for (const Listed& entry : entries) {
+            if (visitor_.Stop()) {
+                result_.stopped = true;
+                return false;
+            }
+            bool goOn = entry.IsFolder() ? Folder(folder, entry, depth) : File(folder, folderName, entry, depth);
+            if (!goOn) return false;
+        }
+        return true;
+    }
+
+private:
+    TreeEntry EntryOf(const Listed& listed, int depth) const {
+        return TreeEntry{path_, listed.name, listed.IsFolder(), listed.IsFolder() ? 0 : listed.size, depth};
+    }
+
+    void Leave(const Listed& listed, int depth, LeftReason reason, bool counted) {
+        if (counted) {
+            if (listed.IsFolder()) {
+                ++result_.left.folders;
+            } else {
+                ++result_.left.files;
+                result_.left.bytes += listed.size;
+            }
+        }
+        visitor_.OnLeft(EntryOf(listed, depth), reason);
+    }
+
+    bool File(HANDLE folder, const std::wstring& folderName, const Listed& entry, int depth) {
+        if (rules_.skipIndexNames && Contains(entry.name, L".dat")) return true;
+        if (entry.IsLink()) {
+            if (clean_) Leave(entry, depth, LeftReason::LinkSkipped, false);
+            return true;
+        }
+        ++result_.counted.files;
+        result_.counted.bytes += entry.size;
+        visitor_.OnFile(EntryOf(entry, depth));
+        if (!clean_) return true;
+        LeftReason reason = LeftReason::Other;
+        switch (DeleteListedFile(folder, folderName, entry, reason)) {
+        case FileOutcome::Deleted:
+            ++result_.deleted.files;
+            result_.deleted.bytes += entry.size;
+            visitor_.OnDeleted(EntryOf(entry, depth));
+            break;
+        case FileOutcome::Left:
+            Leave(entry, depth, reason, true);
+            break;
+        case FileOutcome::Gone:
+            break;
+        }
+        return true;
+    }
+
+    bool Folder(HANDLE parent, const Listed& entry, int depth) {
+        if (rules_.skipIndexNames && (Contains(entry.name, L"History.IE") || Contains(entry.name, L"Content.IE")))
+            return true;
+        if (entry.IsLink()) {
+            if (rules_.countLinkedFolders) ++result_.counted.folders;
+            if (clean_) Leave(entry, depth, LeftReason::LinkSkipped, false);
+            return true;
+        }
+        nt::Handle child;
+        NTSTATUS status = OpenRelative(parent, entry.name, kListAccess | (clean_ ? DELETE : 0), FILE_DIRECTORY_FILE, child);
+        bool removable = clean_;
+        if (clean_ && status == nt::kSharingViolation) {
+            // Someone holds it open: it cannot go, but its contents may.
+            removable = false;
+            status = OpenRelative(parent, entry.name, kListAccess, FILE_DIRECTORY_FILE, child);
+        }
+        if (Gone(status)) return true;
+        if (status != nt::kSuccess) {
+            // Listed but not to be opened: counted as a plain listing counts it.
+            ++result_.counted.folders;
+            if (clean_) Leave(entry, depth, ReasonOf(status), true);
+            return true;
+        }
+        HandleFacts facts;
+        if (!QueryFacts(child.get(), facts)) return true;
+        if ((facts.attributes & FILE_ATTRIBUTE_REPARSE_POINT) || facts.id != entry.id) {
+            // Swapped for a link, or for another folder, since it was listed.
+            if (clean_) Leave(entry, depth, LeftReason::LinkSkipped, false);
+            return true;
+        }
+        if (rules_.guardProtected && IsProtectedIdentity(FileIdentity{volume_, facts.id})) {
+            if (clean_) Leave(entry, depth, LeftReason::Protected, false);
+            return true;
+        }
+        ++result_.counted.folders;
+        TreeEntry shown = EntryOf(entry, depth);
+        visitor_.OnFolder(shown);
+        size_t length = path_.size();
+        path_ += L'\\';
+        path_ += entry.name;
+        bool goOn = Walk(child.get(), depth + 1);
+        path_.resize(length);
+        if (!goOn || !clean_) return goOn;
+        if (removable && MarkForDeletion(child.get(), status)) {
+            ++result_.deleted.folders;
+            visitor_.OnDeleted(EntryOf(entry, depth));
+        } else {
+            // Kept by what stayed inside it, or held open.
+            ++result_.left.folders;
+            if (!removable) visitor_.OnLeft(EntryOf(entry, depth), LeftReason::InUse);
+        }
+        return true;
+    }
+
+    bool clean_;
+    const TreeRules& rules_;
+    TreeVisitor& visitor_;
+    TreeResult& result_;
+    uint32_t volume_;
+    std::wstring path_;
+};
+
+}  // namespace
+
+const char* LeftReasonText(LeftReason reason) {
+    switch (reason) {
+    case LeftReason::InUse:
+        return "in use";
+    case LeftReason::AccessDenied:
+        return "access denied";
+    case LeftReason::ReadOnly:
+        return "read-only";
+    case LeftReason::LinkSkipped:
+        return "link skipped";
+    case LeftReason::Protected:
+        return "protected folder";
+    case LeftReason::Other:
+        break;
+    }
+    return "could not be deleted";
+}
+
+const char* RootRefusalText(RootRefusal refusal) {
+    switch (refusal) {
+    case RootRefusal::None:
+        return "";
+    case RootRefusal::Missing:
+        return "folder not found";
+    case RootRefusal::NotAFolder:
+        return "not a folder";
+    case RootRefusal::Link:
+        return "the folder is a link";
+    case RootRefusal::Protected:
+        return "a protected folder";
+    }
+    return "";
+}
+
+std::wstring TrimFolderPath(std::wstring_view path) {
+    std::wstring out(path);
+    while (out.size() > 1 && out.back() == L'\\' && !(out.size() == 3 && out[1] == L':')) out.pop_back();
+    return out;
+}
+
+TreeResult WalkTree(std::wstring_view root, TreeAction action, const TreeRules& rules, TreeVisitor& visitor) {
+    FsRedirectionOff redirection;
+    TreeResult result;
+    OpenedRoot opened;
+    result.refusal = OpenRoot(root, rules, false, opened);
+    if (result.refusal != RootRefusal::None) return result;
+    // A drive root is shown as "C:"; its entries then read "C:\name".
+    std::wstring shown = opened.path;
+    if (shown.size() == 3 && shown[1] == L':') shown.pop_back();
+    Walker walker(action, rules, visitor, result, opened.volume, shown);
+    walker.Walk(opened.handle.get(), 0);
+    return result;
+}
+
+RootRefusal CheckRoot(std::wstring_view root, const TreeRules& rules) {
+    FsRedirectionOff redirection;
+    OpenedRoot opened;
+    return OpenRoot(root, rules, false, opened);
+}
+
+RootRefusal DeleteNamedFiles(std::wstring_view folder, bool fromDriveRoot, const TreeRules& rules,
+                             std::vector<NamedFile>& files) {
+    FsRedirectionOff redirection;
+    OpenedRoot opened;
+    TreeRules folderRules = rules;
+    if (fromDriveRoot) folderRules.allowDriveRoot = true;
+    RootRefusal refusal = OpenRoot(folder, folderRules, fromDriveRoot, opened);
+    if (refusal != RootRefusal::None) return refusal;
+    std::wstring folderName;
+    if (!ObjectName(opened.handle.get(), folderName)) return RootRefusal::Missing;
+    for (NamedFile& file : files) {
+        std::vector<Listed> found;
+        file.deleted = false;
+        file.gone = false;
+        if (!ListFolder(opened.handle.get(), found, file.name) || found.empty()) {
+            file.gone = true;
+            continue;
+        }
+        const Listed& entry = found[0];
+        file.size = entry.size;
+        if (!SameText(entry.name, file.name) || entry.IsFolder()) {
+            file.gone = true;
+            continue;
+        }
+        if (entry.IsLink()) {
+            file.reason = LeftReason::LinkSkipped;
+            continue;
+        }
+        switch (DeleteListedFile(opened.handle.get(), folderName, entry, file.reason)) {
+        case FileOutcome::Deleted:
+            file.deleted = true;
+            break;
+        case FileOutcome::Gone:
+            file.gone = true;
+            break;
+        case FileOutcome::Left:
+            break;
+        }
+    }
+    return RootRefusal::None;
+}
+
+RootRefusal ListFolderFiles(std::wstring_view folder, const TreeRules& rules, std::vector<std::wstring>& names) {
+    FsRedirectionOff redirection;
+    OpenedRoot opened;
+    RootRefusal refusal = OpenRoot(folder, rules, false, opened);
+    if (refusal != RootRefusal::None) return refusal;
+    std::vector<Listed> entries;
+    ListFolder(opened.handle.get(), entries);
+    for (Listed& entry : entries)
+        if (!entry.IsFolder() && !entry.IsLink()) names.push_back(std::move(entry.name));
+    return RootRefusal::None;
+}
+
+std::wstring TempFolderPath() {
+    std::vector<wchar_t> buffer(MAX_PATH + 2);
+    DWORD n = GetTempPathW(static_cast<DWORD>(buffer.size()), buffer.data());
+    if (n >= buffer.size()) {
+        buffer.resize(n + 1);
+        n = GetTempPathW(static_cast<DWORD>(buffer.size()), buffer.data());
+    }
+    if (n == 0 || n >= buffer.size()) return std::wstring();
+    return TrimFolderPath(std::wstring_view(buffer.data(), n));
+}
+
+bool DeleteOwnFile(const char* path) {
+    if (!path) return false;
+    std::wstring wide = WideFromAnsi(path);
+    size_t slash = wide.rfind(L'\\');
+    if (slash == std::wstring::npos || slash + 1 == wide.size()) return false;
+    std::wstring folder = wide.substr(0, slash);
+    if (folder.size() == 2 && folder[1] == L':') folder += L'\\';
+    std::vector<NamedFile> files(1);
+    files[0].name = wide.substr(slash + 1);
+    TreeRules rules;
+    rules.guardProtected = false;
+    rules.allowDriveRoot = true;
+    return DeleteNamedFiles(folder, false, rules, files) == RootRefusal::None && files[0].deleted;
+}

@@ -1,0 +1,112 @@
+// The file layer: the only code that lists folders or deletes files.
+//
+// Every walk is anchored on handles. A root is opened once and refused when
+// it is a link or a protected folder; each folder below it is opened
+// relative to its parent's handle without following links, and must be the
+// very folder its parent listed (same file ID); each file is opened the same
+// way, checked on its handle and deleted through it. No path string is
+// resolved below the root, so a folder swapped for a link mid-walk leads
+// nowhere. The same walk measures, previews and cleans, so what a category
+// counts is what its clean deletes.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Why an entry was left where it was.
+enum class LeftReason : uint8_t { InUse, AccessDenied, ReadOnly, LinkSkipped, Protected, Other };
+const char* LeftReasonText(LeftReason reason);
+
+// Why a root was refused as a whole.
+enum class RootRefusal : uint8_t { None, Missing, NotAFolder, Link, Protected };
+const char* RootRefusalText(RootRefusal refusal);
+
+struct TreeEntry {
+    const std::wstring& folder;  // the folder holding it, as a path, no trailing backslash
+    std::wstring_view name;
+    bool isFolder;
+    unsigned long long size;  // files only
+    int depth;                // 0 for the root's own entries
+};
+
+struct TreeFigures {
+    unsigned long long files = 0;
+    unsigned long long folders = 0;
+    unsigned long long bytes = 0;
+};
+
+struct TreeRules {
+    // The category rules: folders whose name holds "History.IE" or
+    // "Content.IE" and files whose name holds ".dat" (case-sensitive) are
+    // left out, neither counted nor deleted.
+    bool skipIndexNames = true;
+    // Protected folders refuse the root and are never entered. The disk
+    // scan, which deletes nothing itself, walks them.
+    bool guardProtected = true;
+    // The disk scan walks whole drives.
+    bool allowDriveRoot = false;
+    // The disk scan counts folder links it does not enter.
+    bool countLinkedFolders = false;
+};
+
+// What a walk reports as it goes. Called on the walking thread.
+class TreeVisitor {
+public:
+    virtual ~TreeVisitor() = default;
+    // Polled before every entry; true ends the walk.
+    virtual bool Stop() { return false; }
+    virtual void OnFile(const TreeEntry&) {}
+    virtual void OnFolder(const TreeEntry&) {}
+    virtual void OnDeleted(const TreeEntry&) {}
+    virtual void OnLeft(const TreeEntry&, LeftReason) {}
+    // After a folder has been listed and before its entries are opened:
+    // a seam for tests that change the tree at that moment.
+    virtual void AfterListing(const std::wstring& /*folder*/) {}
+};
+
+enum class TreeAction { Measure, Clean };
+
+struct TreeResult {
+    RootRefusal refusal = RootRefusal::None;
+    bool stopped = false;
+    TreeFigures counted;  // everything the rules count
+    TreeFigures deleted;  // what went (Clean)
+    TreeFigures left;     // what stayed, each reported through OnLeft
+};
+
+// Walks everything below `root` (the root itself stays).
+TreeResult WalkTree(std::wstring_view root, TreeAction action, const TreeRules& rules, TreeVisitor& visitor);
+
+// Whether `root` could be walked with these rules, without walking it.
+RootRefusal CheckRoot(std::wstring_view root, const TreeRules& rules);
+
+// A file to delete by name from one folder.
+struct NamedFile {
+    std::wstring name;
+    bool deleted = false;
+    LeftReason reason = LeftReason::Other;  // when not deleted and not gone already
+    bool gone = false;                      // it was not there
+    unsigned long long size = 0;
+};
+
+// Deletes files by name from `folder`. With `fromDriveRoot` the folder is
+// reached from its drive's root, each folder on the way opened relative to
+// the one before and checked as a walk checks it (found files); without,
+// `folder` is a root as for WalkTree (the cookie folder).
+RootRefusal DeleteNamedFiles(std::wstring_view folder, bool fromDriveRoot, const TreeRules& rules,
+                             std::vector<NamedFile>& files);
+
+// The plain files directly in `folder` (a root as for WalkTree).
+RootRefusal ListFolderFiles(std::wstring_view folder, const TreeRules& rules, std::vector<std::wstring>& names);
+
+// The temporary folder (GetTempPathW), or "" when it is unknown.
+std::wstring TempFolderPath();
+
+// Deletes one of the program's own files (a data file's leftovers) by its
+// full path, the same link-safe way; the folder may be a protected one.
+bool DeleteOwnFile(const char* path);
+
+// Removes trailing backslashes but keeps "C:\".
+std::wstring TrimFolderPath(std::wstring_view path);
