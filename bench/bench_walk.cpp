@@ -2,7 +2,7 @@
 //   bench_walk.exe FOLDER RUNS
 // Prints one line per walker: name, median milliseconds, files, folders,
 // bytes. The walkers: a plain FindFirstFileA recursion (the baseline),
-// the program's sequential walk, and MeasureFolder with 2, 4 and 8 listers.
+// and MeasureFolder, the handle-anchored walk of the file layer.
 #include <windows.h>
 
 #include <algorithm>
@@ -70,13 +70,8 @@ int main(int argc, char** argv) {
     std::string folder = argv[1];
     int runs = std::max(1, atoi(argv[2]));
     ScanCounters warm;
-    MeasureFolderSequential(folder.c_str(), warm);  // warm the caches once
+    MeasureFolder(folder.c_str(), warm);  // warm the caches once
     Time("plain", runs, [&](ScanCounters& c) { PlainWalk(folder, c); });
-    Time("sequential", runs, [&](ScanCounters& c) { MeasureFolderSequential(folder.c_str(), c); });
-    for (int threads : {2, 4, 8}) {
-        SetWalkThreads(threads);
-        std::string name = "parallel-" + std::to_string(threads);
-        Time(name.c_str(), runs, [&](ScanCounters& c) { MeasureFolder(folder.c_str(), c); });
-    }
+    Time("handles", runs, [&](ScanCounters& c) { MeasureFolder(folder.c_str(), c); });
     return 0;
 }

@@ -6,6 +6,8 @@
 #include "fs/text.h"
 
 #include <algorithm>
+#include <atomic>
+#include <unordered_map>
 
 namespace {
 
@@ -13,6 +15,12 @@ constexpr ULONG kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELE
 constexpr ULONG kOpenOptions = FILE_SYNCHRONOUS_IO_NONALERT | FILE_OPEN_REPARSE_POINT | FILE_OPEN_FOR_BACKUP_INTENT;
 constexpr ACCESS_MASK kListAccess = FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
 constexpr ULONG kListingBytes = 64 * 1024;
+
+std::atomic<ListingHook> g_listingHook{nullptr};
+
+void AfterListing(const std::wstring& folder) {
+    if (ListingHook hook = g_listingHook.load(std::memory_order_relaxed)) hook(folder);
+}
 
 // One entry as its folder listed it.
 struct Listed {
@@ -89,6 +97,25 @@ bool ListFolder(HANDLE folder, std::vector<Listed>& out, std::wstring_view only 
         }
         if (!only.empty()) return true;
     }
+}
+
+// The entry `name` of a folder. Wine's listing by name misses names
+// outside ASCII, so a miss is checked against the whole listing.
+bool FindListed(HANDLE folder, const std::wstring& name, Listed& out) {
+    std::vector<Listed> found;
+    if (ListFolder(folder, found, name) && !found.empty() && SameText(found[0].name, name)) {
+        out = std::move(found[0]);
+        return true;
+    }
+    found.clear();
+    if (!ListFolder(folder, found)) return false;
+    for (Listed& entry : found) {
+        if (SameText(entry.name, name)) {
+            out = std::move(entry);
+            return true;
+        }
+    }
+    return false;
 }
 
 // What a handle says of itself: attributes and file ID.
@@ -226,10 +253,11 @@ nt::Handle OpenFolderByPath(const std::wstring& path) {
 
 // Opens the folder `name` of `parent` as its parent lists it: refused when
 // it is a link, not a folder, or another folder than the one listed.
-RootRefusal OpenListedFolder(HANDLE parent, const std::wstring& name, ACCESS_MASK access, nt::Handle& out) {
-    std::vector<Listed> found;
-    if (!ListFolder(parent, found, name) || found.empty() || !SameText(found[0].name, name)) return RootRefusal::Missing;
-    const Listed& entry = found[0];
+RootRefusal OpenListedFolder(HANDLE parent, const std::wstring& parentPath, const std::wstring& name,
+                             ACCESS_MASK access, nt::Handle& out) {
+    Listed entry;
+    if (!FindListed(parent, name, entry)) return RootRefusal::Missing;
+    AfterListing(parentPath);
     if (entry.IsLink()) return RootRefusal::Link;
     if (!entry.IsFolder()) return RootRefusal::NotAFolder;
     if (OpenRelative(parent, name, access, FILE_DIRECTORY_FILE, out) != nt::kSuccess) return RootRefusal::Missing;
@@ -248,7 +276,10 @@ struct OpenedRoot {
 // Opens a walk's root. Above the root, the path is resolved as usual; the
 // root itself must be a real folder as its parent lists it.
 RootRefusal OpenRoot(std::wstring_view given, const TreeRules& rules, bool anchorAtDrive, OpenedRoot& root) {
-    std::wstring path = TrimFolderPath(StripLongPrefix(given));
+    std::wstring path = StripLongPrefix(given);
+    for (wchar_t& c : path)
+        if (c == L'/') c = L'\\';
+    path = TrimFolderPath(path);
     if (!IsAbsolute(path)) return RootRefusal::Missing;
     std::vector<wchar_t> full(32768);
     DWORD n = GetFullPathNameW(path.c_str(), 32768, full.data(), nullptr);
@@ -272,7 +303,8 @@ RootRefusal OpenRoot(std::wstring_view given, const TreeRules& rules, bool ancho
             size_t next = path.find(L'\\', at);
             if (next == std::wstring::npos) next = path.size();
             nt::Handle child;
-            RootRefusal refusal = OpenListedFolder(folder.get(), path.substr(at, next - at), kListAccess, child);
+            RootRefusal refusal = OpenListedFolder(folder.get(), path.substr(0, at > driveLength ? at - 1 : at),
+                                                   path.substr(at, next - at), kListAccess, child);
             if (refusal != RootRefusal::None) return refusal;
             folder = std::move(child);
             at = next;
@@ -283,7 +315,7 @@ RootRefusal OpenRoot(std::wstring_view given, const TreeRules& rules, bool ancho
         std::wstring parentPath = slash + 1 == driveLength ? path.substr(0, driveLength) : path.substr(0, slash);
         nt::Handle parent = OpenFolderByPath(parentPath);
         if (!parent) return RootRefusal::Missing;
-        RootRefusal refusal = OpenListedFolder(parent.get(), path.substr(slash + 1), kListAccess, root.handle);
+        RootRefusal refusal = OpenListedFolder(parent.get(), parentPath, path.substr(slash + 1), kListAccess, root.handle);
         if (refusal != RootRefusal::None) return refusal;
     }
     FileIdentity identity;
@@ -311,7 +343,7 @@ public:
         if (clean_ && !ObjectName(folder, folderName)) return true;
         std::vector<Listed> entries;
         if (!ListFolder(folder, entries)) return true;
-        visitor_.AfterListing(path_);
+        AfterListing(path_);
         for (const Listed& entry : entries) {
             if (visitor_.Stop()) {
                 result_.stopped = true;
@@ -500,25 +532,33 @@ RootRefusal DeleteNamedFiles(std::wstring_view folder, bool fromDriveRoot, const
     if (refusal != RootRefusal::None) return refusal;
     std::wstring folderName;
     if (!ObjectName(opened.handle.get(), folderName)) return RootRefusal::Missing;
+    // One listing for all the names: found files come in runs per folder.
+    std::vector<Listed> entries;
+    if (!ListFolder(opened.handle.get(), entries)) return RootRefusal::Missing;
+    AfterListing(opened.path);
+    std::unordered_map<std::wstring, size_t> byName;
+    for (size_t i = 0; i < entries.size(); ++i) byName.emplace(entries[i].name, i);
     for (NamedFile& file : files) {
-        std::vector<Listed> found;
         file.deleted = false;
         file.gone = false;
-        if (!ListFolder(opened.handle.get(), found, file.name) || found.empty()) {
+        const Listed* entry = nullptr;
+        auto exact = byName.find(file.name);
+        if (exact != byName.end()) {
+            entry = &entries[exact->second];
+        } else {
+            for (const Listed& e : entries)
+                if (SameText(e.name, file.name)) entry = &e;
+        }
+        if (!entry || entry->IsFolder()) {
             file.gone = true;
             continue;
         }
-        const Listed& entry = found[0];
-        file.size = entry.size;
-        if (!SameText(entry.name, file.name) || entry.IsFolder()) {
-            file.gone = true;
-            continue;
-        }
-        if (entry.IsLink()) {
+        file.size = entry->size;
+        if (entry->IsLink()) {
             file.reason = LeftReason::LinkSkipped;
             continue;
         }
-        switch (DeleteListedFile(opened.handle.get(), folderName, entry, file.reason)) {
+        switch (DeleteListedFile(opened.handle.get(), folderName, *entry, file.reason)) {
         case FileOutcome::Deleted:
             file.deleted = true;
             break;
@@ -543,6 +583,8 @@ RootRefusal ListFolderFiles(std::wstring_view folder, const TreeRules& rules, st
         if (!entry.IsFolder() && !entry.IsLink()) names.push_back(std::move(entry.name));
     return RootRefusal::None;
 }
+
+void SetListingHookForTest(ListingHook hook) { g_listingHook.store(hook); }
 
 std::wstring TempFolderPath() {
     std::vector<wchar_t> buffer(MAX_PATH + 2);

@@ -61,10 +61,13 @@ public:
     virtual void OnFolder(const TreeEntry&) {}
     virtual void OnDeleted(const TreeEntry&) {}
     virtual void OnLeft(const TreeEntry&, LeftReason) {}
-    // After a folder has been listed and before its entries are opened:
-    // a seam for tests that change the tree at that moment.
-    virtual void AfterListing(const std::wstring& /*folder*/) {}
 };
+
+// A seam for tests that change the tree between a listing and the opens
+// that follow it: called with the folder's path after each folder is
+// listed, and after each name is looked up for a delete by name.
+typedef void (*ListingHook)(const std::wstring& folder);
+void SetListingHookForTest(ListingHook hook);
 
 enum class TreeAction { Measure, Clean };
 

@@ -77,53 +77,6 @@ struct LinkedTree {
     }
 };
 
-TEST_F(CleanEngineTest, DeleteFolderContentsEmptiesTheFolderButNeverGoesThroughLinks) {
-    LinkedTree tree("clean-links");
-    DeleteFolderContents(tree.folder.c_str());
-    tree.ExpectJunkGone();
-    tree.ExpectOutsideUntouched();
-}
-
-TEST_F(CleanEngineTest, DeleteFolderContentsSkipsAPathThatDoesNotFit) {
-    std::string folder = MakeSandboxFolder("clean-long");
-    std::string deep = folder + "\\" + std::string(100, 'd');
-    CreateDirectoryA(deep.c_str(), nullptr);
-    // The cut long name also names a short (read-only) file, which a cut
-    // path would hit instead.
-    std::string longName = std::string(150, 'x') + std::string(60, 'y');
-    std::string cutName = longName.substr(0, MAX_PATH - 2 - deep.size());
-    MakeFile(deep + "\\" + cutName, 1);
-    std::wstring wide = L"\\\\?\\";
-    for (char c : deep + "\\" + longName) wide += static_cast<wchar_t>(c);
-    HANDLE file = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    CloseHandle(file);
-    SetFileAttributesA((deep + "\\" + cutName).c_str(), FILE_ATTRIBUTE_READONLY);
-
-    DeleteFolderContents(folder.c_str());
-
-    EXPECT_NE(GetFileAttributesW(wide.c_str()), INVALID_FILE_ATTRIBUTES) << "the long entry is skipped";
-    EXPECT_TRUE(DirExists(deep));
-    SetFileAttributesA((deep + "\\" + cutName).c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileW(wide.c_str());
-    RemoveTree(folder);
-}
-
-TEST_F(CleanEngineTest, SystemFoldersAndTheirParentsAreProtected) {
-    char windows[MAX_PATH], system[MAX_PATH];
-    GetWindowsDirectoryA(windows, sizeof windows);
-    GetSystemDirectoryA(system, sizeof system);
-    for (std::string path : {std::string("C:\\"), std::string("C:"), std::string("c:/"), std::string(windows),
-                             std::string(windows) + "\\", std::string(system), SpecialFolder(CSIDL_PROFILE),
-                             SpecialFolder(CSIDL_PROGRAM_FILES), std::string("C:\\users"), std::string("\\\\server\\share")}) {
-        EXPECT_TRUE(path.empty() || IsProtectedFolder(path.c_str())) << path;
-    }
-    std::string mine = MakeSandboxFolder("clean-guard");
-    for (const std::string& path : {mine, SpecialFolder(CSIDL_RECENT), TempShown()})
-        EXPECT_FALSE(IsProtectedFolder(path.c_str())) << path;
-    RemoveTree(mine);
-}
-
 TEST_F(CleanEngineTest, NothingTickedDeletesNothingAndStillTakesSevenSteps) {
     LinkedTree tree("clean-none");
     TempFolderOverride temp(tree.folder);

@@ -184,34 +184,6 @@ TEST_F(CookiesTest, MoveFromAViewOfAListThatChangedSinceMovesNothing) {
     EXPECT_TRUE(CookieNames(KEPT_COOKIES).empty());
 }
 
-TEST_F(CookiesTest, CleaningNeverReachesOutsideTheCookieFolder) {
-    // Kept names come from a hand-editable file and can be moved to the
-    // delete side; none of these may delete anything.
-    SubFolder("brisolatest-dir");
-    std::string inSub = Cookie("brisolatest-dir\\victim.txt");
-    std::string leaf = CookieFolder();
-    leaf = leaf.substr(leaf.find_last_of('\\') + 1);
-    std::string viaParent = Cookie("brisolatest-victim2.txt");
-    std::string index = Cookie("brisolatest.dat");
-    std::string outside = MakeSandboxFolder("cookies-outside") + "\\target.txt";
-    MakeFile(outside, 10);
-    std::string link = folder_ + "\\brisolatest-link.txt";
-    ASSERT_TRUE(MakeUnixSymlink(outside, link));
-    made_.push_back(link);
-
-    WriteWholeFile(KeptCookiesFilePath(), "brisolatest-dir\\victim.txt ..\\" + leaf + "\\brisolatest-victim2.txt " +
-                                 "brisolatest-dir/victim.txt brisolatest.dat .. . brisolatest-link.txt\r\n");
-    LoadKeptCookies();
-    SetCookieNames(COOKIES_TO_DELETE, CookieNames(KEPT_COOKIES));
-    DeleteListedCookies();
-    EXPECT_TRUE(FileExists(inSub));
-    EXPECT_TRUE(FileExists(viaParent));
-    EXPECT_TRUE(FileExists(index));
-    EXPECT_TRUE(DirExists(folder_));
-    EXPECT_TRUE(FileExists(outside));  // the link may go, never its target
-    RemoveTree(MakeSandboxFolder("cookies-outside"));
-}
-
 TEST_F(CookiesTest, ManagerAndCleaningNeverShareTheList) {
     for (int i = 0; i < 20; ++i) Cookie("brisolatest-race" + std::to_string(i) + ".txt");
     HWND view = CreateWindowA(WC_LISTVIEWA, "", WS_POPUP | LVS_REPORT, 0, 0, 300, 300, nullptr, nullptr,

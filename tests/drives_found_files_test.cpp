@@ -128,26 +128,6 @@ TEST_F(FoundFilesTest, CloseKeepsTheTicksAndClosingOtherwiseDiscardsThem) {
     EXPECT_EQ(Checked(), (std::vector<bool>{false, true, false}));
 }
 
-TEST_F(FoundFilesTest, CheckedFilesAreDeletedThroughTheLinkSafeDelete) {
-    std::string outside = MakeSandboxFolder("found-outside");
-    ASSERT_TRUE(MakeFile(outside + "\\precious.tmp", 4));
-    std::string link = root + "\\link.tmp";
-    MakeUnixSymlink(outside + "\\precious.tmp", link);
-    ASSERT_TRUE(PollUntil([&] { return FileExists(link); }));
-    ScanFiles({"a.tmp", "b.tmp"});
-    EXPECT_EQ(FoundFileCount(), 3u);
-    DeleteCheckedFoundFiles();
-    EXPECT_EQ(FoundFileCount(), 0u);
-    // Whatever became of the link, its target is untouched.
-    EXPECT_TRUE(FileExists(outside + "\\precious.tmp"));
-    EXPECT_FALSE(FileExists(root + "\\a.tmp"));
-    EXPECT_FALSE(FileExists(root + "\\b.tmp"));
-    EXPECT_TRUE(FileExists(root + "\\keep.txt"));
-    RemoveUnixLink(link);  // never through Win32, which would delete the target
-    EXPECT_TRUE(PollUntil([&] { return !FileExists(link); }));
-    RemoveTree(outside);
-}
-
 TEST_F(FoundFilesTest, TicksOfAnOpeningDoNotLandOnANewerArray) {
     ScanFiles({"a.tmp"});
     OpenFoundFiles([&](HWND dialog) {

@@ -24,8 +24,6 @@ std::vector<std::string> FoundPaths() {
     return out;
 }
 
-DWORD Attributes(const std::string& path) { return GetFileAttributesA(path.c_str()); }
-
 // The two totals as "checked/found".
 std::string Totals() {
     unsigned long long checked = 0, found = 0;
@@ -100,54 +98,6 @@ TEST_F(DiskScanTest, EveryMatchingFilterRecordsTheFileAndNoneGivesZeroTotals) {
     EXPECT_EQ(Totals(), "2/0");
     EXPECT_EQ(FoundFileCount(), 0u);
     EXPECT_EQ(GetDiskScanReport().bytes, 0u);
-}
-
-TEST_F(DiskScanTest, NeverFollowsALinkedFolder) {
-    AppendFilter(".tmp", "Temporary", 1);
-    std::string outside = MakeSandboxFolder("scan-outside");
-    ASSERT_TRUE(MakeFile(outside + "\\secret.tmp", 1));
-    std::string link = root + "\\linked";
-    MakeUnixSymlink(outside, link);
-    ASSERT_TRUE(PollUntil([&] { return Attributes(link) != INVALID_FILE_ATTRIBUTES; }));
-    EXPECT_TRUE(Attributes(link) & FILE_ATTRIBUTE_REPARSE_POINT);
-    ASSERT_TRUE(MakeFile(root + "\\mine.tmp", 1));
-    ASSERT_EQ(RunDiskScanOfFolders({root}), 1);
-    EXPECT_EQ(FoundPaths(), std::vector<std::string>{root + "\\mine.tmp"});
-    RemoveUnixLink(link);
-    ASSERT_TRUE(PollUntil([&] { return Attributes(link) == INVALID_FILE_ATTRIBUTES; }));
-    EXPECT_TRUE(FileExists(outside + "\\secret.tmp"));
-    RemoveTree(outside);
-}
-
-// Paths longer than the ANSI calls take are made with the wide calls.
-std::wstring Wide(const std::string& s) { return std::wstring(s.begin(), s.end()); }
-
-TEST_F(DiskScanTest, AFolderWhosePathWouldPass255IsNotEntered) {
-    AppendFilter(".tmp", "Temporary", 1);
-    // A folder of path length 240, then a child folder reaching 256.
-    std::string deep = root;
-    while (deep.size() < 230) {
-        deep += "\\" + std::string(std::min<size_t>(40, 239 - deep.size()), 'd');
-        ASSERT_TRUE(CreateDirectoryA(deep.c_str(), nullptr)) << deep;
-    }
-    std::string fits = deep + "\\" + std::string(254 - deep.size(), 'f');     // 255 characters
-    std::string tooLong = deep + "\\" + std::string(255 - deep.size(), 'g');  // 256 characters
-    ASSERT_EQ(fits.size(), 255u);
-    ASSERT_EQ(tooLong.size(), 256u);
-    std::wstring prefix = L"\\\\?\\";
-    ASSERT_TRUE(CreateDirectoryW((prefix + Wide(fits)).c_str(), nullptr));
-    ASSERT_TRUE(CreateDirectoryW((prefix + Wide(tooLong)).c_str(), nullptr));
-    for (const std::string& folder : {fits, tooLong}) {
-        HANDLE file = CreateFileW((prefix + Wide(folder + "\\a.tmp")).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        ASSERT_NE(file, INVALID_HANDLE_VALUE);
-        CloseHandle(file);
-    }
-    ASSERT_EQ(RunDiskScanOfFolders({root}), 1);
-    EXPECT_EQ(FoundPaths(), std::vector<std::string>{fits + "\\a.tmp"});
-    for (const std::string& folder : {fits, tooLong}) {
-        DeleteFileW((prefix + Wide(folder + "\\a.tmp")).c_str());
-        RemoveDirectoryW((prefix + Wide(folder)).c_str());
-    }
 }
 
 std::atomic<int> g_stopCalls{0};

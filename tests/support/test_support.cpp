@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <cctype>
 #include <vector>
 
 #include "app/app_state.h"
@@ -317,4 +318,16 @@ void QuietJobSettings::Restore() const {
 void ResetCookieLists() {
     ClearCookieLists();
     DeleteFileA(KeptCookiesFilePath().c_str());
+}
+
+bool MapUnixDrive(char letter, const std::string& targetWindowsPath) {
+    std::string target = UnixPath(targetWindowsPath);
+    if (target.empty()) return false;
+    std::string link = std::string("\"$WINEPREFIX/dosdevices/") + static_cast<char>(tolower(letter)) + ":\"";
+    return RunShell("test -n \"$WINEPREFIX\" && ln -sfn " + Quote(target) + " " + link);
+}
+
+void UnmapUnixDrive(char letter) {
+    RunShell(std::string("test -L \"$WINEPREFIX/dosdevices/") + static_cast<char>(tolower(letter)) + ":\" && rm -f \"$WINEPREFIX/dosdevices/" +
+             static_cast<char>(tolower(letter)) + ":\"");
 }

@@ -80,6 +80,10 @@ bool MakeUnixSymlink(const std::string& targetWindowsPath, const std::string& li
 bool IsUnixSymlink(const std::string& windowsPath);
 // Removes a link itself, never its target.
 void RemoveUnixLink(const std::string& windowsPath);
+// Maps a drive letter of this (sandboxed) prefix to a folder, as subst
+// would, and removes that mapping again.
+bool MapUnixDrive(char letter, const std::string& targetWindowsPath);
+void UnmapUnixDrive(char letter);
 
 // Resets the program's persistent state: its registry key and data files.
 void ResetProgramState();
