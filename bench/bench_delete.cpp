@@ -1,10 +1,12 @@
 // Benchmark: DeleteFolderContents (with its link-safety check on every
 // file) against `rm -rf` on an identical tree, in the same run.
-//   delete_bench.exe [folders] [files-per-folder]     (default 1000 x 100)
+//   delete_bench.exe [folders] [files-per-folder] [bytes-per-file] [runs]
+//   (default 200 x 100 files of 0 bytes, 5 runs; a new pair of trees each run)
 // Runs only inside a sandboxed Wine prefix: the trees are generated under
 // C:\brisola-bench of that prefix, never anywhere else.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -40,7 +42,7 @@ bool InsideSandbox(const std::string& unixPath) {
     return unixPath.compare(0, root.size(), root) == 0 || unixPath.compare(0, rootReal.size(), rootReal) == 0;
 }
 
-bool MakeTree(const std::string& root, int folders, int files) {
+bool MakeTree(const std::string& root, int folders, int files, const std::string& content) {
     if (!CreateDirectoryA(root.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return false;
     char path[MAX_PATH];
     for (int d = 0; d < folders; ++d) {
@@ -51,7 +53,7 @@ bool MakeTree(const std::string& root, int folders, int files) {
             HANDLE h = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
             if (h == INVALID_HANDLE_VALUE) return false;
             DWORD written = 0;
-            WriteFile(h, "junk", 4, &written, nullptr);
+            if (!content.empty()) WriteFile(h, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
             CloseHandle(h);
         }
     }
@@ -81,11 +83,23 @@ bool RemoveWithRm(const std::string& windowsPath, const std::string& unixPath) {
 
 }  // namespace
 
+struct Spread {
+    double min, median, max;
+};
+
+Spread SpreadOf(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return Spread{values.front(), values[values.size() / 2], values.back()};
+}
+
 int main(int argc, char** argv) {
-    int folders = argc > 1 ? atoi(argv[1]) : 1000;
+    int folders = argc > 1 ? atoi(argv[1]) : 200;
     int files = argc > 2 ? atoi(argv[2]) : 100;
-    if (folders <= 0 || files <= 0 || folders > 9999 || files > 9999) {
-        fprintf(stderr, "usage: delete_bench [folders 1..9999] [files 1..9999]\n");
+    int bytes = argc > 3 ? atoi(argv[3]) : 0;
+    int runs = argc > 4 ? atoi(argv[4]) : 5;
+    if (folders <= 0 || files <= 0 || folders > 9999 || files > 9999 || bytes < 0 || bytes > 65536 || runs < 1 ||
+        runs > 50) {
+        fprintf(stderr, "usage: delete_bench [folders 1..9999] [files 1..9999] [bytes 0..65536] [runs 1..50]\n");
         return 2;
     }
     const std::string base = "C:\\brisola-bench";
@@ -95,50 +109,52 @@ int main(int argc, char** argv) {
         return 1;
     }
     CreateDirectoryA(base.c_str(), nullptr);
-    const std::string ours = base + "\\ours", theirs = base + "\\rm";
-    printf("generating 2 x %d files in %d folders under %s ...\n", folders * files, folders, base.c_str());
+    const std::string ours = base + "\\ours", theirs = base + "\\rm", empty = base + "\\empty";
+    const std::string content(static_cast<size_t>(bytes), 'j');
+    printf("%d runs, each deleting %d files of %d bytes in %d folders\n", runs, folders * files, bytes, folders);
     fflush(stdout);
-    if (!MakeTree(ours, folders, files) || !MakeTree(theirs, folders, files)) {
-        fprintf(stderr, "delete_bench: could not generate the trees\n");
-        return 1;
-    }
-    LARGE_INTEGER freq, t0, t1, t2, t3;
+    LARGE_INTEGER freq;
     QueryPerformanceFrequency(&freq);
-
-    QueryPerformanceCounter(&t0);
-    DeleteFolderContents(ours.c_str());
-    QueryPerformanceCounter(&t1);
-
-    // Starting a Unix program from Wine has a fixed cost: measured on an
-    // empty folder and taken off rm's time.
-    const std::string empty = base + "\\empty";
-    CreateDirectoryA(empty.c_str(), nullptr);
-    LARGE_INTEGER e0, e1;
-    QueryPerformanceCounter(&e0);
-    RemoveWithRm(empty, UnixPathOf(empty));
-    QueryPerformanceCounter(&e1);
-    double startCost = Seconds(e0, e1, freq);
-
-    QueryPerformanceCounter(&t2);
-    RemoveWithRm(theirs, UnixPathOf(theirs));
-    QueryPerformanceCounter(&t3);
-
-    // What DeleteFolderContents left is a failure of the run, not a result.
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((ours + "\\*.*").c_str(), &data);
+    std::vector<double> ourTimes, rmTimes, ratios;
     int left = 0;
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            if (strcmp(data.cFileName, ".") && strcmp(data.cFileName, "..")) ++left;
-        } while (FindNextFileA(find, &data));
-        FindClose(find);
+    for (int run = 0; run < runs; ++run) {
+        if (!MakeTree(ours, folders, files, content) || !MakeTree(theirs, folders, files, content)) {
+            fprintf(stderr, "delete_bench: could not generate the trees\n");
+            return 1;
+        }
+        LARGE_INTEGER t0, t1, t2, t3, e0, e1;
+        QueryPerformanceCounter(&t0);
+        DeleteFolderContents(ours.c_str());
+        QueryPerformanceCounter(&t1);
+        // Starting a Unix program from Wine has a fixed cost: measured on
+        // an empty folder and taken off rm's time.
+        CreateDirectoryA(empty.c_str(), nullptr);
+        QueryPerformanceCounter(&e0);
+        RemoveWithRm(empty, UnixPathOf(empty));
+        QueryPerformanceCounter(&e1);
+        QueryPerformanceCounter(&t2);
+        RemoveWithRm(theirs, UnixPathOf(theirs));
+        QueryPerformanceCounter(&t3);
+        // What DeleteFolderContents left is a failure of the run, not a result.
+        WIN32_FIND_DATAA data;
+        HANDLE find = FindFirstFileA((ours + "\\*.*").c_str(), &data);
+        if (find != INVALID_HANDLE_VALUE) {
+            do {
+                if (strcmp(data.cFileName, ".") && strcmp(data.cFileName, "..")) ++left;
+            } while (FindNextFileA(find, &data));
+            FindClose(find);
+        }
+        double ourSeconds = Seconds(t0, t1, freq);
+        double rmSeconds = Seconds(t2, t3, freq) - Seconds(e0, e1, freq);
+        if (rmSeconds <= 0) rmSeconds = Seconds(t2, t3, freq);
+        ourTimes.push_back(ourSeconds);
+        rmTimes.push_back(rmSeconds);
+        ratios.push_back(ourSeconds / rmSeconds);
     }
-    double ourSeconds = Seconds(t0, t1, freq), rmSeconds = Seconds(t2, t3, freq) - startCost;
-    if (rmSeconds <= 0) rmSeconds = Seconds(t2, t3, freq);
-    printf("(starting rm costs %.2f s, taken off)\n", startCost);
-    printf("DeleteFolderContents: %.2f s (%d top-level entries left)\n", ourSeconds, left);
-    printf("rm -rf:               %.2f s\n", rmSeconds);
-    printf("ratio:                %.1fx (target <= 10x)\n", rmSeconds > 0 ? ourSeconds / rmSeconds : 0.0);
+    Spread o = SpreadOf(ourTimes), r = SpreadOf(rmTimes), q = SpreadOf(ratios);
+    printf("DeleteFolderContents s: min %.2f median %.2f max %.2f (%d entries left)\n", o.min, o.median, o.max, left);
+    printf("rm -rf s:               min %.2f median %.2f max %.2f\n", r.min, r.median, r.max);
+    printf("ratio per run:          min %.2fx median %.2fx max %.2fx\n", q.min, q.median, q.max);
     RemoveWithRm(ours, UnixPathOf(ours));
     RemoveDirectoryA(base.c_str());
     return left == 0 ? 0 : 1;

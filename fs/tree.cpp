@@ -511,6 +511,10 @@ TreeResult WalkTree(std::wstring_view root, TreeAction action, const TreeRules& 
     // A drive root is shown as "C:"; its entries then read "C:\name".
     std::wstring shown = opened.path;
     if (shown.size() == 3 && shown[1] == L':') shown.pop_back();
+    if (visitor.Stop()) {
+        result.stopped = true;
+        return result;
+    }
     Walker walker(action, rules, visitor, result, opened.volume, shown);
     walker.Walk(opened.handle.get(), 0);
     return result;

@@ -2,7 +2,8 @@
 # Benchmarks the program's folder walk against du -sb on the same trees in
 # the same run, and prints medians and ratios.
 #   scripts/bench.sh [RUNS]          (default 5 runs per walker)
-#   scripts/bench.sh delete [FOLDERS FILES]   the link-safe delete against rm -rf
+#   scripts/bench.sh delete [FOLDERS FILES]   the link-safe delete against rm -rf,
+#                             5 runs each with empty and with 512-byte files
 #   scripts/bench.sh scan     the disk scan with and without its display,
 #                             against du -sb, and the found-files view
 # The trees are generated once inside the benchmark's own sandboxed Wine
@@ -11,7 +12,8 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 mode=walk
 case "${1:-}" in delete|scan) mode=$1; shift ;; esac
-runs=${1:-5}
+runs=5
+case "${1:-}" in [0-9]*) [ "$mode" = delete ] || { runs=$1; shift; } ;; esac
 bash "$root/scripts/setup.sh" >/dev/null
 source "$root/scripts/wine-env.sh"
 brisola_pick_arch
@@ -28,8 +30,13 @@ if [ "$mode" = delete ]; then
   "$WINESERVER" -p
   trap '"$WINESERVER" -k >/dev/null 2>&1 || true' EXIT
   brisola_warm_prefix
-  "$root/scripts/wine-exec" "$root/build/$BRISOLA_ARCH/bench/bench_delete.exe" "${1:-1000}" "${2:-100}"
-  exit $?
+  # Empty files, then 512-byte files: the check costs the same, the
+  # deletion itself more.
+  for size in 0 512; do
+    "$root/scripts/wine-exec" "$root/build/$BRISOLA_ARCH/bench/bench_delete.exe" "${1:-200}" "${2:-100}" "$size" "$runs" |
+      tr -d '\r'
+  done
+  exit 0
 fi
 
 if [ "$mode" = scan ]; then
@@ -90,14 +97,14 @@ PY
 make_tree wide 10 100 100      # 100,000 files in 1,010 folders
 make_tree deep 100 100 10      # 100,000 files in 10,100 folders
 
-median() { sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
+# du -sb's median, min and max in milliseconds.
 du_ms() {
   local dir=$1 i start end
   du -sb "$dir" >/dev/null
   for i in $(seq "$runs"); do
     start=$(date +%s%N); du -sb "$dir" >/dev/null; end=$(date +%s%N)
     echo $(( (end - start) / 1000 ))
-  done | median | awk '{printf "%.1f", $1 / 1000}'
+  done | sort -n | awk '{a[NR]=$1} END {printf "%.1f %.1f %.1f", a[int((NR+1)/2)] / 1000, a[1] / 1000, a[NR] / 1000}'
 }
 
 "$WINESERVER" -p
@@ -107,13 +114,13 @@ for tree in wide deep; do
   files=$(find "$dir" -type f | wc -l)
   folders=$(( $(find "$dir" -type d | wc -l) - 1 ))
   bytes=$(find "$dir" -type f -printf '%s\n' | awk '{s+=$1} END {print s}')
-  du=$(du_ms "$dir")
-  echo "== $tree: $files files, $folders folders, $bytes bytes; du -sb median ${du} ms"
-  printf '%-12s %10s %7s  %s\n' walker median_ms ratio figures
+  read -r du du_min du_max <<<"$(du_ms "$dir")"
+  echo "== $tree: $files files, $folders folders, $bytes bytes; du -sb ms: median ${du} (min ${du_min}, max ${du_max})"
+  printf '%-10s %22s %7s  %s\n' walker 'ms median (min-max)' ratio figures
   "$root/scripts/wine-exec" "$exe" "C:\\bench-trees\\$tree" "$runs" | tr -d '\r' |
-    while read -r name ms f d b; do
+    while read -r name ms f d b lo hi; do
       check=ok
       [ "$f $d $b" = "$files $folders $bytes" ] || check="WRONG ($f $d $b)"
-      printf '%-12s %10s %7s  %s\n' "$name" "$ms" "$(awk -v a="$ms" -v b="$du" 'BEGIN {printf "%.2fx", a / b}')" "$check"
+      printf '%-10s %22s %7s  %s\n' "$name" "$ms ($lo-$hi)" "$(awk -v a="$ms" -v b="$du" 'BEGIN {printf "%.2fx", a / b}')" "$check"
     done
 done

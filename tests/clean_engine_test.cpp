@@ -129,7 +129,9 @@ TEST_F(CleanEngineTest, CacheRecentHistoryAndBinStepsEmptyTheirStores) {
     MakeFile(recent + "\\brisola-doc.lnk", 12);
     CreateDirectoryA(history.c_str(), nullptr);
     CreateDirectoryA((history + "\\brisola-day").c_str(), nullptr);
-    MakeFile(history + "\\brisola-day\\visit.dat", 12);
+    MakeFile(history + "\\brisola-day\\visit.url", 12);
+    // The clean deletes what the measurement counts, and it counts no index.
+    MakeFile(history + "\\index.dat", 12);
     MakeTypedUrls();
     std::string folder = MakeSandboxFolder("clean-recycle");
     MakeFile(folder + "\\binned.txt", 64);
@@ -146,6 +148,8 @@ TEST_F(CleanEngineTest, CacheRecentHistoryAndBinStepsEmptyTheirStores) {
     EXPECT_TRUE(DirExists(recent));
     EXPECT_FALSE(DirExists(history + "\\brisola-day"));
     EXPECT_TRUE(DirExists(history));
+    EXPECT_TRUE(FileExists(history + "\\index.dat"));
+    DeleteFileA((history + "\\index.dat").c_str());
     EXPECT_FALSE(TypedUrlsExist());
     EXPECT_EQ(RecycleBinItems(), 0);
     DeleteUrlCacheEntryA("Cookie:user@junk.example/");
