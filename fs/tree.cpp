@@ -7,6 +7,10 @@
 
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <system_error>
+#include <thread>
 #include <unordered_map>
 
 namespace {
@@ -124,17 +128,14 @@ struct HandleFacts {
     uint64_t id = 0;
 };
 
+// Two small queries: under Wine the all-information class also builds the
+// file's name, which costs more than both together.
 bool QueryFacts(HANDLE handle, HandleFacts& facts) {
-    thread_local std::vector<ULONGLONG> buffer((sizeof(FILE_ALL_INFORMATION) + 4096) / sizeof(ULONGLONG));
+    FILE_BASIC_INFORMATION basic;
     IO_STATUS_BLOCK io;
-    NTSTATUS status = NtQueryInformationFile(handle, &io, buffer.data(), static_cast<ULONG>(buffer.size() * 8),
-                                             nt::kFileAllInformation);
-    // A long name only overflows the name part; the fixed parts are filled.
-    if (status != nt::kSuccess && status != nt::kBufferOverflow) return false;
-    const auto* all = reinterpret_cast<const FILE_ALL_INFORMATION*>(buffer.data());
-    facts.attributes = all->BasicInformation.FileAttributes;
-    facts.id = static_cast<uint64_t>(all->InternalInformation.IndexNumber.QuadPart);
-    return true;
+    if (NtQueryInformationFile(handle, &io, &basic, sizeof basic, FileBasicInformation) != nt::kSuccess) return false;
+    facts.attributes = basic.FileAttributes;
+    return FileIdOf(handle, facts.id);
 }
 
 // The handle's full object name ("\??\C:\a\b" under Wine, "\Device\...\a\b"
@@ -326,6 +327,128 @@ RootRefusal OpenRoot(std::wstring_view given, const TreeRules& rules, bool ancho
     return RootRefusal::None;
 }
 
+bool SkippedFileName(const TreeRules& rules, const Listed& entry) {
+    return rules.skipIndexNames && Contains(entry.name, L".dat");
+}
+
+bool SkippedFolderName(const TreeRules& rules, const Listed& entry) {
+    return rules.skipIndexNames && (Contains(entry.name, L"History.IE") || Contains(entry.name, L"Content.IE"));
+}
+
+// True when the opened folder is the one its parent listed and may be entered.
+bool EnterableFolder(const TreeRules& rules, uint32_t volume, const Listed& entry, uint64_t openedId) {
+    return openedId == entry.id && !(rules.guardProtected && IsProtectedIdentity(FileIdentity{volume, openedId}));
+}
+
+// The figures of a measurement that wants nothing but figures: two threads
+// list folders from one queue, so that one waits on Wine while the other
+// works. The rules are those of the walk below.
+class ParallelCount {
+public:
+    ParallelCount(const TreeRules& rules, TreeVisitor& visitor, uint32_t volume)
+        : rules_(rules), visitor_(visitor), volume_(volume) {}
+
+    void Run(nt::Handle root, const std::wstring& path, TreeResult& result) {
+        pending_.push_back(Folder{std::move(root), path});
+        std::vector<TreeFigures> figures(2);
+        std::thread helper;
+        try {
+            helper = std::thread([this, &figures] { Work(figures[1]); });
+        } catch (const std::system_error&) {
+            // One lister then does it all.
+        }
+        Work(figures[0]);
+        if (helper.joinable()) helper.join();
+        for (const TreeFigures& f : figures) {
+            result.counted.files += f.files;
+            result.counted.folders += f.folders;
+            result.counted.bytes += f.bytes;
+        }
+        result.stopped = stopped_;
+    }
+
+private:
+    struct Folder {
+        nt::Handle handle;
+        std::wstring path;  // for the listing hook of tests
+    };
+
+    bool Take(Folder& folder) {
+        std::unique_lock<std::mutex> hold(lock_);
+        ready_.wait(hold, [this] { return !pending_.empty() || busy_ == 0 || stopped_; });
+        if (pending_.empty() || stopped_) return false;
+        folder = std::move(pending_.back());
+        pending_.pop_back();
+        ++busy_;
+        return true;
+    }
+
+    void Finish(std::vector<Folder>& found) {
+        std::lock_guard<std::mutex> hold(lock_);
+        for (Folder& f : found) pending_.push_back(std::move(f));
+        found.clear();
+        --busy_;
+        ready_.notify_all();
+    }
+
+    void Work(TreeFigures& figures) {
+        Folder folder;
+        std::vector<Listed> entries;
+        std::vector<Folder> found;
+        while (Take(folder)) {
+            entries.clear();
+            if (ListFolder(folder.handle.get(), entries)) {
+                AfterListing(folder.path);
+                Count(folder, entries, figures, found);
+            }
+            folder.handle.Reset();
+            Finish(found);
+        }
+    }
+
+    void Count(const Folder& folder, const std::vector<Listed>& entries, TreeFigures& figures,
+               std::vector<Folder>& found) {
+        for (const Listed& entry : entries) {
+            if (visitor_.Stop()) {
+                std::lock_guard<std::mutex> hold(lock_);
+                stopped_ = true;
+                return;
+            }
+            if (!entry.IsFolder()) {
+                if (SkippedFileName(rules_, entry) || entry.IsLink()) continue;
+                ++figures.files;
+                figures.bytes += entry.size;
+                continue;
+            }
+            if (SkippedFolderName(rules_, entry)) continue;
+            if (entry.IsLink()) {
+                if (rules_.countLinkedFolders) ++figures.folders;
+                continue;
+            }
+            nt::Handle child;
+            NTSTATUS status = OpenRelative(folder.handle.get(), entry.name, kListAccess, FILE_DIRECTORY_FILE, child);
+            if (Gone(status)) continue;
+            if (status != nt::kSuccess) {
+                ++figures.folders;  // listed, not to be opened
+                continue;
+            }
+            uint64_t id = 0;
+            if (!FileIdOf(child.get(), id) || !EnterableFolder(rules_, volume_, entry, id)) continue;
+            ++figures.folders;
+            found.push_back(Folder{std::move(child), folder.path + L"\\" + entry.name});
+        }
+    }
+
+    const TreeRules& rules_;
+    TreeVisitor& visitor_;
+    uint32_t volume_;
+    std::mutex lock_;
+    std::condition_variable ready_;
+    std::vector<Folder> pending_;
+    int busy_ = 0;
+    bool stopped_ = false;
+};
+
 class Walker {
 public:
     Walker(TreeAction action, const TreeRules& rules, TreeVisitor& visitor, TreeResult& result, uint32_t volume,
@@ -373,7 +496,7 @@ private:
     }
 
     bool File(HANDLE folder, const std::wstring& folderName, const Listed& entry, int depth) {
-        if (rules_.skipIndexNames && Contains(entry.name, L".dat")) return true;
+        if (SkippedFileName(rules_, entry)) return true;
         if (entry.IsLink()) {
             if (clean_) Leave(entry, depth, LeftReason::LinkSkipped, false);
             return true;
@@ -399,8 +522,7 @@ private:
     }
 
     bool Folder(HANDLE parent, const Listed& entry, int depth) {
-        if (rules_.skipIndexNames && (Contains(entry.name, L"History.IE") || Contains(entry.name, L"Content.IE")))
-            return true;
+        if (SkippedFolderName(rules_, entry)) return true;
         if (entry.IsLink()) {
             if (rules_.countLinkedFolders) ++result_.counted.folders;
             if (clean_) Leave(entry, depth, LeftReason::LinkSkipped, false);
@@ -421,14 +543,16 @@ private:
             if (clean_) Leave(entry, depth, ReasonOf(status), true);
             return true;
         }
+        // The measurement needs only the ID (one cheap query); the clean
+        // also asks the handle whether it opened a link itself (Windows).
         HandleFacts facts;
-        if (!QueryFacts(child.get(), facts)) return true;
+        if (clean_ ? !QueryFacts(child.get(), facts) : !FileIdOf(child.get(), facts.id)) return true;
         if ((facts.attributes & FILE_ATTRIBUTE_REPARSE_POINT) || facts.id != entry.id) {
             // Swapped for a link, or for another folder, since it was listed.
             if (clean_) Leave(entry, depth, LeftReason::LinkSkipped, false);
             return true;
         }
-        if (rules_.guardProtected && IsProtectedIdentity(FileIdentity{volume_, facts.id})) {
+        if (!EnterableFolder(rules_, volume_, entry, facts.id)) {
             if (clean_) Leave(entry, depth, LeftReason::Protected, false);
             return true;
         }
@@ -513,6 +637,11 @@ TreeResult WalkTree(std::wstring_view root, TreeAction action, const TreeRules& 
     if (shown.size() == 3 && shown[1] == L':') shown.pop_back();
     if (visitor.Stop()) {
         result.stopped = true;
+        return result;
+    }
+    if (action == TreeAction::Measure && !visitor.WantsEntries()) {
+        ParallelCount count(rules, visitor, opened.volume);
+        count.Run(std::move(opened.handle), shown, result);
         return result;
     }
     Walker walker(action, rules, visitor, result, opened.volume, shown);

@@ -57,6 +57,9 @@ public:
     virtual ~TreeVisitor() = default;
     // Polled before every entry; true ends the walk.
     virtual bool Stop() { return false; }
+    // A visitor that wants only the figures (and a thread-safe Stop) lets a
+    // measurement list folders on two threads, in no particular order.
+    virtual bool WantsEntries() const { return true; }
     virtual void OnFile(const TreeEntry&) {}
     virtual void OnFolder(const TreeEntry&) {}
     virtual void OnDeleted(const TreeEntry&) {}
@@ -65,7 +68,7 @@ public:
 
 // A seam for tests that change the tree between a listing and the opens
 // that follow it: called with the folder's path after each folder is
-// listed, and after each name is looked up for a delete by name.
+// listed, and after the lookups of a delete by name.
 typedef void (*ListingHook)(const std::wstring& folder);
 void SetListingHookForTest(ListingHook hook);
 

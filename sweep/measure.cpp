@@ -38,8 +38,15 @@ void MeasureFolder(const char* folder, ScanCounters& counters) {
     MeasureFolder(WideFromAnsi(folder), counters);
 }
 
+namespace {
+class FiguresOnly : public TreeVisitor {
+public:
+    bool WantsEntries() const override { return false; }
+};
+}  // namespace
+
 void MeasureFolder(const std::wstring& folder, ScanCounters& counters) {
-    TreeVisitor visitor;  // only the figures are wanted
+    FiguresOnly visitor;
     TreeRules rules;
     TreeResult result = WalkTree(folder, TreeAction::Measure, rules, visitor);
     counters.files += result.counted.files;
