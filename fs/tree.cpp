@@ -315,8 +315,20 @@ RootRefusal OpenRoot(std::wstring_view given, const TreeRules& rules, bool ancho
         size_t slash = path.rfind(L'\\');
         std::wstring parentPath = slash + 1 == driveLength ? path.substr(0, driveLength) : path.substr(0, slash);
         nt::Handle parent = OpenFolderByPath(parentPath);
-        if (!parent) return RootRefusal::Missing;
-        RootRefusal refusal = OpenListedFolder(parent.get(), parentPath, path.substr(slash + 1), kListAccess, root.handle);
+        RootRefusal refusal = parent ? OpenListedFolder(parent.get(), parentPath, path.substr(slash + 1), kListAccess,
+                                                        root.handle)
+                                     : RootRefusal::Missing;
+        if (refusal == RootRefusal::Missing && !parent) {
+            // A parent the user may pass through but not list: Windows then
+            // opens the root itself, not what a link points to, and says so.
+            root.handle = nt::Handle(CreateFileW(LongForm(path).c_str(), kListAccess, kShareAll, nullptr, OPEN_EXISTING,
+                                                 FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+            HandleFacts facts;
+            if (!root.handle || !QueryFacts(root.handle.get(), facts)) return RootRefusal::Missing;
+            if (facts.attributes & FILE_ATTRIBUTE_REPARSE_POINT) return RootRefusal::Link;
+            if (!(facts.attributes & FILE_ATTRIBUTE_DIRECTORY)) return RootRefusal::NotAFolder;
+            refusal = RootRefusal::None;
+        }
         if (refusal != RootRefusal::None) return refusal;
     }
     FileIdentity identity;
