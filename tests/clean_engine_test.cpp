@@ -150,25 +150,6 @@ TEST_F(CleanEngineTest, EveryCategoryLeavesWhatLiesBesideAndBehindLinksAlone) {
     RemoveUnixLink(recent + "\\brisola-recent-link");
 }
 
-TEST_F(CleanEngineTest, ConfirmedHistoryStepRunsTheShellDeleteFirst) {
-    std::string history = SpecialFolder(CSIDL_HISTORY);
-    ASSERT_FALSE(history.empty());
-    CreateDirectoryA(history.c_str(), nullptr);
-    MakeFile(history + "\\brisola-item.url", 12);
-    MakeTypedUrls();
-    g_settings.askDel = 1;
-    std::vector<std::string> subjects;
-    {
-        ConfirmResponder responder([&](const std::string& s) { return s == history ? IDC_CONF_OK : IDC_CONF_CANCEL; });
-        CleanCategoriesWithTicks(All());
-        subjects = responder.Subjects();
-    }
-    EXPECT_EQ(subjects, AllConfirmSubjects());
-    EXPECT_FALSE(FileExists(history + "\\brisola-item.url"));
-    EXPECT_TRUE(DirExists(history));
-    EXPECT_FALSE(TypedUrlsExist());
-}
-
 // --- every category of the table ----------------------------------------
 
 std::string LocalAppData() { return SpecialFolder(CSIDL_LOCAL_APPDATA); }

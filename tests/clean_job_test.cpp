@@ -138,14 +138,17 @@ TEST_F(CleanJobTest, CleanRunsOneJobWithTheButtonsDisabledAndFillsTheBar) {
 
 TEST_F(CleanJobTest, EachConfirmationDecidesItsOwnCategory) {
     g_settings.askDel = 1;
-    std::string recent = SpecialFolder(CSIDL_RECENT);
-    ASSERT_FALSE(recent.empty());
+    std::string recent = SpecialFolder(CSIDL_RECENT), history = SpecialFolder(CSIDL_HISTORY);
+    ASSERT_FALSE(recent.empty() || history.empty());
     MakeFile(recent + "\\brisola-job.lnk", 3);
+    CreateDirectoryA(history.c_str(), nullptr);
+    MakeFile(history + "\\brisola-item.url", 12);
     MakeTypedUrls();
     std::string tempShown = TempShown();
     SetTicks(kEverything);
     ConfirmResponder responder([&](const std::string& subject) {
-        if (subject == tempShown) return IDC_CONF_OK;
+        // A confirmed history step also runs the shell's delete first.
+        if (subject == tempShown || subject == history) return IDC_CONF_OK;
         if (subject == recent) return 0;  // closed instead of answered
         return IDC_CONF_CANCEL;
     });
@@ -154,7 +157,9 @@ TEST_F(CleanJobTest, EachConfirmationDecidesItsOwnCategory) {
     EXPECT_EQ(responder.Subjects(), AllConfirmSubjects());
     EXPECT_EQ(LastProgressPosition(), SWEEP_CATEGORIES);
     EXPECT_TRUE(FileExists(recent + "\\brisola-job.lnk"));
-    EXPECT_TRUE(TypedUrlsExist());
+    EXPECT_FALSE(FileExists(history + "\\brisola-item.url"));
+    EXPECT_TRUE(DirExists(history));
+    EXPECT_FALSE(TypedUrlsExist());
     EXPECT_FALSE(FileExists(temp_ + "\\junk1.tmp"));
     DeleteFileA((recent + "\\brisola-job.lnk").c_str());
 }

@@ -108,23 +108,6 @@ std::string MakeWideTree(const std::string& name, int width, int depth, unsigned
     return root;
 }
 
-// Runs on several threads at once never mix their figures.
-TEST(MeasureFolder, OverlappingRunsKeepTheirOwnFigures) {
-    unsigned long long f1, d1, b1, f2, d2, b2;
-    std::string one = MakeWideTree("overlap-one", 4, 3, f1, d1, b1);
-    std::string two = MakeWideTree("overlap-two", 3, 2, f2, d2, b2);
-    std::vector<ScanCounters> results(8);
-    std::vector<std::thread> runs;
-    for (size_t i = 0; i < 8; ++i) runs.emplace_back([&, i] { MeasureFolder((i % 2 ? two : one).c_str(), results[i]); });
-    for (std::thread& run : runs) run.join();
-    for (size_t i = 0; i < 8; ++i) {
-        if (i % 2) ExpectCounts(results[i], f2, d2, b2);
-        else ExpectCounts(results[i], f1, d1, b1);
-    }
-    RemoveTree(one);
-    RemoveTree(two);
-}
-
 // --- the Recycle Bin ---------------------------------------------------------
 
 // Wine's empty leaves recycled folders behind in its trash (the sandbox's
