@@ -47,7 +47,8 @@ void CleanHistory(const char* path, bool confirmed) {
     RegDeleteKeyA(HKEY_CURRENT_USER, kTypedUrlsKey);
 }
 
-const CategoryRecord kTable[SWEEP_COUNT] = {
+// constexpr: filled before any start-up code reads it.
+constexpr CategoryRecord kTable[SWEEP_COUNT] = {
     {"Sweep Temporary Internet Files", 1, "Checking Temporary Internet Files...",
      [](char (&s)[256]) { return GetSpecialFolder(CSIDL_INTERNET_CACHE, s); },
      [](ScanCounters& c) { MeasureUrlCache(c); },
