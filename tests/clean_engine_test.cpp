@@ -92,25 +92,6 @@ struct LinkedTree {
     }
 };
 
-TEST_F(CleanEngineTest, NothingTickedDeletesNothingAndStillTakesEveryStep) {
-    LinkedTree tree("clean-none");
-    TempFolderOverride temp(tree.folder);
-    std::string recent = SpecialFolder(CSIDL_RECENT);
-    MakeFile(recent + "\\brisola-kept.lnk", 3);
-    MakeTypedUrls();
-    ASSERT_TRUE(AddCacheEntry("http://kept.example/none", 10, NORMAL_CACHE_ENTRY));
-    DWORD start = timeGetTime();
-    CleanCategoriesWithTicks(kNone);
-    EXPECT_GE(timeGetTime() - start, SWEEP_CATEGORIES * 120u);
-    EXPECT_TRUE(FileExists(tree.folder + "\\a.tmp"));
-    EXPECT_TRUE(FileExists(tree.folder + "\\sub\\deep\\c.tmp"));
-    EXPECT_TRUE(FileExists(recent + "\\brisola-kept.lnk"));
-    EXPECT_TRUE(TypedUrlsExist());
-    EXPECT_TRUE(CacheEntryExists("http://kept.example/none"));
-    DeleteFileA((recent + "\\brisola-kept.lnk").c_str());
-    DeleteUrlCacheEntryA("http://kept.example/none");
-}
-
 TEST_F(CleanEngineTest, ProtectedOrMissingTempFolderSkipsTheStep) {
     std::string folder = MakeSandboxFolder("clean-root-guard");
     MakeFile(folder + "\\survivor.txt", 1);
@@ -309,32 +290,48 @@ ScanCounters MeasureRow(int row) {
     return c;
 }
 
+// Every category's junk is planted and measured; a clean with nothing
+// ticked leaves all of it and still takes every step; then each category
+// alone is cleaned.
 TEST_F(CleanEngineTest, EveryCategoryMeasuresAndCleansItsOwnJunkOnly) {
     EnumerateDrives();  // the Recycle Bin is measured over the fixed drives
     std::string temp = g_tableTemp = MakeSandboxFolder("table-temp");
     TempFolderOverride override(temp + "\\");
     EXPECT_STREQ(CategoryAt(SWEEP_TOTALS).label, "OVERALL GAIN");
+    Planted planted[SWEEP_CATEGORIES];
+    ScanCounters before[SWEEP_CATEGORIES];
     for (int row = 0; row < SWEEP_CATEGORIES; ++row) {
         const CategoryCase& c = kCategoryCases[row];
         SCOPED_TRACE(c.label);
         EXPECT_STREQ(CategoryAt(row).label, c.label);
         EXPECT_EQ(CategoryAt(row).initialTick, c.initialTick);
-        ScanCounters before = MeasureRow(row);
-        Planted p;
-        c.plant(p);
-        ScanCounters planted = MeasureRow(row);
-        EXPECT_EQ(planted.files - before.files, p.counted.files);
-        EXPECT_EQ(planted.folders - before.folders, p.counted.folders);
-        EXPECT_EQ(planted.bytes - before.bytes, p.counted.bytes);
-        EXPECT_EQ(planted.note, "");
+        before[row] = MeasureRow(row);
+        c.plant(planted[row]);
+        ScanCounters measured = MeasureRow(row);
+        EXPECT_EQ(measured.files - before[row].files, planted[row].counted.files);
+        EXPECT_EQ(measured.folders - before[row].folders, planted[row].counted.folders);
+        EXPECT_EQ(measured.bytes - before[row].bytes, planted[row].counted.bytes);
+        EXPECT_EQ(measured.note, "");
+    }
 
+    DWORD start = timeGetTime();
+    CleanCategoriesWithTicks(kNone);
+    EXPECT_GE(timeGetTime() - start, SWEEP_CATEGORIES * 120u);
+    for (const Planted& p : planted) {
+        for (const std::string& path : p.junk) EXPECT_TRUE(FileExists(path) || DirExists(path)) << path;
+        for (auto& gone : p.gone) EXPECT_FALSE(gone());
+    }
+
+    for (int row = 0; row < SWEEP_CATEGORIES; ++row) {
+        const Planted& p = planted[row];
+        SCOPED_TRACE(kCategoryCases[row].label);
         CleanCategoriesWithTicks(Only(row));
         for (const std::string& path : p.junk) EXPECT_FALSE(FileExists(path) || DirExists(path)) << path;
         for (const std::string& path : p.kept) EXPECT_TRUE(FileExists(path)) << path;
         for (auto& gone : p.gone) EXPECT_TRUE(gone());
         for (auto& stays : p.stays) EXPECT_TRUE(stays());
         ScanCounters after = MeasureRow(row);
-        if (before.files + before.folders == 0) {
+        if (before[row].files + before[row].folders == 0) {
             EXPECT_EQ(after.files, p.countedKept.files);
             EXPECT_EQ(after.bytes, p.countedKept.bytes);
         }
