@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <string_view>
+#include <vector>
 
 #include "fs/text.h"
 #include "fs/tree.h"
@@ -13,6 +14,13 @@
 #include "sweep/measure.h"
 
 namespace {
+
+// The cache folders of the profiles whose browser is not running, and the
+// browsers skipped because they run.
+struct BrowserCacheFolders {
+    std::vector<std::wstring> folders;
+    std::vector<std::string> running;
+};
 
 struct ChromiumBrowser {
     const char* name;
@@ -171,10 +179,6 @@ bool CopySubject(const std::wstring& text, char (&out)[256]) {
     return true;
 }
 
-}  // namespace
-
-std::wstring LocalAppDataPath() { return ShellFolder(CSIDL_LOCAL_APPDATA); }
-
 BrowserCacheFolders FindBrowserCacheFolders() {
     BrowserCacheFolders out;
     std::wstring local = LocalAppDataPath();
@@ -184,6 +188,10 @@ BrowserCacheFolders FindBrowserCacheFolders() {
     AddFirefox(local, roaming, out);
     return out;
 }
+
+}  // namespace
+
+std::wstring LocalAppDataPath() { return ShellFolder(CSIDL_LOCAL_APPDATA); }
 
 bool BrowserCachesSubject(char (&subject)[256]) {
     // Many folders: the subject names the category instead.

@@ -4,21 +4,16 @@
 #pragma once
 
 #include <string>
-#include <vector>
 
 struct ScanCounters;
 
 // The local application-data folder, "" when unknown.
 std::wstring LocalAppDataPath();
 
-// The cache folders of every Chromium-family and Firefox profile whose
-// browser is not running, and the browsers skipped because they run.
-struct BrowserCacheFolders {
-    std::vector<std::wstring> folders;
-    std::vector<std::string> running;
-};
-BrowserCacheFolders FindBrowserCacheFolders();
-
+// The Cache, Code Cache, GPUCache and Service Worker\CacheStorage folders
+// of every Chromium-family profile and the cache2 folder of every Firefox
+// profile. A browser whose profile lock is held runs: it is skipped, and
+// the note names it.
 bool BrowserCachesSubject(char (&subject)[256]);
 void MeasureBrowserCaches(ScanCounters& counters);
 void CleanBrowserCaches();
