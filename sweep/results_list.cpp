@@ -166,7 +166,8 @@ void SetUpResultsLists() {
     }
     HWND results = g_app.resultsList;
     if (HasList(results)) {
-        SetListLook(results, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT, kResultsColour);
+        // The label tip shows a cut label whole, with its note.
+        SetListLook(results, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP, kResultsColour);
         // The list view owns its image list and frees it with itself.
         HIMAGELIST images = ImageList_Create(16, 16, ILC_COLOR8, 1, 0);
         HICON icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_CATEGORY));
