@@ -161,15 +161,19 @@ bool FileIdOf(HANDLE handle, uint64_t& file) {
     return true;
 }
 
+// Wine answers the volume query through its mount manager, which can be
+// slow to answer under load; an unknown volume (0) then matches any.
 bool IdentityOf(HANDLE handle, FileIdentity& identity) {
-    return VolumeOf(handle, identity.volume) && FileIdOf(handle, identity.file);
+    if (!VolumeOf(handle, identity.volume)) identity.volume = 0;
+    return FileIdOf(handle, identity.file);
 }
 
 bool IsProtectedIdentity(const FileIdentity& identity) {
     std::lock_guard<std::mutex> hold(g_protected.lock);
     if (!g_protected.built) BuildLocked();
     return std::any_of(g_protected.folders.begin(), g_protected.folders.end(), [&](const FileIdentity& p) {
-        return p.file == identity.file && (g_protected.anyVolume || p.volume == identity.volume);
+        return p.file == identity.file &&
+               (g_protected.anyVolume || p.volume == identity.volume || p.volume == 0 || identity.volume == 0);
     });
 }
 

@@ -340,10 +340,13 @@ RootRefusal OpenRoot(std::wstring_view given, const TreeRules& rules, bool ancho
 }
 
 bool SkippedFileName(const TreeRules& rules, const Listed& entry) {
-    return rules.skipIndexNames && Contains(entry.name, L".dat");
+    if (rules.skipIndexNames && Contains(entry.name, L".dat")) return true;
+    return rules.fileFilter && !rules.fileFilter(entry.name);
 }
 
+// A folder left out by name, or every folder when the walk keeps to the root.
 bool SkippedFolderName(const TreeRules& rules, const Listed& entry) {
+    if (!rules.descend) return true;
     return rules.skipIndexNames && (Contains(entry.name, L"History.IE") || Contains(entry.name, L"Content.IE"));
 }
 
@@ -717,7 +720,9 @@ RootRefusal DeleteNamedFiles(std::wstring_view folder, bool fromDriveRoot, const
     return RootRefusal::None;
 }
 
-RootRefusal ListFolderFiles(std::wstring_view folder, const TreeRules& rules, std::vector<std::wstring>& names) {
+namespace {
+
+RootRefusal ListEntries(std::wstring_view folder, const TreeRules& rules, bool folders, std::vector<std::wstring>& names) {
     FsRedirectionOff redirection;
     OpenedRoot opened;
     RootRefusal refusal = OpenRoot(folder, rules, false, opened);
@@ -725,8 +730,33 @@ RootRefusal ListFolderFiles(std::wstring_view folder, const TreeRules& rules, st
     std::vector<Listed> entries;
     ListFolder(opened.handle.get(), entries);
     for (Listed& entry : entries)
-        if (!entry.IsFolder() && !entry.IsLink()) names.push_back(std::move(entry.name));
+        if (entry.IsFolder() == folders && !entry.IsLink()) names.push_back(std::move(entry.name));
     return RootRefusal::None;
+}
+
+}  // namespace
+
+RootRefusal ListFolderFiles(std::wstring_view folder, const TreeRules& rules, std::vector<std::wstring>& names) {
+    return ListEntries(folder, rules, false, names);
+}
+
+RootRefusal ListSubfolders(std::wstring_view folder, const TreeRules& rules, std::vector<std::wstring>& names) {
+    return ListEntries(folder, rules, true, names);
+}
+
+bool FileHeldOpen(std::wstring_view path) {
+    if (path.empty()) return false;
+    FsRedirectionOff redirection;
+    std::wstring full(path);
+    // Asking for delete access fails only when a holder denies sharing it;
+    // a lock left behind by a crash opens and so does not count.
+    HANDLE file = CreateFileW(LongForm(full).c_str(), DELETE | FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        CloseHandle(file);
+        return false;
+    }
+    return GetLastError() == ERROR_SHARING_VIOLATION;
 }
 
 void SetListingHookForTest(ListingHook hook) { g_listingHook.store(hook); }

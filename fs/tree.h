@@ -49,6 +49,11 @@ struct TreeRules {
     bool allowDriveRoot = false;
     // The disk scan counts folder links it does not enter.
     bool countLinkedFolders = false;
+    // When set, only files whose name it accepts are counted and deleted.
+    bool (*fileFilter)(std::wstring_view name) = nullptr;
+    // False: only the root's own files; sub-folders are neither counted
+    // nor entered.
+    bool descend = true;
 };
 
 // What a walk reports as it goes. Called on the walking thread.
@@ -106,6 +111,12 @@ RootRefusal DeleteNamedFiles(std::wstring_view folder, bool fromDriveRoot, const
 
 // The plain files directly in `folder` (a root as for WalkTree).
 RootRefusal ListFolderFiles(std::wstring_view folder, const TreeRules& rules, std::vector<std::wstring>& names);
+// The sub-folders directly in `folder` that are not links.
+RootRefusal ListSubfolders(std::wstring_view folder, const TreeRules& rules, std::vector<std::wstring>& names);
+
+// True when another program holds the file open without letting it be
+// deleted (a browser's profile lock, a thumbnail cache in use).
+bool FileHeldOpen(std::wstring_view path);
 
 // The temporary folder (GetTempPathW), or "" when it is unknown.
 std::wstring TempFolderPath();

@@ -6,12 +6,14 @@
 #                             5 runs each with empty and with 512-byte files
 #   scripts/bench.sh scan     the disk scan with and without its display,
 #                             against du -sb, and the found-files view
+#   scripts/bench.sh categories [RUNS]   the start-up measurement of every
+#                             category on the prefix's empty profile
 # The trees are generated once inside the benchmark's own sandboxed Wine
 # prefix (build/sandbox-<arch>/bench), never in the test prefixes.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 mode=walk
-case "${1:-}" in delete|scan) mode=$1; shift ;; esac
+case "${1:-}" in delete|scan|categories) mode=$1; shift ;; esac
 runs=5
 case "${1:-}" in [0-9]*) [ "$mode" = delete ] || { runs=$1; shift; } ;; esac
 bash "$root/scripts/setup.sh" >/dev/null
@@ -36,6 +38,14 @@ if [ "$mode" = delete ]; then
     "$root/scripts/wine-exec" "$root/build/$BRISOLA_ARCH/bench/bench_delete.exe" "${1:-200}" "${2:-100}" "$size" "$runs" |
       tr -d '\r'
   done
+  exit 0
+fi
+
+if [ "$mode" = categories ]; then
+  "$WINESERVER" -p
+  trap '"$WINESERVER" -k >/dev/null 2>&1 || true' EXIT
+  brisola_warm_prefix
+  "$root/scripts/wine-exec" "$root/build/$BRISOLA_ARCH/bench/bench_categories.exe" "${runs}" | tr -d '\r'
   exit 0
 fi
 

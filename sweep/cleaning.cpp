@@ -15,12 +15,11 @@
 #include <vector>
 
 #include "app/app_state.h"
-#include "cookies/cookies.h"
-#include "drives/found_files.h"
 #include "fs/text.h"
 #include "fs/tree.h"
 #include "resource.h"
 #include "settings/settings.h"
+#include "sweep/categories.h"
 #include "sweep/progress.h"
 #include "sweep/sweep.h"
 #include "ui/skin.h"
@@ -28,7 +27,6 @@
 namespace {
 
 const DWORD kStepMilliseconds = 120;
-const char kTypedUrlsKey[] = "Software\\Microsoft\\Internet Explorer\\TypedURLs";
 
 struct CleaningState {
     std::atomic<bool> abort{false};
@@ -45,13 +43,6 @@ class CleaningVisitor : public TreeVisitor {
 public:
     bool Stop() override { return g_clean.abort; }
 };
-
-// Empties a category's folder; the file layer refuses a folder that is a
-// link, is protected or holds a protected folder.
-void EmptyCategoryFolder(const std::wstring& folder) {
-    CleaningVisitor visitor;
-    DeleteFolderContents(folder, visitor);
-}
 
 // Asks through dialog 149 on the calling thread; true only for OK.
 bool Confirm(const char* subject) {
@@ -75,66 +66,6 @@ void PaceStep(DWORD& mark) {
     }
 }
 
-enum class Subject { InternetCache, Cookies, Recent, Temp, History, Other, RecycleBin };
-
-// The subject text of a step; false when its folder cannot be found.
-bool FindSubject(Subject subject, char (&out)[256]) {
-    switch (subject) {
-    case Subject::InternetCache:
-        return GetSpecialFolder(CSIDL_INTERNET_CACHE, out);
-    case Subject::Cookies:
-        return GetSpecialFolder(CSIDL_COOKIES, out);
-    case Subject::Recent:
-        return GetSpecialFolder(CSIDL_RECENT, out);
-    case Subject::History:
-        return GetSpecialFolder(CSIDL_HISTORY, out);
-    case Subject::Temp: {
-        DWORD n = GetTempPathA(sizeof out, out);
-        if (n == 0 || n >= sizeof out) {
-            out[0] = '\0';
-            return false;
-        }
-        return true;
-    }
-    case Subject::Other:
-        snprintf(out, sizeof out, "%s", "Temporary Files");
-        return true;
-    case Subject::RecycleBin:
-        snprintf(out, sizeof out, "%s", "Recycle Bin");
-        return true;
-    }
-    return false;
-}
-
-void DoStepWork(Subject subject, const char* path, bool confirmed) {
-    switch (subject) {
-    case Subject::InternetCache:
-        DeleteUrlCacheEntries();
-        break;
-    case Subject::Cookies:
-        DeleteListedCookies();
-        break;
-    case Subject::Recent:
-        EmptyCategoryFolder(WideFromAnsi(path));
-        break;
-    case Subject::Temp:
-        EmptyCategoryFolder(TempFolderPath());
-        break;
-    case Subject::History:
-        // The shell step only after the user said yes to this very folder.
-        if (confirmed) ShellDeleteHistoryItem();
-        EmptyCategoryFolder(WideFromAnsi(path));
-        RegDeleteKeyA(HKEY_CURRENT_USER, kTypedUrlsKey);
-        break;
-    case Subject::Other:
-        DeleteCheckedFoundFiles();
-        break;
-    case Subject::RecycleBin:
-        SHEmptyRecycleBinA(nullptr, nullptr, SHERB_NOCONFIRMATION | SHERB_NOPROGRESSUI | SHERB_NOSOUND);
-        break;
-    }
-}
-
 void OnConfirmInit(HWND dialog, LPARAM lParam) {
     ApplySkin(dialog);
     const char* subject = reinterpret_cast<const char*>(lParam);
@@ -150,6 +81,11 @@ void EndConfirm(HWND dialog, INT_PTR result) {
 }
 
 }  // namespace
+
+void EmptyCategoryFolder(const std::wstring& folder) {
+    CleaningVisitor visitor;
+    DeleteFolderContents(folder, visitor);
+}
 
 bool IsProtectedFolder(const char* folder) {
     if (!folder || !*folder) return true;
@@ -254,19 +190,18 @@ void ShellDeleteHistoryItem() {
     if (SUCCEEDED(init)) CoUninitialize();
 }
 
-void CleanCategoriesWithTicks(const BYTE (&ticked)[7]) {
-    static const Subject kSteps[7] = {Subject::InternetCache, Subject::Cookies, Subject::Recent, Subject::Temp,
-                                      Subject::History,       Subject::Other,   Subject::RecycleBin};
+void CleanCategoriesWithTicks(const CategoryTicks& ticked) {
     DWORD mark = timeGetTime();
-    for (int step = 0; step < 7; ++step) {
+    for (int step = 0; step < SWEEP_CATEGORIES; ++step) {
+        const CategoryRecord& category = CategoryAt(step);
         char subject[256] = {};
         // Looked up afresh for every step: a failed lookup leaves the
         // buffer empty and the step skipped, never the last step's path.
-        bool found = FindSubject(kSteps[step], subject);
+        bool found = category.findSubject(subject);
         if (found && ticked[step] == 1 && !g_clean.abort) {
             bool ask = g_settings.askDel == 1;
             bool confirmed = ask && Confirm(subject);
-            if (!ask || confirmed) DoStepWork(kSteps[step], subject, confirmed);
+            if (!ask || confirmed) category.clean(subject, confirmed);
         }
         PaceStep(mark);
         StepProgressBar();
@@ -276,8 +211,8 @@ void CleanCategoriesWithTicks(const BYTE (&ticked)[7]) {
 void CleanCategories() {
     SweepCategory table[SWEEP_COUNT];
     GetSweepTable(table);
-    BYTE ticked[7];
-    for (int i = 0; i < 7; ++i) ticked[i] = table[i].ticked;
+    CategoryTicks ticked;
+    for (int i = 0; i < SWEEP_CATEGORIES; ++i) ticked[i] = table[i].ticked;
     CleanCategoriesWithTicks(ticked);
 }
 

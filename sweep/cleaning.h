@@ -1,5 +1,6 @@
-// The cleaning engine: the seven cleaning steps, the routines that delete
-// each category's junk, and the confirmation dialog (149).
+// The cleaning engine: one cleaning step per category of the table, the
+// routines that delete the original categories' junk, and the
+// confirmation dialog (149).
 #pragma once
 
 #include <windows.h>
@@ -7,19 +8,23 @@
 #include <string>
 
 #include "fs/tree.h"
+#include "sweep/sweep.h"
 
-// Runs the seven steps with the ticks of the sweep table as they are now
+// Runs the steps with the ticks of the sweep table as they are now
 // (a snapshot: later changes to the table do not reach a running clean).
 void CleanCategories();
-// The same with the given ticks, indexes 0 to 6 in sweep-table order; a
-// category is cleaned only when its tick is exactly 1.
-void CleanCategoriesWithTicks(const BYTE (&ticked)[7]);
+// The same with the given ticks, in table order; a category is cleaned
+// only when its tick is exactly 1.
+void CleanCategoriesWithTicks(const CategoryTicks& ticked);
 
 // Deletes what the category walk counts inside `folder`, the folder itself
 // kept: the same walk and rules as MeasureFolder. Links are never followed
 // or removed; what stays is reported to the visitor with its reason.
 TreeResult DeleteFolderContents(const std::wstring& folder, TreeVisitor& visitor);
 void DeleteFolderContents(const char* folder);
+// Empties a category's folder; the file layer refuses a folder that is a
+// link, is protected or holds a protected folder. Stops on an abort.
+void EmptyCategoryFolder(const std::wstring& folder);
 // Deletes every URL cache entry except cookie entries. 1 when the walk
 // ended normally, 0 on any other error.
 int DeleteUrlCacheEntries();

@@ -11,6 +11,7 @@ struct ScanCounters {
     unsigned long long files = 0;
     unsigned long long folders = 0;
     unsigned long long bytes = 0;
+    std::string note;  // for the category's row: what was skipped or is in use
 };
 
 // Adds the tree below `folder` to `counters`: its files and sub-folders,

@@ -167,7 +167,8 @@ void OnProgressInit(HWND dialog) {
     g_job.progressBar = bar;
     g_job.lastPosition = 0;
     SendMessageA(bar, PBM_SETSTEP, 1, 0);
-    SendMessageA(bar, PBM_SETRANGE, 0, MAKELPARAM(0, scan ? 16 : 7));
+    // One step per drive slot, or per cleaning step.
+    SendMessageA(bar, PBM_SETRANGE, 0, MAKELPARAM(0, scan ? 16 : SWEEP_CATEGORIES));
 }
 
 void ShowScanPosition(HWND dialog) {

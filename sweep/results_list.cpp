@@ -85,8 +85,12 @@ void FillOnOwnerThread() {
     HWND results = g_app.resultsList;
     if (HasList(results)) {
         SendMessageA(results, LVM_DELETEALLITEMS, 0, 0);
-        for (int i = 0; i < SWEEP_TOTALS; ++i) {
-            int row = InsertRow(results, i, table[i].label, true);
+        for (int i = 0; i < SWEEP_CATEGORIES; ++i) {
+            // A note (a browser skipped, a file in use) follows the label.
+            char shown[sizeof table[i].label + sizeof table[i].note + 4];
+            if (table[i].note[0]) snprintf(shown, sizeof shown, "%s (%s)", table[i].label, table[i].note);
+            else snprintf(shown, sizeof shown, "%s", table[i].label);
+            int row = InsertRow(results, i, shown, true);
             if (row < 0) continue;
             FillCounts(results, row, table[i], i != SWEEP_OTHER || scanned);
             SetTick(results, row, table[i].ticked == 1);
@@ -100,10 +104,16 @@ void FillOnOwnerThread() {
     }
 }
 
-bool ReadTicksOnOwnerThread(BYTE (&ticks)[7]) {
+bool ReadTicksOnOwnerThread(CategoryTicks& ticks) {
     HWND results = g_app.resultsList;
     if (!HasList(results)) return false;
-    for (int i = 0; i < 7; ++i) {
+    int rows = static_cast<int>(SendMessageA(results, LVM_GETITEMCOUNT, 0, 0));
+    for (int i = 0; i < SWEEP_CATEGORIES; ++i) {
+        // A row the list does not have was never offered, so never ticked.
+        if (i >= rows) {
+            ticks[i] = 0;
+            continue;
+        }
         UINT state = static_cast<UINT>(SendMessageA(results, LVM_GETITEMSTATE, i, LVIS_STATEIMAGEMASK));
         ticks[i] = ((state & LVIS_STATEIMAGEMASK) >> 12) == 1 ? 0 : 1;
     }
@@ -116,7 +126,7 @@ LRESULT CALLBACK MarshalProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         return 1;
     }
     if (message == kReadTicksMessage)
-        return ReadTicksOnOwnerThread(*reinterpret_cast<BYTE(*)[7]>(lParam)) ? 1 : 0;
+        return ReadTicksOnOwnerThread(*reinterpret_cast<CategoryTicks*>(lParam)) ? 1 : 0;
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
@@ -156,7 +166,8 @@ void SetUpResultsLists() {
     }
     HWND results = g_app.resultsList;
     if (HasList(results)) {
-        SetListLook(results, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT, kResultsColour);
+        // The label tip shows a cut label whole, with its note.
+        SetListLook(results, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP, kResultsColour);
         // The list view owns its image list and frees it with itself.
         HIMAGELIST images = ImageList_Create(16, 16, ILC_COLOR8, 1, 0);
         HICON icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_CATEGORY));
@@ -173,7 +184,7 @@ void FillResultsLists() {
     FillOnOwnerThread();
 }
 
-bool ReadResultsListTicks(BYTE (&ticks)[7]) {
+bool ReadResultsListTicks(CategoryTicks& ticks) {
     LRESULT result = 0;
     if (OnOtherThread(kReadTicksMessage, reinterpret_cast<LPARAM>(&ticks), result)) return result != 0;
     return ReadTicksOnOwnerThread(ticks);

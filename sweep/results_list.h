@@ -5,6 +5,8 @@
 
 #include <cstddef>
 
+#include "sweep/sweep.h"
+
 // Sets both lists up (columns, colours, the category icon) and fills them.
 // Runs on the main thread, which owns the lists.
 void SetUpResultsLists();
@@ -14,6 +16,6 @@ void FillResultsLists();
 // "%.2f KB", "%.2f MB" or "%.2f GB" of a byte count.
 void FormatSize(unsigned long long bytes, char* out, size_t outSize);
 
-// The checkboxes of rows 0 to 6 (1 = ticked: any state image but the
+// The checkboxes of the category rows (1 = ticked: any state image but the
 // empty box). False, leaving `ticks` alone, when there is no results list.
-bool ReadResultsListTicks(BYTE (&ticks)[7]);
+bool ReadResultsListTicks(CategoryTicks& ticks);

@@ -1,26 +1,26 @@
 // The sweep table: its measurement, its ticks and their registry store.
 #include "sweep/sweep.h"
 
-#include <shlobj.h>
-
 #include <atomic>
+#include <cstdio>
 #include <cstring>
 #include <mutex>
 
-#include "app/app_state.h"
-#include "fs/tree.h"
 #include "settings/settings.h"
+#include "sweep/categories.h"
 #include "sweep/measure.h"
 #include "sweep/results_list.h"
 
 namespace {
 
-const SweepCategory kInitialTable[SWEEP_COUNT] = {
-    {"Sweep Temporary Internet Files", 1, 0, 0, 0}, {"Sweep Internet cookies", 1, 0, 0, 0},
-    {"Sweep Start menu Documents", 1, 0, 0, 0},     {"Sweep Temporary Windows file", 1, 0, 0, 0},
-    {"Sweep Internet History", 1, 0, 0, 0},         {"Sweep Other temporary files", 0, 0, 0, 0},
-    {"Sweep Recycle Bin", 1, 0, 0, 0},              {"OVERALL GAIN", 0, 0, 0, 0},
-};
+// Labels and initial ticks from the category table, all counts 0.
+void MakeInitialTable(SweepCategory (&table)[SWEEP_COUNT]) {
+    memset(table, 0, sizeof table);
+    for (int i = 0; i < SWEEP_COUNT; ++i) {
+        snprintf(table[i].label, sizeof table[i].label, "%s", CategoryAt(i).label);
+        table[i].ticked = CategoryAt(i).initialTick;
+    }
+}
 
 // The junk sweep's shared state. The table is only ever read or written
 // whole under the lock; measuring happens outside it on per-run counters.
@@ -28,28 +28,20 @@ struct SweepState {
     std::mutex lock;
     SweepCategory table[SWEEP_COUNT];
     std::atomic<bool> diskScanStarted{false};
-    SweepState() { memcpy(table, kInitialTable, sizeof table); }
+    SweepState() { MakeInitialTable(table); }
 };
 
 SweepState g_sweep;
 
-// Index 7 = the sums over 0 to 6, ticked or not. Called with the lock held.
+// The totals = the sums over every category, ticked or not. Called with
+// the lock held.
 void UpdateTotals(SweepCategory (&table)[SWEEP_COUNT]) {
     SweepCategory& totals = table[SWEEP_TOTALS];
     totals.files = totals.folders = totals.bytes = 0;
-    for (int i = 0; i < SWEEP_TOTALS; ++i) {
+    for (int i = 0; i < SWEEP_CATEGORIES; ++i) {
         totals.files += table[i].files;
         totals.folders += table[i].folders;
         totals.bytes += table[i].bytes;
-    }
-}
-
-int FolderCsidl(int index) {
-    switch (index) {
-    case SWEEP_COOKIES: return CSIDL_COOKIES;
-    case SWEEP_RECENT: return CSIDL_RECENT;
-    case SWEEP_HISTORY: return CSIDL_HISTORY;
-    default: return -1;
     }
 }
 
@@ -57,44 +49,24 @@ int FolderCsidl(int index) {
 
 void MeasureCategory(int index, ScanCounters& counters) {
     counters = ScanCounters();
-    char folder[256] = {};
-    switch (index) {
-    case SWEEP_INTERNET_CACHE:
-        MeasureUrlCache(counters);
-        return;
-    case SWEEP_COOKIES:
-    case SWEEP_RECENT:
-    case SWEEP_HISTORY:
-        // A failed lookup leaves the folder empty, and an empty folder is
-        // never walked: "\*.*" would list the root of the current drive.
-        if (GetSpecialFolder(FolderCsidl(index), folder)) MeasureFolder(folder, counters);
-        return;
-    case SWEEP_TEMP:
-        MeasureFolder(TempFolderPath(), counters);
-        return;
-    case SWEEP_RECYCLE_BIN:
-        MeasureRecycleBin(counters);
-        return;
-    default:
-        return;
-    }
+    if (index >= 0 && index < SWEEP_CATEGORIES && CategoryAt(index).measure) CategoryAt(index).measure(counters);
 }
 
 void PublishMeasuredCategories(const ScanCounters (&measured)[SWEEP_COUNT]) {
     std::lock_guard<std::mutex> guard(g_sweep.lock);
-    for (int i = 0; i < SWEEP_TOTALS; ++i) {
-        if (i == SWEEP_OTHER) continue;
+    for (int i = 0; i < SWEEP_CATEGORIES; ++i) {
+        if (!CategoryAt(i).measure) continue;
         g_sweep.table[i].files = measured[i].files;
         g_sweep.table[i].folders = measured[i].folders;
         g_sweep.table[i].bytes = measured[i].bytes;
+        snprintf(g_sweep.table[i].note, sizeof g_sweep.table[i].note, "%s", measured[i].note.c_str());
     }
     UpdateTotals(g_sweep.table);
 }
 
 void MeasureCategories() {
     ScanCounters measured[SWEEP_COUNT];
-    for (int i : {SWEEP_INTERNET_CACHE, SWEEP_COOKIES, SWEEP_RECENT, SWEEP_TEMP, SWEEP_HISTORY, SWEEP_RECYCLE_BIN})
-        MeasureCategory(i, measured[i]);
+    for (int i = 0; i < SWEEP_CATEGORIES; ++i) MeasureCategory(i, measured[i]);
     PublishMeasuredCategories(measured);
 }
 
@@ -115,10 +87,10 @@ void SetCategoryTick(int index, BYTE ticked) {
 }
 
 void ReadTicksFromList() {
-    BYTE ticks[SWEEP_TOTALS];
+    CategoryTicks ticks;
     if (!ReadResultsListTicks(ticks)) return;
     std::lock_guard<std::mutex> guard(g_sweep.lock);
-    for (int i = 0; i < SWEEP_TOTALS; ++i) g_sweep.table[i].ticked = ticks[i];
+    for (int i = 0; i < SWEEP_CATEGORIES; ++i) g_sweep.table[i].ticked = ticks[i];
 }
 
 void SaveCategoryTicks() {
@@ -126,7 +98,7 @@ void SaveCategoryTicks() {
     SweepCategory table[SWEEP_COUNT];
     GetSweepTable(table);
     ProgramFlag ticks[SWEEP_COUNT];
-    for (int i = 0; i < SWEEP_COUNT; ++i) ticks[i] = {kInitialTable[i].label, table[i].ticked};
+    for (int i = 0; i < SWEEP_COUNT; ++i) ticks[i] = {CategoryAt(i).label, table[i].ticked};
     WriteProgramFlags(ticks, SWEEP_COUNT);
 }
 
@@ -136,7 +108,7 @@ void LoadCategoryTicks() {
     if (!key) return;
     BYTE loaded[SWEEP_COUNT];
     bool present[SWEEP_COUNT] = {};
-    for (int i = 0; i < SWEEP_COUNT; ++i) present[i] = ReadProgramFlag(key, kInitialTable[i].label, loaded[i]);
+    for (int i = 0; i < SWEEP_COUNT; ++i) present[i] = ReadProgramFlag(key, CategoryAt(i).label, loaded[i]);
     RegCloseKey(key);
     std::lock_guard<std::mutex> guard(g_sweep.lock);
     for (int i = 0; i < SWEEP_COUNT; ++i)
@@ -157,6 +129,6 @@ bool DiskScanStarted() { return g_sweep.diskScanStarted; }
 
 void ResetSweepTableForTest() {
     std::lock_guard<std::mutex> guard(g_sweep.lock);
-    memcpy(g_sweep.table, kInitialTable, sizeof g_sweep.table);
+    MakeInitialTable(g_sweep.table);
     g_sweep.diskScanStarted = false;
 }

@@ -3,6 +3,10 @@
 
 #include <windows.h>
 
+#include <array>
+
+// Rows of the category table (sweep/categories.h), in display, measuring
+// and cleaning order; the totals record comes last.
 enum : int {
     SWEEP_INTERNET_CACHE = 0,
     SWEEP_COOKIES = 1,
@@ -11,9 +15,16 @@ enum : int {
     SWEEP_HISTORY = 4,
     SWEEP_OTHER = 5,
     SWEEP_RECYCLE_BIN = 6,
-    SWEEP_TOTALS = 7,
-    SWEEP_COUNT = 8
+    SWEEP_BROWSER_CACHES = 7,
+    SWEEP_THUMBNAILS = 8,
+    SWEEP_CRASH_DUMPS = 9,
+    SWEEP_TOTALS = 10,
+    SWEEP_CATEGORIES = SWEEP_TOTALS,  // the categories, one cleaning step each
+    SWEEP_COUNT = SWEEP_TOTALS + 1
 };
+
+// One tick per category, in table order.
+using CategoryTicks = std::array<BYTE, SWEEP_CATEGORIES>;
 
 struct SweepCategory {
     char label[256];
@@ -21,26 +32,29 @@ struct SweepCategory {
     unsigned long long files;
     unsigned long long folders;
     unsigned long long bytes;
+    char note[96];  // shown beside the label: what was skipped or is in use
 };
 
 struct ScanCounters;
 
-// Measures one category (0 to 4 or 6) into `counters`, which the caller
-// owns. A category whose folder cannot be found or is not a plain absolute
-// folder measures 0, 0, 0. Index 5 and 7 measure nothing here.
+// Measures one category into `counters`, which the caller owns, by the
+// category table's operation. A category whose folder cannot be found or
+// is not a plain absolute folder measures 0, 0, 0. The disk scan's row and
+// the totals measure nothing here.
 void MeasureCategory(int index, ScanCounters& counters);
-// Publishes the measured categories 0 to 4 and 6 together with new totals,
-// in one step. Index 5 and the ticks are left as they are.
+// Publishes the measured categories together with new totals, in one step.
+// The disk scan's row and the ticks are left as they are.
 void PublishMeasuredCategories(const ScanCounters (&measured)[SWEEP_COUNT]);
 
-// Measures categories 0 to 4 and 6 and publishes them with the totals.
+// Measures every category but the disk scan's and publishes them with the
+// totals.
 void MeasureCategories();
 // MeasureCategories, then FillResultsLists. Safe from any thread.
 void RefreshSweep();
-// Copies the results list's checkboxes of rows 0 to 6 into the ticks.
+// Copies the results list's checkboxes of the category rows into the ticks.
 // While there is no results list the ticks stay as they are.
 void ReadTicksFromList();
-// Stores the eight ticks under HKLM "Software\VOSK Software\Brisola".
+// Stores every record's tick, by its label, under HKLM "Software\VOSK Software\Brisola".
 void SaveCategoryTicks();
 // Reads them back. A missing value, or one that is not 4 bytes of
 // REG_BINARY (or REG_DWORD), leaves that record's tick as it is (the
@@ -52,7 +66,7 @@ void GetSweepTable(SweepCategory (&out)[SWEEP_COUNT]);
 // Sets one record's tick (tests, and callers that hold no results list).
 void SetCategoryTick(int index, BYTE ticked);
 
-// For the disk scan: writes category 5 (files, 0 folders, bytes) and the
+// For the disk scan: writes its category (files, 0 folders, bytes) and the
 // totals in one step. Thread-safe.
 void PublishOtherTemporaryFiles(unsigned long long files, unsigned long long bytes);
 // The disk-scan-run flag: set once a disk scan has started, never cleared.

@@ -7,6 +7,7 @@
 
 #include "app/app_state.h"
 #include "resource.h"
+#include "sweep/categories.h"
 #include "sweep/measure.h"
 #include "sweep/results_list.h"
 #include "sweep/sweep.h"
@@ -18,21 +19,6 @@ const char kDoneMark[] = " [OK]\r\n";
 const char kRule[] = "...............................................................\r\n";
 const char kEndLine[] = "COMPLETED!\r\n";
 const char kFinalMessage[] = "Checking System Information successfully completed!\r\n";
-
-struct ScanStep {
-    int index;
-    const char* heading;
-};
-
-// No heading for "Sweep Other temporary files": only the disk scan fills it.
-const ScanStep kSteps[] = {
-    {SWEEP_INTERNET_CACHE, "Checking Temporary Internet Files..."},
-    {SWEEP_COOKIES, "Checking Internet Cookies..."},
-    {SWEEP_RECENT, "Checking Start Menu Documents..."},
-    {SWEEP_TEMP, "Checking Temporary Windows Files..."},
-    {SWEEP_HISTORY, "Checking Internet History..."},
-    {SWEEP_RECYCLE_BIN, "Checking Recycle Bin..."},
-};
 
 // Set on the dialog once Close has put it away, so it never comes back.
 const LONG_PTR kClosedMark = 1;
@@ -94,12 +80,15 @@ void RunSystemScan() {
     ScanCounters measured[SWEEP_COUNT];
     std::string text;
     bool first = true;
-    for (const ScanStep& step : kSteps) {
+    // A heading per category in table order; the disk scan's row has none.
+    for (int i = 0; i < SWEEP_CATEGORIES; ++i) {
+        const char* heading = CategoryAt(i).heading;
+        if (!heading) continue;
         if (!first) text += kDoneMark;
         first = false;
-        text += step.heading;
+        text += heading;
         if (report) ShowReport(dialog, text);
-        MeasureCategory(step.index, measured[step.index]);
+        MeasureCategory(i, measured[i]);
     }
     text += kDoneMark;
     if (report) ShowReport(dialog, text);

@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <array>
 #include <string>
 
 #include "app/app_state.h"
@@ -15,6 +16,7 @@
 #include "settings/settings.h"
 #include "sweep/cleaning.h"
 #include "sweep/progress.h"
+#include "sweep/sweep.h"
 
 using namespace cleantest;
 
@@ -34,18 +36,18 @@ int CountProgressDialogs() {
 
 // Gives the results list its seven rows when nothing has filled it yet,
 // then sets each row's tick.
-void SetTicks(const bool (&ticked)[7]) {
+void SetTicks(const std::array<bool, SWEEP_CATEGORIES>& ticked) {
     HWND list = g_app.resultsList;
     ASSERT_NE(list, nullptr);
     SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_CHECKBOXES, LVS_EX_CHECKBOXES);
-    while (RowCount(list) < 7) {
+    while (RowCount(list) < SWEEP_CATEGORIES) {
         LVITEMA item = {};
         item.mask = LVIF_TEXT;
         item.iItem = RowCount(list);
         item.pszText = const_cast<char*>("row");
         SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
     }
-    for (int i = 0; i < 7; ++i) SetStateImage(list, i, ticked[i] ? 2 : 1);
+    for (int i = 0; i < SWEEP_CATEGORIES; ++i) SetStateImage(list, i, ticked[i] ? 2 : 1);
 }
 
 int BarPosition() {
@@ -96,12 +98,13 @@ protected:
         SetTicks(kNothing);
         Command(IDC_CLEAN);
         ASSERT_TRUE(WaitForJobEnd());
-        EXPECT_EQ(LastProgressPosition(), 7);
+        EXPECT_EQ(LastProgressPosition(), SWEEP_CATEGORIES);
     }
 
-    static constexpr bool kOnlyTemp[7] = {false, false, false, true, false, false, false};
-    static constexpr bool kNothing[7] = {};
-    static constexpr bool kEverything[7] = {true, true, true, true, true, true, true};
+    static constexpr std::array<bool, SWEEP_CATEGORIES> kOnlyTemp = {false, false, false, true};
+    static constexpr std::array<bool, SWEEP_CATEGORIES> kNothing = {};
+    static constexpr std::array<bool, SWEEP_CATEGORIES> kEverything = {true, true, true, true, true,
+                                                                       true, true, true, true, true};
     QuietJobSettings quiet_;
     std::string folder_, temp_;
     TempFolderOverride* tempOverride_ = nullptr;
@@ -117,7 +120,7 @@ TEST_F(CleanJobTest, CleanRunsOneJobWithTheButtonsDisabledAndFillsTheBar) {
     HWND dialog = FindProcessWindow(IsProgress);
     ASSERT_NE(dialog, nullptr);
     EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, IDC_PROG_STOP)));  // a cleaning cannot be stopped
-    EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_PROG_BAR, PBM_GETRANGE, FALSE, 0), 7);
+    EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_PROG_BAR, PBM_GETRANGE, FALSE, 0), SWEEP_CATEGORIES);
     Command(IDC_CLEAN);  // a second press while busy does nothing
     EXPECT_EQ(CountProgressDialogs(), 1);
 
@@ -126,7 +129,7 @@ TEST_F(CleanJobTest, CleanRunsOneJobWithTheButtonsDisabledAndFillsTheBar) {
     EXPECT_EQ(CountProgressDialogs(), 0);
     EXPECT_TRUE(Enabled(IDC_CLEAN));
     EXPECT_TRUE(Enabled(IDC_EXIT));
-    EXPECT_EQ(LastProgressPosition(), 7);
+    EXPECT_EQ(LastProgressPosition(), SWEEP_CATEGORIES);
     EXPECT_EQ(JobSoundsRequested(), sounds) << "the sound is off";
     EXPECT_FALSE(FileExists(temp_ + "\\junk1.tmp"));
     EXPECT_FALSE(DirExists(temp_ + "\\sub"));
@@ -135,23 +138,28 @@ TEST_F(CleanJobTest, CleanRunsOneJobWithTheButtonsDisabledAndFillsTheBar) {
 
 TEST_F(CleanJobTest, EachConfirmationDecidesItsOwnCategory) {
     g_settings.askDel = 1;
-    std::string recent = SpecialFolder(CSIDL_RECENT);
-    ASSERT_FALSE(recent.empty());
+    std::string recent = SpecialFolder(CSIDL_RECENT), history = SpecialFolder(CSIDL_HISTORY);
+    ASSERT_FALSE(recent.empty() || history.empty());
     MakeFile(recent + "\\brisola-job.lnk", 3);
+    CreateDirectoryA(history.c_str(), nullptr);
+    MakeFile(history + "\\brisola-item.url", 12);
     MakeTypedUrls();
     std::string tempShown = TempShown();
     SetTicks(kEverything);
     ConfirmResponder responder([&](const std::string& subject) {
-        if (subject == tempShown) return IDC_CONF_OK;
+        // A confirmed history step also runs the shell's delete first.
+        if (subject == tempShown || subject == history) return IDC_CONF_OK;
         if (subject == recent) return 0;  // closed instead of answered
         return IDC_CONF_CANCEL;
     });
     Command(IDC_CLEAN);
     ASSERT_TRUE(WaitForJobEnd());
     EXPECT_EQ(responder.Subjects(), AllConfirmSubjects());
-    EXPECT_EQ(LastProgressPosition(), 7);
+    EXPECT_EQ(LastProgressPosition(), SWEEP_CATEGORIES);
     EXPECT_TRUE(FileExists(recent + "\\brisola-job.lnk"));
-    EXPECT_TRUE(TypedUrlsExist());
+    EXPECT_FALSE(FileExists(history + "\\brisola-item.url"));
+    EXPECT_TRUE(DirExists(history));
+    EXPECT_FALSE(TypedUrlsExist());
     EXPECT_FALSE(FileExists(temp_ + "\\junk1.tmp"));
     DeleteFileA((recent + "\\brisola-job.lnk").c_str());
 }
@@ -173,7 +181,7 @@ TEST_F(CleanJobTest, CommandsDuringACleanDoNotChangeWhatItCleans) {
     EXPECT_TRUE(IsJobRunning());
     ASSERT_TRUE(WaitForJobEnd());
     EXPECT_TRUE(TempJunkKept());
-    EXPECT_EQ(LastProgressPosition(), 7);
+    EXPECT_EQ(LastProgressPosition(), SWEEP_CATEGORIES);
     EXPECT_TRUE(Enabled(IDC_CLEAN));
 }
 

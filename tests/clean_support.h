@@ -127,6 +127,9 @@ inline std::vector<std::string> AllConfirmSubjects() {
     out.push_back(SpecialFolder(CSIDL_HISTORY));
     out.push_back("Temporary Files");
     out.push_back("Recycle Bin");
+    out.push_back("Browser caches");
+    out.push_back(SpecialFolder(CSIDL_LOCAL_APPDATA) + "\\Microsoft\\Windows\\Explorer");
+    out.push_back("Crash dumps and error reports");
     return out;
 }
 

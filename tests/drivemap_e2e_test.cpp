@@ -179,10 +179,10 @@ TEST_F(DriveCleanerE2E, ScanFindsTheFilesThenCleanDeletesOnlyTheTickedOnes) {
         ASSERT_TRUE(view.Join());
     }
     Command(IDC_VIEW_INTERNET);
-    for (int row = 0; row < 7; ++row) SetStateImage(results, row, row == SWEEP_OTHER ? 2 : 1);
+    for (int row = 0; row < SWEEP_CATEGORIES; ++row) SetStateImage(results, row, row == SWEEP_OTHER ? 2 : 1);
     Command(IDC_CLEAN);
     ASSERT_TRUE(WaitForJobEnd());
-    EXPECT_EQ(LastProgressPosition(), 7);
+    EXPECT_EQ(LastProgressPosition(), SWEEP_CATEGORIES);
     EXPECT_TRUE(FileExists(Path("sub\\b.e2etmp")));
     EXPECT_TRUE(FileExists(Path("keep.txt")));
     EXPECT_TRUE(FileExists(Path("off.e2eoff")));

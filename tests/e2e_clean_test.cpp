@@ -30,7 +30,7 @@ namespace {
 bool IsCookiesManager(HWND w) { return HasControls(w, {IDC_CK_OK, IDC_CK_DELETE_LIST, IDC_CK_KEEP_LIST}); }
 
 void TickOnly(int only) {
-    for (int row = 0; row < 7; ++row) SetStateImage(g_app.resultsList, row, row == only || only == -1 ? 2 : 1);
+    for (int row = 0; row < SWEEP_CATEGORIES; ++row) SetStateImage(g_app.resultsList, row, row == only || only == -1 ? 2 : 1);
 }
 
 // Opens the Cookies Manager by its command, moves `keep` (when given) to
@@ -106,7 +106,7 @@ TEST_F(CleanE2E, CookiesAreDeletedOnlyAsTheManagerListedThem) {
     TickOnly(SWEEP_COOKIES);
     Command(IDC_CLEAN);
     ASSERT_TRUE(WaitForJobEnd());
-    EXPECT_EQ(LastProgressPosition(), 7);
+    EXPECT_EQ(LastProgressPosition(), SWEEP_CATEGORIES);
     EXPECT_FALSE(Cookie("e2e-one.txt"));
     EXPECT_FALSE(Cookie("e2e-two.txt"));
     EXPECT_TRUE(Cookie("e2e-kept.txt"));
@@ -141,7 +141,7 @@ TEST_F(CleanE2E, AskDelAsksOncePerTickedCategoryAndCancelKeepsEverything) {
         subjects = responder.Subjects();
     }
     EXPECT_EQ(subjects, AllConfirmSubjects());
-    EXPECT_EQ(LastProgressPosition(), 7);
+    EXPECT_EQ(LastProgressPosition(), SWEEP_CATEGORIES);
     for (const char* name : kCookies) EXPECT_TRUE(Cookie(name)) << name;
     EXPECT_TRUE(FileExists(temp_ + "\\junk.tmp"));
     EXPECT_TRUE(FileExists(scanned + "\\f.e2etmp"));

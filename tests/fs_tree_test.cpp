@@ -374,7 +374,8 @@ TEST(FsRoots, ProtectedFoldersAreRefusedByIdentity) {
     // Through the cleaning itself: TMP at each protected root leaves its canary.
     ASSERT_TRUE(MakeFile(profile + "\\brisola-canary.txt", 3));
     ASSERT_TRUE(MakeFile(std::string(windows) + "\\brisola-canary.txt", 3));
-    const BYTE onlyTemp[7] = {0, 0, 0, 1, 0, 0, 0};
+    CategoryTicks onlyTemp = {};
+    onlyTemp[SWEEP_TEMP] = 1;
     for (const std::string& temp : {std::string("C:\\"), std::string(windows), profile,
                                     base + "\\users-link\\" + UserName(profile),
                                     mapped.empty() ? std::string() : mapped + "\\" + UserName(profile)}) {

@@ -15,6 +15,7 @@
 #include "settings/settings.h"
 #include "support/list_view_probe.h"
 #include "support/test_support.h"
+#include "sweep/measure.h"
 #include "sweep/results_list.h"
 #include "sweep/sweep.h"
 
@@ -71,11 +72,13 @@ TEST_F(ResultsTest, FillShowsTheTableAndUseScanUntilADiskScan) {
     MakeFile(g_cookies + "\\me@site.txt", 2048);
     PublishOtherTemporaryFiles(0, 0);
     RefreshSweep();
-    ASSERT_EQ(RowCount(results_), 7);
-    const char* labels[] = {"Sweep Temporary Internet Files", "Sweep Internet cookies", "Sweep Start menu Documents",
-                            "Sweep Temporary Windows file",   "Sweep Internet History", "Sweep Other temporary files",
-                            "Sweep Recycle Bin"};
-    for (int i = 0; i < 7; ++i) EXPECT_EQ(Cell(results_, i, 0), labels[i]);
+    ASSERT_EQ(RowCount(results_), SWEEP_CATEGORIES);
+    const char* labels[SWEEP_CATEGORIES] = {
+        "Sweep Temporary Internet Files", "Sweep Internet cookies", "Sweep Start menu Documents",
+        "Sweep Temporary Windows file",   "Sweep Internet History", "Sweep Other temporary files",
+        "Sweep Recycle Bin",              "Sweep Browser caches",   "Sweep Thumbnail cache",
+        "Sweep Crash dumps and error reports"};
+    for (int i = 0; i < SWEEP_CATEGORIES; ++i) EXPECT_EQ(Cell(results_, i, 0), labels[i]);
     EXPECT_EQ(Cell(results_, 1, 1), "1");
     EXPECT_EQ(Cell(results_, 1, 2), "0");
     EXPECT_EQ(Cell(results_, 1, 3), "2.00 KB");
@@ -97,6 +100,13 @@ TEST_F(ResultsTest, FillShowsTheTableAndUseScanUntilADiskScan) {
     FillResultsLists();
     EXPECT_EQ(Cell(results_, 5, 1), "3");
     EXPECT_EQ(Cell(results_, 5, 3), "3.00 KB");
+
+    // A measurement's note follows the label.
+    ScanCounters measured[SWEEP_COUNT];
+    measured[SWEEP_BROWSER_CACHES].note = "Opera running, skipped";
+    PublishMeasuredCategories(measured);
+    FillResultsLists();
+    EXPECT_EQ(Cell(results_, SWEEP_BROWSER_CACHES, 0), "Sweep Browser caches (Opera running, skipped)");
 }
 
 TEST_F(ResultsTest, TicksShowAsCheckboxesAndReadBack) {
@@ -104,7 +114,7 @@ TEST_F(ResultsTest, TicksShowAsCheckboxesAndReadBack) {
     ListView_SetItemState(results_, 3, LVIS_SELECTED, LVIS_SELECTED);
     ListView_SetItemState(results_, 2, LVIS_SELECTED, LVIS_SELECTED);
     FillResultsLists();
-    for (int i = 0; i < 7; ++i) {
+    for (int i = 0; i < SWEEP_CATEGORIES; ++i) {
         bool ticked = i != SWEEP_RECENT && i != SWEEP_OTHER;
         EXPECT_EQ(StateImage(results_, i), ticked ? 2 : 1) << i;
         if (ticked) {
@@ -153,12 +163,12 @@ TEST_F(ResultsTest, FillsFromOtherThreadsNeverMixRows) {
     });
     bool alwaysWhole = true;
     PumpUntil([&] {
-        if (RowCount(results_) != 7) alwaysWhole = false;
+        if (RowCount(results_) != SWEEP_CATEGORIES) alwaysWhole = false;
         return done;
     }, 60000);
     workers.join();
     EXPECT_TRUE(alwaysWhole);
-    EXPECT_EQ(RowCount(results_), 7);
+    EXPECT_EQ(RowCount(results_), SWEEP_CATEGORIES);
     EXPECT_EQ(RowCount(totals_), 1);
 }
 
@@ -206,7 +216,7 @@ TEST(CategoryTicks, LoadReadsOnlyWellFormedValues) {
         {SWEEP_INTERNET_CACHE, REG_BINARY, "\0\0\0\0", 4, 0}, {SWEEP_COOKIES, REG_BINARY, "\7\0\0\0", 4, 0},
         {SWEEP_OTHER, REG_BINARY, "\1\0\0\0", 4, 1},          {SWEEP_TOTALS, REG_BINARY, "\1\0\0\0", 4, 1},
         {SWEEP_RECENT, REG_BINARY, "\1\0", 2, 1},               {SWEEP_TEMP, REG_SZ, "0", 2, 1},
-        {SWEEP_HISTORY, REG_BINARY, "\1\0\0\1", 4, 0},        {SWEEP_RECYCLE_BIN, 0, nullptr, 0, 1},
+        {SWEEP_HISTORY, REG_BINARY, "\1\0\0\1", 4, 0},        {SWEEP_CRASH_DUMPS, 0, nullptr, 0, 1},
     };
     for (const Value& v : values)
         if (v.data) WriteValue(t[v.category].label, v.type, v.data, v.size);
@@ -217,8 +227,8 @@ TEST(CategoryTicks, LoadReadsOnlyWellFormedValues) {
     ResetProgramState();
 }
 
-// Ticks are saved from the list at the window's end as eight 4-byte binary
-// values and come back at the next start.
+// Ticks are saved from the list at the window's end as one 4-byte binary
+// value per record and come back at the next start.
 TEST_F(ResultsTest, TicksSurviveARestart) {
     SetStateImage(results_, SWEEP_INTERNET_CACHE, 1);
     SetStateImage(results_, SWEEP_OTHER, 2);

@@ -26,6 +26,9 @@ const char kExpectedReport[] =
     "Checking Temporary Windows Files... [OK]\r\n"
     "Checking Internet History... [OK]\r\n"
     "Checking Recycle Bin... [OK]\r\n"
+    "Checking Browser Caches... [OK]\r\n"
+    "Checking Thumbnail Cache... [OK]\r\n"
+    "Checking Crash Dumps and Error Reports... [OK]\r\n"
     "...............................................................\r\n"
     "COMPLETED!\r\n";
 
@@ -109,9 +112,9 @@ TEST_F(SysInfoTest, ReportsEachCategoryEndsCompletedAndCloseHidesIt) {
     ShowWindow(GetDlgItem(dialog_, IDC_SI_CLOSE), SW_SHOW);
     RunScanThread();
 
-    ASSERT_EQ(strlen(kExpectedReport), 301u);
+    ASSERT_EQ(strlen(kExpectedReport), 416u);
     EXPECT_EQ(ControlText(dialog_, IDC_SI_REPORT), kExpectedReport);
-    ASSERT_EQ(g_reports.size(), 9u);
+    ASSERT_EQ(g_reports.size(), 12u);
     for (size_t i = 0; i < g_reports.size(); ++i) {
         EXPECT_FALSE(g_reports[i].closeVisible) << i;
         EXPECT_EQ(g_reports[i].state, "Please Wait...") << i;
@@ -171,7 +174,7 @@ TEST_F(SysInfoTest, OverlapsWithQuickRefresh) {
     EXPECT_EQ(t[SWEEP_COOKIES].files, 1u);
     EXPECT_EQ(t[SWEEP_COOKIES].bytes, 4096u);
     unsigned long long files = 0;
-    for (int i = 0; i < SWEEP_TOTALS; ++i) files += t[i].files;
+    for (int i = 0; i < SWEEP_CATEGORIES; ++i) files += t[i].files;
     EXPECT_EQ(t[SWEEP_TOTALS].files, files);
     EXPECT_EQ(Cell(g_app.resultsList, SWEEP_COOKIES, 1), "1");
 }

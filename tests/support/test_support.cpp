@@ -3,6 +3,7 @@
 #include "support/test_files.h"
 
 #include <commctrl.h>
+#include <shlobj.h>
 #include <winioctl.h>
 
 #include <cstdio>
@@ -181,11 +182,17 @@ bool DirExists(const std::string& path) {
 
 void RemoveTree(const std::string& path) {
     // From the Unix side: rm never follows links, while Win32 calls under
-    // Wine resolve them. Only the tests' own folder may be removed.
-    const std::string allowed = "C:\\brisola-tests\\";
-    if (path.size() <= allowed.size() || _strnicmp(path.c_str(), allowed.c_str(), allowed.size()) != 0 ||
-        path.find("..") != std::string::npos)
-        return;
+    // Wine resolve them. Only the tests' own folder, or what they planted
+    // in the sandbox's local application data, may be removed.
+    char local[MAX_PATH] = {};
+    SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, local);
+    bool allowed = false;
+    for (std::string root : {std::string("C:\\brisola-tests"), std::string(local)}) {
+        root += "\\";
+        if (root.size() > 3 && path.size() > root.size() && _strnicmp(path.c_str(), root.c_str(), root.size()) == 0)
+            allowed = true;
+    }
+    if (!allowed || path.find("..") != std::string::npos) return;
     std::string unix = UnixPath(path);
     if (!unix.empty()) RunShell("rm -rf -- " + Quote(unix));
 }

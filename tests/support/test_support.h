@@ -69,7 +69,8 @@ std::string MakeSandboxFolder(const std::string& name);
 bool MakeFile(const std::string& path, unsigned long long size = 0);
 bool FileExists(const std::string& path);
 bool DirExists(const std::string& path);
-// Removes a tree under C:\brisola-tests without following links.
+// Removes a tree under C:\brisola-tests or the local application data
+// without following links.
 void RemoveTree(const std::string& path);
 // The Unix path of a Windows path of this prefix, for making symlinks.
 std::string UnixPath(const std::string& windowsPath);

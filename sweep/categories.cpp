@@ -1,0 +1,95 @@
+// The category table and the small operations of each original category.
+#include "sweep/categories.h"
+
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <cstdio>
+
+#include "app/app_state.h"
+#include "cookies/cookies.h"
+#include "drives/found_files.h"
+#include "fs/text.h"
+#include "fs/tree.h"
+#include "sweep/app_caches.h"
+#include "sweep/cleaning.h"
+#include "sweep/measure.h"
+
+namespace {
+
+const char kTypedUrlsKey[] = "Software\\Microsoft\\Internet Explorer\\TypedURLs";
+
+bool FixedSubject(const char* text, char (&out)[256]) {
+    snprintf(out, sizeof out, "%s", text);
+    return true;
+}
+
+bool TempSubject(char (&out)[256]) {
+    DWORD n = GetTempPathA(sizeof out, out);
+    if (n == 0 || n >= sizeof out) {
+        out[0] = '\0';
+        return false;
+    }
+    return true;
+}
+
+// A failed lookup leaves the folder empty, and an empty folder is never
+// walked: "\*.*" would list the root of the current drive.
+void MeasureSpecialFolder(int csidl, ScanCounters& counters) {
+    char folder[256];
+    if (GetSpecialFolder(csidl, folder)) MeasureFolder(folder, counters);
+}
+
+void CleanHistory(const char* path, bool confirmed) {
+    // The shell step only after the user said yes to this very folder.
+    if (confirmed) ShellDeleteHistoryItem();
+    EmptyCategoryFolder(WideFromAnsi(path));
+    RegDeleteKeyA(HKEY_CURRENT_USER, kTypedUrlsKey);
+}
+
+// constexpr: filled before any start-up code reads it.
+constexpr CategoryRecord kTable[SWEEP_COUNT] = {
+    {"Sweep Temporary Internet Files", 1, "Checking Temporary Internet Files...",
+     [](char (&s)[256]) { return GetSpecialFolder(CSIDL_INTERNET_CACHE, s); },
+     [](ScanCounters& c) { MeasureUrlCache(c); },
+     // The URL cache is emptied, not the folder shown.
+     [](const char*, bool) { DeleteUrlCacheEntries(); }},
+    {"Sweep Internet cookies", 1, "Checking Internet Cookies...",
+     [](char (&s)[256]) { return GetSpecialFolder(CSIDL_COOKIES, s); },
+     [](ScanCounters& c) { MeasureSpecialFolder(CSIDL_COOKIES, c); },
+     // Only what the Cookies Manager listed for deletion.
+     [](const char*, bool) { DeleteListedCookies(); }},
+    {"Sweep Start menu Documents", 1, "Checking Start Menu Documents...",
+     [](char (&s)[256]) { return GetSpecialFolder(CSIDL_RECENT, s); },
+     [](ScanCounters& c) { MeasureSpecialFolder(CSIDL_RECENT, c); },
+     [](const char* path, bool) { EmptyCategoryFolder(WideFromAnsi(path)); }},
+    {"Sweep Temporary Windows file", 1, "Checking Temporary Windows Files...", TempSubject,
+     [](ScanCounters& c) { MeasureFolder(TempFolderPath(), c); },
+     [](const char*, bool) { EmptyCategoryFolder(TempFolderPath()); }},
+    {"Sweep Internet History", 1, "Checking Internet History...",
+     [](char (&s)[256]) { return GetSpecialFolder(CSIDL_HISTORY, s); },
+     [](ScanCounters& c) { MeasureSpecialFolder(CSIDL_HISTORY, c); }, CleanHistory},
+    // Measured only by the disk scan of the drive cleaner.
+    {"Sweep Other temporary files", 0, nullptr, [](char (&s)[256]) { return FixedSubject("Temporary Files", s); },
+     nullptr, [](const char*, bool) { DeleteCheckedFoundFiles(); }},
+    {"Sweep Recycle Bin", 1, "Checking Recycle Bin...", [](char (&s)[256]) { return FixedSubject("Recycle Bin", s); },
+     MeasureRecycleBin,
+     [](const char*, bool) {
+         SHEmptyRecycleBinA(nullptr, nullptr, SHERB_NOCONFIRMATION | SHERB_NOPROGRESSUI | SHERB_NOSOUND);
+     }},
+    {"Sweep Browser caches", 1, "Checking Browser Caches...", BrowserCachesSubject, MeasureBrowserCaches,
+     [](const char*, bool) { CleanBrowserCaches(); }},
+    {"Sweep Thumbnail cache", 1, "Checking Thumbnail Cache...", ThumbnailCacheSubject, MeasureThumbnailCache,
+     [](const char*, bool) { CleanThumbnailCache(); }},
+    {"Sweep Crash dumps and error reports", 1, "Checking Crash Dumps and Error Reports...", CrashDumpsSubject,
+     MeasureCrashDumps, [](const char*, bool) { CleanCrashDumps(); }},
+    // The totals: the sums of all the rows above, ticked or not.
+    {"OVERALL GAIN", 0, nullptr, nullptr, nullptr, nullptr},
+};
+
+}  // namespace
+
+const CategoryRecord& CategoryAt(int index) {
+    if (index < 0 || index >= SWEEP_COUNT) index = SWEEP_TOTALS;
+    return kTable[index];
+}
