@@ -27,6 +27,9 @@ struct SweepState {
     std::mutex lock;
     SweepCategory table[SWEEP_COUNT];
     std::atomic<bool> diskScanStarted{false};
+    // When the published figures of each category began to be measured.
+    unsigned long long measuredAt[SWEEP_COUNT] = {};
+    std::atomic<unsigned long long> nextStamp{1};
     SweepState() { memcpy(table, kInitialTable, sizeof table); }
 };
 
@@ -64,8 +67,10 @@ bool GetTempFolder(char (&out)[256]) {
 
 }  // namespace
 
-void MeasureCategory(int index, ScanCounters& counters) {
-    counters = ScanCounters();
+void MeasureCategory(int index, CategoryMeasurement& out) {
+    out = CategoryMeasurement();
+    out.stamp = g_sweep.nextStamp++;
+    ScanCounters& counters = out.counters;
     char folder[256] = {};
     switch (index) {
     case SWEEP_INTERNET_CACHE:
@@ -89,19 +94,20 @@ void MeasureCategory(int index, ScanCounters& counters) {
     }
 }
 
-void PublishMeasuredCategories(const ScanCounters (&measured)[SWEEP_COUNT]) {
+void PublishMeasuredCategories(const CategoryMeasurement (&measured)[SWEEP_COUNT]) {
     std::lock_guard<std::mutex> guard(g_sweep.lock);
     for (int i = 0; i < SWEEP_TOTALS; ++i) {
-        if (i == SWEEP_OTHER) continue;
-        g_sweep.table[i].files = measured[i].files;
-        g_sweep.table[i].folders = measured[i].folders;
-        g_sweep.table[i].bytes = measured[i].bytes;
+        if (i == SWEEP_OTHER || measured[i].stamp <= g_sweep.measuredAt[i]) continue;
+        g_sweep.measuredAt[i] = measured[i].stamp;
+        g_sweep.table[i].files = measured[i].counters.files;
+        g_sweep.table[i].folders = measured[i].counters.folders;
+        g_sweep.table[i].bytes = measured[i].counters.bytes;
     }
     UpdateTotals(g_sweep.table);
 }
 
 void MeasureCategories() {
-    ScanCounters measured[SWEEP_COUNT];
+    CategoryMeasurement measured[SWEEP_COUNT];
     for (int i : {SWEEP_INTERNET_CACHE, SWEEP_COOKIES, SWEEP_RECENT, SWEEP_TEMP, SWEEP_HISTORY, SWEEP_RECYCLE_BIN})
         MeasureCategory(i, measured[i]);
     PublishMeasuredCategories(measured);
@@ -109,7 +115,7 @@ void MeasureCategories() {
 
 void RefreshSweep() {
     MeasureCategories();
-    FillResultsLists();
+    FillResultsLists(true);
 }
 
 void GetSweepTable(SweepCategory (&out)[SWEEP_COUNT]) {
@@ -167,5 +173,6 @@ bool DiskScanStarted() { return g_sweep.diskScanStarted; }
 void ResetSweepTableForTest() {
     std::lock_guard<std::mutex> guard(g_sweep.lock);
     memcpy(g_sweep.table, kInitialTable, sizeof g_sweep.table);
+    memset(g_sweep.measuredAt, 0, sizeof g_sweep.measuredAt);
     g_sweep.diskScanStarted = false;
 }

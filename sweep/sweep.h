@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include "sweep/measure.h"
+
 enum : int {
     SWEEP_INTERNET_CACHE = 0,
     SWEEP_COOKIES = 1,
@@ -23,19 +25,25 @@ struct SweepCategory {
     unsigned long long bytes;
 };
 
-struct ScanCounters;
+// One category's figures and when their measurement began (0: never).
+struct CategoryMeasurement {
+    ScanCounters counters;
+    unsigned long long stamp = 0;
+};
 
-// Measures one category (0 to 4 or 6) into `counters`, which the caller
-// owns. A category whose folder cannot be found or is not a plain absolute
-// folder measures 0, 0, 0. Index 5 and 7 measure nothing here.
-void MeasureCategory(int index, ScanCounters& counters);
+// Measures one category (0 to 4 or 6) into `out`, which the caller owns. A
+// category whose folder cannot be found or is not a plain absolute folder
+// measures 0, 0, 0. Index 5 and 7 measure nothing here.
+void MeasureCategory(int index, CategoryMeasurement& out);
 // Publishes the measured categories 0 to 4 and 6 together with new totals,
-// in one step. Index 5 and the ticks are left as they are.
-void PublishMeasuredCategories(const ScanCounters (&measured)[SWEEP_COUNT]);
+// in one step. A category keeps figures of a measurement that began later
+// than this one's; index 5 and the ticks are left as they are.
+void PublishMeasuredCategories(const CategoryMeasurement (&measured)[SWEEP_COUNT]);
 
 // Measures categories 0 to 4 and 6 and publishes them with the totals.
 void MeasureCategories();
-// MeasureCategories, then FillResultsLists. Safe from any thread.
+// MeasureCategories, then FillResultsLists keeping the ticks the list
+// shows. Safe from any thread.
 void RefreshSweep();
 // Copies the results list's checkboxes of rows 0 to 6 into the ticks.
 // While there is no results list the ticks stay as they are.
