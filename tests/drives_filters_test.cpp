@@ -177,17 +177,6 @@ TEST_F(FilterListTest, RemovesTheSelectedFilter) {
     EXPECT_EQ(ReadFilterFile(), "[end]");
 }
 
-TEST_F(FilterListTest, StartsSaneWithAHundredThousandFilters) {
-    std::string bytes;
-    for (int i = 0; i < 100000; ++i) bytes += ".x" + std::to_string(i) + " D" + std::to_string(i) + " $ " + (i % 3 ? "true\r\n" : "false\r\n");
-    StartWith(bytes + "[end]");
-    EXPECT_EQ(Rows(), 100000);
-    EXPECT_EQ(Cell(list, 99999, 0), ".x99999");
-    EXPECT_EQ(Cell(list, 99999, 1), "D99999 ");
-    EXPECT_EQ(StateImage(list, 99999), 1);
-    EXPECT_EQ(StateImage(list, 99998), 2);
-}
-
 bool IsAddFilters(HWND window) { return HasControls(window, {IDC_AF_EXTENSION, IDC_AF_DESCRIPTION, IDC_AF_CLOSE}); }
 
 bool IsWarning(HWND window) {

@@ -124,19 +124,6 @@ TEST_F(ResultsTest, TicksShowAsCheckboxesAndReadBack) {
     EXPECT_EQ(t[SWEEP_INTERNET_CACHE].ticked, 1);
 }
 
-TEST_F(ResultsTest, QuickRefreshKeepsTheListTicksAndMeasuresAgain) {
-    SetStateImage(results_, SWEEP_COOKIES, 1);
-    MakeFile(g_cookies + "\\one.txt", 10);
-    MakeFile(g_cookies + "\\two.txt", 20);
-    SendMessageA(g_app.mainWindow, WM_COMMAND, IDC_QUICK_REFRESH, 0);
-    EXPECT_EQ(Cell(results_, 1, 1), "2");
-    EXPECT_EQ(StateImage(results_, SWEEP_COOKIES), 1);
-    SweepCategory t[SWEEP_COUNT];
-    GetSweepTable(t);
-    EXPECT_EQ(t[SWEEP_COOKIES].ticked, 0);
-    EXPECT_EQ(t[SWEEP_COOKIES].bytes, 30u);
-}
-
 // Worker threads fill the lists through the main thread, whole.
 TEST_F(ResultsTest, FillsFromOtherThreadsNeverMixRows) {
     bool done = false;
