@@ -10,9 +10,9 @@
 
 #include <atomic>
 #include <cstdio>
-#include <new>
 #include <cstring>
 #include <mutex>
+#include <new>
 
 #include "app/app_state.h"
 #include "drives/disk_scan.h"
