@@ -1,5 +1,7 @@
 #include "app/app_state.h"
 
+#include <shlobj.h>
+
 #include <cstdio>
 #include <cstring>
 
@@ -23,4 +25,16 @@ bool WindowsDirFile(const char* name, char (&out)[256]) {
         return false;
     }
     return true;
+}
+
+DataFilePaths ProgramDataFile(const char* name) {
+    DataFilePaths paths;
+    char path[256];
+    if (WindowsDirFile(name, path)) paths.shared = path;
+    char appData[256];
+    if (GetSpecialFolder(CSIDL_APPDATA, appData)) {
+        int n = snprintf(path, sizeof path, "%s\\VOSK Software\\Brisola\\%s", appData, name);
+        if (n > 0 && n < static_cast<int>(sizeof path)) paths.user = path;
+    }
+    return paths;
 }

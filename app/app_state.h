@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "fs/data_file.h"
+
 // The folder-path function resolved from shfolder.dll at start-up.
 typedef HRESULT(WINAPI* FolderPathFunction)(HWND, int, HANDLE, DWORD, LPSTR);
 
@@ -42,3 +44,9 @@ bool GetSpecialFolder(int csidl, char (&out)[256]);
 
 // "%s\%s" of the Windows directory and a file name; false if it does not fit.
 bool WindowsDirFile(const char* name, char (&out)[256]);
+
+// The two copies of one of the program's data files: "%s\%s" of the Windows
+// directory and the name, and the user's own under the application-data
+// folder ("...\VOSK Software\Brisola\NAME"), for a user who cannot write
+// the Windows directory. A path that is unknown or does not fit is empty.
+DataFilePaths ProgramDataFile(const char* name);

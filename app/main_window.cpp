@@ -18,6 +18,7 @@
 #include "settings/tips.h"
 #include "sweep/progress.h"
 #include "sweep/sweep.h"
+#include "sweep/sysinfo.h"
 #include "ui/link_label.h"
 #include "ui/list_view.h"
 #include "ui/skin.h"
@@ -153,19 +154,49 @@ INT_PTR OnCommand(WORD id) {
     }
 }
 
+const DWORD kScanShutdownWaitMs = 10000;
+
+// Ends the job and the start-up scan, the threads that look up folders
+// through shfolder.dll; true when both are gone.
+bool StopThreads() {
+    bool workerEnded = ReleaseWorkerThread();
+    if (!g_app.sysInfoThread) return workerEnded;
+    StopSystemScan();
+    bool scanEnded = WaitForThread(g_app.sysInfoThread, kScanShutdownWaitMs);
+    CloseHandle(g_app.sysInfoThread);
+    g_app.sysInfoThread = nullptr;
+    return workerEnded && scanEnded;
+}
+
+void SaveUserChoices() {
+    SaveFilterTable();
+    SaveSettings();
+    SaveCategoryTicks();
+}
+
 void OnDestroy() {
     SaveFilterTable();
-    if (g_app.shellFolderLib) FreeLibrary(g_app.shellFolderLib);
-    g_app.shellFolderLib = nullptr;
-    g_app.folderPath = nullptr;
+    // A thread still running keeps the library: the process exit frees it.
+    if (StopThreads() && g_app.shellFolderLib) {
+        FreeLibrary(g_app.shellFolderLib);
+        g_app.shellFolderLib = nullptr;
+        g_app.folderPath = nullptr;
+    }
     FreeSkinBitmaps();
     FreeLinkResources();
     if (g_app.buttonFont) DeleteObject(g_app.buttonFont);
     g_app.buttonFont = nullptr;
-    ReleaseWorkerThread();
     SaveSettings();
     SaveCategoryTicks();
     PostQuitMessage(0);
+}
+
+// Logoff or shutdown: the window is never destroyed, so everything the
+// user chose is saved here, and a running job is ended first.
+void OnEndSession(bool ending) {
+    if (!ending) return;
+    StopThreads();
+    SaveUserChoices();
 }
 
 }  // namespace
@@ -254,6 +285,14 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_DESTROY:
         OnDestroy();
         return FALSE;
+    case WM_QUERYENDSESSION:
+        // Saved now as well, in case the session ends without the second call.
+        SaveUserChoices();
+        SetWindowLongPtrA(window, DWLP_MSGRESULT, TRUE);
+        return TRUE;
+    case WM_ENDSESSION:
+        OnEndSession(wParam != FALSE);
+        return TRUE;
     default: {
         INT_PTR result = FALSE;
         HandleSkinPainting(window, message, wParam, lParam, result);

@@ -9,6 +9,7 @@
 #include "drives/filters.h"
 #include "resource.h"
 #include "settings/settings.h"
+#include "sweep/progress.h"
 #include "sweep/results_list.h"
 #include "sweep/sysinfo.h"
 
@@ -90,18 +91,33 @@ void CreateMainWindow() {
     UpdateWindow(g_app.mainWindow);
 }
 
+namespace {
+
+// Tab, Enter and Escape work in every modeless dialog of the program.
+bool IsModelessDialogMessage(MSG& msg) {
+    for (HWND dialog : {CurrentProgressDialog(), g_app.sysInfoDialog, g_app.mainWindow})
+        if (dialog && IsWindow(dialog) && IsDialogMessageA(dialog, &msg)) return true;
+    return false;
+}
+
+}  // namespace
+
 int RunMessageLoop() {
     MSG msg = {};
     bool firstPass = true;
+    // The first pass must come even when nothing happens at all (a start
+    // from the keyboard, the pointer elsewhere): one message of our own.
+    PostMessageA(g_app.mainWindow, WM_NULL, 0, 0);
     for (;;) {
         BOOL got = GetMessageA(&msg, nullptr, 0, 0);
         if (got == 0 || got == -1) break;
-        if (!IsDialogMessageA(g_app.mainWindow, &msg)) {
+        if (!IsModelessDialogMessage(msg)) {
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
         }
         if (firstPass) {
             firstPass = false;
+            AllowSystemScan();
             g_app.sysInfoDialog = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_SYSINFO),
                                                      g_app.mainWindow, SystemInfoDialogProc, 0);
             g_app.sysInfoThread = CreateThread(nullptr, 0, SystemScanThread, nullptr, 0, &g_app.sysInfoThreadId);

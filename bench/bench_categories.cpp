@@ -41,9 +41,9 @@ int main(int argc, char** argv) {
     for (int run = 0; run <= runs; ++run) {
         double sums[2] = {};
         for (int row = 0; row < SWEEP_CATEGORIES; ++row) {
-            ScanCounters counters;
+            CategoryMeasurement measured;
             double start = NowMs();
-            MeasureCategory(row, counters);
+            MeasureCategory(row, measured);
             double took = NowMs() - start;
             if (run == 0) continue;  // the first run warms the caches
             byRow[row].push_back(took);

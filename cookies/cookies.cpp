@@ -4,7 +4,6 @@
 
 #include <commctrl.h>
 
-#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <mutex>
@@ -21,7 +20,9 @@ namespace {
 
 const int kCsidlCookies = 0x21;
 const char kKeptFileName[] = "datacookies.txt";
-const char kKeptTempName[] = "datacookies.txt.tmp";
+// More kept names than anyone keeps by hand; a file with more is loaded in
+// part and then left alone.
+const size_t kMaxKeptNames = 100000;
 const COLORREF kListColour = RGB(245, 255, 245);
 
 // Everything this module shares between the main thread and the cleaning
@@ -37,26 +38,7 @@ struct CookieState {
 };
 
 CookieState g_cookies;
-
-class File {
-public:
-    File(const char* path, const char* mode) : file_(fopen(path, mode)) {}
-    ~File() { Close(); }
-    File(const File&) = delete;
-    File& operator=(const File&) = delete;
-    FILE* get() const { return file_; }
-    // Returns false when anything written could not reach the file.
-    bool Close() {
-        if (!file_) return true;
-        bool ok = fflush(file_) == 0 && !ferror(file_);
-        ok = fclose(file_) == 0 && ok;
-        file_ = nullptr;
-        return ok;
-    }
-
-private:
-    FILE* file_;
-};
+DataFile g_keptFile;  // main thread only
 
 // An entry with every byte cleared, then the name set. False when the name
 // does not fit the field.
@@ -103,35 +85,29 @@ bool IsKeptLocked(const char* name) {
 
 void Changed(CookieList list) { ++g_cookies.generation[list]; }
 
-// Word separators of datacookies.txt: the blanks that "%s" stops at, and
-// NUL, which a C string could not carry anyway.
-bool IsSeparator(int c) { return c == 0 || c == ' ' || (c >= '\t' && c <= '\r'); }
+// Blanks at either end of a line of datacookies.txt, Ctrl+Z (the old
+// end-of-file mark) included; blanks inside a name belong to it.
+bool IsBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r') || c == '\x1A'; }
 
-// Reads one word per entry. A word longer than a name can hold is dropped
-// whole: no cookie file can have such a name, and a cut copy would be a
-// name the user never chose.
-std::vector<CookieEntry> ReadKeptFile(FILE* file) {
-    std::vector<CookieEntry> entries;
-    char word[256];
-    size_t length = 0;
-    bool tooLong = false;
-    for (;;) {
-        int c = fgetc(file);
-        if (c == EOF || IsSeparator(c)) {
-            if (length > 0 && !tooLong) {
-                word[length] = '\0';
-                CookieEntry entry;
-                if (MakeEntry(word, false, entry)) entries.push_back(entry);
-            }
-            length = 0;
-            tooLong = false;
-            if (c == EOF) break;
-            continue;
-        }
-        if (length + 1 < sizeof word) word[length++] = static_cast<char>(c);
-        else tooLong = true;
+// One name per line (a NUL ends a line too: a C string could not carry
+// it). A line longer than a name can hold is dropped whole: no cookie file
+// can have such a name, and a cut copy would be a name the user never
+// chose. False when the file holds more names than are taken.
+bool ReadKeptFile(const std::string& bytes, std::vector<CookieEntry>& entries) {
+    size_t pos = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+    while (pos < bytes.size()) {
+        size_t end = bytes.find_first_of(std::string("\n\0", 2), pos);
+        if (end == std::string::npos) end = bytes.size();
+        size_t first = pos, last = end;
+        while (first < last && IsBlank(bytes[first])) ++first;
+        while (last > first && IsBlank(bytes[last - 1])) --last;
+        pos = end + 1;
+        if (first == last || last - first >= sizeof(CookieEntry::name)) continue;
+        if (entries.size() >= kMaxKeptNames) return false;
+        CookieEntry entry;
+        if (MakeEntry(bytes.substr(first, last - first).c_str(), false, entry)) entries.push_back(entry);
     }
-    return entries;
+    return true;
 }
 
 // Rows selected in a list view, in list order.
@@ -150,13 +126,10 @@ std::vector<int> SelectedRows(HWND listView) {
 }  // namespace
 
 void LoadKeptCookies() {
-    char path[256];
-    if (!WindowsDirFile(kKeptFileName, path)) return;
-    // Binary mode: the reader treats CR as a blank itself, and a stray
-    // Ctrl-Z in a damaged file does not hide the rest of it.
-    File file(path, "rb");
-    if (!file.get()) return;
-    std::vector<CookieEntry> entries = ReadKeptFile(file.get());
+    std::string bytes;
+    if (!g_keptFile.Load(ProgramDataFile(kKeptFileName), bytes)) return;
+    std::vector<CookieEntry> entries;
+    if (!ReadKeptFile(bytes, entries)) g_keptFile.MarkIncomplete();
     std::lock_guard<std::mutex> guard(g_cookies.lock);
     std::vector<CookieEntry>& kept = g_cookies.lists[KEPT_COOKIES];
     kept.insert(kept.end(), entries.begin(), entries.end());
@@ -164,25 +137,18 @@ void LoadKeptCookies() {
 }
 
 void SaveKeptCookies() {
-    char path[256];
-    char tempPath[256];
-    if (!WindowsDirFile(kKeptFileName, path) || !WindowsDirFile(kKeptTempName, tempPath)) return;
     std::vector<CookieEntry> kept = CopyCookieList(KEPT_COOKIES);
+    DataFilePaths paths = ProgramDataFile(kKeptFileName);
     if (kept.empty()) {
-        DeleteOwnFile(path);
+        g_keptFile.Remove(paths);
         return;
     }
-    DeleteOwnFile(tempPath);  // a leftover of an interrupted save
-    bool written;
-    {
-        File file(tempPath, "w");
-        if (!file.get()) return;
-        for (const CookieEntry& entry : kept) fprintf(file.get(), "%s\n", entry.name);
-        written = file.Close();
+    std::string bytes;
+    for (const CookieEntry& entry : kept) {
+        bytes += entry.name;
+        bytes += "\r\n";
     }
-    if (!written || !MoveFileExA(tempPath, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        DeleteOwnFile(tempPath);
-    }
+    g_keptFile.Save(paths, bytes);
 }
 
 void ScanCookieFolder() {
@@ -298,6 +264,7 @@ std::vector<std::string> CookieNames(CookieList list) {
 }
 
 void ClearCookieLists() {
+    g_keptFile.Forget();
     std::lock_guard<std::mutex> guard(g_cookies.lock);
     for (int list = 0; list < 2; ++list) {
         g_cookies.lists[list].clear();

@@ -24,10 +24,13 @@ struct CookieEntry {
 // The two lists.
 enum CookieList : int { COOKIES_TO_DELETE = 0, KEPT_COOKIES = 1 };
 
-// Appends the names of datacookies.txt (one entry per word) to the kept list.
+// Appends the names of datacookies.txt (one name per line) to the kept
+// list: the shared file in the Windows directory, or the user's own copy
+// when that is newer.
 void LoadKeptCookies();
-// Writes the kept list to datacookies.txt, or deletes the file when the list
-// is empty.
+// Writes the kept list to datacookies.txt (the user's own copy when the
+// shared one cannot be written), or retires the file to .bak when the list
+// is empty. A file that could not be read, or only in part, is left alone.
 void SaveKeptCookies();
 // Rebuilds the delete list from the cookie folder, leaving out kept cookies.
 void ScanCookieFolder();

@@ -12,11 +12,13 @@
 //   cut filter could match files the user never named;
 // - a description longer than 255 characters (its words joined, each
 //   followed by one space) is cut at 255 characters, since it is only shown;
-// - a NUL byte separates words like white space.
+// - a NUL byte or Ctrl+Z separates words like white space, and a leading
+//   UTF-8 byte-order mark is not part of the first word;
+// - at most 100,000 records (and 16 MB) are read; the file is then never
+//   written back, so the records beyond stay.
 #include "drives/filters.h"
 
 #include <commctrl.h>
-#include <io.h>
 
 #include <cstdio>
 #include <cstring>
@@ -25,7 +27,6 @@
 #include "app/app_state.h"
 #include "drives/drives_state.h"
 #include "resource.h"
-#include "fs/tree.h"
 #include "ui/list_view.h"
 #include "ui/skin.h"
 
@@ -33,6 +34,11 @@ namespace {
 
 const char kFilterFile[] = "datafilters.txt";
 const size_t kFieldMax = 255;
+// A hand-made file of a few megabytes could hold millions of one-letter
+// records; the table takes this many and leaves the file alone.
+const size_t kMaxFilters = 100000;
+
+DataFile g_filterFile;
 
 // One word of the file: at most 255 characters kept, the markers tested
 // over the whole word.
@@ -43,58 +49,52 @@ struct Word {
     bool hasEnd;     // contains "[end]"
 };
 
+// Words of the file. Ctrl+Z (the old end-of-file mark) and NUL separate
+// words like white space; a leading UTF-8 byte-order mark is skipped.
 class WordReader {
 public:
-    explicit WordReader(FILE* file) : file_(file) {}
+    explicit WordReader(const std::string& bytes) : bytes_(bytes) {
+        if (bytes_.compare(0, 3, "\xEF\xBB\xBF") == 0) pos_ = 3;
+    }
 
     // Reads the next word; false when the input is exhausted.
     bool Read(Word& word) {
-        int c;
-        do {
-            c = Next();
-            if (c == EOF) return false;
-        } while (IsSeparator(c));
+        while (pos_ < bytes_.size() && IsSeparator(bytes_[pos_])) ++pos_;
+        if (pos_ == bytes_.size()) return false;
         word.length = 0;
         word.hasDollar = false;
         word.hasEnd = false;
         char window[5] = {};  // the last five characters, for "[end]"
-        do {
-            if (word.length < kFieldMax) word.text[word.length] = static_cast<char>(c);
+        for (; pos_ < bytes_.size() && !IsSeparator(bytes_[pos_]); ++pos_) {
+            char c = bytes_[pos_];
+            if (word.length < kFieldMax) word.text[word.length] = c;
             ++word.length;
             if (c == '$') word.hasDollar = true;
             memmove(window, window + 1, 4);
-            window[4] = static_cast<char>(c);
+            window[4] = c;
             if (memcmp(window, "[end]", 5) == 0) word.hasEnd = true;
-            c = Next();
-        } while (c != EOF && !IsSeparator(c));
+        }
         word.text[word.length < kFieldMax ? word.length : kFieldMax] = '\0';
         return true;
     }
 
 private:
-    static bool IsSeparator(int c) {
-        return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f' || c == '\0';
-    }
-    int Next() {
-        if (pos_ == len_) {
-            len_ = fread(buffer_, 1, sizeof buffer_, file_);
-            pos_ = 0;
-            if (len_ == 0) return EOF;
-        }
-        return static_cast<unsigned char>(buffer_[pos_++]);
+    static bool IsSeparator(char c) {
+        return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f' || c == '\0' || c == '\x1A';
     }
 
-    FILE* file_;
-    char buffer_[65536];
-    size_t pos_ = 0, len_ = 0;
+    const std::string& bytes_;
+    size_t pos_ = 0;
 };
 
-// Reads records until "[end]" or the end of the input.
-void ReadRecords(FILE* file, std::vector<FilterEntry>& out) {
-    WordReader reader(file);
+// Reads records until "[end]" or the end of the input. False when the
+// input holds more records than the table takes.
+bool ReadRecords(const std::string& bytes, std::vector<FilterEntry>& out) {
+    WordReader reader(bytes);
     Word word;
     for (;;) {
-        if (!reader.Read(word) || word.hasEnd) return;
+        if (!reader.Read(word) || word.hasEnd) return true;
+        if (out.size() >= kMaxFilters) return false;
         FilterEntry entry = {};
         bool filterFits = word.length <= kFieldMax;
         memcpy(entry.filter, word.text, strlen(word.text) + 1);
@@ -114,8 +114,7 @@ void ReadRecords(FILE* file, std::vector<FilterEntry>& out) {
             if (used < kFieldMax) entry.description[used++] = ' ';
         }
         entry.description[used] = '\0';
-        if (!ended) return;
-        if (!reader.Read(word)) return;
+        if (!ended || !reader.Read(word)) return true;
         entry.enabled = (word.length == 4 && strcmp(word.text, "true") == 0) ? 1 : 0;
         if (filterFits) out.push_back(entry);
     }
@@ -163,43 +162,33 @@ std::vector<FilterEntry> CopyFilterTable() {
 }
 
 void ClearFilterTable() {
+    g_filterFile.Forget();
     std::lock_guard<std::mutex> hold(g_drives.lock);
     g_drives.filters.clear();
     ++g_drives.filterGeneration;
 }
 
 void LoadFilterTable() {
-    char path[256];
-    if (!WindowsDirFile(kFilterFile, path)) return;
-    // Binary reading: line ends are white space anyway, and a stray
-    // Ctrl+Z must not end the table early.
-    FILE* file = fopen(path, "rb");
-    if (!file) return;
+    std::string bytes;
+    if (!g_filterFile.Load(ProgramDataFile(kFilterFile), bytes)) return;
     std::vector<FilterEntry> loaded;
-    ReadRecords(file, loaded);
-    fclose(file);
+    if (!ReadRecords(bytes, loaded)) g_filterFile.MarkIncomplete();
     std::lock_guard<std::mutex> hold(g_drives.lock);
     g_drives.filters.insert(g_drives.filters.end(), loaded.begin(), loaded.end());
     ++g_drives.filterGeneration;
 }
 
 void SaveFilterTable() {
-    char path[256];
-    if (!WindowsDirFile(kFilterFile, path)) return;
-    // Written beside the file and moved over it, so that a failed write
-    // never leaves a half table behind.
-    std::string temp = std::string(path) + ".tmp";
-    FILE* file = fopen(temp.c_str(), "w");
-    if (!file) return;
     ReadFilterTicks();
-    std::vector<FilterEntry> table = CopyFilterTable();
-    for (const FilterEntry& entry : table)
-        fprintf(file, "%s %s $ %s\n", entry.filter, entry.description, entry.enabled == 1 ? "true" : "false");
-    fputs("[end]", file);
-    bool ok = fflush(file) == 0 && !ferror(file) && _commit(_fileno(file)) == 0;
-    ok = fclose(file) == 0 && ok;
-    if (!ok || !MoveFileExA(temp.c_str(), path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        DeleteOwnFile(temp.c_str());
+    std::string bytes;
+    for (const FilterEntry& entry : CopyFilterTable()) {
+        bytes += entry.filter;
+        bytes += ' ';
+        bytes += entry.description;
+        bytes += entry.enabled == 1 ? " $ true\r\n" : " $ false\r\n";
+    }
+    bytes += "[end]";
+    g_filterFile.Save(ProgramDataFile(kFilterFile), bytes);
 }
 
 void ReadFilterTicks() {
@@ -271,6 +260,8 @@ bool RemoveSelectedFilter() {
         if (g_drives.filters.empty()) return false;
     }
     if (SendMessageA(list, LVM_GETSELECTEDCOUNT, 0, 0) == 0) return false;
+    // The refill below shows the table's ticks: the list's must be in it.
+    ReadFilterTicks();
     int row = static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
     {
         std::lock_guard<std::mutex> hold(g_drives.lock);
@@ -300,6 +291,7 @@ void OnAddFilter(HWND dialog) {
     }
     char filter[256];
     snprintf(filter, sizeof filter, ".%s", extension);
+    ReadFilterTicks();  // the refill shows the table's ticks
     AppendFilter(filter, description, 1);
     FillFilterListView();
 }

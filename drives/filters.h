@@ -13,7 +13,12 @@ struct FilterEntry {
     BYTE enabled;           // 1 = used by the disk scan
 };
 
+// Reads datafilters.txt: the shared file in the Windows directory, or the
+// user's own copy when that is newer.
 void LoadFilterTable();
+// Writes it back (the previous file kept as .bak), to the user's own copy
+// when the shared one cannot be written. A file that could not be read, or
+// only in part, is left alone.
 void SaveFilterTable();
 void SetUpFilterListView();
 void FillFilterListView();

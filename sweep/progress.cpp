@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstring>
 #include <mutex>
+#include <new>
 
 #include "app/app_state.h"
 #include "drives/disk_scan.h"
@@ -28,6 +29,10 @@ const UINT_PTR kPositionTimer = 1;
 const UINT kPositionTimerMs = 50;
 const DWORD kWorkerStartWaitMs = 5000;
 const DWORD kWorkerShutdownWaitMs = 10000;
+// The worker's own end of a job; a WM_CLOSE may come from anyone.
+const UINT kJobEndMessage = WM_APP + 20;
+const char kCleanOutOfMemory[] = "Out of memory: the cleaning was stopped.";
+const char kScanOutOfMemory[] = "Out of memory: the disk scan was stopped.";
 
 struct JobState {
     std::atomic<HWND> progressDialog{nullptr};
@@ -41,6 +46,8 @@ struct JobState {
     std::atomic<int> scanResult{0};
     std::atomic<int> lastPosition{0};
     std::atomic<int> soundsRequested{0};
+    std::atomic<bool> outOfMemory{false};
+    std::atomic<bool> shuttingDown{false};  // the program ends: no refresh, no dialog
 
     // The disk scan's latest position, shown by the dialog's timer.
     std::mutex positionLock;
@@ -55,26 +62,11 @@ const int kProgressHoverIds[] = {IDC_PROG_STOP};
 BYTE g_progressHot[1];
 const HoverList kProgressHover = {kProgressHoverIds, g_progressHot, 1};
 
-// Waits for `thread` to end while answering the messages other threads
-// send to this one, so that a worker in the middle of a send can finish.
-bool WaitAnsweringSends(HANDLE thread, DWORD timeoutMs) {
-    DWORD start = GetTickCount();
-    for (;;) {
-        DWORD elapsed = GetTickCount() - start;
-        if (elapsed >= timeoutMs) return WaitForSingleObject(thread, 0) == WAIT_OBJECT_0;
-        DWORD r = MsgWaitForMultipleObjects(1, &thread, FALSE, timeoutMs - elapsed, QS_SENDMESSAGE);
-        if (r == WAIT_OBJECT_0) return true;
-        if (r != WAIT_OBJECT_0 + 1) return WaitForSingleObject(thread, 0) == WAIT_OBJECT_0;
-        MSG msg;
-        PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-    }
-}
-
 // Closes the handle of the previous job's thread, which has finished or is
 // returning from its last send.
 void CloseWorkerHandle(DWORD waitMs) {
     if (!g_job.workerThread) return;
-    WaitAnsweringSends(g_job.workerThread, waitMs);
+    WaitForThread(g_job.workerThread, waitMs);
     CloseHandle(g_job.workerThread);
     g_job.workerThread = nullptr;
 }
@@ -87,26 +79,36 @@ void PlayJobSound(const char* name) {
     PlaySoundA(name, GetModuleHandleA(nullptr), SND_RESOURCE | SND_ASYNC | SND_NODEFAULT);
 }
 
-void SendCloseToProgressDialog() {
+void SendJobEnd() {
     HWND dialog = g_job.progressDialog;
-    if (dialog) SendMessageA(dialog, WM_CLOSE, 0, 0);
+    if (dialog) SendMessageA(dialog, kJobEndMessage, 0, 0);
 }
 
+// Out of memory ends the job like any other end, and says so.
 DWORD WINAPI CleaningThread(LPVOID) {
-    PlayJobSound("cleaning");
-    if (!CleaningAborted()) {
-        ReadTicksFromList();
-        CleanCategories();
+    try {
+        PlayJobSound("cleaning");
+        if (!CleaningAborted()) {
+            ReadTicksFromList();
+            CleanCategories();
+        }
+        if (!CleaningAborted()) RefreshSweep();
+    } catch (const std::bad_alloc&) {
+        g_job.outOfMemory = true;
     }
-    if (!CleaningAborted()) RefreshSweep();
-    SendCloseToProgressDialog();
+    SendJobEnd();
     return 0;
 }
 
 DWORD WINAPI DiskScanThread(LPVOID) {
-    PlayJobSound("filtering");
-    g_job.scanResult = RunDiskScan();
-    SendCloseToProgressDialog();
+    try {
+        PlayJobSound("filtering");
+        g_job.scanResult = RunDiskScan();
+    } catch (const std::bad_alloc&) {
+        g_job.scanResult = 0;
+        g_job.outOfMemory = true;
+    }
+    SendJobEnd();
     return 0;
 }
 
@@ -184,27 +186,40 @@ void ShowScanPosition(HWND dialog) {
     SetDlgItemTextA(dialog, IDC_PROG_FILE, file);
 }
 
-// The end of a job, on the main thread, when the worker sends WM_CLOSE.
-void OnProgressClose(HWND dialog) {
+// The end of a job, on the main thread, when the worker says it is done.
+void OnJobEnd(HWND dialog) {
     // The worker has nothing left to do: let it return now instead of
     // waiting for the refresh and the found-files dialog below.
     if (InSendMessage()) ReplyMessage(0);
     g_job.lastPosition = static_cast<int>(SendMessageA(g_job.progressBar, PBM_GETPOS, 0, 0));
     bool scan = g_job.driveScan == 1;
-    if (scan) {
-        KillTimer(dialog, kPositionTimer);
+    bool ending = g_job.shuttingDown;
+    if (scan) KillTimer(dialog, kPositionTimer);
+    if (scan && !ending) {
         ReadTicksFromList();
         RefreshSweep();
     }
     g_job.busy = false;
     EnableMainButtons();
     g_job.stop = false;
-    if (scan && g_job.scanResult == 1 && !g_job.userStopped && g_app.mainWindow && IsWindow(g_app.mainWindow))
+    if (g_job.outOfMemory.exchange(false) && g_app.statusBar)
+        SendMessageA(g_app.statusBar, SB_SETTEXTA, 0,
+                     reinterpret_cast<LPARAM>(scan ? kScanOutOfMemory : kCleanOutOfMemory));
+    if (scan && !ending && g_job.scanResult == 1 && !g_job.userStopped && g_app.mainWindow && IsWindow(g_app.mainWindow))
         DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_FOUND_FILES), g_app.mainWindow,
                         FoundFilesDialogProc, 0);
     g_job.userStopped = false;
     g_job.driveScan = 0;
     if (IsWindow(dialog)) DestroyWindow(dialog);
+}
+
+// A close or Escape by the user: Stop during a scan; a cleaning cannot be
+// stopped. Only the worker's end closes the dialog.
+void OnUserClose() {
+    if (g_job.busy && g_job.driveScan == 1) {
+        g_job.stop = true;
+        g_job.userStopped = true;
+    }
 }
 
 void OnProgressDestroy(HWND dialog) {
@@ -230,6 +245,9 @@ INT_PTR OnProgressCommand(HWND dialog, WORD id) {
         g_job.stop = true;
         g_job.userStopped = true;
         return TRUE;
+    case IDCANCEL:
+        OnUserClose();
+        return TRUE;
     default:
         return FALSE;
     }
@@ -246,20 +264,40 @@ void SetDriveScanFlag() { g_job.driveScan = 1; }
 
 bool IsJobRunning() { return g_job.busy; }
 
-void ReleaseWorkerThread() {
+bool WaitForThread(HANDLE thread, DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        DWORD elapsed = GetTickCount() - start;
+        if (elapsed >= timeoutMs) return WaitForSingleObject(thread, 0) == WAIT_OBJECT_0;
+        DWORD r = MsgWaitForMultipleObjects(1, &thread, FALSE, timeoutMs - elapsed, QS_SENDMESSAGE);
+        if (r == WAIT_OBJECT_0) return true;
+        if (r != WAIT_OBJECT_0 + 1) return WaitForSingleObject(thread, 0) == WAIT_OBJECT_0;
+        MSG msg;
+        PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+}
+
+bool ReleaseWorkerThread() {
+    bool ended = true;
     if (g_job.workerThread) {
+        g_job.shuttingDown = true;
         AbortCleaning();
         g_job.stop = true;
-        bool ended = WaitAnsweringSends(g_job.workerThread, kWorkerShutdownWaitMs);
+        g_job.userStopped = true;
+        ended = WaitForThread(g_job.workerThread, kWorkerShutdownWaitMs);
         CloseHandle(g_job.workerThread);
         g_job.workerThread = nullptr;
         if (ended) ResetCleaningAbort();
+        g_job.shuttingDown = false;
     }
     g_job.busy = false;
     g_job.stop = false;
     g_job.userStopped = false;
     g_job.driveScan = 0;
+    return ended;
 }
+
+HWND CurrentProgressDialog() { return g_job.progressDialog; }
 
 void ReportScanPosition(const char* folder, const char* file) {
     std::lock_guard<std::mutex> lock(g_job.positionLock);
@@ -289,9 +327,12 @@ INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
     case WM_TIMER:
         if (wParam == kPositionTimer) ShowScanPosition(dialog);
         return TRUE;
+    case kJobEndMessage:
+        OnJobEnd(dialog);
+        return TRUE;
     case WM_CLOSE:
-        OnProgressClose(dialog);
-        return FALSE;
+        OnUserClose();
+        return TRUE;
     case WM_DESTROY:
         OnProgressDestroy(dialog);
         return FALSE;

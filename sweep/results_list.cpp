@@ -78,7 +78,10 @@ void SetTick(HWND list, int row, bool ticked) {
     SendMessageA(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
 }
 
-void FillOnOwnerThread() {
+void FillOnOwnerThread(bool keepShownTicks) {
+    // On the owning thread: no click can come between the reading and the fill.
+    if (keepShownTicks && HasList(g_app.resultsList) && SendMessageA(g_app.resultsList, LVM_GETITEMCOUNT, 0, 0) == 7)
+        ReadTicksFromList();
     SweepCategory table[SWEEP_COUNT];
     GetSweepTable(table);
     bool scanned = DiskScanStarted();
@@ -122,7 +125,7 @@ bool ReadTicksOnOwnerThread(CategoryTicks& ticks) {
 
 LRESULT CALLBACK MarshalProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == kFillMessage) {
-        FillOnOwnerThread();
+        FillOnOwnerThread(wParam != 0);
         return 1;
     }
     if (message == kReadTicksMessage)
@@ -147,11 +150,11 @@ void CreateMarshalWindow() {
 }
 
 // True when the call had to go to the owning thread (and went).
-bool OnOtherThread(UINT message, LPARAM lParam, LRESULT& result) {
+bool OnOtherThread(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     HWND marshal = g_results.marshal;
     if (!marshal || !IsWindow(marshal) || GetWindowThreadProcessId(marshal, nullptr) == GetCurrentThreadId())
         return false;
-    result = SendMessageA(marshal, message, 0, lParam);
+    result = SendMessageA(marshal, message, wParam, lParam);
     return true;
 }
 
@@ -178,15 +181,15 @@ void SetUpResultsLists() {
     FillResultsLists();
 }
 
-void FillResultsLists() {
+void FillResultsLists(bool keepShownTicks) {
     LRESULT ignored = 0;
-    if (OnOtherThread(kFillMessage, 0, ignored)) return;
-    FillOnOwnerThread();
+    if (OnOtherThread(kFillMessage, keepShownTicks ? 1 : 0, 0, ignored)) return;
+    FillOnOwnerThread(keepShownTicks);
 }
 
 bool ReadResultsListTicks(CategoryTicks& ticks) {
     LRESULT result = 0;
-    if (OnOtherThread(kReadTicksMessage, reinterpret_cast<LPARAM>(&ticks), result)) return result != 0;
+    if (OnOtherThread(kReadTicksMessage, 0, reinterpret_cast<LPARAM>(&ticks), result)) return result != 0;
     return ReadTicksOnOwnerThread(ticks);
 }
 

@@ -12,7 +12,9 @@
 void SetUpResultsLists();
 // Rewrites both lists from the sweep table. From any thread: the rows are
 // always rebuilt on the main thread in one go, so two fills never mix.
-void FillResultsLists();
+// With `keepShownTicks` the ticks the list shows are first read into the
+// table (in the same go), so a refill never undoes the user's ticks.
+void FillResultsLists(bool keepShownTicks = false);
 // "%.2f KB", "%.2f MB" or "%.2f GB" of a byte count.
 void FormatSize(unsigned long long bytes, char* out, size_t outSize);
 

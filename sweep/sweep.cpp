@@ -28,6 +28,9 @@ struct SweepState {
     std::mutex lock;
     SweepCategory table[SWEEP_COUNT];
     std::atomic<bool> diskScanStarted{false};
+    // When the published figures of each category began to be measured.
+    unsigned long long measuredAt[SWEEP_COUNT] = {};
+    std::atomic<unsigned long long> nextStamp{1};
     SweepState() { MakeInitialTable(table); }
 };
 
@@ -47,32 +50,34 @@ void UpdateTotals(SweepCategory (&table)[SWEEP_COUNT]) {
 
 }  // namespace
 
-void MeasureCategory(int index, ScanCounters& counters) {
-    counters = ScanCounters();
-    if (index >= 0 && index < SWEEP_CATEGORIES && CategoryAt(index).measure) CategoryAt(index).measure(counters);
+void MeasureCategory(int index, CategoryMeasurement& out) {
+    out = CategoryMeasurement();
+    out.stamp = g_sweep.nextStamp++;
+    if (index >= 0 && index < SWEEP_CATEGORIES && CategoryAt(index).measure) CategoryAt(index).measure(out.counters);
 }
 
-void PublishMeasuredCategories(const ScanCounters (&measured)[SWEEP_COUNT]) {
+void PublishMeasuredCategories(const CategoryMeasurement (&measured)[SWEEP_COUNT]) {
     std::lock_guard<std::mutex> guard(g_sweep.lock);
     for (int i = 0; i < SWEEP_CATEGORIES; ++i) {
-        if (!CategoryAt(i).measure) continue;
-        g_sweep.table[i].files = measured[i].files;
-        g_sweep.table[i].folders = measured[i].folders;
-        g_sweep.table[i].bytes = measured[i].bytes;
-        snprintf(g_sweep.table[i].note, sizeof g_sweep.table[i].note, "%s", measured[i].note.c_str());
+        if (!CategoryAt(i).measure || measured[i].stamp <= g_sweep.measuredAt[i]) continue;
+        g_sweep.measuredAt[i] = measured[i].stamp;
+        g_sweep.table[i].files = measured[i].counters.files;
+        g_sweep.table[i].folders = measured[i].counters.folders;
+        g_sweep.table[i].bytes = measured[i].counters.bytes;
+        snprintf(g_sweep.table[i].note, sizeof g_sweep.table[i].note, "%s", measured[i].counters.note.c_str());
     }
     UpdateTotals(g_sweep.table);
 }
 
 void MeasureCategories() {
-    ScanCounters measured[SWEEP_COUNT];
+    CategoryMeasurement measured[SWEEP_COUNT];
     for (int i = 0; i < SWEEP_CATEGORIES; ++i) MeasureCategory(i, measured[i]);
     PublishMeasuredCategories(measured);
 }
 
 void RefreshSweep() {
     MeasureCategories();
-    FillResultsLists();
+    FillResultsLists(true);
 }
 
 void GetSweepTable(SweepCategory (&out)[SWEEP_COUNT]) {
@@ -130,5 +135,6 @@ bool DiskScanStarted() { return g_sweep.diskScanStarted; }
 void ResetSweepTableForTest() {
     std::lock_guard<std::mutex> guard(g_sweep.lock);
     MakeInitialTable(g_sweep.table);
+    memset(g_sweep.measuredAt, 0, sizeof g_sweep.measuredAt);
     g_sweep.diskScanStarted = false;
 }

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include "sweep/measure.h"
+
 #include <array>
 
 // Rows of the category table (sweep/categories.h), in display, measuring
@@ -35,21 +37,27 @@ struct SweepCategory {
     char note[96];  // shown beside the label: what was skipped or is in use
 };
 
-struct ScanCounters;
+// One category's figures and when their measurement began (0: never).
+struct CategoryMeasurement {
+    ScanCounters counters;
+    unsigned long long stamp = 0;
+};
 
-// Measures one category into `counters`, which the caller owns, by the
-// category table's operation. A category whose folder cannot be found or
-// is not a plain absolute folder measures 0, 0, 0. The disk scan's row and
-// the totals measure nothing here.
-void MeasureCategory(int index, ScanCounters& counters);
+// Measures one category into `out`, which the caller owns, by the category
+// table's operation, stamped with when it began. A category whose folder
+// cannot be found or is not a plain absolute folder measures 0, 0, 0. The
+// disk scan's row and the totals measure nothing here.
+void MeasureCategory(int index, CategoryMeasurement& out);
 // Publishes the measured categories together with new totals, in one step.
-// The disk scan's row and the ticks are left as they are.
-void PublishMeasuredCategories(const ScanCounters (&measured)[SWEEP_COUNT]);
+// A category keeps figures of a measurement that began later than this
+// one's; the disk scan's row and the ticks are left as they are.
+void PublishMeasuredCategories(const CategoryMeasurement (&measured)[SWEEP_COUNT]);
 
 // Measures every category but the disk scan's and publishes them with the
 // totals.
 void MeasureCategories();
-// MeasureCategories, then FillResultsLists. Safe from any thread.
+// MeasureCategories, then FillResultsLists keeping the ticks the list
+// shows. Safe from any thread.
 void RefreshSweep();
 // Copies the results list's checkboxes of the category rows into the ticks.
 // While there is no results list the ticks stay as they are.

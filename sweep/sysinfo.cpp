@@ -2,7 +2,11 @@
 // start-up, with a running report in the hidden dialog 157.
 #include "sweep/sysinfo.h"
 
+#include <commctrl.h>
+
+#include <atomic>
 #include <cstring>
+#include <new>
 #include <string>
 
 #include "app/app_state.h"
@@ -22,6 +26,8 @@ const char kFinalMessage[] = "Checking System Information successfully completed
 
 // Set on the dialog once Close has put it away, so it never comes back.
 const LONG_PTR kClosedMark = 1;
+
+std::atomic<bool> g_stopScan{false};
 
 void ShowReport(HWND dialog, const std::string& report) {
     HWND control = GetDlgItem(dialog, IDC_SI_REPORT);
@@ -75,15 +81,16 @@ void RunSystemScan() {
         ShowWindow(GetDlgItem(dialog, IDC_SI_CLOSE), SW_HIDE);
     }
 
-    // The figures of this run are published together at the end, so other
-    // measurements running meanwhile never see half of them.
-    ScanCounters measured[SWEEP_COUNT];
+    // The figures of this run are published together at the end; each
+    // category's only where nothing measured it later meanwhile.
+    CategoryMeasurement measured[SWEEP_COUNT];
     std::string text;
     bool first = true;
     // A heading per category in table order; the disk scan's row has none.
     for (int i = 0; i < SWEEP_CATEGORIES; ++i) {
         const char* heading = CategoryAt(i).heading;
         if (!heading) continue;
+        if (g_stopScan) return;
         if (!first) text += kDoneMark;
         first = false;
         text += heading;
@@ -108,10 +115,22 @@ void RunSystemScan() {
 }
 
 DWORD WINAPI SystemScanThread(LPVOID) {
-    RunSystemScan();
-    FillResultsLists();
+    try {
+        RunSystemScan();
+        // Ticks the user changed during the scan stay as they are.
+        if (!g_stopScan) FillResultsLists(true);
+    } catch (const std::bad_alloc&) {
+        HWND status = g_app.statusBar;
+        if (status && !g_stopScan)
+            SendMessageA(status, SB_SETTEXTA, 0,
+                         reinterpret_cast<LPARAM>("Out of memory: the system information scan was stopped."));
+    }
     return 0;
 }
+
+void StopSystemScan() { g_stopScan = true; }
+
+void AllowSystemScan() { g_stopScan = false; }
 
 void RepaintControl(HWND control) {
     if (!control) return;

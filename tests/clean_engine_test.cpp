@@ -285,9 +285,9 @@ const CategoryCase kCategoryCases[SWEEP_CATEGORIES] = {
 };
 
 ScanCounters MeasureRow(int row) {
-    ScanCounters c;
-    MeasureCategory(row, c);
-    return c;
+    CategoryMeasurement measured;
+    MeasureCategory(row, measured);
+    return measured.counters;
 }
 
 // Every category's junk is planted and measured; a clean with nothing

@@ -10,7 +10,6 @@
 #include <string>
 
 #include "app/app_state.h"
-#include "app/startup.h"
 #include "clean_support.h"
 #include "resource.h"
 #include "settings/settings.h"
@@ -60,8 +59,6 @@ protected:
     void SetUp() override {
         ResetProgramState();
         ResetCleaningAbort();
-        // An earlier main window's destruction let the shell-folder library go.
-        if (!g_app.folderPath) InitShell();
         quiet_.Apply();
         folder_ = MakeSandboxFolder("clean-job");
         temp_ = folder_ + "\\temp";

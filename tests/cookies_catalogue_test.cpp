@@ -1,5 +1,5 @@
-// The cookie catalogue on the prefix's real cookie folder: the folder scan,
-// datacookies.txt and the safety of the cleaning step.
+// The cookie catalogue on the prefix's real cookie folder: the folder scan
+// and the safety of the cleaning step (datacookies.txt: data_files_test).
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -7,7 +7,6 @@
 
 #include <atomic>
 #include <cstring>
-#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -113,62 +112,6 @@ TEST_F(CookiesTest, ScanListsCookieFilesInFileSystemOrderLeavingOutKeptOnes) {
     EXPECT_EQ(CookieNames(COOKIES_TO_DELETE), listed);
 }
 
-TEST_F(CookiesTest, KeptListRoundTripsThroughDatacookiesTxt) {
-    // No file leaves the list alone.
-    SetCookieNames(KEPT_COOKIES, {"a.txt"});
-    LoadKeptCookies();
-    EXPECT_EQ(CookieNames(KEPT_COOKIES), Names{"a.txt"});
-
-    SetCookieNames(KEPT_COOKIES, {"user@site[1].txt", "abcdefgh.txt", "z"});
-    SaveKeptCookies();
-    EXPECT_EQ(ReadWholeFile(KeptCookiesFilePath()), "user@site[1].txt\r\nabcdefgh.txt\r\nz\r\n");
-    EXPECT_FALSE(FileExists(KeptCookiesFilePath() + ".tmp"));
-
-    ClearCookieLists();
-    LoadKeptCookies();
-    EXPECT_EQ(CookieNames(KEPT_COOKIES), (Names{"user@site[1].txt", "abcdefgh.txt", "z"}));
-    for (const CookieEntry& entry : CopyCookieList(KEPT_COOKIES)) EXPECT_STREQ(entry.location, "");
-    // A load appends to what is there.
-    LoadKeptCookies();
-    EXPECT_EQ(CookieNames(KEPT_COOKIES).size(), 6u);
-
-    // Saving replaces the whole file.
-    SetCookieNames(KEPT_COOKIES, {"only.txt"});
-    SaveKeptCookies();
-    EXPECT_EQ(ReadWholeFile(KeptCookiesFilePath()), "only.txt\r\n");
-}
-
-TEST_F(CookiesTest, EachWordIsOneEntryAndOverlongOrGarbageWordsNeverOverrun) {
-    WriteWholeFile(KeptCookiesFilePath(), "one.txt two.txt\r\n\r\n   three.txt\t\r\nfour\nfive\r\n\r\n");
-    LoadKeptCookies();
-    EXPECT_EQ(CookieNames(KEPT_COOKIES), (Names{"one.txt", "two.txt", "three.txt", "four", "five"}));
-    ClearCookieLists();
-
-    std::string longest(255, 'a');
-    std::string tooLong(300, 'b');
-    WriteWholeFile(KeptCookiesFilePath(), "first.txt " + tooLong + "\r\n" + longest + "\r\n" + std::string(100000, 'c') + " last.txt");
-    LoadKeptCookies();
-    EXPECT_EQ(CookieNames(KEPT_COOKIES), (Names{"first.txt", longest, "last.txt"}));
-
-    // Binary garbage: every entry is a non-empty run of non-blank bytes that fits.
-    ClearCookieLists();
-    std::mt19937 random(7);
-    std::string garbage;
-    for (int i = 0; i < 200000; ++i) garbage += static_cast<char>(random() & 0xFF);
-    garbage += std::string(1000, 'x');  // and one overlong word at the very end
-    WriteWholeFile(KeptCookiesFilePath(), garbage);
-    LoadKeptCookies();
-    std::vector<CookieEntry> kept = CopyCookieList(KEPT_COOKIES);
-    EXPECT_GT(kept.size(), 100u);
-    for (const CookieEntry& entry : kept) {
-        size_t length = strnlen(entry.name, sizeof entry.name);
-        ASSERT_GT(length, 0u);
-        ASSERT_LT(length, sizeof entry.name);
-        ASSERT_EQ(strcspn(entry.name, " \t\r\n\v\f"), length);
-    }
-    EXPECT_NE(kept.back().name[0], 'x');
-}
-
 TEST_F(CookiesTest, MoveFromAViewOfAListThatChangedSinceMovesNothing) {
     HWND view = CreateWindowA(WC_LISTVIEWA, "", WS_POPUP | LVS_REPORT | LVS_SHOWSELALWAYS, 0, 0, 300, 300, nullptr,
                               nullptr, GetModuleHandleA(nullptr), nullptr);
@@ -182,6 +125,34 @@ TEST_F(CookiesTest, MoveFromAViewOfAListThatChangedSinceMovesNothing) {
     DestroyWindow(view);
     EXPECT_EQ(CookieNames(COOKIES_TO_DELETE), (Names{"other0", "other1"}));
     EXPECT_TRUE(CookieNames(KEPT_COOKIES).empty());
+}
+
+TEST_F(CookiesTest, CleaningNeverReachesOutsideTheCookieFolder) {
+    // Kept names come from a hand-editable file and can be moved to the
+    // delete side; none of these may delete anything.
+    SubFolder("brisolatest-dir");
+    std::string inSub = Cookie("brisolatest-dir\\victim.txt");
+    std::string leaf = CookieFolder();
+    leaf = leaf.substr(leaf.find_last_of('\\') + 1);
+    std::string viaParent = Cookie("brisolatest-victim2.txt");
+    std::string index = Cookie("brisolatest.dat");
+    std::string outside = MakeSandboxFolder("cookies-outside") + "\\target.txt";
+    MakeFile(outside, 10);
+    std::string link = folder_ + "\\brisolatest-link.txt";
+    ASSERT_TRUE(MakeUnixSymlink(outside, link));
+    made_.push_back(link);
+
+    WriteWholeFile(KeptCookiesFilePath(), "brisolatest-dir\\victim.txt\r\n..\\" + leaf + "\\brisolatest-victim2.txt\r\n" +
+                                 "brisolatest-dir/victim.txt\r\nbrisolatest.dat\r\n..\r\n.\r\nbrisolatest-link.txt\r\n");
+    LoadKeptCookies();
+    SetCookieNames(COOKIES_TO_DELETE, CookieNames(KEPT_COOKIES));
+    DeleteListedCookies();
+    EXPECT_TRUE(FileExists(inSub));
+    EXPECT_TRUE(FileExists(viaParent));
+    EXPECT_TRUE(FileExists(index));
+    EXPECT_TRUE(DirExists(folder_));
+    EXPECT_TRUE(FileExists(outside));  // the link may go, never its target
+    RemoveTree(MakeSandboxFolder("cookies-outside"));
 }
 
 TEST_F(CookiesTest, ManagerAndCleaningNeverShareTheList) {

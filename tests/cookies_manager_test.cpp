@@ -130,26 +130,6 @@ TEST_F(ManagerTest, EscapeNeverClosesAndTheCloseBoxKeepsMovesWithoutSaving) {
     EXPECT_FALSE(FileExists(folder_ + "\\brisolamgr-c.txt"));
 }
 
-TEST_F(ManagerTest, OkSavesTheKeptListOrDeletesTheFileWhenItIsEmpty) {
-    Open();
-    SelectRow(left_, FindRow(left_, "brisolamgr-c.txt"));
-    Command(IDC_CK_TO_KEEP);
-    Command(IDC_CK_OK);
-    EXPECT_FALSE(IsWindowVisible(dialog_));
-    EXPECT_EQ(ReadWholeFile(KeptCookiesFilePath()), "brisolamgr-c.txt\r\n");
-    DestroyWindow(dialog_);
-
-    // Reopened: the kept cookie is never on the left; moving it back and
-    // pressing OK removes the file.
-    Open();
-    EXPECT_LT(FindRow(left_, "brisolamgr-c.txt"), 0);
-    SelectRow(right_, 0);
-    Command(IDC_CK_TO_DELETE);
-    EXPECT_GE(FindRow(left_, "brisolamgr-c.txt"), 0);
-    Command(IDC_CK_OK);
-    EXPECT_FALSE(FileExists(KeptCookiesFilePath()));
-}
-
 // Opened from the main window (which loaded datacookies.txt) the manager
 // is modal and Escape in a list does not close it.
 TEST_F(ManagerTest, MainWindowOpensTheModalManagerWhichEscapeNeverCloses) {

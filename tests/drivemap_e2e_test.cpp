@@ -14,7 +14,6 @@
 #include <vector>
 
 #include "app/app_state.h"
-#include "app/startup.h"
 #include "drives/disk_scan.h"
 #include "drives/filters.h"
 #include "drives/found_files.h"
@@ -87,7 +86,6 @@ protected:
         ResetProgramState();
         ResetSweepTableForTest();
         ClearDriveCleaner();
-        if (!g_app.folderPath) InitShell();
         quiet_.Apply();
         RemoveE(kRoot);
         ASSERT_TRUE(CreateDirectoryA(kRoot, nullptr));

@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "app/app_state.h"
-#include "app/startup.h"
 #include "clean_support.h"
 #include "cookies/cookies.h"
 #include "drives/disk_scan.h"
@@ -59,7 +58,6 @@ protected:
         ResetSweepTableForTest();
         ClearCookieLists();
         ClearDriveCleaner();
-        if (!g_app.folderPath) InitShell();
         quiet_.Apply();
         folder_ = MakeSandboxFolder("e2e-clean");
         temp_ = folder_ + "\\temp";

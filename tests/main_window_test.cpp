@@ -1,5 +1,5 @@
-// The main window: views, commands, status bar, info list and the end of
-// the message loop.
+// The main window: views, commands, status bar and the info list (its end:
+// lifecycle_test).
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -84,19 +84,6 @@ TEST_F(MainWindowTest, EscapeAndUnknownCommandsDoNothing) {
     SendMessageA(g_app.mainWindow, WM_KEYDOWN, VK_ESCAPE, 0);
     PumpMessages(50);
     ASSERT_TRUE(IsWindow(g_app.mainWindow));
-}
-
-TEST_F(MainWindowTest, ExitAndTheCloseBoxEndTheLoopWithCodeZero) {
-    for (bool exit : {true, false}) {
-        SCOPED_TRACE(exit);
-        if (!exit) CreateMainWindowForTest();
-        if (exit) Command(IDC_EXIT);
-        else SendMessageA(g_app.mainWindow, WM_CLOSE, 0, 0);
-        MSG msg;
-        ASSERT_TRUE(PumpUntil([&] { return PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE; }, 5000));
-        EXPECT_EQ(msg.wParam, 0u);
-        EXPECT_FALSE(IsWindow(g_app.mainWindow));
-    }
 }
 
 // Every modal dialog of the header opens over the main window and closes.

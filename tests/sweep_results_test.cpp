@@ -102,8 +102,9 @@ TEST_F(ResultsTest, FillShowsTheTableAndUseScanUntilADiskScan) {
     EXPECT_EQ(Cell(results_, 5, 3), "3.00 KB");
 
     // A measurement's note follows the label.
-    ScanCounters measured[SWEEP_COUNT];
-    measured[SWEEP_BROWSER_CACHES].note = "Opera running, skipped";
+    CategoryMeasurement measured[SWEEP_COUNT];
+    MeasureCategory(SWEEP_BROWSER_CACHES, measured[SWEEP_BROWSER_CACHES]);
+    measured[SWEEP_BROWSER_CACHES].counters.note = "Opera running, skipped";
     PublishMeasuredCategories(measured);
     FillResultsLists();
     EXPECT_EQ(Cell(results_, SWEEP_BROWSER_CACHES, 0), "Sweep Browser caches (Opera running, skipped)");
@@ -132,19 +133,6 @@ TEST_F(ResultsTest, TicksShowAsCheckboxesAndReadBack) {
     EXPECT_EQ(t[SWEEP_RECENT].ticked, 1);
     EXPECT_EQ(t[SWEEP_OTHER].ticked, 1);
     EXPECT_EQ(t[SWEEP_INTERNET_CACHE].ticked, 1);
-}
-
-TEST_F(ResultsTest, QuickRefreshKeepsTheListTicksAndMeasuresAgain) {
-    SetStateImage(results_, SWEEP_COOKIES, 1);
-    MakeFile(g_cookies + "\\one.txt", 10);
-    MakeFile(g_cookies + "\\two.txt", 20);
-    SendMessageA(g_app.mainWindow, WM_COMMAND, IDC_QUICK_REFRESH, 0);
-    EXPECT_EQ(Cell(results_, 1, 1), "2");
-    EXPECT_EQ(StateImage(results_, SWEEP_COOKIES), 1);
-    SweepCategory t[SWEEP_COUNT];
-    GetSweepTable(t);
-    EXPECT_EQ(t[SWEEP_COOKIES].ticked, 0);
-    EXPECT_EQ(t[SWEEP_COOKIES].bytes, 30u);
 }
 
 // Worker threads fill the lists through the main thread, whole.

@@ -57,7 +57,14 @@ LRESULT CALLBACK LineProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
 }
 
 std::string g_cookies;
+DWORD g_heldThread = 0;  // this thread's history look-up waits for g_release
+HANDLE g_release = nullptr;
+volatile LONG g_held = 0;
 HRESULT WINAPI FakeFolderPath(HWND, int csidl, HANDLE, DWORD, LPSTR out) {
+    if (csidl == CSIDL_HISTORY && GetCurrentThreadId() == g_heldThread) {
+        InterlockedExchange(&g_held, 1);
+        WaitForSingleObject(g_release, 10000);
+    }
     if (csidl == CSIDL_COOKIES) {
         strcpy(out, g_cookies.c_str());
         return S_OK;
@@ -162,21 +169,30 @@ TEST_F(SysInfoTest, ShowsEachCountedCacheEntry) {
     EXPECT_EQ(g_lines.back().text, "Checking System Information successfully completed!\r\n");
 }
 
-// The start-up scan and Quick Refresh at once leave a whole, right table.
-TEST_F(SysInfoTest, OverlapsWithQuickRefresh) {
-    HANDLE thread = CreateThread(nullptr, 0, SystemScanThread, nullptr, 0, nullptr);
+// A Quick Refresh and a tick changed while the start-up scan runs survive
+// its end: each category keeps its newest figures.
+TEST_F(SysInfoTest, NewerFiguresAndTicksSurviveTheScansEnd) {
+    g_release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE thread = CreateThread(nullptr, 0, SystemScanThread, nullptr, CREATE_SUSPENDED, &g_heldThread);
     ASSERT_NE(thread, nullptr);
-    for (int i = 0; i < 5; ++i) SendMessageA(g_app.mainWindow, WM_COMMAND, IDC_QUICK_REFRESH, 0);
+    ResumeThread(thread);
+    ASSERT_TRUE(PumpUntil([] { return g_held != 0; }));  // cookies and temp measured, history not yet
+    MakeFile(g_cookies + "\\c@d.txt", 4096);
+    SendMessageA(g_app.mainWindow, WM_COMMAND, IDC_QUICK_REFRESH, 0);
+    SetStateImage(g_app.resultsList, SWEEP_TEMP, 1);
+    SetEvent(g_release);
     EXPECT_TRUE(PumpUntil([&] { return WaitForSingleObject(thread, 0) == WAIT_OBJECT_0; }, 60000));
     CloseHandle(thread);
+    CloseHandle(g_release);
+    g_heldThread = 0;
     SweepCategory t[SWEEP_COUNT];
     GetSweepTable(t);
-    EXPECT_EQ(t[SWEEP_COOKIES].files, 1u);
-    EXPECT_EQ(t[SWEEP_COOKIES].bytes, 4096u);
+    EXPECT_EQ(t[SWEEP_COOKIES].files, 2u);
+    EXPECT_EQ(Cell(g_app.resultsList, SWEEP_COOKIES, 1), "2");
+    EXPECT_EQ(StateImage(g_app.resultsList, SWEEP_TEMP), 1);
     unsigned long long files = 0;
     for (int i = 0; i < SWEEP_CATEGORIES; ++i) files += t[i].files;
     EXPECT_EQ(t[SWEEP_TOTALS].files, files);
-    EXPECT_EQ(Cell(g_app.resultsList, SWEEP_COOKIES, 1), "1");
 }
 
 }  // namespace

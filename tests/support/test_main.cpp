@@ -8,7 +8,7 @@
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
-    ResetProgramState();
     InitShell();
+    ResetProgramState();
     return RUN_ALL_TESTS();
 }

@@ -280,11 +280,12 @@ void RemoveUnixLink(const std::string& windowsPath) {
 
 void ResetProgramState() {
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, kProgramKey);
-    char path[MAX_PATH];
-    GetWindowsDirectoryA(path, sizeof path);
-    std::string dir = path;
-    DeleteFileA((dir + "\\datafilters.txt").c_str());
-    DeleteFileA((dir + "\\datacookies.txt").c_str());
+    if (!g_app.folderPath) InitShell();  // a main window's end let shfolder.dll go
+    for (const char* name : {"datafilters.txt", "datacookies.txt"}) {
+        DataFilePaths paths = ProgramDataFile(name);
+        for (const std::string& path : {paths.shared, paths.user})
+            for (const char* suffix : {"", ".bak", ".tmp"}) DeleteFileA((path + suffix).c_str());
+    }
 }
 
 void ClearDriveCleaner() {
