@@ -2,6 +2,8 @@
 // between the shared copy and the user's own.
 #include "fs/data_file.h"
 
+#include "fs/tree.h"
+
 #include <windows.h>
 
 namespace {
@@ -42,7 +44,7 @@ bool Exists(const std::string& path) {
 bool WriteNewFile(const std::string& path, const std::string& bytes) {
     // Never written through whatever stands at the name (a link, a stale
     // leftover): it goes first, and the file must be new.
-    DeleteFileA(path.c_str());
+    DeleteOwnFile(path.c_str());
     FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid()) return false;
     size_t done = 0;
@@ -116,15 +118,15 @@ bool ReplaceDataFile(const std::string& path, const std::string& bytes) {
     if (status == DataFileStatus::kRead && !cut && current == bytes) return true;
     std::string temp = path + ".tmp", backup = path + ".bak";
     if (!WriteNewFile(temp, bytes)) {
-        DeleteFileA(temp.c_str());
+        DeleteOwnFile(temp.c_str());
         return false;
     }
     // The previous file stays where it is until the new one is moved over
     // it, so that there is never a moment without one.
     bool kept = status == DataFileStatus::kAbsent ||
-                ((DeleteFileA(backup.c_str()) || !Exists(backup)) && CopyFileA(path.c_str(), backup.c_str(), TRUE));
+                ((DeleteOwnFile(backup.c_str()) || !Exists(backup)) && CopyFileA(path.c_str(), backup.c_str(), TRUE));
     if (!kept || !MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        DeleteFileA(temp.c_str());
+        DeleteOwnFile(temp.c_str());
         return false;
     }
     return true;

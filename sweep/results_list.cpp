@@ -80,7 +80,7 @@ void SetTick(HWND list, int row, bool ticked) {
 
 void FillOnOwnerThread(bool keepShownTicks) {
     // On the owning thread: no click can come between the reading and the fill.
-    if (keepShownTicks && HasList(g_app.resultsList) && SendMessageA(g_app.resultsList, LVM_GETITEMCOUNT, 0, 0) == 7)
+    if (keepShownTicks && HasList(g_app.resultsList) && SendMessageA(g_app.resultsList, LVM_GETITEMCOUNT, 0, 0) == SWEEP_CATEGORIES)
         ReadTicksFromList();
     SweepCategory table[SWEEP_COUNT];
     GetSweepTable(table);

@@ -20,6 +20,7 @@
 #include "support/test_files.h"
 #include "support/test_support.h"
 #include "sweep/progress.h"
+#include "sweep/sweep.h"
 #include "sweep/sysinfo.h"
 
 namespace {
@@ -208,7 +209,7 @@ TEST_F(JobLifeTest, ClosingTheProgressDialogNeverEndsTheJobsBookkeeping) {
         EXPECT_FALSE(IsWindow(dialog));
         EXPECT_TRUE(Enabled(IDC_CLEAN));
         if (view == IDC_VIEW_INTERNET) {
-            EXPECT_EQ(LastProgressPosition(), 7);
+            EXPECT_EQ(LastProgressPosition(), SWEEP_CATEGORIES);
         }
     }
 }
