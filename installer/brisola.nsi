@@ -1,11 +1,12 @@
 ; The Brisola installer and uninstaller. scripts/package.sh builds it:
-;   makensis -DARCH=i686|x86_64 -DBUILD=<build folder> -DHELP=<BrisolaHelp.chm>
-;            -DOUTFILE=<installer> installer/brisola.nsi
+;   makensis -DARCH=i686|x86_64 -DPROGRAMS=<folder with the programs>
+;            -DICON=<app.ico> -DHELP=<BrisolaHelp.chm> -DOUTFILE=<installer>
+;            installer/brisola.nsi
 ; The shipped installer is the x86 one around the i686 programs. The
 ; x86_64 one, around the x86_64 build, exists only for the tests, which
 ; cannot run 32-bit code; it installs into the same places.
 
-!ifndef ARCH | BUILD | HELP | OUTFILE
+!ifndef ARCH | PROGRAMS | ICON | HELP | OUTFILE
   !error "build it with scripts/package.sh"
 !endif
 
@@ -35,8 +36,8 @@ InstallDir "$PROGRAMFILES32\Brisola"
 RequestExecutionLevel admin
 ManifestSupportedOS all
 SetCompressor /SOLID lzma
-Icon "${BUILD}/art/app.ico"
-UninstallIcon "${BUILD}/art/app.ico"
+Icon "${ICON}"
+UninstallIcon "${ICON}"
 ShowInstDetails show
 ShowUninstDetails show
 
@@ -90,9 +91,9 @@ FunctionEnd
 
 Section "Brisola"
   SetOutPath "$INSTDIR"
-  File "${BUILD}/brisola.exe"
-  !if /FileExists "${BUILD}/brisolac.exe"
-    File "${BUILD}/brisolac.exe"
+  File "${PROGRAMS}/brisola.exe"
+  !if /FileExists "${PROGRAMS}/brisolac.exe"
+    File "${PROGRAMS}/brisolac.exe"
   !endif
   ; The Help button opens it from the Windows directory.
   SetOutPath "$WINDIR"

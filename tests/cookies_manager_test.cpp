@@ -5,11 +5,9 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <atomic>
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
 #include "cookies/cookies.h"
 #include "resource.h"
 #include "support/list_view_probe.h"
@@ -19,11 +17,6 @@
 namespace {
 
 using Names = std::vector<std::string>;
-
-bool IsManager(HWND window) {
-    return IsWindowVisible(window) &&
-           HasControls(window, {IDC_CK_DELETE_LIST, IDC_CK_KEEP_LIST, IDC_CK_TO_KEEP, IDC_CK_TO_DELETE, IDC_CK_OK});
-}
 
 class ManagerTest : public testing::Test {
 protected:
@@ -148,32 +141,6 @@ TEST_F(ManagerTest, OkSavesTheKeptListOrDeletesTheFileWhenItIsEmpty) {
     EXPECT_GE(FindRow(left_, "brisolamgr-c.txt"), 0);
     Command(IDC_CK_OK);
     EXPECT_FALSE(FileExists(KeptCookiesFilePath()));
-}
-
-// Opened from the main window (which loaded datacookies.txt) the manager
-// is modal and Escape in a list does not close it.
-TEST_F(ManagerTest, MainWindowOpensTheModalManagerWhichEscapeNeverCloses) {
-    WriteWholeFile(KeptCookiesFilePath(), "brisolamgr-b.txt\n");
-    CreateMainWindowForTest();
-    ASSERT_NE(g_app.mainWindow, nullptr);
-    EXPECT_EQ(CookieNames(KEPT_COOKIES), Names{"brisolamgr-b.txt"});
-    std::atomic<bool> openAfterEscape{false};
-    WindowHelper helper(IsManager, [&](HWND dialog) {
-        HWND left = GetDlgItem(dialog, IDC_CK_DELETE_LIST);
-        SelectRow(left, FindRow(left, "brisolamgr-a.txt"));
-        PostMessageA(left, WM_KEYDOWN, VK_ESCAPE, 0);
-        PostMessageA(left, WM_KEYUP, VK_ESCAPE, 0);
-        SendMessageA(dialog, WM_COMMAND, IDC_CK_TO_KEEP, 0);
-        Sleep(300);
-        openAfterEscape = IsWindow(dialog) && IsWindowVisible(dialog);
-        PostMessageA(dialog, WM_COMMAND, IDC_CK_OK, 0);
-    });
-    SendMessageA(g_app.mainWindow, WM_COMMAND, IDC_COOKIES_MANAGER, 0);
-    EXPECT_TRUE(helper.Join());
-    EXPECT_TRUE(openAfterEscape);
-    EXPECT_EQ(ReadWholeFile(KeptCookiesFilePath()), "brisolamgr-b.txt\r\nbrisolamgr-a.txt\r\n");
-    EXPECT_TRUE(DestroyMainWindowForTest());
-    g_app.mainWindow = nullptr;
 }
 
 }  // namespace
