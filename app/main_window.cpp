@@ -22,6 +22,7 @@
 #include "ui/link_label.h"
 #include "ui/list_view.h"
 #include "ui/skin.h"
+#include "version.h"
 
 const char kProductWebPage[] = "http://brisola.example";
 const char kStatusInternet[] = "Cleaning - Clean your temporary files/junk data";
@@ -36,9 +37,9 @@ struct InfoRow {
 };
 
 const InfoRow kInfoRows[] = {
-    {"Developer:", "Vosk Software Inc."},
-    {"Product:", "Brisola"},
-    {"Version:", "2.2"},
+    {"Developer:", BRISOLA_COMPANY},
+    {"Product:", BRISOLA_PRODUCT},
+    {"Version:", BRISOLA_VERSION},
     {"Support:", "http://brisola.example"},
 };
 
@@ -229,7 +230,7 @@ void CreateStatusBar() {
     g_app.statusBar = CreateStatusWindowA(WS_CHILD | WS_VISIBLE | CCS_BOTTOM, nullptr, g_app.mainWindow, 0);
     int parts[2] = {450, -1};
     SendMessageA(g_app.statusBar, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
-    SendMessageA(g_app.statusBar, SB_SETTEXTA, 1, reinterpret_cast<LPARAM>("Version 2.2"));
+    SendMessageA(g_app.statusBar, SB_SETTEXTA, 1, reinterpret_cast<LPARAM>("Version " BRISOLA_VERSION));
 }
 
 void SetUpInfoList() {

@@ -1,7 +1,7 @@
 #!/bin/bash
-# Installs everything the build, the run command and the tests need on a
-# Debian 12 (amd64) machine. Safe to run again: it installs only what is
-# missing and runs apt-get update at most once per call.
+# Installs everything the build, the run command, the packaging and the
+# tests need on a Debian 12 (amd64) machine. Safe to run again: it installs
+# only what is missing and runs apt-get update at most once per call.
 set -euo pipefail
 
 need=(
@@ -10,6 +10,7 @@ need=(
   googletest
   wine wine32:i386 wine64
   xvfb xauth x11-utils xdotool imagemagick
+  nsis fp-utils libchm-bin
 )
 
 missing=()

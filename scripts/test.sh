@@ -1,6 +1,7 @@
 #!/bin/bash
-# Runs every test: installs what is missing, builds, makes the sandboxed
-# Wine prefixes, starts Xvfb and a persistent wineserver, runs CTest.
+# Runs every test: installs what is missing, builds, packages, makes the
+# sandboxed Wine prefixes, starts Xvfb and a persistent wineserver, runs
+# CTest.
 #   scripts/test.sh [ctest arguments...]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -19,15 +20,21 @@ else
 fi
 bash "$root/scripts/check-exe.sh" "$root/build/i686/brisola.exe"
 build="$root/build/$BRISOLA_ARCH"
+# The shipped packages, checked, and the same installer script around the
+# build under test, for the install test.
+bash "$root/scripts/package.sh" --test-installer "$BRISOLA_ARCH"
 
 sandboxes="$root/build/sandbox-$BRISOLA_ARCH"
 export BRISOLA_SANDBOX="$sandboxes/tests"
 export BRISOLA_DRIVES_SANDBOX="$sandboxes/drives"
+export BRISOLA_INSTALL_SANDBOX="$sandboxes/install"
 brisola_make_prefix "$BRISOLA_DRIVES_SANDBOX" a:floppy d:cdrom e:hd
 brisola_make_prefix "$BRISOLA_SANDBOX"
+brisola_make_prefix "$BRISOLA_INSTALL_SANDBOX"
+cp "$build"/package/Brisola-*-setup.exe "$BRISOLA_INSTALL_SANDBOX/prefix/drive_c/brisola-setup.exe"
 
 cleanup() {
-  for s in "$BRISOLA_SANDBOX" "$BRISOLA_DRIVES_SANDBOX"; do
+  for s in "$BRISOLA_SANDBOX" "$BRISOLA_DRIVES_SANDBOX" "$BRISOLA_INSTALL_SANDBOX"; do
     (brisola_use_prefix "$s"; "$WINESERVER" -k >/dev/null 2>&1 || true)
   done
   brisola_stop_xvfb
@@ -38,7 +45,7 @@ brisola_start_xvfb
 # One persistent wineserver per prefix, so each test program starts fast.
 # Wine's background processes (services, the desktop) start here, with
 # their output away from CTest's pipes, which they would otherwise hold open.
-for s in "$BRISOLA_SANDBOX" "$BRISOLA_DRIVES_SANDBOX"; do
+for s in "$BRISOLA_SANDBOX" "$BRISOLA_DRIVES_SANDBOX" "$BRISOLA_INSTALL_SANDBOX"; do
   (brisola_use_prefix "$s"; "$WINESERVER" -p; brisola_warm_prefix)
 done
 

@@ -5,11 +5,9 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <atomic>
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
 #include "cookies/cookies.h"
 #include "resource.h"
 #include "support/list_view_probe.h"
@@ -19,11 +17,6 @@
 namespace {
 
 using Names = std::vector<std::string>;
-
-bool IsManager(HWND window) {
-    return IsWindowVisible(window) &&
-           HasControls(window, {IDC_CK_DELETE_LIST, IDC_CK_KEEP_LIST, IDC_CK_TO_KEEP, IDC_CK_TO_DELETE, IDC_CK_OK});
-}
 
 class ManagerTest : public testing::Test {
 protected:

@@ -1,6 +1,6 @@
 // CLEAN end to end through the main window across the subsystems: the
-// cookies the Cookies Manager lists and keeps, the confirmations asked for
-// by the settings, found files left from a disk scan.
+// cookies the Cookies Manager lists and keeps, and the confirmations and
+// sound that the Settings dialog asks for.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -13,9 +13,6 @@
 #include "app/app_state.h"
 #include "clean_support.h"
 #include "cookies/cookies.h"
-#include "drives/disk_scan.h"
-#include "drives/filters.h"
-#include "drives/found_files.h"
 #include "resource.h"
 #include "settings/settings.h"
 #include "sweep/cleaning.h"
@@ -117,41 +114,6 @@ TEST_F(CleanE2E, CookiesAreDeletedOnlyAsTheManagerListedThem) {
     ASSERT_TRUE(WaitForJobEnd());
     EXPECT_TRUE(Cookie("e2e-late.txt"));
     EXPECT_TRUE(Cookie("e2e-kept.txt"));
-}
-
-TEST_F(CleanE2E, AskDelAsksOncePerTickedCategoryAndCancelKeepsEverything) {
-    // Found files waiting from a scan, and listed cookies.
-    std::string scanned = folder_ + "\\scanned";
-    CreateDirectoryA(scanned.c_str(), nullptr);
-    MakeFile(scanned + "\\f.e2etmp", 3);
-    AppendFilter(".e2etmp", "End to end", 1);
-    ASSERT_EQ(RunDiskScanOfFolders({scanned}), 1);
-    ASSERT_EQ(FoundFileCount(), 1u);
-    ASSERT_TRUE(RunCookiesManager(""));
-
-    g_settings.askDel = 1;
-    TickOnly(-1);
-    std::vector<std::string> subjects;
-    {
-        ConfirmResponder responder([](const std::string&) { return IDC_CONF_CANCEL; });
-        Command(IDC_CLEAN);
-        ASSERT_TRUE(WaitForJobEnd());
-        subjects = responder.Subjects();
-    }
-    EXPECT_EQ(subjects, AllConfirmSubjects());
-    EXPECT_EQ(LastProgressPosition(), SWEEP_CATEGORIES);
-    for (const char* name : kCookies) EXPECT_TRUE(Cookie(name)) << name;
-    EXPECT_TRUE(FileExists(temp_ + "\\junk.tmp"));
-    EXPECT_TRUE(FileExists(scanned + "\\f.e2etmp"));
-    EXPECT_EQ(FoundFileCount(), 1u);
-
-    // Unticked categories are not asked about.
-    TickOnly(SWEEP_TEMP);
-    ConfirmResponder second([](const std::string&) { return IDC_CONF_CANCEL; });
-    Command(IDC_CLEAN);
-    ASSERT_TRUE(WaitForJobEnd());
-    EXPECT_EQ(second.Subjects(), std::vector<std::string>{TempShown()});
-    EXPECT_TRUE(FileExists(temp_ + "\\junk.tmp"));
 }
 
 // The Settings dialog's choices reach the next cleaning: confirmations

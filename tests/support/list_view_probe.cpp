@@ -61,17 +61,3 @@ std::string ControlText(HWND dialog, int id) {
     GetDlgItemTextA(dialog, id, text, sizeof text);
     return text;
 }
-
-ListColumn ReadColumn(HWND list, int index) {
-    char header[64] = {};
-    LVCOLUMNA column = {};
-    column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
-    column.pszText = header;
-    column.cchTextMax = sizeof header;
-    ListColumn out;
-    out.read = SendMessageA(list, LVM_GETCOLUMNA, index, reinterpret_cast<LPARAM>(&column)) != FALSE;
-    out.header = header;
-    out.width = column.cx;
-    out.format = column.fmt & LVCFMT_JUSTIFYMASK;
-    return out;
-}

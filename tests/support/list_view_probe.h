@@ -24,12 +24,3 @@ void ToggleRow(HWND list, int row);
 // The text of a dialog's control.
 std::string ControlText(HWND dialog, int id);
 
-// A column's heading, width and alignment (LVCFMT_LEFT, _RIGHT, _CENTER);
-// `read` is false when the list has no such column.
-struct ListColumn {
-    bool read = false;
-    std::string header;
-    int width = 0;
-    int format = 0;
-};
-ListColumn ReadColumn(HWND list, int index);

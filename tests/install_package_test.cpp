@@ -1,0 +1,168 @@
+// The installer, run as a user would in its own prefix: a silent install
+// puts everything in place, the installed program starts and its Help
+// opens the help viewer, and a silent uninstall removes the program but
+// keeps the user's data. scripts/test.sh puts the installer at C:\.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+#include <shlobj.h>
+
+#include <string>
+
+#include "version.h"
+
+namespace {
+
+const char kSetup[] = "C:\\brisola-setup.exe";
+const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brisola";
+const char kProgramKey[] = "Software\\VOSK Software\\Brisola";
+
+std::string Folder(int csidl) {
+    char path[MAX_PATH] = {};
+    SHGetFolderPathA(nullptr, csidl, nullptr, 0, path);
+    return path;
+}
+
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+template <class Done>
+bool WaitFor(Done done, DWORD ms) {
+    for (DWORD start = GetTickCount(); !done(); Sleep(100))
+        if (GetTickCount() - start > ms) return false;
+    return true;
+}
+
+PROCESS_INFORMATION Start(std::string commandLine, const std::string& folder) {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    EXPECT_TRUE(CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+                               &startup, &process))
+        << commandLine;
+    return process;
+}
+
+// Runs a command to its end; its exit code, or -1 when it did not end.
+DWORD RunToEnd(const std::string& commandLine) {
+    PROCESS_INFORMATION process = Start(commandLine, "C:\\");
+    DWORD code = static_cast<DWORD>(-1);
+    if (WaitForSingleObject(process.hProcess, 120000) == WAIT_OBJECT_0) GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return code;
+}
+
+std::string RegText(const char* name) {
+    char text[512] = {};
+    DWORD size = sizeof text - 1;
+    RegGetValueA(HKEY_LOCAL_MACHINE, kUninstallKey, name, RRF_RT_REG_SZ, nullptr, text, &size);
+    return text;
+}
+
+bool KeyExists(const char* key) {
+    HKEY handle;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_READ, &handle) != ERROR_SUCCESS) return false;
+    RegCloseKey(handle);
+    return true;
+}
+
+BOOL CALLBACK FindTree(HWND child, LPARAM found) {
+    char name[64] = {};
+    GetClassNameA(child, name, sizeof name);
+    if (lstrcmpiA(name, WC_TREEVIEWA) != 0) return TRUE;
+    *reinterpret_cast<HWND*>(found) = child;
+    return FALSE;
+}
+
+// Ends a process that outlived its test, so that it holds nothing open.
+void EndProcess(DWORD id) {
+    HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id);
+    if (!process) return;
+    if (WaitForSingleObject(process, 10000) != WAIT_OBJECT_0) TerminateProcess(process, 1);
+    CloseHandle(process);
+}
+
+// Help (1003) in the running program opens the help file in the HTML Help
+// viewer, whose contents tree shows the file's topics. (Wine has no HTML
+// engine here, so the pages themselves stay blank.)
+void ExpectHelpOpens(HWND main) {
+    PostMessageA(main, WM_COMMAND, 1003, 0);
+    HWND viewer = nullptr, tree = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (viewer = FindWindowA("HH Parent", "Brisola Help")) != nullptr; }, 30000));
+    EXPECT_TRUE(WaitFor([&] { return !EnumChildWindows(viewer, FindTree, reinterpret_cast<LPARAM>(&tree)) && tree; },
+                        10000));
+    EXPECT_GT(tree ? SendMessageA(tree, TVM_GETCOUNT, 0, 0) : 0, 10);
+    DWORD id = 0;
+    GetWindowThreadProcessId(viewer, &id);
+    PostMessageA(viewer, WM_CLOSE, 0, 0);
+    EndProcess(id);
+}
+
+TEST(InstallPackageTest, SilentInstallRunsAndSilentUninstallKeepsTheData) {
+    const std::string windows = Folder(CSIDL_WINDOWS);
+    const std::string dir = Folder(CSIDL_PROGRAM_FILESX86) + "\\Brisola";
+    const std::string exe = dir + "\\brisola.exe", uninstaller = dir + "\\uninstall.exe";
+    const std::string help = windows + "\\BrisolaHelp.chm";
+    const std::string shortcut = Folder(CSIDL_COMMON_PROGRAMS) + "\\Brisola.lnk";
+    const std::string filters = windows + "\\datafilters.txt", cookies = windows + "\\datacookies.txt";
+    DeleteFileA(filters.c_str());
+    DeleteFileA(cookies.c_str());
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kProgramKey);
+
+    ASSERT_EQ(RunToEnd(std::string(kSetup) + " /S"), 0u);
+    for (const std::string& file : {exe, uninstaller, help, shortcut}) EXPECT_TRUE(Exists(file)) << file;
+    const struct {
+        const char* name;
+        std::string value;
+    } entries[] = {
+        {"DisplayName", "Brisola"},
+        {"DisplayVersion", BRISOLA_VERSION},
+        {"Publisher", "Vosk Software Inc."},
+        {"DisplayIcon", exe + ",0"},
+        {"UninstallString", "\"" + uninstaller + "\""},
+        {"QuietUninstallString", "\"" + uninstaller + "\" /S"},
+    };
+    for (const auto& entry : entries) EXPECT_EQ(RegText(entry.name), entry.value) << entry.name;
+
+    // The installed program, without the Tips over its main window.
+    HKEY key;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kProgramKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    const DWORD off = 0;
+    RegSetValueExA(key, "EnableTips", 0, REG_BINARY, reinterpret_cast<const BYTE*>(&off), sizeof off);
+    RegCloseKey(key);
+    PROCESS_INFORMATION program = Start("\"" + exe + "\"", dir);
+    HWND main = nullptr;
+    DWORD owner = 0;
+    EXPECT_TRUE(WaitFor(
+        [&] {
+            main = FindWindowA("#32770", "BRISOLA v" BRISOLA_VERSION);
+            return main && IsWindowVisible(main) && GetWindowThreadProcessId(main, &owner) && owner == program.dwProcessId;
+        },
+        60000));
+    if (main) ExpectHelpOpens(main);
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitForSingleObject(program.hProcess, 30000), WAIT_OBJECT_0);
+    EndProcess(program.dwProcessId);
+    CloseHandle(program.hThread);
+    CloseHandle(program.hProcess);
+    HANDLE file = CreateFileA(cookies.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(file, "kept.txt\r\n", 10, &written, nullptr);
+    CloseHandle(file);
+
+    // The uninstaller runs from a copy of itself and returns at once.
+    EXPECT_EQ(RunToEnd("\"" + uninstaller + "\" /S"), 0u);
+    EXPECT_TRUE(WaitFor([&] { return !Exists(dir); }, 60000));
+    for (const std::string& file : {help, shortcut}) EXPECT_FALSE(Exists(file)) << file;
+    EXPECT_FALSE(KeyExists(kUninstallKey));
+    for (const std::string& file : {filters, cookies}) EXPECT_TRUE(Exists(file)) << file;
+    EXPECT_TRUE(KeyExists(kProgramKey));
+
+    DeleteFileA(filters.c_str());
+    DeleteFileA(cookies.c_str());
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kProgramKey);
+}
+
+}  // namespace
