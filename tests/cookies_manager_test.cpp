@@ -123,30 +123,4 @@ TEST_F(ManagerTest, EscapeNeverClosesAndTheCloseBoxKeepsMovesWithoutSaving) {
     EXPECT_FALSE(FileExists(folder_ + "\\brisolamgr-c.txt"));
 }
 
-// Opened from the main window (which loaded datacookies.txt) the manager
-// is modal and Escape in a list does not close it.
-TEST_F(ManagerTest, MainWindowOpensTheModalManagerWhichEscapeNeverCloses) {
-    WriteWholeFile(KeptCookiesFilePath(), "brisolamgr-b.txt\n");
-    CreateMainWindowForTest();
-    ASSERT_NE(g_app.mainWindow, nullptr);
-    EXPECT_EQ(CookieNames(KEPT_COOKIES), Names{"brisolamgr-b.txt"});
-    std::atomic<bool> openAfterEscape{false};
-    WindowHelper helper(IsManager, [&](HWND dialog) {
-        HWND left = GetDlgItem(dialog, IDC_CK_DELETE_LIST);
-        SelectRow(left, FindRow(left, "brisolamgr-a.txt"));
-        PostMessageA(left, WM_KEYDOWN, VK_ESCAPE, 0);
-        PostMessageA(left, WM_KEYUP, VK_ESCAPE, 0);
-        SendMessageA(dialog, WM_COMMAND, IDC_CK_TO_KEEP, 0);
-        Sleep(300);
-        openAfterEscape = IsWindow(dialog) && IsWindowVisible(dialog);
-        PostMessageA(dialog, WM_COMMAND, IDC_CK_OK, 0);
-    });
-    SendMessageA(g_app.mainWindow, WM_COMMAND, IDC_COOKIES_MANAGER, 0);
-    EXPECT_TRUE(helper.Join());
-    EXPECT_TRUE(openAfterEscape);
-    EXPECT_EQ(ReadWholeFile(KeptCookiesFilePath()), "brisolamgr-b.txt\r\nbrisolamgr-a.txt\r\n");
-    EXPECT_TRUE(DestroyMainWindowForTest());
-    g_app.mainWindow = nullptr;
-}
-
 }  // namespace
