@@ -6,7 +6,6 @@
 #include <shlobj.h>
 
 #include <algorithm>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -16,12 +15,9 @@
 namespace {
 
 struct ProtectedSet {
-    std::mutex lock;
-    bool built = false;
-    bool anyVolume = false;  // match on the file ID alone (Wine)
+    bool anyVolume = false;             // match on the file ID alone (Wine)
     std::vector<FileIdentity> folders;  // the folders and every folder above them
 };
-ProtectedSet g_protected;
 
 bool RunningOnWine() {
     HMODULE ntdll = GetModuleHandleA("ntdll.dll");
@@ -132,13 +128,17 @@ std::vector<std::wstring> ProtectedPaths() {
     return paths;
 }
 
-void BuildLocked() {
-    FsRedirectionOff redirection;
-    std::vector<FileIdentity> folders;
-    for (const std::wstring& path : ProtectedPaths()) AddFolderAndParents(folders, path);
-    g_protected.folders.swap(folders);
-    g_protected.anyVolume = RunningOnWine();
-    g_protected.built = true;
+// Built once, on first use, and never changed: walks on any thread read it
+// without a lock.
+const ProtectedSet& Protected() {
+    static const ProtectedSet set = [] {
+        FsRedirectionOff redirection;
+        ProtectedSet built;
+        for (const std::wstring& path : ProtectedPaths()) AddFolderAndParents(built.folders, path);
+        built.anyVolume = RunningOnWine();
+        return built;
+    }();
+    return set;
 }
 
 }  // namespace
@@ -169,15 +169,9 @@ bool IdentityOf(HANDLE handle, FileIdentity& identity) {
 }
 
 bool IsProtectedIdentity(const FileIdentity& identity) {
-    std::lock_guard<std::mutex> hold(g_protected.lock);
-    if (!g_protected.built) BuildLocked();
-    return std::any_of(g_protected.folders.begin(), g_protected.folders.end(), [&](const FileIdentity& p) {
+    const ProtectedSet& set = Protected();
+    return std::any_of(set.folders.begin(), set.folders.end(), [&](const FileIdentity& p) {
         return p.file == identity.file &&
-               (g_protected.anyVolume || p.volume == identity.volume || p.volume == 0 || identity.volume == 0);
+               (set.anyVolume || p.volume == identity.volume || p.volume == 0 || identity.volume == 0);
     });
-}
-
-void RebuildProtectedFolders() {
-    std::lock_guard<std::mutex> hold(g_protected.lock);
-    BuildLocked();
 }

@@ -23,9 +23,7 @@ bool IdentityOf(HANDLE handle, FileIdentity& identity);
 // root: a drive root, the Windows and system directories (both views under
 // WOW64), the Program Files folders, ProgramData, every user profile and
 // the profile's Documents, Desktop, Pictures, Music, Videos and Downloads,
-// and every folder that holds one of them.
+// and every folder that holds one of them. The set is built once, on
+// first use.
 bool IsProtectedIdentity(const FileIdentity& identity);
 
-// The set is built once, on first use; tests that move folders around can
-// build it again.
-void RebuildProtectedFolders();

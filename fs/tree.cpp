@@ -619,22 +619,6 @@ const char* LeftReasonText(LeftReason reason) {
     return "could not be deleted";
 }
 
-const char* RootRefusalText(RootRefusal refusal) {
-    switch (refusal) {
-    case RootRefusal::None:
-        return "";
-    case RootRefusal::Missing:
-        return "folder not found";
-    case RootRefusal::NotAFolder:
-        return "not a folder";
-    case RootRefusal::Link:
-        return "the folder is a link";
-    case RootRefusal::Protected:
-        return "a protected folder";
-    }
-    return "";
-}
-
 std::wstring TrimFolderPath(std::wstring_view path) {
     std::wstring out(path);
     while (out.size() > 1 && out.back() == L'\\' && !(out.size() == 3 && out[1] == L':')) out.pop_back();

@@ -21,7 +21,6 @@ const char* LeftReasonText(LeftReason reason);
 
 // Why a root was refused as a whole.
 enum class RootRefusal : uint8_t { None, Missing, NotAFolder, Link, Protected };
-const char* RootRefusalText(RootRefusal refusal);
 
 struct TreeEntry {
     const std::wstring& folder;  // the folder holding it, as a path, no trailing backslash

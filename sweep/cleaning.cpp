@@ -87,11 +87,6 @@ void EmptyCategoryFolder(const std::wstring& folder) {
     DeleteFolderContents(folder, visitor);
 }
 
-bool IsProtectedFolder(const char* folder) {
-    if (!folder || !*folder) return true;
-    return CheckRoot(WideFromAnsi(folder), TreeRules()) == RootRefusal::Protected;
-}
-
 void AbortCleaning() {
     g_clean.abort = true;
     HWND dialog = g_clean.confirmDialog;

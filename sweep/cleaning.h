@@ -32,10 +32,6 @@ int DeleteUrlCacheEntries();
 // "delete" verb.
 void ShellDeleteHistoryItem();
 
-// True for a folder that must never be emptied as a category: a drive root,
-// a protected folder or a folder that holds one, recognised by identity.
-bool IsProtectedFolder(const char* folder);
-
 INT_PTR CALLBACK ConfirmDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Asks a running clean to end soon: the remaining steps do no work, a

@@ -99,7 +99,8 @@ TEST_F(CleanEngineTest, ProtectedOrMissingTempFolderSkipsTheStep) {
     ASSERT_FALSE(recent.empty());
     MakeFile(recent + "\\brisola-previous-step.lnk", 1);
     const CategoryTicks onlyTemp = Only(SWEEP_TEMP);
-    ASSERT_TRUE(IsProtectedFolder("C:\\"));  // otherwise this test would empty the drive
+    // Otherwise this test would empty the drive.
+    ASSERT_EQ(CheckRoot(L"C:\\", TreeRules()), RootRefusal::Protected);
     {
         TempFolderOverride temp("C:\\");
         CleanCategoriesWithTicks(onlyTemp);
