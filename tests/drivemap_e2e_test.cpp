@@ -218,19 +218,6 @@ TEST_F(DriveCleanerE2E, StopEndsTheScanWithoutFoundFiles) {
     EXPECT_EQ(Cell(g_app.resultsList, SWEEP_OTHER, 3), "0.00 KB");
 }
 
-TEST_F(DriveCleanerE2E, TheScanSoundFollowsTheSetting) {
-    ASSERT_TRUE(MakeFile(Path("x.e2etmp"), 1));
-    for (BYTE sound : {0, 1, 0}) {
-        g_settings.enableSnd = sound;
-        int before = JobSoundsRequested();
-        WindowHelper found(IsFoundFiles, Close, 30000);
-        Command(IDC_CLEAN);
-        ASSERT_TRUE(found.Join(30000));
-        ASSERT_TRUE(WaitForJobEnd());
-        EXPECT_EQ(JobSoundsRequested(), before + sound) << int(sound);
-    }
-}
-
 TEST_F(DriveCleanerE2E, ClosingTheMainWindowDuringAScanSavesTheFilters) {
     MakeManyFiles(10, 20);
     Command(IDC_CLEAN);

@@ -142,18 +142,6 @@ TEST_F(SkinTest, HoverTurnsAButtonYellowAndMovesWithTheMouse) {
     EXPECT_EQ(Face(exit), kPanel);
 }
 
-TEST_F(SkinTest, MainBackgroundIsTheBitmapUnstretchedWithTheLogoAt40x34) {
-    HWND main = g_app.mainWindow;
-    EXPECT_EQ(Pixel(main, 2, 2), BitmapPixel("LOGO", 2, 2));
-    for (POINT p : {POINT{0, 0}, POINT{100, 20}, POINT{173, 43}}) {
-        SCOPED_TRACE(p.x * 1000 + p.y);
-        EXPECT_EQ(Pixel(main, 40 + p.x, 34 + p.y), BitmapPixel("MAINLOGO", p.x, p.y));
-    }
-    // Just beside the logo the background shows again.
-    EXPECT_EQ(Pixel(main, 39, 40), BitmapPixel("LOGO", 39, 40));
-    EXPECT_EQ(Pixel(main, 40 + 174, 40), BitmapPixel("LOGO", 40 + 174, 40));
-}
-
 // Answers a modal dialog of the main window from a helper thread.
 template <typename Check>
 void WithDialog(int command, int probeId, Check check) {

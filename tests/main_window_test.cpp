@@ -71,13 +71,6 @@ TEST_F(MainWindowTest, ViewsShowAndHideTheirControls) {
     }
 }
 
-TEST_F(MainWindowTest, InfoListShowsTheProductDetails) {
-    ASSERT_EQ(RowCount(g_app.infoList), 4);
-    EXPECT_EQ(Cell(g_app.infoList, 3, 1), kProductWebPage);
-    // The product page is a reserved example domain.
-    EXPECT_NE(std::string(kProductWebPage).find(".example"), std::string::npos);
-}
-
 TEST_F(MainWindowTest, EscapeAndUnknownCommandsDoNothing) {
     Command(IDCANCEL);
     Command(4242);

@@ -156,14 +156,6 @@ TEST_F(SettingsStoreTest, MissingOrMisSizedValuesKeepTheirDefault) {
     EXPECT_EQ(Flags(), "0111");
 }
 
-TEST_F(SettingsStoreTest, ToggleFlipsToOneUnlessItWasOne) {
-    for (BYTE before : {0, 1, 7}) {
-        std::atomic<BYTE> flag{before};
-        ToggleFlag(flag);
-        EXPECT_EQ(flag.load(), before == 1 ? 0 : 1) << int(before);
-    }
-}
-
 TEST_F(SettingsStoreTest, StandardUserKeepsSettingsInTheUserKey) {
     BecomeStandardUser(1);
     SetAll(0, 0, 0, 0);

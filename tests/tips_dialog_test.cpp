@@ -63,24 +63,6 @@ TEST_F(TipsDialogTest, OpensWithATipAndNextTipShowsTipsFromTheTable) {
     EXPECT_EQ(g_settings.enableTips.load(), 1);
 }
 
-TEST_F(TipsDialogTest, CheckBoxTogglesEnableTips) {
-    g_settings.enableTips = 0;
-    bool checkedAtStart = true;
-    std::string after;
-    WindowHelper helper(IsTips, [&](HWND dialog) {
-        checkedAtStart = SendDlgItemMessageA(dialog, IDC_TIP_SHOW_AT_START, BM_GETCHECK, 0, 0) == BST_CHECKED;
-        for (int i = 0; i < 3; ++i) {
-            SendDlgItemMessageA(dialog, IDC_TIP_SHOW_AT_START, BM_CLICK, 0, 0);
-            after += std::to_string(g_settings.enableTips.load());
-        }
-        SendDlgItemMessageA(dialog, IDC_TIP_X, BM_CLICK, 0, 0);
-    });
-    EXPECT_EQ(RunTips(), DIALOG_RESULT);
-    EXPECT_TRUE(helper.Join());
-    EXPECT_FALSE(checkedAtStart);
-    EXPECT_EQ(after, "101");
-}
-
 TEST_F(TipsDialogTest, CloseXAndCloseRequestAllEndItAndKeepTheSetting) {
     for (int way = 0; way < 3; ++way) {
         SCOPED_TRACE(way);
