@@ -231,7 +231,7 @@ void FillCookieListView(HWND listView, CookieList list) {
     }
 }
 
-void DeleteListedCookies() {
+void DeleteListedCookies(TreeVisitor* report) {
     char folder[256];
     // Without a usable folder the list stays for a later cleaning.
     if (!GetCookieFolder(folder) || CheckRoot(WideFromAnsi(folder), CookieFolderRules()) != RootRefusal::None) return;
@@ -249,7 +249,19 @@ void DeleteListedCookies() {
         file.name = WideFromAnsi(entry.name);
         files.push_back(std::move(file));
     }
-    if (!files.empty()) DeleteNamedFiles(WideFromAnsi(folder), false, CookieFolderRules(), files);
+    if (files.empty()) return;
+    DeleteNamedFiles(WideFromAnsi(folder), false, CookieFolderRules(), files);
+    if (report) ReportNamedFiles(WideFromAnsi(folder), files, *report);
+}
+
+bool ListedCookieFiles(std::wstring& folder, std::vector<std::wstring>& names) {
+    char ansi[256];
+    if (!GetCookieFolder(ansi)) return false;
+    folder = WideFromAnsi(ansi);
+    if (CheckRoot(folder, CookieFolderRules()) != RootRefusal::None) return false;
+    for (const CookieEntry& entry : CopyCookieList(COOKIES_TO_DELETE))
+        if (IsPlainFileName(entry.name) && !IsCookieFolderIndex(entry.name)) names.push_back(WideFromAnsi(entry.name));
+    return true;
 }
 
 std::vector<CookieEntry> CopyCookieList(CookieList list) {

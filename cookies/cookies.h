@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "fs/tree.h"
+
 // One row of a cookie list.
 struct CookieEntry {
     BYTE marked;        // picked for a move; 0 between operations
@@ -46,7 +48,10 @@ void SetUpCookieListView(HWND listView);
 // Shows one list in a list view, one row per entry in list order.
 void FillCookieListView(HWND listView, CookieList list);
 // Cleaning step 2: deletes the cookies of the delete list and empties it.
-void DeleteListedCookies();
+void DeleteListedCookies(TreeVisitor* report = nullptr);
+// The files DeleteListedCookies would delete now, and their folder; false
+// when the folder cannot be found or is refused.
+bool ListedCookieFiles(std::wstring& folder, std::vector<std::wstring>& names);
 INT_PTR CALLBACK CookiesManagerDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Copies of a list, for checks and tests.

@@ -116,7 +116,7 @@ size_t FoundFilesMemoryUse() {
     return g_drives.found.MemoryUse();
 }
 
-void DeleteCheckedFoundFiles() {
+void DeleteCheckedFoundFiles(TreeVisitor* report) {
     // The checked entries leave the array under the lock; the files are
     // deleted afterwards, outside it, folder by folder through the file
     // layer, each folder reached from its drive's root.
@@ -143,6 +143,7 @@ void DeleteCheckedFoundFiles() {
         std::wstring folder = WideFromUtf8(checked.folders[f]);
         if (folder.size() == 2 && folder[1] == L':') folder += L'\\';
         DeleteNamedFiles(folder, true, rules, byFolder[f]);
+        if (report) ReportNamedFiles(folder, byFolder[f], *report);
     }
 }
 
