@@ -19,6 +19,7 @@
 #include "drives/found_files.h"
 #include "resource.h"
 #include "settings/settings.h"
+#include "sweep/clean_report.h"
 #include "sweep/cleaning.h"
 #include "sweep/sweep.h"
 #include "ui/skin.h"
@@ -202,9 +203,15 @@ void OnJobEnd(HWND dialog) {
     g_job.busy = false;
     EnableMainButtons();
     g_job.stop = false;
-    if (g_job.outOfMemory.exchange(false) && g_app.statusBar)
+    bool outOfMemory = g_job.outOfMemory.exchange(false);
+    if (outOfMemory && g_app.statusBar)
         SendMessageA(g_app.statusBar, SB_SETTEXTA, 0,
                      reinterpret_cast<LPARAM>(scan ? kScanOutOfMemory : kCleanOutOfMemory));
+    // What the clean did, in a line; clicking it opens the full report.
+    if (!scan && !outOfMemory && !ending && g_app.statusBar) {
+        std::string summary = CleanSummaryText(CopyLastCleanReport());
+        SendMessageA(g_app.statusBar, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(summary.c_str()));
+    }
     if (scan && !ending && g_job.scanResult == 1 && !g_job.userStopped && g_app.mainWindow && IsWindow(g_app.mainWindow))
         DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_FOUND_FILES), g_app.mainWindow,
                         FoundFilesDialogProc, 0);

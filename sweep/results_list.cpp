@@ -7,6 +7,7 @@
 
 #include "app/app_state.h"
 #include "resource.h"
+#include "sweep/preview_dialog.h"
 #include "sweep/sweep.h"
 #include "ui/list_view.h"
 
@@ -158,6 +159,91 @@ bool OnOtherThread(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) 
     return true;
 }
 
+const UINT_PTR kResultsSubclass = 1;
+const UINT kViewFilesCommand = 1;
+
+int FocusedRow(HWND list) {
+    return static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+}
+
+void OpenPreview(HWND list, int row) {
+    if (row >= 0 && row < SWEEP_CATEGORIES) ShowPreviewDialog(GetAncestor(list, GA_ROOT), row);
+}
+
+// The row under a click, and whether the click was on its checkbox.
+int RowAt(HWND list, LPARAM clientPoint, bool& onBox) {
+    LVHITTESTINFO hit = {};
+    hit.pt.x = static_cast<short>(LOWORD(clientPoint));
+    hit.pt.y = static_cast<short>(HIWORD(clientPoint));
+    int row = static_cast<int>(SendMessageA(list, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+    onBox = (hit.flags & LVHT_ONITEMSTATEICON) != 0;
+    return row;
+}
+
+void ShowRowMenu(HWND list, LPARAM screenPoint) {
+    POINT at = {static_cast<short>(LOWORD(screenPoint)), static_cast<short>(HIWORD(screenPoint))};
+    int row = FocusedRow(list);
+    if (screenPoint != static_cast<LPARAM>(-1)) {
+        POINT client = at;
+        ScreenToClient(list, &client);
+        bool onBox = false;
+        row = RowAt(list, MAKELPARAM(client.x, client.y), onBox);
+    } else {
+        RECT box = {};
+        box.left = LVIR_LABEL;
+        if (row >= 0 && SendMessageA(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&box))) {
+            at = {box.left, box.bottom};
+            ClientToScreen(list, &at);
+        }
+    }
+    if (row < 0 || row >= SWEEP_CATEGORIES) return;
+    HMENU menu = CreatePopupMenu();
+    if (!menu) return;
+    AppendMenuW(menu, MF_STRING, kViewFilesCommand, L"View files\u2026");
+    UINT chosen = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, list, nullptr);
+    DestroyMenu(menu);
+    if (chosen == kViewFilesCommand) OpenPreview(list, row);
+}
+
+// Double-click, Enter and the context menu open a row's preview. The
+// list's own double-click would toggle the tick, so it never sees one
+// that opens a preview; Enter is taken only while the list has the focus.
+LRESULT CALLBACK ResultsListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    switch (message) {
+    case WM_LBUTTONDBLCLK: {
+        bool onBox = false;
+        int row = RowAt(list, lParam, onBox);
+        if (row < 0 || onBox) break;
+        OpenPreview(list, row);
+        return 0;
+    }
+    case WM_GETDLGCODE: {
+        const MSG* msg = reinterpret_cast<const MSG*>(lParam);
+        if (msg && msg->message == WM_KEYDOWN && msg->wParam == VK_RETURN && FocusedRow(list) >= 0)
+            return DLGC_WANTALLKEYS;
+        break;
+    }
+    case WM_KEYDOWN:
+        if (wParam == VK_RETURN) {
+            OpenPreview(list, FocusedRow(list));
+            return 0;
+        }
+        break;
+    case WM_CHAR:
+        if (wParam == '\r') return 0;
+        break;
+    case WM_CONTEXTMENU:
+        ShowRowMenu(list, lParam);
+        return 0;
+    case WM_NCDESTROY:
+        RemoveWindowSubclass(list, ResultsListProc, kResultsSubclass);
+        break;
+    default:
+        break;
+    }
+    return DefSubclassProc(list, message, wParam, lParam);
+}
+
 }  // namespace
 
 void SetUpResultsLists() {
@@ -177,6 +263,7 @@ void SetUpResultsLists() {
         if (images && icon) ImageList_ReplaceIcon(images, -1, icon);
         if (images) SendMessageA(results, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images));
         InsertColumns(results, kResultsColumns);
+        SetWindowSubclass(results, ResultsListProc, kResultsSubclass, 0);
     }
     FillResultsLists();
 }
