@@ -16,6 +16,8 @@
 #include "resource.h"
 #include "settings/settings.h"
 #include "settings/tips.h"
+#include "sweep/clean_report.h"
+#include "sweep/last_clean_dialog.h"
 #include "sweep/progress.h"
 #include "sweep/sweep.h"
 #include "sweep/sysinfo.h"
@@ -278,8 +280,14 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_SETCURSOR:
         TrackHover(window, kMainHover, reinterpret_cast<HWND>(wParam));
         return FALSE;
-    case WM_NOTIFY:
+    case WM_NOTIFY: {
+        // A click on the status text opens the last clean's report.
+        const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
+        if (header && header->hwndFrom == g_app.statusBar && header->code == NM_CLICK &&
+            CopyLastCleanReport().valid)
+            ShowLastCleanDialog(window);
         return TRUE;
+    }
     case WM_CLOSE:
         DestroyWindow(window);
         return FALSE;
