@@ -9,6 +9,8 @@
 
 #include <commctrl.h>
 
+#include <cinttypes>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -241,7 +243,7 @@ void ReadFoundFileTicks(FoundFilesView* view) {
 
 void SetCount(HWND dialog, int id, unsigned long long value) {
     char text[32];
-    snprintf(text, sizeof text, "%llu", value);
+    snprintf(text, sizeof text, "%" PRIu64, static_cast<uint64_t>(value));
     SetDlgItemTextA(dialog, id, text);
 }
 

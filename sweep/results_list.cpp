@@ -3,6 +3,8 @@
 
 #include <commctrl.h>
 
+#include <cinttypes>
+#include <cstdint>
 #include <cstdio>
 
 #include "app/app_state.h"
@@ -50,12 +52,14 @@ void SetCell(HWND list, int row, int column, const char* text) {
     SendMessageA(list, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
 }
 
-// "%llu" is the portable spelling of "%I64u": unsigned 64-bit, decimal, no grouping.
+// PRIu64 names the 64-bit conversion of whichever printf is linked: msvcrt's
+// own knows only "%I64u" on older Windows, while MinGW's replacement (which
+// libstdc++ happens to switch on) takes "%llu".
 void FillCounts(HWND list, int row, const SweepCategory& category, bool sizeKnown) {
     char text[64];
-    snprintf(text, sizeof text, "%llu", category.files);
+    snprintf(text, sizeof text, "%" PRIu64, static_cast<uint64_t>(category.files));
     SetCell(list, row, 1, text);
-    snprintf(text, sizeof text, "%llu", category.folders);
+    snprintf(text, sizeof text, "%" PRIu64, static_cast<uint64_t>(category.folders));
     SetCell(list, row, 2, text);
     if (sizeKnown) FormatSize(category.bytes, text, sizeof text);
     else snprintf(text, sizeof text, "(USE SCAN)");
