@@ -47,8 +47,7 @@ const int kHoverIds[] = {IDC_VIEW_INFO, IDC_COOKIES_MANAGER, IDC_VIEW_DRIVES, ID
                          IDC_SETTINGS,  IDC_QUICK_REFRESH,   IDC_HELP_BUTTON,        IDC_CLEAN,
                          IDC_EXIT,      IDC_ADD_FILTER,      IDC_REMOVE_FILTER, IDC_VIEW_FILES,
                          IDC_TIPS};
-BYTE g_mainHot[sizeof kHoverIds / sizeof kHoverIds[0]];
-const HoverList kMainHover = {kHoverIds, g_mainHot, sizeof kHoverIds / sizeof kHoverIds[0]};
+const HoverList kMainHover = {kHoverIds, sizeof kHoverIds / sizeof kHoverIds[0]};
 
 void Show(int id, bool visible) { ShowWindow(GetDlgItem(g_app.mainWindow, id), visible ? SW_SHOW : SW_HIDE); }
 
@@ -71,13 +70,12 @@ void OnInitDialog(HWND window) {
     SetClassLongPtrA(window, GCLP_HICON,
                      reinterpret_cast<LONG_PTR>(LoadIconA(g_app.instance, MAKEINTRESOURCEA(IDI_APP))));
     MakeLinkLabel(window, IDC_LINK, kProductWebPage, static_cast<COLORREF>(-1));
-    g_app.buttonFont = CreateFontA(16, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, 0, 0, DEFAULT_QUALITY,
-                                   VARIABLE_PITCH, "Arial");
+    CreateSkinButtonFont();
     Show(IDC_ADD_FILTER, false);
     Show(IDC_REMOVE_FILTER, false);
     Show(IDC_VIEW_FILES, false);
     LoadKeptCookies();
-    g_app.selectedViewButton = GetDlgItem(window, IDC_VIEW_INTERNET);
+    g_skin.selectedButton = GetDlgItem(window, IDC_VIEW_INTERNET);
 }
 
 void StartJob(int startCommand) {
@@ -183,10 +181,8 @@ void OnDestroy() {
         g_app.shellFolderLib = nullptr;
         g_app.folderPath = nullptr;
     }
-    FreeSkinBitmaps();
+    FreeSkinAssets();
     FreeLinkResources();
-    if (g_app.buttonFont) DeleteObject(g_app.buttonFont);
-    g_app.buttonFont = nullptr;
     SaveSettings();
     SaveCategoryTicks();
     PostQuitMessage(0);
@@ -205,7 +201,7 @@ void OnEndSession(bool ending) {
 void ShowView(int view) {
     HWND main = g_app.mainWindow;
     if (view == VIEW_INTERNET || view == VIEW_DRIVES) {
-        g_app.selectedViewButton = GetDlgItem(main, view == VIEW_INTERNET ? IDC_VIEW_INTERNET : IDC_VIEW_DRIVES);
+        g_skin.selectedButton = GetDlgItem(main, view == VIEW_INTERNET ? IDC_VIEW_INTERNET : IDC_VIEW_DRIVES);
         RepaintNow(GetDlgItem(main, IDC_VIEW_INTERNET));
         RepaintNow(GetDlgItem(main, IDC_VIEW_DRIVES));
     }

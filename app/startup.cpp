@@ -12,6 +12,7 @@
 #include "sweep/progress.h"
 #include "sweep/results_list.h"
 #include "sweep/sysinfo.h"
+#include "ui/skin.h"
 
 namespace {
 const UINT_PTR kSplashTimer = 65001;
@@ -27,19 +28,6 @@ void InitShell() {
                            ? reinterpret_cast<FolderPathFunction>(
                                  reinterpret_cast<void*>(GetProcAddress(g_app.shellFolderLib, "SHGetFolderPathA")))
                            : nullptr;
-}
-
-void LoadSkinBitmaps() {
-    HINSTANCE module = GetModuleHandleA(nullptr);
-    g_app.backgroundBitmap = LoadBitmapA(module, "LOGO");
-    g_app.logoBitmap = LoadBitmapA(module, "MAINLOGO");
-}
-
-void FreeSkinBitmaps() {
-    if (g_app.backgroundBitmap) DeleteObject(g_app.backgroundBitmap);
-    if (g_app.logoBitmap) DeleteObject(g_app.logoBitmap);
-    g_app.backgroundBitmap = nullptr;
-    g_app.logoBitmap = nullptr;
 }
 
 INT_PTR CALLBACK SplashDialogProc(HWND dialog, UINT message, WPARAM, LPARAM) {
@@ -132,7 +120,7 @@ int RunBrisola() {
     LoadSettings();
     LoadFilterTable();
     LoadSkinBitmaps();
-    if (!g_app.backgroundBitmap || !g_app.logoBitmap)
+    if (!SkinBitmapsLoaded())
         MessageBoxA(nullptr, "Load of resources failed.", "Error", MB_ICONWARNING);
     CreateMainWindow();
     // Without a main window there is nothing to run.

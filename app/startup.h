@@ -5,8 +5,6 @@
 
 // Start-up steps 1 to 4: Windows directory, common controls, shfolder.dll.
 void InitShell();
-void LoadSkinBitmaps();
-void FreeSkinBitmaps();
 void CreateMainWindow();
 INT_PTR CALLBACK SplashDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 // The message loop, with the one-time start of the system-information scan.

@@ -10,8 +10,7 @@ namespace {
 
 const int kHoverIds[] = {IDC_CK_TO_KEEP,       IDC_CK_TO_DELETE,        IDC_CK_SAVE_SETTINGS,   IDC_CK_OK,
                          IDC_CK_DEL_SELECT_ALL, IDC_CK_DEL_DESELECT_ALL, IDC_CK_KEEP_SELECT_ALL, IDC_CK_KEEP_DESELECT_ALL};
-BYTE g_hoverHot[sizeof kHoverIds / sizeof kHoverIds[0]];
-const HoverList kHoverList = {kHoverIds, g_hoverHot, sizeof kHoverIds / sizeof kHoverIds[0]};
+const HoverList kHoverList = {kHoverIds, sizeof kHoverIds / sizeof kHoverIds[0]};
 
 HWND DeleteView(HWND dialog) { return GetDlgItem(dialog, IDC_CK_DELETE_LIST); }
 HWND KeepView(HWND dialog) { return GetDlgItem(dialog, IDC_CK_KEEP_LIST); }

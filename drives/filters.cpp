@@ -127,8 +127,7 @@ void CopyField(char (&field)[256], const char* text) {
 
 // The Add Filters dialog's hover list and hot flags.
 const int kAddHoverIds[] = {IDC_AF_ADD, IDC_AF_CLOSE};
-BYTE g_addHot[2];
-const HoverList kAddHover = {kAddHoverIds, g_addHot, 2};
+const HoverList kAddHover = {kAddHoverIds, 2};
 
 }  // namespace
 

@@ -158,8 +158,7 @@ struct FoundFilesView {
 };
 
 const int kFoundHoverIds[] = {IDC_FF_CLOSE};
-BYTE g_foundHot[1];
-const HoverList kFoundHover = {kFoundHoverIds, g_foundHot, 1};
+const HoverList kFoundHover = {kFoundHoverIds, 1};
 
 FoundFilesView* ViewOf(HWND dialog) {
     return reinterpret_cast<FoundFilesView*>(GetWindowLongPtrA(dialog, DWLP_USER));

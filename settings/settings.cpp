@@ -104,8 +104,7 @@ INT_PTR OnCommand(HWND dialog, WORD id) {
 }
 
 const int kHoverIds[] = {IDC_SET_OK};
-BYTE g_hot[1];
-const HoverList kHover = {kHoverIds, g_hot, 1};
+const HoverList kHover = {kHoverIds, 1};
 
 }  // namespace
 

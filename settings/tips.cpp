@@ -33,8 +33,7 @@ const char kTips[kTipCount][256] = {
 namespace {
 
 const int kHoverIds[] = {IDC_TIP_NEXT, IDC_TIP_CLOSE, IDC_TIP_X};
-BYTE g_hot[3];
-const HoverList kHover = {kHoverIds, g_hot, 3};
+const HoverList kHover = {kHoverIds, 3};
 
 void OnInitDialog(HWND dialog) {
     ApplySkin(dialog);

@@ -35,8 +35,7 @@ struct CleaningState {
 CleaningState g_clean;
 
 const int kConfirmHoverIds[] = {IDC_CONF_OK, IDC_CONF_CANCEL};
-BYTE g_confirmHot[2];
-const HoverList kConfirmHover = {kConfirmHoverIds, g_confirmHot, 2};
+const HoverList kConfirmHover = {kConfirmHoverIds, 2};
 
 // Lets a running walk notice an abort at its next entry.
 class CleaningVisitor : public TreeVisitor {

@@ -59,8 +59,7 @@ struct JobState {
 JobState g_job;
 
 const int kProgressHoverIds[] = {IDC_PROG_STOP};
-BYTE g_progressHot[1];
-const HoverList kProgressHover = {kProgressHoverIds, g_progressHot, 1};
+const HoverList kProgressHover = {kProgressHoverIds, 1};
 
 // Closes the handle of the previous job's thread, which has finished or is
 // returning from its last send.

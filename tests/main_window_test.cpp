@@ -12,6 +12,7 @@
 #include "resource.h"
 #include "support/list_view_probe.h"
 #include "support/test_support.h"
+#include "ui/skin.h"
 
 namespace {
 
@@ -64,7 +65,7 @@ TEST_F(MainWindowTest, ViewsShowAndHideTheirControls) {
         SCOPED_TRACE(c.command);
         if (c.command) Command(c.command);
         EXPECT_EQ(g_app.currentView, c.view);
-        EXPECT_EQ(g_app.selectedViewButton, GetDlgItem(g_app.mainWindow, c.selected));
+        EXPECT_EQ(g_skin.selectedButton, GetDlgItem(g_app.mainWindow, c.selected));
         for (int i = 0; i < 10; ++i) EXPECT_EQ(Visible(ids[i]), c.visible[i] == '1') << ids[i];
         EXPECT_EQ(Text(IDC_CLEAN), c.cleanText);
         EXPECT_EQ(StatusPart(0).rfind(c.status, 0), 0u) << StatusPart(0);

@@ -22,17 +22,28 @@ struct SkinState {
     // dialog's tracker writes it on the cleaning thread while the main
     // thread paints, hence atomic.
     std::atomic<HWND> hoveredButton{nullptr};
+    // The main window's selected view button, painted sunken.
+    HWND selectedButton = nullptr;
+    HFONT buttonFont = nullptr;
+    HBITMAP backgroundBitmap = nullptr;  // "LOGO"
+    HBITMAP logoBitmap = nullptr;        // "MAINLOGO"
 };
 
 extern SkinState g_skin;
 
-// A dialog's hover list and its hot flags (kept between openings). The ids
-// and hot arrays must outlive the dialog (static arrays).
+// The buttons a dialog's hover tracker watches. The ids must outlive the
+// dialog (a static array); the skin keeps each dialog's hot flags.
 struct HoverList {
     const int* ids;
-    BYTE* hot;
     size_t count;
 };
+
+// The skin's bitmaps from the module's resources and the buttons' font;
+// freed again as the main window goes.
+void LoadSkinBitmaps();
+bool SkinBitmapsLoaded();
+void CreateSkinButtonFont();
+void FreeSkinAssets();
 
 // Called by every dialog's WM_INITDIALOG. Each push button of the dialog is
 // then painted only with the skinned face (the system's own push-button
