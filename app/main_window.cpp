@@ -51,13 +51,6 @@ const HoverList kMainHover = {kHoverIds, sizeof kHoverIds / sizeof kHoverIds[0]}
 
 void Show(int id, bool visible) { ShowWindow(GetDlgItem(g_app.mainWindow, id), visible ? SW_SHOW : SW_HIDE); }
 
-void RepaintNow(HWND control) {
-    RECT rc;
-    GetClientRect(control, &rc);
-    InvalidateRect(control, &rc, TRUE);
-    UpdateWindow(control);
-}
-
 void SetStatusText(const char* text) {
     SendMessageA(g_app.statusBar, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(text));
 }
@@ -202,8 +195,8 @@ void ShowView(int view) {
     HWND main = g_app.mainWindow;
     if (view == VIEW_INTERNET || view == VIEW_DRIVES) {
         g_skin.selectedButton = GetDlgItem(main, view == VIEW_INTERNET ? IDC_VIEW_INTERNET : IDC_VIEW_DRIVES);
-        RepaintNow(GetDlgItem(main, IDC_VIEW_INTERNET));
-        RepaintNow(GetDlgItem(main, IDC_VIEW_DRIVES));
+        RepaintNow(GetDlgItem(main, IDC_VIEW_INTERNET), true);
+        RepaintNow(GetDlgItem(main, IDC_VIEW_DRIVES), true);
     }
     g_app.currentView = view;
     bool internet = view == VIEW_INTERNET, drives = view == VIEW_DRIVES, info = view == VIEW_INFO;
@@ -263,10 +256,7 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_COMMAND:
         return OnCommand(LOWORD(wParam));
     case WM_SIZE:
-        if (wParam == SIZE_RESTORED || wParam == SIZE_MAXIMIZED) {
-            InvalidateRect(window, nullptr, FALSE);
-            UpdateWindow(window);
-        }
+        RepaintOnSize(window, wParam);
         return TRUE;
     case WM_PAINT:
         PaintMainBackground(window);
@@ -290,10 +280,7 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_ENDSESSION:
         OnEndSession(wParam != FALSE);
         return TRUE;
-    default: {
-        INT_PTR result = FALSE;
-        HandleSkinPainting(window, message, wParam, lParam, result);
-        return result;
-    }
+    default:
+        return SkinnedDialogDefault(window, message, wParam, lParam);
     }
 }

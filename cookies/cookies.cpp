@@ -23,7 +23,6 @@ const char kKeptFileName[] = "datacookies.txt";
 // More kept names than anyone keeps by hand; a file with more is loaded in
 // part and then left alone.
 const size_t kMaxKeptNames = 100000;
-const COLORREF kListColour = RGB(245, 255, 245);
 
 // Everything this module shares between the main thread and the cleaning
 // thread. Every access holds `lock`, briefly; nothing here is touched while
@@ -209,7 +208,7 @@ void RemoveMarkedEntries(std::vector<CookieEntry>& entries) {
 }
 
 void SetUpCookieListView(HWND listView) {
-    SetListLook(listView, LVS_EX_FULLROWSELECT | LVS_EX_FLATSB, kListColour);
+    SetListLook(listView, LVS_EX_FULLROWSELECT | LVS_EX_FLATSB, kPanelColour);
     InsertListColumn(listView, 0, "Cookies", 232, LVCFMT_LEFT);
 }
 

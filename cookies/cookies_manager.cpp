@@ -74,10 +74,7 @@ INT_PTR CALLBACK CookiesManagerDialogProc(HWND dialog, UINT message, WPARAM wPar
         return FALSE;
     case WM_COMMAND:
         return OnCommand(dialog, LOWORD(wParam));
-    default: {
-        INT_PTR result = FALSE;
-        HandleSkinPainting(dialog, message, wParam, lParam, result);
-        return result;
-    }
+    default:
+        return SkinnedDialogDefault(dialog, message, wParam, lParam);
     }
 }

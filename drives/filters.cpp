@@ -317,10 +317,7 @@ INT_PTR CALLBACK AddFilterDialogProc(HWND dialog, UINT message, WPARAM wParam, L
     case WM_SETCURSOR:
         TrackHover(dialog, kAddHover, reinterpret_cast<HWND>(wParam));
         return FALSE;
-    default: {
-        INT_PTR result = FALSE;
-        HandleSkinPainting(dialog, message, wParam, lParam, result, false);
-        return result;
-    }
+    default:
+        return SkinnedDialogDefault(dialog, message, wParam, lParam, false);
     }
 }

@@ -350,10 +350,7 @@ INT_PTR CALLBACK FoundFilesDialogProc(HWND dialog, UINT message, WPARAM wParam, 
     case WM_SETCURSOR:
         TrackHover(dialog, kFoundHover, reinterpret_cast<HWND>(wParam));
         return TRUE;
-    default: {
-        INT_PTR result = FALSE;
-        HandleSkinPainting(dialog, message, wParam, lParam, result);
-        return result;
-    }
+    default:
+        return SkinnedDialogDefault(dialog, message, wParam, lParam);
     }
 }

@@ -178,10 +178,7 @@ INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
     case WM_SETCURSOR:
         TrackHover(dialog, kHover, reinterpret_cast<HWND>(wParam));
         return FALSE;
-    default: {
-        INT_PTR result = FALSE;
-        HandleSkinPainting(dialog, message, wParam, lParam, result);
-        return result;
-    }
+    default:
+        return SkinnedDialogDefault(dialog, message, wParam, lParam);
     }
 }

@@ -82,10 +82,7 @@ INT_PTR CALLBACK TipsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     case WM_SETCURSOR:
         TrackHover(dialog, kHover, reinterpret_cast<HWND>(wParam));
         return TRUE;
-    default: {
-        INT_PTR result = FALSE;
-        HandleSkinPainting(dialog, message, wParam, lParam, result);
-        return result;
-    }
+    default:
+        return SkinnedDialogDefault(dialog, message, wParam, lParam);
     }
 }

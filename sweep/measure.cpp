@@ -16,6 +16,7 @@
 #include "drives/drive_table.h"
 #include "resource.h"
 #include "sweep/sysinfo.h"
+#include "ui/skin.h"
 
 namespace {
 
@@ -28,7 +29,7 @@ void ShowCheckedEntry(const char* url) {
     HWND control = GetDlgItem(dialog, IDC_SI_LINE);
     if (!control) return;
     SetWindowTextA(control, line);
-    RepaintControl(control);
+    RepaintNow(control, true);
 }
 
 }  // namespace

@@ -9,10 +9,10 @@
 #include "resource.h"
 #include "sweep/sweep.h"
 #include "ui/list_view.h"
+#include "ui/skin.h"
 
 namespace {
 
-const COLORREF kResultsColour = RGB(245, 255, 245);
 const COLORREF kTotalsColour = RGB(160, 224, 64);
 const UINT kFillMessage = WM_APP + 1;
 const UINT kReadTicksMessage = WM_APP + 2;
@@ -170,7 +170,7 @@ void SetUpResultsLists() {
     HWND results = g_app.resultsList;
     if (HasList(results)) {
         // The label tip shows a cut label whole, with its note.
-        SetListLook(results, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP, kResultsColour);
+        SetListLook(results, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP, kPanelColour);
         // The list view owns its image list and frees it with itself.
         HIMAGELIST images = ImageList_Create(16, 16, ILC_COLOR8, 1, 0);
         HICON icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_CATEGORY));

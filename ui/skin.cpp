@@ -124,11 +124,6 @@ bool SystemButtonDraws(UINT message) {
     }
 }
 
-void RepaintNow(HWND window) {
-    InvalidateRect(window, nullptr, FALSE);
-    UpdateWindow(window);
-}
-
 DialogSkin* FindDialogSkin(HWND dialog) {
     return dialog ? static_cast<DialogSkin*>(GetPropA(dialog, kDialogSkinProp)) : nullptr;
 }
@@ -299,27 +294,31 @@ HBRUSH PaintStaticColour(HDC dc) {
     return g_skin.panelBrush;
 }
 
-bool HandleSkinPainting(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result,
-                        bool colourDialog) {
+INT_PTR SkinnedDialogDefault(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam, bool colourDialog) {
     switch (message) {
     case WM_PAINT:
         PaintDialogBackground(dialog);
-        result = TRUE;
-        return true;
+        return TRUE;
     case WM_CTLCOLORBTN:
         PaintSkinnedButton(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
-        result = FALSE;
-        return true;
+        return FALSE;
     case WM_CTLCOLORSTATIC:
-        result = reinterpret_cast<INT_PTR>(PaintStaticColour(reinterpret_cast<HDC>(wParam)));
-        return true;
+        return reinterpret_cast<INT_PTR>(PaintStaticColour(reinterpret_cast<HDC>(wParam)));
     case WM_CTLCOLORDLG:
-        if (!colourDialog) return false;
-        result = reinterpret_cast<INT_PTR>(g_skin.panelBrush);
-        return true;
+        return colourDialog ? reinterpret_cast<INT_PTR>(g_skin.panelBrush) : FALSE;
     default:
-        return false;
+        return FALSE;
     }
+}
+
+void RepaintNow(HWND window, bool erase) {
+    if (!window) return;
+    InvalidateRect(window, nullptr, erase);
+    UpdateWindow(window);
+}
+
+void RepaintOnSize(HWND window, WPARAM sizeType) {
+    if (sizeType == SIZE_RESTORED || sizeType == SIZE_MAXIMIZED) RepaintNow(window);
 }
 
 void TrackHover(HWND dialog, const HoverList& list, HWND under) {

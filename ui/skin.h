@@ -57,10 +57,14 @@ void PaintMainBackground(HWND mainWindow);
 void PaintSkinnedButton(HDC dc, HWND button);
 // WM_CTLCOLORSTATIC: black transparent text; returns the panel brush.
 HBRUSH PaintStaticColour(HDC dc);
-// The painting answers every skinned dialog gives alike (WM_PAINT,
-// WM_CTLCOLORBTN, WM_CTLCOLORSTATIC and, when colourDialog is set,
-// WM_CTLCOLORDLG). Returns true and sets result when it handled the message.
-bool HandleSkinPainting(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result,
-                        bool colourDialog = true);
+// The answer of every skinned dialog procedure to the messages it does not
+// handle itself: the skin's painting (WM_PAINT, WM_CTLCOLORBTN,
+// WM_CTLCOLORSTATIC and, when colourDialog is set, WM_CTLCOLORDLG), FALSE
+// for the rest.
+INT_PTR SkinnedDialogDefault(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam, bool colourDialog = true);
+// Invalidates and paints the window at once.
+void RepaintNow(HWND window, bool erase = false);
+// WM_SIZE: a restored or maximised window is painted again at once.
+void RepaintOnSize(HWND window, WPARAM sizeType);
 // Runs a dialog's hover tracker for the window under the mouse.
 void TrackHover(HWND dialog, const HoverList& list, HWND under);
