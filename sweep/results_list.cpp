@@ -71,13 +71,6 @@ int InsertRow(HWND list, int row, const char* label, bool withImage) {
     return static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
 }
 
-void SetTick(HWND list, int row, bool ticked) {
-    LVITEMA item = {};
-    item.stateMask = ticked ? 0xF002 : 0xF000;
-    item.state = ticked ? 0x2000 : 0x1000;
-    SendMessageA(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
-}
-
 void FillOnOwnerThread(bool keepShownTicks) {
     // On the owning thread: no click can come between the reading and the fill.
     if (keepShownTicks && HasList(g_app.resultsList) && SendMessageA(g_app.resultsList, LVM_GETITEMCOUNT, 0, 0) == SWEEP_CATEGORIES)
@@ -96,7 +89,7 @@ void FillOnOwnerThread(bool keepShownTicks) {
             int row = InsertRow(results, i, shown, true);
             if (row < 0) continue;
             FillCounts(results, row, table[i], i != SWEEP_OTHER || scanned);
-            SetTick(results, row, table[i].ticked == 1);
+            SetListRowTick(results, row, table[i].ticked == 1);
         }
     }
     HWND totals = g_app.totalsList;
@@ -117,8 +110,7 @@ bool ReadTicksOnOwnerThread(CategoryTicks& ticks) {
             ticks[i] = 0;
             continue;
         }
-        UINT state = static_cast<UINT>(SendMessageA(results, LVM_GETITEMSTATE, i, LVIS_STATEIMAGEMASK));
-        ticks[i] = ((state & LVIS_STATEIMAGEMASK) >> 12) == 1 ? 0 : 1;
+        ticks[i] = IsListRowTicked(results, i) ? 1 : 0;
     }
     return true;
 }
