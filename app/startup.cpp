@@ -11,6 +11,7 @@
 #include "settings/settings.h"
 #include "sweep/progress.h"
 #include "sweep/results_list.h"
+#include "sweep/sweep.h"
 #include "sweep/sysinfo.h"
 #include "ui/skin.h"
 
@@ -118,6 +119,7 @@ int RunBrisola() {
     InitShell();
     EnumerateDrives();
     LoadSettings();
+    LoadCategoryTicks();
     LoadFilterTable();
     LoadSkinBitmaps();
     if (!SkinBitmapsLoaded())

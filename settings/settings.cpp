@@ -2,7 +2,6 @@
 #include "settings/settings.h"
 
 #include "resource.h"
-#include "sweep/sweep.h"
 #include "ui/skin.h"
 
 Settings g_settings;
@@ -154,7 +153,6 @@ void LoadSettings() {
         if (ReadProgramFlag(key, f.name, value)) *f.flag = value;
     }
     RegCloseKey(key);
-    LoadCategoryTicks();
 }
 
 void SaveSettings() {
