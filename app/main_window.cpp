@@ -8,8 +8,9 @@
 #include <cstdio>
 
 #include "app/app_state.h"
+#include "app/splash_dialog.h"
 #include "app/startup.h"
-#include "cookies/cookies.h"
+#include "cookies/cookies_manager.h"
 #include "drives/drive_table.h"
 #include "drives/filters.h"
 #include "drives/found_files.h"
@@ -59,7 +60,7 @@ void OnInitDialog(HWND window) {
     ApplySkin(window);
     // Stored here as well, because the calls below already need it.
     g_app.mainWindow = window;
-    DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_SPLASH), window, SplashDialogProc, 0);
+    ShowSplash(window);
     SetClassLongPtrA(window, GCLP_HICON,
                      reinterpret_cast<LONG_PTR>(LoadIconA(g_app.instance, MAKEINTRESOURCEA(IDI_APP))));
     MakeLinkLabel(window, IDC_LINK, kProductWebPage, static_cast<COLORREF>(-1));

@@ -1,4 +1,4 @@
-// Start-up in its fixed order, the splash, and the message loop.
+// Start-up in its fixed order and the message loop.
 #include "app/startup.h"
 
 #include <commctrl.h>
@@ -15,11 +15,6 @@
 #include "sweep/sysinfo.h"
 #include "ui/skin.h"
 
-namespace {
-const UINT_PTR kSplashTimer = 65001;
-const UINT kSplashMs = 2500;
-}  // namespace
-
 void InitShell() {
     GetWindowsDirectoryA(g_app.windowsDir, sizeof g_app.windowsDir);
     InitCommonControls();
@@ -29,24 +24,6 @@ void InitShell() {
                            ? reinterpret_cast<FolderPathFunction>(
                                  reinterpret_cast<void*>(GetProcAddress(g_app.shellFolderLib, "SHGetFolderPathA")))
                            : nullptr;
-}
-
-INT_PTR CALLBACK SplashDialogProc(HWND dialog, UINT message, WPARAM, LPARAM) {
-    switch (message) {
-    case WM_INITDIALOG:
-        SetTimer(dialog, kSplashTimer, kSplashMs, nullptr);
-        return TRUE;
-    case WM_TIMER:
-    case WM_LBUTTONDOWN:
-        KillTimer(dialog, kSplashTimer);
-        EndDialog(dialog, DIALOG_RESULT);
-        return TRUE;
-    case WM_CLOSE:
-        EndDialog(dialog, DIALOG_RESULT);
-        return TRUE;
-    default:
-        return FALSE;
-    }
 }
 
 void CreateMainWindow() {

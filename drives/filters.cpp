@@ -234,12 +234,7 @@ void FillFilterListView() {
     SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
     SendMessageA(list, LVM_SETITEMCOUNT, table.size(), 0);
     for (size_t i = 0; i < table.size(); ++i) {
-        LVITEMA item = {};
-        item.mask = LVIF_TEXT | LVIF_IMAGE;
-        item.iItem = static_cast<int>(i);
-        item.pszText = table[i].filter;
-        item.iImage = 0;
-        int row = static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+        int row = InsertListRow(list, static_cast<int>(i), table[i].filter);
         if (row < 0) continue;
         LVITEMA sub = {};
         sub.iSubItem = 1;

@@ -62,15 +62,6 @@ void FillCounts(HWND list, int row, const SweepCategory& category, bool sizeKnow
     SetCell(list, row, 3, text);
 }
 
-int InsertRow(HWND list, int row, const char* label, bool withImage) {
-    LVITEMA item = {};
-    item.mask = LVIF_TEXT | (withImage ? LVIF_IMAGE : 0);
-    item.iItem = row;
-    item.iImage = 0;
-    item.pszText = const_cast<char*>(label);
-    return static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
-}
-
 void FillOnOwnerThread(bool keepShownTicks) {
     // On the owning thread: no click can come between the reading and the fill.
     if (keepShownTicks && HasList(g_app.resultsList) && SendMessageA(g_app.resultsList, LVM_GETITEMCOUNT, 0, 0) == SWEEP_CATEGORIES)
@@ -86,7 +77,7 @@ void FillOnOwnerThread(bool keepShownTicks) {
             char shown[sizeof table[i].label + sizeof table[i].note + 4];
             if (table[i].note[0]) snprintf(shown, sizeof shown, "%s (%s)", table[i].label, table[i].note);
             else snprintf(shown, sizeof shown, "%s", table[i].label);
-            int row = InsertRow(results, i, shown, true);
+            int row = InsertListRow(results, i, shown);
             if (row < 0) continue;
             FillCounts(results, row, table[i], i != SWEEP_OTHER || scanned);
             SetListRowTick(results, row, table[i].ticked == 1);
@@ -95,7 +86,7 @@ void FillOnOwnerThread(bool keepShownTicks) {
     HWND totals = g_app.totalsList;
     if (HasList(totals)) {
         SendMessageA(totals, LVM_DELETEALLITEMS, 0, 0);
-        int row = InsertRow(totals, 0, table[SWEEP_TOTALS].label, false);
+        int row = InsertListRow(totals, 0, table[SWEEP_TOTALS].label, false);
         if (row >= 0) FillCounts(totals, row, table[SWEEP_TOTALS], true);
     }
 }

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "app/app_state.h"
-#include "cookies/cookies.h"
+#include "cookies/cookies_manager.h"
 #include "support/list_view_probe.h"
 #include "support/test_files.h"
 #include "support/test_support.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "cookies/cookies.h"
+#include "cookies/cookies_manager.h"
 #include "resource.h"
 #include "support/list_view_probe.h"
 #include "support/test_files.h"

@@ -9,6 +9,16 @@ void SetListLook(HWND list, DWORD extendedStyles, COLORREF background) {
     SendMessageA(list, LVM_SETTEXTBKCOLOR, 0, background);
 }
 
+int InsertListRow(HWND list, int row, const char* text, bool withImage) {
+    LVITEMA item = {};
+    item.mask = LVIF_TEXT | (withImage ? LVIF_IMAGE : 0);
+    item.iItem = row;
+    item.iImage = 0;
+    // The control copies the text.
+    item.pszText = const_cast<char*>(text);
+    return static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+}
+
 UINT StateImageOf(UINT state) { return (state & LVIS_STATEIMAGEMASK) >> 12; }
 
 UINT StateImageBits(UINT image) { return INDEXTOSTATEIMAGEMASK(image) & LVIS_STATEIMAGEMASK; }

@@ -8,6 +8,9 @@
 void SetListLook(HWND list, DWORD extendedStyles, COLORREF background);
 // Inserts a text column of the given width and alignment (LVCFMT_*) at index.
 void InsertListColumn(HWND list, int index, const char* text, int width, int format);
+// Inserts a row with its first column's text (and the first image); returns
+// its index, or -1.
+int InsertListRow(HWND list, int row, const char* text, bool withImage = true);
 
 // State images of a list view with checkboxes.
 const UINT kUncheckedImage = 1;
