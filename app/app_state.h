@@ -30,10 +30,6 @@ struct AppState {
     HMODULE shellFolderLib = nullptr;   // shfolder.dll, or null
     FolderPathFunction folderPath = nullptr;
     int currentView = VIEW_INTERNET;
-    HWND selectedViewButton = nullptr;  // 1008 or 1007
-    HFONT buttonFont = nullptr;
-    HBITMAP backgroundBitmap = nullptr; // "LOGO"
-    HBITMAP logoBitmap = nullptr;       // "MAINLOGO"
 };
 
 extern AppState g_app;

@@ -35,8 +35,7 @@ struct CleaningState {
 CleaningState g_clean;
 
 const int kConfirmHoverIds[] = {IDC_CONF_OK, IDC_CONF_CANCEL};
-BYTE g_confirmHot[2];
-const HoverList kConfirmHover = {kConfirmHoverIds, g_confirmHot, 2};
+const HoverList kConfirmHover = {kConfirmHoverIds, 2};
 
 // Lets a running walk notice an abort at its next entry.
 class CleaningVisitor : public TreeVisitor {
@@ -228,10 +227,7 @@ INT_PTR CALLBACK ConfirmDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
     case WM_SETCURSOR:
         TrackHover(dialog, kConfirmHover, reinterpret_cast<HWND>(wParam));
         return TRUE;
-    default: {
-        INT_PTR result = FALSE;
-        HandleSkinPainting(dialog, message, wParam, lParam, result);
-        return result;
-    }
+    default:
+        return SkinnedDialogDefault(dialog, message, wParam, lParam);
     }
 }

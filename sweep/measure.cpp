@@ -17,6 +17,7 @@
 #include "drives/drive_table.h"
 #include "resource.h"
 #include "sweep/sysinfo.h"
+#include "ui/skin.h"
 
 // shellapi.h packs its structures to 1 byte in 32-bit builds, as shell32
 // expects; a header without that packing would hand shell32 a 24-byte
@@ -35,7 +36,7 @@ void ShowCheckedEntry(const char* url) {
     HWND control = GetDlgItem(dialog, IDC_SI_LINE);
     if (!control) return;
     SetWindowTextA(control, line);
-    RepaintControl(control);
+    RepaintNow(control, true);
 }
 
 }  // namespace

@@ -11,10 +11,10 @@
 #include "resource.h"
 #include "sweep/sweep.h"
 #include "ui/list_view.h"
+#include "ui/skin.h"
 
 namespace {
 
-const COLORREF kResultsColour = RGB(245, 255, 245);
 const COLORREF kTotalsColour = RGB(160, 224, 64);
 const UINT kFillMessage = WM_APP + 1;
 const UINT kReadTicksMessage = WM_APP + 2;
@@ -66,22 +66,6 @@ void FillCounts(HWND list, int row, const SweepCategory& category, bool sizeKnow
     SetCell(list, row, 3, text);
 }
 
-int InsertRow(HWND list, int row, const char* label, bool withImage) {
-    LVITEMA item = {};
-    item.mask = LVIF_TEXT | (withImage ? LVIF_IMAGE : 0);
-    item.iItem = row;
-    item.iImage = 0;
-    item.pszText = const_cast<char*>(label);
-    return static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
-}
-
-void SetTick(HWND list, int row, bool ticked) {
-    LVITEMA item = {};
-    item.stateMask = ticked ? 0xF002 : 0xF000;
-    item.state = ticked ? 0x2000 : 0x1000;
-    SendMessageA(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
-}
-
 void FillOnOwnerThread(bool keepShownTicks) {
     // On the owning thread: no click can come between the reading and the fill.
     if (keepShownTicks && HasList(g_app.resultsList) && SendMessageA(g_app.resultsList, LVM_GETITEMCOUNT, 0, 0) == SWEEP_CATEGORIES)
@@ -97,16 +81,16 @@ void FillOnOwnerThread(bool keepShownTicks) {
             char shown[sizeof table[i].label + sizeof table[i].note + 4];
             if (table[i].note[0]) snprintf(shown, sizeof shown, "%s (%s)", table[i].label, table[i].note);
             else snprintf(shown, sizeof shown, "%s", table[i].label);
-            int row = InsertRow(results, i, shown, true);
+            int row = InsertListRow(results, i, shown);
             if (row < 0) continue;
             FillCounts(results, row, table[i], i != SWEEP_OTHER || scanned);
-            SetTick(results, row, table[i].ticked == 1);
+            SetListRowTick(results, row, table[i].ticked == 1);
         }
     }
     HWND totals = g_app.totalsList;
     if (HasList(totals)) {
         SendMessageA(totals, LVM_DELETEALLITEMS, 0, 0);
-        int row = InsertRow(totals, 0, table[SWEEP_TOTALS].label, false);
+        int row = InsertListRow(totals, 0, table[SWEEP_TOTALS].label, false);
         if (row >= 0) FillCounts(totals, row, table[SWEEP_TOTALS], true);
     }
 }
@@ -121,8 +105,7 @@ bool ReadTicksOnOwnerThread(CategoryTicks& ticks) {
             ticks[i] = 0;
             continue;
         }
-        UINT state = static_cast<UINT>(SendMessageA(results, LVM_GETITEMSTATE, i, LVIS_STATEIMAGEMASK));
-        ticks[i] = ((state & LVIS_STATEIMAGEMASK) >> 12) == 1 ? 0 : 1;
+        ticks[i] = IsListRowTicked(results, i) ? 1 : 0;
     }
     return true;
 }
@@ -174,7 +157,7 @@ void SetUpResultsLists() {
     HWND results = g_app.resultsList;
     if (HasList(results)) {
         // The label tip shows a cut label whole, with its note.
-        SetListLook(results, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP, kResultsColour);
+        SetListLook(results, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP, kPanelColour);
         // The list view owns its image list and frees it with itself.
         HIMAGELIST images = ImageList_Create(16, 16, ILC_COLOR8, 1, 0);
         HICON icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_CATEGORY));
