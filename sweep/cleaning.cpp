@@ -36,8 +36,7 @@ struct CleaningState {
 CleaningState g_clean;
 
 const int kConfirmHoverIds[] = {IDC_CONF_OK, IDC_CONF_CANCEL};
-BYTE g_confirmHot[2];
-const HoverList kConfirmHover = {kConfirmHoverIds, g_confirmHot, 2};
+const HoverList kConfirmHover = {kConfirmHoverIds, 2};
 
 // Asks through dialog 149 on the calling thread; true only for OK.
 bool Confirm(const char* subject) {
@@ -242,10 +241,7 @@ INT_PTR CALLBACK ConfirmDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
     case WM_SETCURSOR:
         TrackHover(dialog, kConfirmHover, reinterpret_cast<HWND>(wParam));
         return TRUE;
-    default: {
-        INT_PTR result = FALSE;
-        HandleSkinPainting(dialog, message, wParam, lParam, result);
-        return result;
-    }
+    default:
+        return SkinnedDialogDefault(dialog, message, wParam, lParam);
     }
 }

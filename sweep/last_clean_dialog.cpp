@@ -24,8 +24,7 @@ struct LastCleanView {
 };
 
 const int kLastHoverIds[] = {IDC_PV_CLOSE};
-BYTE g_lastHot[1];
-const HoverList kLastHover = {kLastHoverIds, g_lastHot, 1};
+const HoverList kLastHover = {kLastHoverIds, 1};
 
 LastCleanView* ViewOf(HWND dialog) { return reinterpret_cast<LastCleanView*>(GetWindowLongPtrA(dialog, DWLP_USER)); }
 
@@ -103,10 +102,7 @@ INT_PTR CALLBACK LastCleanDialogProc(HWND dialog, UINT message, WPARAM wParam, L
     case WM_SETCURSOR:
         TrackHover(dialog, kLastHover, reinterpret_cast<HWND>(wParam));
         return TRUE;
-    default: {
-        INT_PTR result = FALSE;
-        HandleSkinPainting(dialog, message, wParam, lParam, result);
-        return result;
-    }
+    default:
+        return SkinnedDialogDefault(dialog, message, wParam, lParam);
     }
 }

@@ -31,8 +31,7 @@ struct PreviewView {
 };
 
 const int kPreviewHoverIds[] = {IDC_PV_CLOSE};
-BYTE g_previewHot[1];
-const HoverList kPreviewHover = {kPreviewHoverIds, g_previewHot, 1};
+const HoverList kPreviewHover = {kPreviewHoverIds, 1};
 
 PreviewView* ViewOf(HWND dialog) { return reinterpret_cast<PreviewView*>(GetWindowLongPtrA(dialog, DWLP_USER)); }
 
@@ -147,10 +146,7 @@ INT_PTR CALLBACK PreviewDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
     case WM_SETCURSOR:
         TrackHover(dialog, kPreviewHover, reinterpret_cast<HWND>(wParam));
         return TRUE;
-    default: {
-        INT_PTR result = FALSE;
-        HandleSkinPainting(dialog, message, wParam, lParam, result);
-        return result;
-    }
+    default:
+        return SkinnedDialogDefault(dialog, message, wParam, lParam);
     }
 }

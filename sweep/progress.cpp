@@ -60,8 +60,7 @@ struct JobState {
 JobState g_job;
 
 const int kProgressHoverIds[] = {IDC_PROG_STOP};
-BYTE g_progressHot[1];
-const HoverList kProgressHover = {kProgressHoverIds, g_progressHot, 1};
+const HoverList kProgressHover = {kProgressHoverIds, 1};
 
 // Closes the handle of the previous job's thread, which has finished or is
 // returning from its last send.
@@ -346,18 +345,12 @@ INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
     case WM_SETFOCUS:
         return TRUE;
     case WM_SIZE:
-        if (wParam == SIZE_RESTORED || wParam == SIZE_MAXIMIZED) {
-            InvalidateRect(dialog, nullptr, FALSE);
-            UpdateWindow(dialog);
-        }
+        RepaintOnSize(dialog, wParam);
         return TRUE;
     case WM_SETCURSOR:
         TrackHover(dialog, kProgressHover, reinterpret_cast<HWND>(wParam));
         return TRUE;
-    default: {
-        INT_PTR result = FALSE;
-        HandleSkinPainting(dialog, message, wParam, lParam, result);
-        return result;
-    }
+    default:
+        return SkinnedDialogDefault(dialog, message, wParam, lParam);
     }
 }

@@ -3,6 +3,8 @@
 
 #include <commctrl.h>
 
+#include <cinttypes>
+#include <cstdint>
 #include <cstdio>
 
 #include "app/app_state.h"
@@ -10,10 +12,10 @@
 #include "sweep/preview_dialog.h"
 #include "sweep/sweep.h"
 #include "ui/list_view.h"
+#include "ui/skin.h"
 
 namespace {
 
-const COLORREF kResultsColour = RGB(245, 255, 245);
 const COLORREF kTotalsColour = RGB(160, 224, 64);
 const UINT kFillMessage = WM_APP + 1;
 const UINT kReadTicksMessage = WM_APP + 2;
@@ -51,32 +53,18 @@ void SetCell(HWND list, int row, int column, const char* text) {
     SendMessageA(list, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
 }
 
-// "%llu" is the portable spelling of "%I64u": unsigned 64-bit, decimal, no grouping.
+// PRIu64 names the 64-bit conversion of whichever printf is linked: msvcrt's
+// own knows only "%I64u" on older Windows, while MinGW's replacement (which
+// libstdc++ happens to switch on) takes "%llu".
 void FillCounts(HWND list, int row, const SweepCategory& category, bool sizeKnown) {
     char text[64];
-    snprintf(text, sizeof text, "%llu", category.files);
+    snprintf(text, sizeof text, "%" PRIu64, static_cast<uint64_t>(category.files));
     SetCell(list, row, 1, text);
-    snprintf(text, sizeof text, "%llu", category.folders);
+    snprintf(text, sizeof text, "%" PRIu64, static_cast<uint64_t>(category.folders));
     SetCell(list, row, 2, text);
     if (sizeKnown) FormatSize(category.bytes, text, sizeof text);
     else snprintf(text, sizeof text, "(USE SCAN)");
     SetCell(list, row, 3, text);
-}
-
-int InsertRow(HWND list, int row, const char* label, bool withImage) {
-    LVITEMA item = {};
-    item.mask = LVIF_TEXT | (withImage ? LVIF_IMAGE : 0);
-    item.iItem = row;
-    item.iImage = 0;
-    item.pszText = const_cast<char*>(label);
-    return static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
-}
-
-void SetTick(HWND list, int row, bool ticked) {
-    LVITEMA item = {};
-    item.stateMask = ticked ? 0xF002 : 0xF000;
-    item.state = ticked ? 0x2000 : 0x1000;
-    SendMessageA(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
 }
 
 void FillOnOwnerThread(bool keepShownTicks) {
@@ -94,16 +82,16 @@ void FillOnOwnerThread(bool keepShownTicks) {
             char shown[sizeof table[i].label + sizeof table[i].note + 4];
             if (table[i].note[0]) snprintf(shown, sizeof shown, "%s (%s)", table[i].label, table[i].note);
             else snprintf(shown, sizeof shown, "%s", table[i].label);
-            int row = InsertRow(results, i, shown, true);
+            int row = InsertListRow(results, i, shown);
             if (row < 0) continue;
             FillCounts(results, row, table[i], i != SWEEP_OTHER || scanned);
-            SetTick(results, row, table[i].ticked == 1);
+            SetListRowTick(results, row, table[i].ticked == 1);
         }
     }
     HWND totals = g_app.totalsList;
     if (HasList(totals)) {
         SendMessageA(totals, LVM_DELETEALLITEMS, 0, 0);
-        int row = InsertRow(totals, 0, table[SWEEP_TOTALS].label, false);
+        int row = InsertListRow(totals, 0, table[SWEEP_TOTALS].label, false);
         if (row >= 0) FillCounts(totals, row, table[SWEEP_TOTALS], true);
     }
 }
@@ -118,8 +106,7 @@ bool ReadTicksOnOwnerThread(CategoryTicks& ticks) {
             ticks[i] = 0;
             continue;
         }
-        UINT state = static_cast<UINT>(SendMessageA(results, LVM_GETITEMSTATE, i, LVIS_STATEIMAGEMASK));
-        ticks[i] = ((state & LVIS_STATEIMAGEMASK) >> 12) == 1 ? 0 : 1;
+        ticks[i] = IsListRowTicked(results, i) ? 1 : 0;
     }
     return true;
 }
@@ -256,7 +243,7 @@ void SetUpResultsLists() {
     HWND results = g_app.resultsList;
     if (HasList(results)) {
         // The label tip shows a cut label whole, with its note.
-        SetListLook(results, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP, kResultsColour);
+        SetListLook(results, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP, kPanelColour);
         // The list view owns its image list and frees it with itself.
         HIMAGELIST images = ImageList_Create(16, 16, ILC_COLOR8, 1, 0);
         HICON icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_CATEGORY));
