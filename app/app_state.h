@@ -3,11 +3,13 @@
 #pragma once
 
 #include <windows.h>
+#include <shlobj.h>
 
 #include "fs/data_file.h"
 
-// The folder-path function resolved from shfolder.dll at start-up.
-typedef HRESULT(WINAPI* FolderPathFunction)(HWND, int, HANDLE, DWORD, LPSTR);
+// The folder-path function resolved from shfolder.dll at start-up; its type
+// comes from the declaration, so the i686 calling convention cannot drift.
+using FolderPathFunction = decltype(&SHGetFolderPathA);
 
 // Views of the main window.
 enum : int { VIEW_INTERNET = 0, VIEW_DRIVES = 1, VIEW_INFO = 4 };
@@ -28,10 +30,6 @@ struct AppState {
     HMODULE shellFolderLib = nullptr;   // shfolder.dll, or null
     FolderPathFunction folderPath = nullptr;
     int currentView = VIEW_INTERNET;
-    HWND selectedViewButton = nullptr;  // 1008 or 1007
-    HFONT buttonFont = nullptr;
-    HBITMAP backgroundBitmap = nullptr; // "LOGO"
-    HBITMAP logoBitmap = nullptr;       // "MAINLOGO"
 };
 
 extern AppState g_app;

@@ -8,14 +8,17 @@
 #include <cstdio>
 
 #include "app/app_state.h"
+#include "app/splash_dialog.h"
 #include "app/startup.h"
-#include "cookies/cookies.h"
+#include "cookies/cookies_manager.h"
 #include "drives/drive_table.h"
 #include "drives/filters.h"
 #include "drives/found_files.h"
 #include "resource.h"
 #include "settings/settings.h"
 #include "settings/tips.h"
+#include "sweep/clean_report.h"
+#include "sweep/last_clean_dialog.h"
 #include "sweep/progress.h"
 #include "sweep/sweep.h"
 #include "sweep/sysinfo.h"
@@ -47,17 +50,9 @@ const int kHoverIds[] = {IDC_VIEW_INFO, IDC_COOKIES_MANAGER, IDC_VIEW_DRIVES, ID
                          IDC_SETTINGS,  IDC_QUICK_REFRESH,   IDC_HELP_BUTTON,        IDC_CLEAN,
                          IDC_EXIT,      IDC_ADD_FILTER,      IDC_REMOVE_FILTER, IDC_VIEW_FILES,
                          IDC_TIPS};
-BYTE g_mainHot[sizeof kHoverIds / sizeof kHoverIds[0]];
-const HoverList kMainHover = {kHoverIds, g_mainHot, sizeof kHoverIds / sizeof kHoverIds[0]};
+const HoverList kMainHover = {kHoverIds, sizeof kHoverIds / sizeof kHoverIds[0]};
 
 void Show(int id, bool visible) { ShowWindow(GetDlgItem(g_app.mainWindow, id), visible ? SW_SHOW : SW_HIDE); }
-
-void RepaintNow(HWND control) {
-    RECT rc;
-    GetClientRect(control, &rc);
-    InvalidateRect(control, &rc, TRUE);
-    UpdateWindow(control);
-}
 
 void SetStatusText(const char* text) {
     SendMessageA(g_app.statusBar, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(text));
@@ -67,17 +62,16 @@ void OnInitDialog(HWND window) {
     ApplySkin(window);
     // Stored here as well, because the calls below already need it.
     g_app.mainWindow = window;
-    DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_SPLASH), window, SplashDialogProc, 0);
+    ShowSplash(window);
     SetClassLongPtrA(window, GCLP_HICON,
                      reinterpret_cast<LONG_PTR>(LoadIconA(g_app.instance, MAKEINTRESOURCEA(IDI_APP))));
     MakeLinkLabel(window, IDC_LINK, kProductWebPage, static_cast<COLORREF>(-1));
-    g_app.buttonFont = CreateFontA(16, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, 0, 0, DEFAULT_QUALITY,
-                                   VARIABLE_PITCH, "Arial");
+    CreateSkinButtonFont();
     Show(IDC_ADD_FILTER, false);
     Show(IDC_REMOVE_FILTER, false);
     Show(IDC_VIEW_FILES, false);
     LoadKeptCookies();
-    g_app.selectedViewButton = GetDlgItem(window, IDC_VIEW_INTERNET);
+    g_skin.selectedButton = GetDlgItem(window, IDC_VIEW_INTERNET);
 }
 
 void StartJob(int startCommand) {
@@ -183,10 +177,8 @@ void OnDestroy() {
         g_app.shellFolderLib = nullptr;
         g_app.folderPath = nullptr;
     }
-    FreeSkinBitmaps();
+    FreeSkinAssets();
     FreeLinkResources();
-    if (g_app.buttonFont) DeleteObject(g_app.buttonFont);
-    g_app.buttonFont = nullptr;
     SaveSettings();
     SaveCategoryTicks();
     PostQuitMessage(0);
@@ -205,9 +197,9 @@ void OnEndSession(bool ending) {
 void ShowView(int view) {
     HWND main = g_app.mainWindow;
     if (view == VIEW_INTERNET || view == VIEW_DRIVES) {
-        g_app.selectedViewButton = GetDlgItem(main, view == VIEW_INTERNET ? IDC_VIEW_INTERNET : IDC_VIEW_DRIVES);
-        RepaintNow(GetDlgItem(main, IDC_VIEW_INTERNET));
-        RepaintNow(GetDlgItem(main, IDC_VIEW_DRIVES));
+        g_skin.selectedButton = GetDlgItem(main, view == VIEW_INTERNET ? IDC_VIEW_INTERNET : IDC_VIEW_DRIVES);
+        RepaintNow(GetDlgItem(main, IDC_VIEW_INTERNET), true);
+        RepaintNow(GetDlgItem(main, IDC_VIEW_DRIVES), true);
     }
     g_app.currentView = view;
     bool internet = view == VIEW_INTERNET, drives = view == VIEW_DRIVES, info = view == VIEW_INFO;
@@ -267,10 +259,7 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_COMMAND:
         return OnCommand(LOWORD(wParam));
     case WM_SIZE:
-        if (wParam == SIZE_RESTORED || wParam == SIZE_MAXIMIZED) {
-            InvalidateRect(window, nullptr, FALSE);
-            UpdateWindow(window);
-        }
+        RepaintOnSize(window, wParam);
         return TRUE;
     case WM_PAINT:
         PaintMainBackground(window);
@@ -278,8 +267,14 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_SETCURSOR:
         TrackHover(window, kMainHover, reinterpret_cast<HWND>(wParam));
         return FALSE;
-    case WM_NOTIFY:
+    case WM_NOTIFY: {
+        // A click on the status text opens the last clean's report.
+        const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
+        if (header && header->hwndFrom == g_app.statusBar && header->code == NM_CLICK &&
+            CopyLastCleanReport().valid)
+            ShowLastCleanDialog(window);
         return TRUE;
+    }
     case WM_CLOSE:
         DestroyWindow(window);
         return FALSE;
@@ -294,10 +289,7 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_ENDSESSION:
         OnEndSession(wParam != FALSE);
         return TRUE;
-    default: {
-        INT_PTR result = FALSE;
-        HandleSkinPainting(window, message, wParam, lParam, result);
-        return result;
-    }
+    default:
+        return SkinnedDialogDefault(window, message, wParam, lParam);
     }
 }

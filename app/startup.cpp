@@ -1,4 +1,4 @@
-// Start-up in its fixed order, the splash, and the message loop.
+// Start-up in its fixed order and the message loop.
 #include "app/startup.h"
 
 #include <commctrl.h>
@@ -11,12 +11,9 @@
 #include "settings/settings.h"
 #include "sweep/progress.h"
 #include "sweep/results_list.h"
+#include "sweep/sweep.h"
 #include "sweep/sysinfo.h"
-
-namespace {
-const UINT_PTR kSplashTimer = 65001;
-const UINT kSplashMs = 2500;
-}  // namespace
+#include "ui/skin.h"
 
 void InitShell() {
     GetWindowsDirectoryA(g_app.windowsDir, sizeof g_app.windowsDir);
@@ -27,37 +24,6 @@ void InitShell() {
                            ? reinterpret_cast<FolderPathFunction>(
                                  reinterpret_cast<void*>(GetProcAddress(g_app.shellFolderLib, "SHGetFolderPathA")))
                            : nullptr;
-}
-
-void LoadSkinBitmaps() {
-    HINSTANCE module = GetModuleHandleA(nullptr);
-    g_app.backgroundBitmap = LoadBitmapA(module, "LOGO");
-    g_app.logoBitmap = LoadBitmapA(module, "MAINLOGO");
-}
-
-void FreeSkinBitmaps() {
-    if (g_app.backgroundBitmap) DeleteObject(g_app.backgroundBitmap);
-    if (g_app.logoBitmap) DeleteObject(g_app.logoBitmap);
-    g_app.backgroundBitmap = nullptr;
-    g_app.logoBitmap = nullptr;
-}
-
-INT_PTR CALLBACK SplashDialogProc(HWND dialog, UINT message, WPARAM, LPARAM) {
-    switch (message) {
-    case WM_INITDIALOG:
-        SetTimer(dialog, kSplashTimer, kSplashMs, nullptr);
-        return TRUE;
-    case WM_TIMER:
-    case WM_LBUTTONDOWN:
-        KillTimer(dialog, kSplashTimer);
-        EndDialog(dialog, DIALOG_RESULT);
-        return TRUE;
-    case WM_CLOSE:
-        EndDialog(dialog, DIALOG_RESULT);
-        return TRUE;
-    default:
-        return FALSE;
-    }
 }
 
 void CreateMainWindow() {
@@ -130,9 +96,10 @@ int RunBrisola() {
     InitShell();
     EnumerateDrives();
     LoadSettings();
+    LoadCategoryTicks();
     LoadFilterTable();
     LoadSkinBitmaps();
-    if (!g_app.backgroundBitmap || !g_app.logoBitmap)
+    if (!SkinBitmapsLoaded())
         MessageBoxA(nullptr, "Load of resources failed.", "Error", MB_ICONWARNING);
     CreateMainWindow();
     // Without a main window there is nothing to run.

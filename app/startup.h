@@ -1,14 +1,11 @@
-// Start-up, the splash and the message loop.
+// Start-up and the message loop.
 #pragma once
 
 #include <windows.h>
 
 // Start-up steps 1 to 4: Windows directory, common controls, shfolder.dll.
 void InitShell();
-void LoadSkinBitmaps();
-void FreeSkinBitmaps();
 void CreateMainWindow();
-INT_PTR CALLBACK SplashDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 // The message loop, with the one-time start of the system-information scan.
 int RunMessageLoop();
 // The whole program: start-up, optional Tips dialog, message loop.

@@ -2,8 +2,6 @@
 // the two list views of the Cookies Manager.
 #include "cookies/cookies.h"
 
-#include <commctrl.h>
-
 #include <cstdio>
 #include <cstring>
 #include <mutex>
@@ -13,8 +11,6 @@
 #include "resource.h"
 #include "fs/text.h"
 #include "fs/tree.h"
-#include "ui/list_view.h"
-#include "ui/skin.h"
 
 namespace {
 
@@ -23,7 +19,6 @@ const char kKeptFileName[] = "datacookies.txt";
 // More kept names than anyone keeps by hand; a file with more is loaded in
 // part and then left alone.
 const size_t kMaxKeptNames = 100000;
-const COLORREF kListColour = RGB(245, 255, 245);
 
 // Everything this module shares between the main thread and the cleaning
 // thread. Every access holds `lock`, briefly; nothing here is touched while
@@ -110,19 +105,6 @@ bool ReadKeptFile(const std::string& bytes, std::vector<CookieEntry>& entries) {
     return true;
 }
 
-// Rows selected in a list view, in list order.
-std::vector<int> SelectedRows(HWND listView) {
-    std::vector<int> rows;
-    LRESULT count = SendMessageA(listView, LVM_GETSELECTEDCOUNT, 0, 0);
-    int row = -1;
-    for (LRESULT i = 0; i < count; ++i) {
-        row = static_cast<int>(SendMessageA(listView, LVM_GETNEXTITEM, row, MAKELPARAM(LVNI_SELECTED, 0)));
-        if (row < 0) break;
-        rows.push_back(row);
-    }
-    return rows;
-}
-
 }  // namespace
 
 void LoadKeptCookies() {
@@ -179,9 +161,8 @@ int IsKeptCookie(const char* name) {
     return IsKeptLocked(name) ? 1 : 0;
 }
 
-void MoveSelectedCookies(CookieList source, CookieList target, HWND sourceView) {
+void MoveCookieRows(CookieList source, CookieList target, const std::vector<int>& rows) {
     if (source == target) return;
-    std::vector<int> rows = SelectedRows(sourceView);
     std::lock_guard<std::mutex> guard(g_cookies.lock);
     std::vector<CookieEntry>& from = g_cookies.lists[source];
     std::vector<CookieEntry>& to = g_cookies.lists[target];
@@ -208,30 +189,13 @@ void RemoveMarkedEntries(std::vector<CookieEntry>& entries) {
     entries.swap(rest);
 }
 
-void SetUpCookieListView(HWND listView) {
-    SetListLook(listView, LVS_EX_FULLROWSELECT | LVS_EX_FLATSB, kListColour);
-    InsertListColumn(listView, 0, "Cookies", 232, LVCFMT_LEFT);
+std::vector<CookieEntry> CookieListForView(CookieList list) {
+    std::lock_guard<std::mutex> guard(g_cookies.lock);
+    g_cookies.shownGeneration[list] = g_cookies.generation[list];
+    return g_cookies.lists[list];
 }
 
-void FillCookieListView(HWND listView, CookieList list) {
-    std::vector<CookieEntry> entries;
-    {
-        std::lock_guard<std::mutex> guard(g_cookies.lock);
-        entries = g_cookies.lists[list];
-        g_cookies.shownGeneration[list] = g_cookies.generation[list];
-    }
-    SendMessageA(listView, LVM_DELETEALLITEMS, 0, 0);
-    for (size_t i = 0; i < entries.size(); ++i) {
-        LVITEMA item = {};
-        item.mask = LVIF_TEXT | LVIF_IMAGE;
-        item.iItem = static_cast<int>(i);
-        item.pszText = entries[i].name;
-        item.iImage = 0;
-        SendMessageA(listView, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
-    }
-}
-
-void DeleteListedCookies() {
+void DeleteListedCookies(TreeVisitor* report) {
     char folder[256];
     // Without a usable folder the list stays for a later cleaning.
     if (!GetCookieFolder(folder) || CheckRoot(WideFromAnsi(folder), CookieFolderRules()) != RootRefusal::None) return;
@@ -249,7 +213,19 @@ void DeleteListedCookies() {
         file.name = WideFromAnsi(entry.name);
         files.push_back(std::move(file));
     }
-    if (!files.empty()) DeleteNamedFiles(WideFromAnsi(folder), false, CookieFolderRules(), files);
+    if (files.empty()) return;
+    DeleteNamedFiles(WideFromAnsi(folder), false, CookieFolderRules(), files);
+    if (report) ReportNamedFiles(WideFromAnsi(folder), files, *report);
+}
+
+bool ListedCookieFiles(std::wstring& folder, std::vector<std::wstring>& names) {
+    char ansi[256];
+    if (!GetCookieFolder(ansi)) return false;
+    folder = WideFromAnsi(ansi);
+    if (CheckRoot(folder, CookieFolderRules()) != RootRefusal::None) return false;
+    for (const CookieEntry& entry : CopyCookieList(COOKIES_TO_DELETE))
+        if (IsPlainFileName(entry.name) && !IsCookieFolderIndex(entry.name)) names.push_back(WideFromAnsi(entry.name));
+    return true;
 }
 
 std::vector<CookieEntry> CopyCookieList(CookieList list) {

@@ -1,4 +1,4 @@
-// The cookie catalogue, datacookies.txt and the Cookies Manager (138).
+// The cookie catalogue and datacookies.txt; the Cookies Manager shows it.
 //
 // Two lists of cookie file names live here for the whole run: the cookies
 // that the next cleaning of "Sweep Internet cookies" deletes, and the
@@ -12,6 +12,8 @@
 
 #include <string>
 #include <vector>
+
+#include "fs/tree.h"
 
 // One row of a cookie list.
 struct CookieEntry {
@@ -36,18 +38,20 @@ void SaveKeptCookies();
 void ScanCookieFolder();
 // 1 when a kept entry has exactly this name (case counts), else 0.
 int IsKeptCookie(const char* name);
-// Moves the entries behind the selected rows of `sourceView` (which shows
-// `source`) to the end of `target`. A view that no longer matches its list
-// (the cleaning consumed it since the view was filled) moves nothing.
-void MoveSelectedCookies(CookieList source, CookieList target, HWND sourceView);
+// Moves the entries behind `rows` of the view showing `source` to the end
+// of `target`. A view that no longer matches its list (the cleaning
+// consumed it since the view was filled) moves nothing.
+void MoveCookieRows(CookieList source, CookieList target, const std::vector<int>& rows);
 // Removes every entry whose `marked` is 1, keeping the order of the others.
 void RemoveMarkedEntries(std::vector<CookieEntry>& entries);
-void SetUpCookieListView(HWND listView);
-// Shows one list in a list view, one row per entry in list order.
-void FillCookieListView(HWND listView, CookieList list);
+// A copy of one list for a view about to show it, row per entry in list
+// order; the rows of later moves refer to this copy.
+std::vector<CookieEntry> CookieListForView(CookieList list);
 // Cleaning step 2: deletes the cookies of the delete list and empties it.
-void DeleteListedCookies();
-INT_PTR CALLBACK CookiesManagerDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+void DeleteListedCookies(TreeVisitor* report = nullptr);
+// The files DeleteListedCookies would delete now, and their folder; false
+// when the folder cannot be found or is refused.
+bool ListedCookieFiles(std::wstring& folder, std::vector<std::wstring>& names);
 
 // Copies of a list, for checks and tests.
 std::vector<CookieEntry> CopyCookieList(CookieList list);

@@ -1,17 +1,31 @@
 // The Cookies Manager dialog (138): the delete list on the left, the keep
 // list on the right, ">>" and "<<" between them, OK to save the keep list.
-#include <windows.h>
+#include "cookies/cookies_manager.h"
 
-#include "cookies/cookies.h"
+#include <commctrl.h>
+
 #include "resource.h"
+#include "ui/list_view.h"
 #include "ui/skin.h"
 
 namespace {
 
+// Rows selected in a list view, in list order.
+std::vector<int> SelectedRows(HWND listView) {
+    std::vector<int> rows;
+    LRESULT count = SendMessageA(listView, LVM_GETSELECTEDCOUNT, 0, 0);
+    int row = -1;
+    for (LRESULT i = 0; i < count; ++i) {
+        row = static_cast<int>(SendMessageA(listView, LVM_GETNEXTITEM, row, MAKELPARAM(LVNI_SELECTED, 0)));
+        if (row < 0) break;
+        rows.push_back(row);
+    }
+    return rows;
+}
+
 const int kHoverIds[] = {IDC_CK_TO_KEEP,       IDC_CK_TO_DELETE,        IDC_CK_SAVE_SETTINGS,   IDC_CK_OK,
                          IDC_CK_DEL_SELECT_ALL, IDC_CK_DEL_DESELECT_ALL, IDC_CK_KEEP_SELECT_ALL, IDC_CK_KEEP_DESELECT_ALL};
-BYTE g_hoverHot[sizeof kHoverIds / sizeof kHoverIds[0]];
-const HoverList kHoverList = {kHoverIds, g_hoverHot, sizeof kHoverIds / sizeof kHoverIds[0]};
+const HoverList kHoverList = {kHoverIds, sizeof kHoverIds / sizeof kHoverIds[0]};
 
 HWND DeleteView(HWND dialog) { return GetDlgItem(dialog, IDC_CK_DELETE_LIST); }
 HWND KeepView(HWND dialog) { return GetDlgItem(dialog, IDC_CK_KEEP_LIST); }
@@ -62,6 +76,21 @@ INT_PTR OnCommand(HWND dialog, WORD id) {
 
 }  // namespace
 
+void SetUpCookieListView(HWND listView) {
+    SetListLook(listView, LVS_EX_FULLROWSELECT | LVS_EX_FLATSB, kPanelColour);
+    InsertListColumn(listView, 0, "Cookies", 232, LVCFMT_LEFT);
+}
+
+void FillCookieListView(HWND listView, CookieList list) {
+    std::vector<CookieEntry> entries = CookieListForView(list);
+    SendMessageA(listView, LVM_DELETEALLITEMS, 0, 0);
+    for (size_t i = 0; i < entries.size(); ++i) InsertListRow(listView, static_cast<int>(i), entries[i].name);
+}
+
+void MoveSelectedCookies(CookieList source, CookieList target, HWND sourceView) {
+    MoveCookieRows(source, target, SelectedRows(sourceView));
+}
+
 INT_PTR CALLBACK CookiesManagerDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG:
@@ -75,10 +104,7 @@ INT_PTR CALLBACK CookiesManagerDialogProc(HWND dialog, UINT message, WPARAM wPar
         return FALSE;
     case WM_COMMAND:
         return OnCommand(dialog, LOWORD(wParam));
-    default: {
-        INT_PTR result = FALSE;
-        HandleSkinPainting(dialog, message, wParam, lParam, result);
-        return result;
-    }
+    default:
+        return SkinnedDialogDefault(dialog, message, wParam, lParam);
     }
 }

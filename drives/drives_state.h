@@ -35,9 +35,3 @@ struct DrivesState {
 
 extern DrivesState g_drives;
 
-// Row r of a list view with checkboxes counts as ticked unless its state
-// image is 1 (the empty box).
-bool IsListRowTicked(HWND list, int row);
-// Writes a tick the way every fill does: state image 2 (mask 0xF002, which
-// also clears the selection) or state image 1 (mask 0xF000).
-void SetListRowTick(HWND list, int row, bool ticked);

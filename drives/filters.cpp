@@ -127,8 +127,7 @@ void CopyField(char (&field)[256], const char* text) {
 
 // The Add Filters dialog's hover list and hot flags.
 const int kAddHoverIds[] = {IDC_AF_ADD, IDC_AF_CLOSE};
-BYTE g_addHot[2];
-const HoverList kAddHover = {kAddHoverIds, g_addHot, 2};
+const HoverList kAddHover = {kAddHoverIds, 2};
 
 }  // namespace
 
@@ -235,12 +234,7 @@ void FillFilterListView() {
     SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
     SendMessageA(list, LVM_SETITEMCOUNT, table.size(), 0);
     for (size_t i = 0; i < table.size(); ++i) {
-        LVITEMA item = {};
-        item.mask = LVIF_TEXT | LVIF_IMAGE;
-        item.iItem = static_cast<int>(i);
-        item.pszText = table[i].filter;
-        item.iImage = 0;
-        int row = static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+        int row = InsertListRow(list, static_cast<int>(i), table[i].filter);
         if (row < 0) continue;
         LVITEMA sub = {};
         sub.iSubItem = 1;
@@ -318,10 +312,7 @@ INT_PTR CALLBACK AddFilterDialogProc(HWND dialog, UINT message, WPARAM wParam, L
     case WM_SETCURSOR:
         TrackHover(dialog, kAddHover, reinterpret_cast<HWND>(wParam));
         return FALSE;
-    default: {
-        INT_PTR result = FALSE;
-        HandleSkinPainting(dialog, message, wParam, lParam, result, false);
-        return result;
-    }
+    default:
+        return SkinnedDialogDefault(dialog, message, wParam, lParam, false);
     }
 }

@@ -9,6 +9,8 @@
 
 #include <commctrl.h>
 
+#include <cinttypes>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -116,7 +118,7 @@ size_t FoundFilesMemoryUse() {
     return g_drives.found.MemoryUse();
 }
 
-void DeleteCheckedFoundFiles() {
+void DeleteCheckedFoundFiles(TreeVisitor* report) {
     // The checked entries leave the array under the lock; the files are
     // deleted afterwards, outside it, folder by folder through the file
     // layer, each folder reached from its drive's root.
@@ -143,6 +145,7 @@ void DeleteCheckedFoundFiles() {
         std::wstring folder = WideFromUtf8(checked.folders[f]);
         if (folder.size() == 2 && folder[1] == L':') folder += L'\\';
         DeleteNamedFiles(folder, true, rules, byFolder[f]);
+        if (report) ReportNamedFiles(folder, byFolder[f], *report);
     }
 }
 
@@ -158,8 +161,7 @@ struct FoundFilesView {
 };
 
 const int kFoundHoverIds[] = {IDC_FF_CLOSE};
-BYTE g_foundHot[1];
-const HoverList kFoundHover = {kFoundHoverIds, g_foundHot, 1};
+const HoverList kFoundHover = {kFoundHoverIds, 1};
 
 FoundFilesView* ViewOf(HWND dialog) {
     return reinterpret_cast<FoundFilesView*>(GetWindowLongPtrA(dialog, DWLP_USER));
@@ -241,7 +243,7 @@ void ReadFoundFileTicks(FoundFilesView* view) {
 
 void SetCount(HWND dialog, int id, unsigned long long value) {
     char text[32];
-    snprintf(text, sizeof text, "%llu", value);
+    snprintf(text, sizeof text, "%" PRIu64, static_cast<uint64_t>(value));
     SetDlgItemTextA(dialog, id, text);
 }
 
@@ -276,7 +278,7 @@ void AnswerDisplayInfo(const FoundFilesView* view, Item& item, Copy copy) {
     if (item.mask & LVIF_TEXT)
         copy(item.pszText, item.cchTextMax, item.iSubItem == 0 ? view->rows.NameOf(row) : view->rows.FolderOf(row).c_str());
     if (item.mask & LVIF_STATE) {
-        item.state = (item.state & ~LVIS_STATEIMAGEMASK) | INDEXTOSTATEIMAGEMASK(view->ticks[row] ? 2 : 1);
+        item.state = (item.state & ~LVIS_STATEIMAGEMASK) | StateImageBits(view->ticks[row] ? kCheckedImage : kUncheckedImage);
         item.stateMask |= LVIS_STATEIMAGEMASK;
     }
 }
@@ -299,13 +301,13 @@ void OnNotify(HWND dialog, const NMHDR* header) {
         const auto* change = reinterpret_cast<const NMLISTVIEW*>(header);
         if (!(change->uChanged & LVIF_STATE) || !((change->uNewState ^ change->uOldState) & LVIS_STATEIMAGEMASK))
             break;
-        UINT image = (change->uNewState & LVIS_STATEIMAGEMASK) >> 12;
-        if (image != 1 && image != 2) break;
+        UINT image = StateImageOf(change->uNewState);
+        if (image != kUncheckedImage && image != kCheckedImage) break;
         if (change->iItem < 0) {
-            for (uint8_t& tick : view->ticks) tick = image == 2 ? 1 : 0;
+            for (uint8_t& tick : view->ticks) tick = image == kCheckedImage ? 1 : 0;
             InvalidateRect(view->list, nullptr, FALSE);
         } else if (static_cast<size_t>(change->iItem) < view->ticks.size()) {
-            view->ticks[change->iItem] = image == 2 ? 1 : 0;
+            view->ticks[change->iItem] = image == kCheckedImage ? 1 : 0;
             RedrawRow(view->list, change->iItem);
         }
         break;
@@ -351,10 +353,7 @@ INT_PTR CALLBACK FoundFilesDialogProc(HWND dialog, UINT message, WPARAM wParam, 
     case WM_SETCURSOR:
         TrackHover(dialog, kFoundHover, reinterpret_cast<HWND>(wParam));
         return TRUE;
-    default: {
-        INT_PTR result = FALSE;
-        HandleSkinPainting(dialog, message, wParam, lParam, result);
-        return result;
-    }
+    default:
+        return SkinnedDialogDefault(dialog, message, wParam, lParam);
     }
 }

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "fs/tree.h"
+
 // Found files, compactly: each folder is stored once and shared by the
 // files found in it, the names live in one character pool. Text is UTF-8,
 // so that every name the scan saw can be deleted; the display converts.
@@ -35,7 +37,7 @@ struct FoundFileStore {
 
 INT_PTR CALLBACK FoundFilesDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 // Cleaning step 6: deletes the checked found files.
-void DeleteCheckedFoundFiles();
+void DeleteCheckedFoundFiles(TreeVisitor* report = nullptr);
 // Empties the found-files array; the job frame calls it before a scan.
 void ClearFoundFiles();
 

@@ -770,3 +770,14 @@ bool DeleteOwnFile(const char* path) {
     rules.allowDriveRoot = true;
     return DeleteNamedFiles(folder, false, rules, files) == RootRefusal::None && files[0].deleted;
 }
+
+void ReportNamedFiles(const std::wstring& folder, const std::vector<NamedFile>& files, TreeVisitor& visitor) {
+    std::wstring base = TrimFolderPath(folder);
+    for (const NamedFile& file : files) {
+        TreeEntry entry{base, file.name, false, file.size, 0};
+        if (file.deleted)
+            visitor.OnDeleted(entry);
+        else if (!file.gone)
+            visitor.OnLeft(entry, file.reason);
+    }
+}

@@ -107,6 +107,9 @@ struct NamedFile {
 // `folder` is a root as for WalkTree (the cookie folder).
 RootRefusal DeleteNamedFiles(std::wstring_view folder, bool fromDriveRoot, const TreeRules& rules,
                              std::vector<NamedFile>& files);
+// Tells `visitor` what DeleteNamedFiles did: OnDeleted for each file that
+// went, OnLeft for each that stayed (not for those that were gone already).
+void ReportNamedFiles(const std::wstring& folder, const std::vector<NamedFile>& files, TreeVisitor& visitor);
 
 // The plain files directly in `folder` (a root as for WalkTree).
 RootRefusal ListFolderFiles(std::wstring_view folder, const TreeRules& rules, std::vector<std::wstring>& names);

@@ -14,6 +14,8 @@
 #define IDD_CONFIRM 149
 #define IDD_TIPS 150
 #define IDD_SYSINFO 157
+#define IDD_PREVIEW 160
+#define IDD_LAST_CLEAN 161
 
 // Icons and bitmaps
 #define IDI_APP 102
@@ -106,3 +108,8 @@
 
 // Every dialog ends with this result, whichever way it is closed.
 #define DIALOG_RESULT 1018
+
+// Preview of a category (160) and the last clean (161)
+#define IDC_PV_LIST 1060
+#define IDC_PV_TOTAL 1061
+#define IDC_PV_CLOSE 1062

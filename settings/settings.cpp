@@ -2,7 +2,6 @@
 #include "settings/settings.h"
 
 #include "resource.h"
-#include "sweep/sweep.h"
 #include "ui/skin.h"
 
 Settings g_settings;
@@ -104,8 +103,7 @@ INT_PTR OnCommand(HWND dialog, WORD id) {
 }
 
 const int kHoverIds[] = {IDC_SET_OK};
-BYTE g_hot[1];
-const HoverList kHover = {kHoverIds, g_hot, 1};
+const HoverList kHover = {kHoverIds, 1};
 
 }  // namespace
 
@@ -155,7 +153,6 @@ void LoadSettings() {
         if (ReadProgramFlag(key, f.name, value)) *f.flag = value;
     }
     RegCloseKey(key);
-    LoadCategoryTicks();
 }
 
 void SaveSettings() {
@@ -179,10 +176,7 @@ INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
     case WM_SETCURSOR:
         TrackHover(dialog, kHover, reinterpret_cast<HWND>(wParam));
         return FALSE;
-    default: {
-        INT_PTR result = FALSE;
-        HandleSkinPainting(dialog, message, wParam, lParam, result);
-        return result;
-    }
+    default:
+        return SkinnedDialogDefault(dialog, message, wParam, lParam);
     }
 }

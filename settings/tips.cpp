@@ -33,8 +33,7 @@ const char kTips[kTipCount][256] = {
 namespace {
 
 const int kHoverIds[] = {IDC_TIP_NEXT, IDC_TIP_CLOSE, IDC_TIP_X};
-BYTE g_hot[3];
-const HoverList kHover = {kHoverIds, g_hot, 3};
+const HoverList kHover = {kHoverIds, 3};
 
 void OnInitDialog(HWND dialog) {
     ApplySkin(dialog);
@@ -83,10 +82,7 @@ INT_PTR CALLBACK TipsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     case WM_SETCURSOR:
         TrackHover(dialog, kHover, reinterpret_cast<HWND>(wParam));
         return TRUE;
-    default: {
-        INT_PTR result = FALSE;
-        HandleSkinPainting(dialog, message, wParam, lParam, result);
-        return result;
-    }
+    default:
+        return SkinnedDialogDefault(dialog, message, wParam, lParam);
     }
 }

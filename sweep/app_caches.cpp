@@ -10,8 +10,10 @@
 
 #include "fs/text.h"
 #include "fs/tree.h"
+#include "sweep/clean_report.h"
 #include "sweep/cleaning.h"
 #include "sweep/measure.h"
+#include "sweep/sweep.h"
 
 namespace {
 
@@ -109,12 +111,6 @@ void AddFirefox(const std::wstring& local, const std::wstring& roaming, BrowserC
     if (skipped) out.running.push_back("Firefox");
 }
 
-// Stops a clean's walk when the cleaning is aborted.
-class AbortableVisitor : public TreeVisitor {
-public:
-    bool Stop() override { return CleaningAborted(); }
-};
-
 void MeasureRoot(const std::wstring& root, const TreeRules& rules, TreeVisitor& visitor, ScanCounters& counters) {
     TreeResult result = WalkTree(root, TreeAction::Measure, rules, visitor);
     counters.files += result.counted.files;
@@ -123,10 +119,9 @@ void MeasureRoot(const std::wstring& root, const TreeRules& rules, TreeVisitor& 
 }
 
 void CleanRoots(const std::vector<std::wstring>& roots, const TreeRules& rules) {
-    AbortableVisitor visitor;
     for (const std::wstring& root : roots) {
         if (CleaningAborted()) return;
-        WalkTree(root, TreeAction::Clean, rules, visitor);
+        WalkTree(root, TreeAction::Clean, rules, ActiveCleanRecorder());
     }
 }
 
@@ -238,3 +233,19 @@ void MeasureCrashDumps(ScanCounters& counters) {
 }
 
 void CleanCrashDumps() { CleanRoots(CrashFolders(), CacheRules()); }
+
+bool AppCacheRoots(int row, std::vector<std::wstring>& roots, TreeRules& rules) {
+    rules = CacheRules();
+    if (row == SWEEP_BROWSER_CACHES) {
+        roots = FindBrowserCacheFolders().folders;
+    } else if (row == SWEEP_THUMBNAILS) {
+        std::wstring folder = ThumbnailFolder();
+        if (!folder.empty()) roots = {folder};
+        rules = ThumbnailRules();
+    } else if (row == SWEEP_CRASH_DUMPS) {
+        roots = CrashFolders();
+    } else {
+        return false;
+    }
+    return !LocalAppDataPath().empty();
+}

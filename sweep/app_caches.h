@@ -4,6 +4,9 @@
 #pragma once
 
 #include <string>
+#include <vector>
+
+#include "fs/tree.h"
 
 struct ScanCounters;
 
@@ -28,3 +31,8 @@ void CleanThumbnailCache();
 bool CrashDumpsSubject(char (&subject)[256]);
 void MeasureCrashDumps(ScanCounters& counters);
 void CleanCrashDumps();
+
+// The folders and rules the clean of row SWEEP_BROWSER_CACHES,
+// SWEEP_THUMBNAILS or SWEEP_CRASH_DUMPS walks; false for any other row or
+// when the local application-data folder is unknown.
+bool AppCacheRoots(int row, std::vector<std::wstring>& roots, TreeRules& rules);

@@ -4,6 +4,7 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -13,8 +14,10 @@
 #include "fs/text.h"
 #include "fs/tree.h"
 #include "sweep/app_caches.h"
+#include "sweep/clean_report.h"
 #include "sweep/cleaning.h"
 #include "sweep/measure.h"
+#include "sweep/preview.h"
 
 namespace {
 
@@ -48,6 +51,27 @@ void CleanHistory(const char* path, bool confirmed) {
     RegDeleteKeyA(HKEY_CURRENT_USER, kTypedUrlsKey);
 }
 
+// The shell empties the bin as a whole: what it held before is what went,
+// unless an item is still listed after.
+void CleanRecycleBin() {
+    PreviewList before;
+    ListRecycleBin(before);
+    SHEmptyRecycleBinA(nullptr, nullptr, SHERB_NOCONFIRMATION | SHERB_NOPROGRESSUI | SHERB_NOSOUND);
+    PreviewList after;
+    ListRecycleBin(after);
+    std::vector<std::wstring> still;
+    for (size_t i = 0; i < after.size(); ++i) still.push_back(after.PathOf(i));
+    CleanRecorder& recorder = ActiveCleanRecorder();
+    for (size_t i = 0; i < before.size(); ++i) {
+        std::wstring path = before.PathOf(i);
+        bool left = std::find(still.begin(), still.end(), path) != still.end();
+        if (left)
+            recorder.Left(path, LeftReason::Other);
+        else
+            recorder.Deleted(path, before.IsFolder(i), before.items[i].size);
+    }
+}
+
 // constexpr: filled before any start-up code reads it.
 constexpr CategoryRecord kTable[SWEEP_COUNT] = {
     {"Sweep Temporary Internet Files", "cache", 1, "Checking Temporary Internet Files...",
@@ -59,7 +83,7 @@ constexpr CategoryRecord kTable[SWEEP_COUNT] = {
      [](char (&s)[256]) { return GetSpecialFolder(CSIDL_COOKIES, s); },
      [](ScanCounters& c) { MeasureSpecialFolder(CSIDL_COOKIES, c); },
      // Only what the Cookies Manager listed for deletion.
-     [](const char*, bool) { DeleteListedCookies(); }},
+     [](const char*, bool) { DeleteListedCookies(&ActiveCleanRecorder()); }},
     {"Sweep Start menu Documents", "recent", 1, "Checking Start Menu Documents...",
      [](char (&s)[256]) { return GetSpecialFolder(CSIDL_RECENT, s); },
      [](ScanCounters& c) { MeasureSpecialFolder(CSIDL_RECENT, c); },
@@ -72,12 +96,10 @@ constexpr CategoryRecord kTable[SWEEP_COUNT] = {
      [](ScanCounters& c) { MeasureSpecialFolder(CSIDL_HISTORY, c); }, CleanHistory},
     // Measured only by the disk scan of the drive cleaner.
     {"Sweep Other temporary files", "other", 0, nullptr, [](char (&s)[256]) { return FixedSubject("Temporary Files", s); },
-     nullptr, [](const char*, bool) { DeleteCheckedFoundFiles(); }},
+     nullptr, [](const char*, bool) { DeleteCheckedFoundFiles(&ActiveCleanRecorder()); }},
     {"Sweep Recycle Bin", "recycle", 1, "Checking Recycle Bin...", [](char (&s)[256]) { return FixedSubject("Recycle Bin", s); },
      MeasureRecycleBin,
-     [](const char*, bool) {
-         SHEmptyRecycleBinA(nullptr, nullptr, SHERB_NOCONFIRMATION | SHERB_NOPROGRESSUI | SHERB_NOSOUND);
-     }},
+     [](const char*, bool) { CleanRecycleBin(); }},
     {"Sweep Browser caches", "browsers", 1, "Checking Browser Caches...", BrowserCachesSubject, MeasureBrowserCaches,
      [](const char*, bool) { CleanBrowserCaches(); }},
     {"Sweep Thumbnail cache", "thumbnails", 1, "Checking Thumbnail Cache...", ThumbnailCacheSubject, MeasureThumbnailCache,

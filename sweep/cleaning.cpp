@@ -20,6 +20,7 @@
 #include "resource.h"
 #include "settings/settings.h"
 #include "sweep/categories.h"
+#include "sweep/clean_report.h"
 #include "sweep/progress.h"
 #include "sweep/sweep.h"
 #include "ui/skin.h"
@@ -36,14 +37,7 @@ struct CleaningState {
 CleaningState g_clean;
 
 const int kConfirmHoverIds[] = {IDC_CONF_OK, IDC_CONF_CANCEL};
-BYTE g_confirmHot[2];
-const HoverList kConfirmHover = {kConfirmHoverIds, g_confirmHot, 2};
-
-// Lets a running walk notice an abort at its next entry.
-class CleaningVisitor : public TreeVisitor {
-public:
-    bool Stop() override { return g_clean.abort; }
-};
+const HoverList kConfirmHover = {kConfirmHoverIds, 2};
 
 // Asks through dialog 149 on the calling thread; true only for OK.
 bool Confirm(const char* subject) {
@@ -85,8 +79,7 @@ void EndConfirm(HWND dialog, INT_PTR result) {
 }  // namespace
 
 void EmptyCategoryFolder(const std::wstring& folder) {
-    CleaningVisitor visitor;
-    DeleteFolderContents(folder, visitor);
+    DeleteFolderContents(folder, ActiveCleanRecorder());
 }
 
 void AbortCleaning() {
@@ -107,14 +100,10 @@ TreeResult DeleteFolderContents(const std::wstring& folder, TreeVisitor& visitor
 
 void DeleteFolderContents(const char* folder) {
     if (!folder || !*folder) return;
-    CleaningVisitor visitor;
-    DeleteFolderContents(WideFromAnsi(folder), visitor);
+    DeleteFolderContents(WideFromAnsi(folder), ActiveCleanRecorder());
 }
 
-int DeleteUrlCacheEntries() {
-    // The URLs are collected first and deleted after the walk, so that the
-    // walk never runs over entries that are going away under it.
-    std::vector<std::string> urls;
+int ListUrlCacheEntries(std::vector<UrlCacheItem>& out) {
     std::vector<unsigned char> buffer(4096);
     HANDLE find = nullptr;
     int result = 0;
@@ -138,14 +127,33 @@ int DeleteUrlCacheEntries() {
             break;
         }
         if (!(entry->CacheEntryType & COOKIE_CACHE_ENTRY) && entry->lpszSourceUrlName)
-            urls.emplace_back(entry->lpszSourceUrlName);
+            out.push_back({entry->lpszSourceUrlName,
+                           (static_cast<unsigned long long>(entry->dwSizeHigh) << 32) | entry->dwSizeLow});
     }
     if (find) FindCloseUrlCache(find);
-    for (const std::string& url : urls) {
+    return result;
+}
+
+int DeleteUrlCacheEntries() {
+    // The URLs are collected first and deleted after the walk, so that the
+    // walk never runs over entries that are going away under it.
+    std::vector<UrlCacheItem> urls;
+    int result = ListUrlCacheEntries(urls);
+    CleanRecorder& recorder = ActiveCleanRecorder();
+    for (const UrlCacheItem& url : urls) {
         if (g_clean.abort) break;
         // An entry whose file is open stays pending (sharing violation): it
         // is not gone, and the next measurement still counts it.
-        DeleteUrlCacheEntryA(url.c_str());
+        std::wstring name = WideFromAnsi(url.url);
+        if (DeleteUrlCacheEntryA(url.url.c_str())) {
+            recorder.Deleted(name, false, url.size);
+        } else {
+            DWORD error = GetLastError();
+            if (error != ERROR_FILE_NOT_FOUND)
+                recorder.Left(name, error == ERROR_SHARING_VIOLATION ? LeftReason::InUse
+                                    : error == ERROR_ACCESS_DENIED   ? LeftReason::AccessDenied
+                                                                     : LeftReason::Other);
+        }
     }
     return result;
 }
@@ -191,6 +199,7 @@ void ShellDeleteHistoryItem() {
 
 void CleanCategoriesWithTicks(const CategoryTicks& ticked) {
     DWORD mark = timeGetTime();
+    BeginCleanReport(ticked);
     for (int step = 0; step < SWEEP_CATEGORIES; ++step) {
         const CategoryRecord& category = CategoryAt(step);
         char subject[256] = {};
@@ -200,11 +209,15 @@ void CleanCategoriesWithTicks(const CategoryTicks& ticked) {
         if (found && ticked[step] == 1 && !g_clean.abort) {
             bool ask = g_settings.askDel == 1;
             bool confirmed = ask && Confirm(subject);
-            if (!ask || confirmed) category.clean(subject, confirmed);
+            if (!ask || confirmed) {
+                BeginCategoryReport(step);
+                category.clean(subject, confirmed);
+            }
         }
         PaceStep(mark);
         StepProgressBar();
     }
+    EndCleanReport();
 }
 
 void CleanCategories() {
@@ -232,10 +245,7 @@ INT_PTR CALLBACK ConfirmDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
     case WM_SETCURSOR:
         TrackHover(dialog, kConfirmHover, reinterpret_cast<HWND>(wParam));
         return TRUE;
-    default: {
-        INT_PTR result = FALSE;
-        HandleSkinPainting(dialog, message, wParam, lParam, result);
-        return result;
-    }
+    default:
+        return SkinnedDialogDefault(dialog, message, wParam, lParam);
     }
 }

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "fs/tree.h"
 #include "sweep/sweep.h"
@@ -25,6 +26,13 @@ void DeleteFolderContents(const char* folder);
 // Empties a category's folder; the file layer refuses a folder that is a
 // link, is protected or holds a protected folder. Stops on an abort.
 void EmptyCategoryFolder(const std::wstring& folder);
+struct UrlCacheItem {
+    std::string url;
+    unsigned long long size;
+};
+// Every URL cache entry but the cookie entries, as the clean deletes them.
+// 1 when the walk ended normally, 0 on any other error.
+int ListUrlCacheEntries(std::vector<UrlCacheItem>& out);
 // Deletes every URL cache entry except cookie entries. 1 when the walk
 // ended normally, 0 on any other error.
 int DeleteUrlCacheEntries();

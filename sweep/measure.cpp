@@ -5,6 +5,7 @@
 #include <wininet.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -16,6 +17,13 @@
 #include "drives/drive_table.h"
 #include "resource.h"
 #include "sweep/sysinfo.h"
+#include "ui/skin.h"
+
+// shellapi.h packs its structures to 1 byte in 32-bit builds, as shell32
+// expects; a header without that packing would hand shell32 a 24-byte
+// SHQUERYRBINFO whose figures land 4 bytes off.
+static_assert(sizeof(SHQUERYRBINFO) == (sizeof(void*) == 4 ? 20 : 24), "SHQUERYRBINFO");
+static_assert(offsetof(SHQUERYRBINFO, i64NumItems) == (sizeof(void*) == 4 ? 12 : 16), "SHQUERYRBINFO");
 
 namespace {
 
@@ -28,7 +36,7 @@ void ShowCheckedEntry(const char* url) {
     HWND control = GetDlgItem(dialog, IDC_SI_LINE);
     if (!control) return;
     SetWindowTextA(control, line);
-    RepaintControl(control);
+    RepaintNow(control, true);
 }
 
 }  // namespace

@@ -19,6 +19,7 @@
 #include "drives/found_files.h"
 #include "resource.h"
 #include "settings/settings.h"
+#include "sweep/clean_report.h"
 #include "sweep/cleaning.h"
 #include "sweep/job_lock.h"
 #include "sweep/sweep.h"
@@ -60,8 +61,7 @@ struct JobState {
 JobState g_job;
 
 const int kProgressHoverIds[] = {IDC_PROG_STOP};
-BYTE g_progressHot[1];
-const HoverList kProgressHover = {kProgressHoverIds, g_progressHot, 1};
+const HoverList kProgressHover = {kProgressHoverIds, 1};
 
 // Closes the handle of the previous job's thread, which has finished or is
 // returning from its last send.
@@ -206,9 +206,15 @@ void OnJobEnd(HWND dialog) {
     g_job.busy = false;
     EnableMainButtons();
     g_job.stop = false;
-    if (g_job.outOfMemory.exchange(false) && g_app.statusBar)
+    bool outOfMemory = g_job.outOfMemory.exchange(false);
+    if (outOfMemory && g_app.statusBar)
         SendMessageA(g_app.statusBar, SB_SETTEXTA, 0,
                      reinterpret_cast<LPARAM>(scan ? kScanOutOfMemory : kCleanOutOfMemory));
+    // What the clean did, in a line; clicking it opens the full report.
+    if (!scan && !outOfMemory && !ending && g_app.statusBar) {
+        std::string summary = CleanSummaryText(CopyLastCleanReport());
+        SendMessageA(g_app.statusBar, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(summary.c_str()));
+    }
     if (scan && !ending && g_job.scanResult == 1 && !g_job.userStopped && g_app.mainWindow && IsWindow(g_app.mainWindow))
         DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_FOUND_FILES), g_app.mainWindow,
                         FoundFilesDialogProc, 0);
@@ -343,18 +349,12 @@ INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
     case WM_SETFOCUS:
         return TRUE;
     case WM_SIZE:
-        if (wParam == SIZE_RESTORED || wParam == SIZE_MAXIMIZED) {
-            InvalidateRect(dialog, nullptr, FALSE);
-            UpdateWindow(dialog);
-        }
+        RepaintOnSize(dialog, wParam);
         return TRUE;
     case WM_SETCURSOR:
         TrackHover(dialog, kProgressHover, reinterpret_cast<HWND>(wParam));
         return TRUE;
-    default: {
-        INT_PTR result = FALSE;
-        HandleSkinPainting(dialog, message, wParam, lParam, result);
-        return result;
-    }
+    default:
+        return SkinnedDialogDefault(dialog, message, wParam, lParam);
     }
 }

@@ -3,16 +3,19 @@
 
 #include <commctrl.h>
 
+#include <cinttypes>
+#include <cstdint>
 #include <cstdio>
 
 #include "app/app_state.h"
 #include "resource.h"
+#include "sweep/preview_dialog.h"
 #include "sweep/sweep.h"
 #include "ui/list_view.h"
+#include "ui/skin.h"
 
 namespace {
 
-const COLORREF kResultsColour = RGB(245, 255, 245);
 const COLORREF kTotalsColour = RGB(160, 224, 64);
 const UINT kFillMessage = WM_APP + 1;
 const UINT kReadTicksMessage = WM_APP + 2;
@@ -50,32 +53,18 @@ void SetCell(HWND list, int row, int column, const char* text) {
     SendMessageA(list, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
 }
 
-// "%llu" is the portable spelling of "%I64u": unsigned 64-bit, decimal, no grouping.
+// PRIu64 names the 64-bit conversion of whichever printf is linked: msvcrt's
+// own knows only "%I64u" on older Windows, while MinGW's replacement (which
+// libstdc++ happens to switch on) takes "%llu".
 void FillCounts(HWND list, int row, const SweepCategory& category, bool sizeKnown) {
     char text[64];
-    snprintf(text, sizeof text, "%llu", category.files);
+    snprintf(text, sizeof text, "%" PRIu64, static_cast<uint64_t>(category.files));
     SetCell(list, row, 1, text);
-    snprintf(text, sizeof text, "%llu", category.folders);
+    snprintf(text, sizeof text, "%" PRIu64, static_cast<uint64_t>(category.folders));
     SetCell(list, row, 2, text);
     if (sizeKnown) FormatSize(category.bytes, text, sizeof text);
     else snprintf(text, sizeof text, "(USE SCAN)");
     SetCell(list, row, 3, text);
-}
-
-int InsertRow(HWND list, int row, const char* label, bool withImage) {
-    LVITEMA item = {};
-    item.mask = LVIF_TEXT | (withImage ? LVIF_IMAGE : 0);
-    item.iItem = row;
-    item.iImage = 0;
-    item.pszText = const_cast<char*>(label);
-    return static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
-}
-
-void SetTick(HWND list, int row, bool ticked) {
-    LVITEMA item = {};
-    item.stateMask = ticked ? 0xF002 : 0xF000;
-    item.state = ticked ? 0x2000 : 0x1000;
-    SendMessageA(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
 }
 
 void FillOnOwnerThread(bool keepShownTicks) {
@@ -93,16 +82,16 @@ void FillOnOwnerThread(bool keepShownTicks) {
             char shown[sizeof table[i].label + sizeof table[i].note + 4];
             if (table[i].note[0]) snprintf(shown, sizeof shown, "%s (%s)", table[i].label, table[i].note);
             else snprintf(shown, sizeof shown, "%s", table[i].label);
-            int row = InsertRow(results, i, shown, true);
+            int row = InsertListRow(results, i, shown);
             if (row < 0) continue;
             FillCounts(results, row, table[i], i != SWEEP_OTHER || scanned);
-            SetTick(results, row, table[i].ticked == 1);
+            SetListRowTick(results, row, table[i].ticked == 1);
         }
     }
     HWND totals = g_app.totalsList;
     if (HasList(totals)) {
         SendMessageA(totals, LVM_DELETEALLITEMS, 0, 0);
-        int row = InsertRow(totals, 0, table[SWEEP_TOTALS].label, false);
+        int row = InsertListRow(totals, 0, table[SWEEP_TOTALS].label, false);
         if (row >= 0) FillCounts(totals, row, table[SWEEP_TOTALS], true);
     }
 }
@@ -117,8 +106,7 @@ bool ReadTicksOnOwnerThread(CategoryTicks& ticks) {
             ticks[i] = 0;
             continue;
         }
-        UINT state = static_cast<UINT>(SendMessageA(results, LVM_GETITEMSTATE, i, LVIS_STATEIMAGEMASK));
-        ticks[i] = ((state & LVIS_STATEIMAGEMASK) >> 12) == 1 ? 0 : 1;
+        ticks[i] = IsListRowTicked(results, i) ? 1 : 0;
     }
     return true;
 }
@@ -158,6 +146,91 @@ bool OnOtherThread(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) 
     return true;
 }
 
+const UINT_PTR kResultsSubclass = 1;
+const UINT kViewFilesCommand = 1;
+
+int FocusedRow(HWND list) {
+    return static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+}
+
+void OpenPreview(HWND list, int row) {
+    if (row >= 0 && row < SWEEP_CATEGORIES) ShowPreviewDialog(GetAncestor(list, GA_ROOT), row);
+}
+
+// The row under a click, and whether the click was on its checkbox.
+int RowAt(HWND list, LPARAM clientPoint, bool& onBox) {
+    LVHITTESTINFO hit = {};
+    hit.pt.x = static_cast<short>(LOWORD(clientPoint));
+    hit.pt.y = static_cast<short>(HIWORD(clientPoint));
+    int row = static_cast<int>(SendMessageA(list, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+    onBox = (hit.flags & LVHT_ONITEMSTATEICON) != 0;
+    return row;
+}
+
+void ShowRowMenu(HWND list, LPARAM screenPoint) {
+    POINT at = {static_cast<short>(LOWORD(screenPoint)), static_cast<short>(HIWORD(screenPoint))};
+    int row = FocusedRow(list);
+    if (screenPoint != static_cast<LPARAM>(-1)) {
+        POINT client = at;
+        ScreenToClient(list, &client);
+        bool onBox = false;
+        row = RowAt(list, MAKELPARAM(client.x, client.y), onBox);
+    } else {
+        RECT box = {};
+        box.left = LVIR_LABEL;
+        if (row >= 0 && SendMessageA(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&box))) {
+            at = {box.left, box.bottom};
+            ClientToScreen(list, &at);
+        }
+    }
+    if (row < 0 || row >= SWEEP_CATEGORIES) return;
+    HMENU menu = CreatePopupMenu();
+    if (!menu) return;
+    AppendMenuW(menu, MF_STRING, kViewFilesCommand, L"View files\u2026");
+    UINT chosen = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, list, nullptr);
+    DestroyMenu(menu);
+    if (chosen == kViewFilesCommand) OpenPreview(list, row);
+}
+
+// Double-click, Enter and the context menu open a row's preview. The
+// list's own double-click would toggle the tick, so it never sees one
+// that opens a preview; Enter is taken only while the list has the focus.
+LRESULT CALLBACK ResultsListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    switch (message) {
+    case WM_LBUTTONDBLCLK: {
+        bool onBox = false;
+        int row = RowAt(list, lParam, onBox);
+        if (row < 0 || onBox) break;
+        OpenPreview(list, row);
+        return 0;
+    }
+    case WM_GETDLGCODE: {
+        const MSG* msg = reinterpret_cast<const MSG*>(lParam);
+        if (msg && msg->message == WM_KEYDOWN && msg->wParam == VK_RETURN && FocusedRow(list) >= 0)
+            return DLGC_WANTALLKEYS;
+        break;
+    }
+    case WM_KEYDOWN:
+        if (wParam == VK_RETURN) {
+            OpenPreview(list, FocusedRow(list));
+            return 0;
+        }
+        break;
+    case WM_CHAR:
+        if (wParam == '\r') return 0;
+        break;
+    case WM_CONTEXTMENU:
+        ShowRowMenu(list, lParam);
+        return 0;
+    case WM_NCDESTROY:
+        RemoveWindowSubclass(list, ResultsListProc, kResultsSubclass);
+        break;
+    default:
+        break;
+    }
+    return DefSubclassProc(list, message, wParam, lParam);
+}
+
 }  // namespace
 
 void SetUpResultsLists() {
@@ -170,13 +243,14 @@ void SetUpResultsLists() {
     HWND results = g_app.resultsList;
     if (HasList(results)) {
         // The label tip shows a cut label whole, with its note.
-        SetListLook(results, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP, kResultsColour);
+        SetListLook(results, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP, kPanelColour);
         // The list view owns its image list and frees it with itself.
         HIMAGELIST images = ImageList_Create(16, 16, ILC_COLOR8, 1, 0);
         HICON icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_CATEGORY));
         if (images && icon) ImageList_ReplaceIcon(images, -1, icon);
         if (images) SendMessageA(results, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images));
         InsertColumns(results, kResultsColumns);
+        SetWindowSubclass(results, ResultsListProc, kResultsSubclass, 0);
     }
     FillResultsLists();
 }

@@ -32,7 +32,7 @@ std::atomic<bool> g_stopScan{false};
 void ShowReport(HWND dialog, const std::string& report) {
     HWND control = GetDlgItem(dialog, IDC_SI_REPORT);
     SetWindowTextA(control, report.c_str());
-    RepaintControl(control);
+    RepaintNow(control, true);
 }
 
 bool WasClosed(HWND dialog) { return GetWindowLongPtrA(dialog, DWLP_USER) == kClosedMark; }
@@ -49,10 +49,7 @@ INT_PTR CALLBACK SystemInfoDialogProc(HWND dialog, UINT message, WPARAM wParam, 
         // No hover tracker here: the cursor is left as it is.
         return TRUE;
     case WM_SIZE:
-        if (wParam == SIZE_MAXIMIZED || wParam == SIZE_RESTORED) {
-            InvalidateRect(dialog, nullptr, FALSE);
-            UpdateWindow(dialog);
-        }
+        RepaintOnSize(dialog, wParam);
         return TRUE;
     case WM_COMMAND:
         if (LOWORD(wParam) == IDC_SI_CLOSE) {
@@ -64,11 +61,8 @@ INT_PTR CALLBACK SystemInfoDialogProc(HWND dialog, UINT message, WPARAM wParam, 
         SetWindowLongPtrA(dialog, DWLP_USER, kClosedMark);
         EndDialog(dialog, DIALOG_RESULT);
         return FALSE;
-    default: {
-        INT_PTR result = FALSE;
-        HandleSkinPainting(dialog, message, wParam, lParam, result);
-        return result;
-    }
+    default:
+        return SkinnedDialogDefault(dialog, message, wParam, lParam);
     }
 }
 
@@ -105,7 +99,7 @@ void RunSystemScan() {
     if (report) {
         ShowReport(dialog, text);
         SetDlgItemTextA(dialog, IDC_SI_LINE, kFinalMessage);
-        RepaintControl(GetDlgItem(dialog, IDC_SI_LINE));
+        RepaintNow(GetDlgItem(dialog, IDC_SI_LINE), true);
     }
     PublishMeasuredCategories(measured);
     if (report) {
@@ -132,10 +126,3 @@ void StopSystemScan() { g_stopScan = true; }
 
 void AllowSystemScan() { g_stopScan = false; }
 
-void RepaintControl(HWND control) {
-    if (!control) return;
-    RECT rc;
-    GetClientRect(control, &rc);
-    InvalidateRect(control, &rc, TRUE);
-    UpdateWindow(control);
-}

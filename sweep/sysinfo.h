@@ -11,4 +11,3 @@ void RunSystemScan();
 void StopSystemScan();
 // Lets the next scan run (a new start-up).
 void AllowSystemScan();
-void RepaintControl(HWND control);

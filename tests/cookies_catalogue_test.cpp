@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
-#include <commctrl.h>
 
 #include <atomic>
 #include <cstring>
@@ -113,16 +112,11 @@ TEST_F(CookiesTest, ScanListsCookieFilesInFileSystemOrderLeavingOutKeptOnes) {
 }
 
 TEST_F(CookiesTest, MoveFromAViewOfAListThatChangedSinceMovesNothing) {
-    HWND view = CreateWindowA(WC_LISTVIEWA, "", WS_POPUP | LVS_REPORT | LVS_SHOWSELALWAYS, 0, 0, 300, 300, nullptr,
-                              nullptr, GetModuleHandleA(nullptr), nullptr);
-    SetUpCookieListView(view);
     SetCookieNames(COOKIES_TO_DELETE, {"e0", "e1", "e2"});
-    FillCookieListView(view, COOKIES_TO_DELETE);
-    SelectRow(view, 1);
+    CookieListForView(COOKIES_TO_DELETE);
     // The cleaning consumed the list and a new scan refilled it meanwhile.
     SetCookieNames(COOKIES_TO_DELETE, {"other0", "other1"});
-    MoveSelectedCookies(COOKIES_TO_DELETE, KEPT_COOKIES, view);
-    DestroyWindow(view);
+    MoveCookieRows(COOKIES_TO_DELETE, KEPT_COOKIES, {1});
     EXPECT_EQ(CookieNames(COOKIES_TO_DELETE), (Names{"other0", "other1"}));
     EXPECT_TRUE(CookieNames(KEPT_COOKIES).empty());
 }
@@ -157,31 +151,20 @@ TEST_F(CookiesTest, CleaningNeverReachesOutsideTheCookieFolder) {
 
 TEST_F(CookiesTest, ManagerAndCleaningNeverShareTheList) {
     for (int i = 0; i < 20; ++i) Cookie("brisolatest-race" + std::to_string(i) + ".txt");
-    HWND view = CreateWindowA(WC_LISTVIEWA, "", WS_POPUP | LVS_REPORT, 0, 0, 300, 300, nullptr, nullptr,
-                              GetModuleHandleA(nullptr), nullptr);
-    SetUpCookieListView(view);
     std::atomic<bool> stop{false};
     std::thread cleaning([&] {
         while (!stop) DeleteListedCookies();
     });
     for (int i = 0; i < 300; ++i) {
         ScanCookieFolder();
-        FillCookieListView(view, COOKIES_TO_DELETE);
-        for (int row = 0; row < 20; row += 3) {
-            LVITEMA item = {};
-            item.stateMask = item.state = LVIS_SELECTED;
-            SendMessageA(view, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
-        }
-        MoveSelectedCookies(COOKIES_TO_DELETE, KEPT_COOKIES, view);
-        FillCookieListView(view, KEPT_COOKIES);
-        LVITEMA all = {};
-        all.stateMask = all.state = LVIS_SELECTED;
-        SendMessageA(view, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&all));
-        MoveSelectedCookies(KEPT_COOKIES, COOKIES_TO_DELETE, view);
+        CookieListForView(COOKIES_TO_DELETE);
+        MoveCookieRows(COOKIES_TO_DELETE, KEPT_COOKIES, {0, 3, 6, 9, 12, 15, 18});
+        std::vector<int> all(CookieListForView(KEPT_COOKIES).size());
+        for (size_t row = 0; row < all.size(); ++row) all[row] = static_cast<int>(row);
+        MoveCookieRows(KEPT_COOKIES, COOKIES_TO_DELETE, all);
     }
     stop = true;
     cleaning.join();
-    DestroyWindow(view);
     for (int list = 0; list < 2; ++list) {
         for (const CookieEntry& entry : CopyCookieList(static_cast<CookieList>(list))) {
             EXPECT_EQ(entry.marked, 0);

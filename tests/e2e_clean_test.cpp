@@ -1,6 +1,6 @@
-// CLEAN end to end through the main window across the subsystems: the
-// cookies the Cookies Manager lists and keeps, and the confirmations and
-// sound that the Settings dialog asks for.
+// CLEAN end to end through the main window: the cookies the Cookies
+// Manager lists and keeps, each confirmation deciding its own category,
+// commands during a job and closing the program while it deletes.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -24,9 +24,30 @@ using namespace cleantest;
 namespace {
 
 bool IsCookiesManager(HWND w) { return HasControls(w, {IDC_CK_OK, IDC_CK_DELETE_LIST, IDC_CK_KEEP_LIST}); }
+bool IsProgress(HWND w) { return HasControls(w, {IDC_PROG_BAR, IDC_PROG_STOP}); }
 
+const int kEverything = -1, kNothing = -2;
+
+// Gives the results list its rows when nothing has filled it yet, then
+// ticks only `only` (or every row, or none).
 void TickOnly(int only) {
-    for (int row = 0; row < SWEEP_CATEGORIES; ++row) SetStateImage(g_app.resultsList, row, row == only || only == -1 ? 2 : 1);
+    HWND list = g_app.resultsList;
+    ASSERT_NE(list, nullptr);
+    SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_CHECKBOXES, LVS_EX_CHECKBOXES);
+    while (RowCount(list) < SWEEP_CATEGORIES) {
+        LVITEMA item = {};
+        item.mask = LVIF_TEXT;
+        item.iItem = RowCount(list);
+        item.pszText = const_cast<char*>("row");
+        SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    }
+    for (int row = 0; row < SWEEP_CATEGORIES; ++row)
+        SetStateImage(list, row, row == only || only == kEverything ? 2 : 1);
+}
+
+int BarPosition() {
+    HWND dialog = FindProcessWindow(IsProgress);
+    return dialog ? static_cast<int>(SendDlgItemMessageA(dialog, IDC_PROG_BAR, PBM_GETPOS, 0, 0)) : -1;
 }
 
 // Opens the Cookies Manager by its command, moves `keep` (when given) to
@@ -59,7 +80,9 @@ protected:
         folder_ = MakeSandboxFolder("e2e-clean");
         temp_ = folder_ + "\\temp";
         CreateDirectoryA(temp_.c_str(), nullptr);
+        CreateDirectoryA((temp_ + "\\sub").c_str(), nullptr);
         MakeFile(temp_ + "\\junk.tmp", 10);
+        MakeFile(temp_ + "\\sub\\junk2.tmp", 200);
         tempOverride_.reset(new TempFolderOverride(temp_));
         cookies_ = CookieFolder();
         ASSERT_FALSE(cookies_.empty());
@@ -116,36 +139,75 @@ TEST_F(CleanE2E, CookiesAreDeletedOnlyAsTheManagerListedThem) {
     EXPECT_TRUE(Cookie("e2e-kept.txt"));
 }
 
-// The Settings dialog's choices reach the next cleaning: confirmations
-// asked (and OK deletes), the job sound started.
-TEST_F(CleanE2E, SettingsChosenInTheDialogRuleTheNextClean) {
-    {
-        WindowHelper settings([](HWND w) { return HasControls(w, {IDC_SET_OK, IDC_SET_ASKDEL, IDC_SET_SOUND}); },
-                              [](HWND w) {
-                                  for (int id : {IDC_SET_ASKDEL, IDC_SET_SOUND})
-                                      PostMessageA(w, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                                                   reinterpret_cast<LPARAM>(GetDlgItem(w, id)));
-                                  PostMessageA(w, WM_COMMAND, IDC_SET_OK, 0);
-                              });
-        Command(IDC_SETTINGS);
-        ASSERT_TRUE(settings.Join());
-    }
-    EXPECT_EQ(g_settings.askDel, 1);
-    EXPECT_EQ(g_settings.enableSnd, 1);
-    int sounds = JobSoundsRequested();
-    TickOnly(SWEEP_TEMP);
-    std::vector<std::string> subjects;
-    {
-        ConfirmResponder responder([](const std::string&) { return IDC_CONF_OK; });
-        Command(IDC_CLEAN);
-        ASSERT_TRUE(WaitForJobEnd());
-        subjects = responder.Subjects();
-    }
-    EXPECT_EQ(subjects, std::vector<std::string>{TempShown()});
-    EXPECT_EQ(JobSoundsRequested(), sounds + 1);
+TEST_F(CleanE2E, EachConfirmationDecidesItsOwnCategory) {
+    g_settings.askDel = 1;
+    std::string recent = SpecialFolder(CSIDL_RECENT), history = SpecialFolder(CSIDL_HISTORY);
+    ASSERT_FALSE(recent.empty() || history.empty());
+    MakeFile(recent + "\\brisola-job.lnk", 3);
+    CreateDirectoryA(history.c_str(), nullptr);
+    MakeFile(history + "\\brisola-item.url", 12);
+    MakeTypedUrls();
+    std::string tempShown = TempShown();
+    TickOnly(kEverything);
+    ConfirmResponder responder([&](const std::string& subject) {
+        // A confirmed history step also runs the shell's delete first.
+        if (subject == tempShown || subject == history) return IDC_CONF_OK;
+        if (subject == recent) return 0;  // closed instead of answered
+        return IDC_CONF_CANCEL;
+    });
+    Command(IDC_CLEAN);
+    ASSERT_TRUE(WaitForJobEnd());
+    EXPECT_EQ(responder.Subjects(), AllConfirmSubjects());
+    EXPECT_EQ(LastProgressPosition(), SWEEP_CATEGORIES);
+    EXPECT_TRUE(FileExists(recent + "\\brisola-job.lnk"));
+    EXPECT_FALSE(FileExists(history + "\\brisola-item.url"));
+    EXPECT_TRUE(DirExists(history));
+    EXPECT_FALSE(TypedUrlsExist());
     EXPECT_FALSE(FileExists(temp_ + "\\junk.tmp"));
-    EXPECT_TRUE(DirExists(temp_));
-    for (const char* name : kCookies) EXPECT_TRUE(Cookie(name)) << name;
+    DeleteFileA((recent + "\\brisola-job.lnk").c_str());
+}
+
+TEST_F(CleanE2E, CommandsDuringACleanDoNotChangeWhatItCleans) {
+    TickOnly(kNothing);
+    Command(IDC_CLEAN);
+    ASSERT_TRUE(PumpUntil([] { return BarPosition() >= 1; }, 10000));
+    // The job read its ticks at its start: ticking Temp now must not count.
+    TickOnly(SWEEP_TEMP);
+    Command(IDC_QUICK_REFRESH);
+    {
+        WindowHelper cookies([](HWND w) { return HasControls(w, {IDC_CK_OK, IDC_CK_DELETE_LIST}); },
+                             [](HWND w) { PostMessageA(w, WM_COMMAND, IDC_CK_OK, 0); });
+        Command(IDC_COOKIES_MANAGER);
+        cookies.Join();
+    }
+    Command(IDC_QUICK_REFRESH);
+    EXPECT_TRUE(IsJobRunning());
+    ASSERT_TRUE(WaitForJobEnd());
+    EXPECT_TRUE(FileExists(temp_ + "\\junk.tmp") && FileExists(temp_ + "\\sub\\junk2.tmp"));
+    EXPECT_EQ(LastProgressPosition(), SWEEP_CATEGORIES);
+    EXPECT_TRUE(Enabled(IDC_CLEAN));
+}
+
+TEST_F(CleanE2E, ClosingTheMainWindowWhileFilesAreDeletedEndsTheJob) {
+    for (int i = 0; i < 60; ++i) MakeFile(temp_ + "\\many" + std::to_string(i) + ".tmp", 1);
+    TickOnly(SWEEP_TEMP);
+    Command(IDC_CLEAN);
+    PumpUntil([] { return BarPosition() >= 3; }, 5000);
+    // Closing the window as its close box does ends the job at once, and a
+    // new window runs jobs normally.
+    DWORD start = GetTickCount();
+    PostMessageA(g_app.mainWindow, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(DestroyMainWindowForTest());
+    EXPECT_LT(GetTickCount() - start, 10000u);
+    EXPECT_FALSE(IsJobRunning());
+    g_app.mainWindow = nullptr;
+    PumpUntil([] { return FindProcessWindow(IsProgress) == nullptr; }, 1000);
+    EXPECT_EQ(FindProcessWindow(IsProgress), nullptr);
+    CreateMainWindowForTest();
+    TickOnly(kNothing);
+    Command(IDC_CLEAN);
+    ASSERT_TRUE(WaitForJobEnd());
+    EXPECT_EQ(LastProgressPosition(), SWEEP_CATEGORIES);
 }
 
 }  // namespace

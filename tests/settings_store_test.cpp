@@ -1,5 +1,6 @@
 // The settings store: defaults, the four REG_BINARY values, "exactly 1 is
-// on", and the per-user store of a user who cannot write the machine key.
+// on", the per-user store of a user who cannot write the machine key, the
+// category ticks, and size text at its edges.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -7,8 +8,12 @@
 
 #include <string>
 
+#include "app/app_state.h"
 #include "settings/settings.h"
+#include "support/list_view_probe.h"
 #include "support/test_support.h"
+#include "sweep/results_list.h"
+#include "sweep/sweep.h"
 
 namespace {
 
@@ -130,30 +135,20 @@ TEST_F(SettingsStoreTest, SaveWritesFourBinaryValuesThatLoadReadsBack) {
     EXPECT_EQ(Flags(), "1100");
 }
 
-TEST_F(SettingsStoreTest, OnlyExactlyOneCountsAsOn) {
-    WriteNumber(HKEY_LOCAL_MACHINE, "NeverUpdate", 2);
-    WriteNumber(HKEY_LOCAL_MACHINE, "AskDel", 0x101);
-    WriteNumber(HKEY_LOCAL_MACHINE, "EnableSnd", 0xFFFFFFFF);
-    WriteNumber(HKEY_LOCAL_MACHINE, "EnableTips", 1);
-    SetAll(1, 1, 1, 0);
-    LoadSettings();
-    EXPECT_EQ(Flags(), "0001");
-    // A stored flag that is not 1 is saved back as 0.
-    SaveSettings();
-    DWORD type = 0, number = 0;
-    ASSERT_TRUE(ReadValue(HKEY_LOCAL_MACHINE, "NeverUpdate", &type, &number));
-    EXPECT_EQ(number, 0u);
-}
-
-TEST_F(SettingsStoreTest, MissingOrMisSizedValuesKeepTheirDefault) {
-    WriteNumber(HKEY_LOCAL_MACHINE, "AskDel", 1);
-    BYTE one = 1;
+// Only a 4-byte 1 is on; a value of another size or a missing one keeps
+// its default; a stored flag that is not 1 is saved back as 0.
+TEST_F(SettingsStoreTest, OddValuesReadAsOffOrTheirDefault) {
+    BYTE one = 1, eight[8] = {1};
     WriteRaw(HKEY_LOCAL_MACHINE, "NeverUpdate", &one, 1);
-    BYTE eight[8] = {0};
-    WriteRaw(HKEY_LOCAL_MACHINE, "EnableSnd", eight, sizeof eight);
-    // "EnableTips" is missing.
+    WriteRaw(HKEY_LOCAL_MACHINE, "AskDel", eight, sizeof eight);
+    WriteNumber(HKEY_LOCAL_MACHINE, "EnableSnd", 2);
+    WriteNumber(HKEY_LOCAL_MACHINE, "EnableTips", 0x101);
     LoadSettings();
-    EXPECT_EQ(Flags(), "0111");
+    EXPECT_EQ(Flags(), "0000");
+    SaveSettings();
+    DWORD type = 0, number = 9;
+    ASSERT_TRUE(ReadValue(HKEY_LOCAL_MACHINE, "EnableSnd", &type, &number));
+    EXPECT_EQ(number, 0u);
 }
 
 TEST_F(SettingsStoreTest, StandardUserKeepsSettingsInTheUserKey) {
@@ -180,6 +175,76 @@ TEST_F(SettingsStoreTest, AnAdministratorIgnoresAStaleUserCopy) {
     WriteNumber(HKEY_LOCAL_MACHINE, "AskDel", 0);
     LoadSettings();
     EXPECT_EQ(g_settings.askDel.load(), 0);
+}
+
+TEST(FormatSize, GivesExactTextAtTheEdges) {
+    EXPECT_EQ(SizeText(0), "0.00 KB");
+    EXPECT_EQ(SizeText(1023), "1.00 KB");
+    EXPECT_EQ(SizeText(999999), "976.56 KB");
+    EXPECT_EQ(SizeText(1000000), "0.95 MB");
+    EXPECT_EQ(SizeText(999999999), "953.67 MB");
+    EXPECT_EQ(SizeText(1000000000), "0.93 GB");
+    EXPECT_EQ(SizeText(5368709120ULL), "5.00 GB");
+    EXPECT_EQ(SizeText(~0ULL), "17179869184.00 GB");
+}
+
+// The category ticks: one 4-byte binary value each; anything else keeps
+// the initial tick.
+TEST_F(SettingsStoreTest, CategoryTicksLoadOnlyWellFormedValues) {
+    ResetSweepTableForTest();
+    LoadCategoryTicks();  // no key: the initial ticks stand
+    SweepCategory t[SWEEP_COUNT];
+    GetSweepTable(t);
+    EXPECT_EQ(t[SWEEP_COOKIES].ticked, 1);
+    EXPECT_EQ(t[SWEEP_OTHER].ticked, 0);
+
+    struct Value {
+        int category;
+        DWORD type;
+        const char* data;
+        DWORD size;
+        int ticked;  // after the load; malformed or missing: the initial tick
+    } values[] = {
+        {SWEEP_INTERNET_CACHE, REG_BINARY, "\0\0\0\0", 4, 0}, {SWEEP_COOKIES, REG_BINARY, "\7\0\0\0", 4, 0},
+        {SWEEP_OTHER, REG_BINARY, "\1\0\0\0", 4, 1},          {SWEEP_TOTALS, REG_BINARY, "\1\0\0\0", 4, 1},
+        {SWEEP_RECENT, REG_BINARY, "\1\0", 2, 1},               {SWEEP_TEMP, REG_SZ, "0", 2, 1},
+        {SWEEP_HISTORY, REG_BINARY, "\1\0\0\1", 4, 0},        {SWEEP_CRASH_DUMPS, 0, nullptr, 0, 1},
+    };
+    for (const Value& v : values)
+        if (v.data) WriteRaw(HKEY_LOCAL_MACHINE, t[v.category].label, v.data, v.size, v.type);
+    LoadCategoryTicks();
+    GetSweepTable(t);
+    for (const Value& v : values) EXPECT_EQ(t[v.category].ticked, v.ticked) << t[v.category].label;
+    ResetSweepTableForTest();
+}
+
+// Ticks are saved from the list at the window's end as one 4-byte binary
+// value per record and come back at the next start.
+TEST_F(SettingsStoreTest, CategoryTicksSurviveARestart) {
+    ResetSweepTableForTest();
+    CreateMainWindowForTest();
+    HWND results_ = g_app.resultsList;
+    SetStateImage(results_, SWEEP_INTERNET_CACHE, 1);
+    SetStateImage(results_, SWEEP_OTHER, 2);
+    SetCategoryTick(SWEEP_TOTALS, 1);
+    ASSERT_TRUE(DestroyMainWindowForTest());
+    SweepCategory t[SWEEP_COUNT];
+    GetSweepTable(t);
+    for (const SweepCategory& c : t) {
+        DWORD type = 0, value = 9;
+        EXPECT_TRUE(ReadValue(HKEY_LOCAL_MACHINE, c.label, &type, &value)) << c.label;
+        EXPECT_EQ(type, static_cast<DWORD>(REG_BINARY)) << c.label;
+        EXPECT_EQ(value, std::string(c.label) == "Sweep Temporary Internet Files" ? 0u : 1u) << c.label;
+    }
+    ResetSweepTableForTest();
+    LoadCategoryTicks();
+    CreateMainWindowForTest();
+    results_ = g_app.resultsList;
+    EXPECT_EQ(StateImage(results_, SWEEP_INTERNET_CACHE), 1);
+    EXPECT_EQ(StateImage(results_, SWEEP_OTHER), 2);
+    EXPECT_EQ(StateImage(results_, SWEEP_COOKIES), 2);
+    CloseMainWindowForTest();
+    ResetSweepTableForTest();
 }
 
 }  // namespace

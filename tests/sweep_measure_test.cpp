@@ -1,11 +1,8 @@
-// The measuring walks on real stores: folder trees, the Recycle Bin, and
-// the categories measured together.
+// The measuring walks on real folder trees, and the categories measured
+// together (each category's own figures: clean_engine_test).
 #include <gtest/gtest.h>
 
-#include "drives/drive_table.h"
-
 #include <windows.h>
-#include <shellapi.h>
 #include <shlobj.h>
 
 #include <cstring>
@@ -94,71 +91,6 @@ std::string MakeWideTree(const std::string& name, int width, int depth, unsigned
     return root;
 }
 
-// --- the Recycle Bin ---------------------------------------------------------
-
-// Wine's empty leaves recycled folders behind in its trash (the sandbox's
-// XDG trash), so those go from the Unix side.
-void EmptyBin() {
-    SHEmptyRecycleBinA(nullptr, nullptr, SHERB_NOCONFIRMATION | SHERB_NOPROGRESSUI | SHERB_NOSOUND);
-    char data[MAX_PATH] = {};
-    DWORD n = GetEnvironmentVariableA("XDG_DATA_HOME", data, sizeof data);
-    std::string trash = std::string(data) + "/Trash";
-    if (n == 0 || n >= sizeof data || trash.find("/sandbox-") == std::string::npos) return;
-    std::string line = "\\\\?\\unix\\bin\\sh -c \"rm -rf '" + trash + "/files' '" + trash + "/info'; mkdir -p '" +
-                       trash + "/files' '" + trash + "/info'\"";
-    std::vector<char> command(line.begin(), line.end());
-    command.push_back('\0');
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return;
-    WaitForSingleObject(pi.hProcess, 10000);
-    CloseHandle(pi.hProcess);
-    CloseHandle(pi.hThread);
-    PumpUntil([] {
-        SHQUERYRBINFO info = {};
-        info.cbSize = sizeof info;
-        return SUCCEEDED(SHQueryRecycleBinA("C:\\", &info)) && info.i64NumItems == 0;
-    }, 3000);
-}
-
-bool Recycle(const std::string& path) {
-    std::vector<char> from(path.begin(), path.end());
-    from.push_back('\0');
-    from.push_back('\0');
-    SHFILEOPSTRUCTA op = {};
-    op.wFunc = FO_DELETE;
-    op.pFrom = from.data();
-    op.fFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI;
-    return SHFileOperationA(&op) == 0;
-}
-
-TEST(MeasureRecycleBin, SumsTheItemsOfTheFixedDrives) {
-    EnumerateDrives();  // start-up fills the drive table first
-    char paths[16][8];
-    ASSERT_EQ(FixedDriveBinPaths(paths), 1) << "the test prefix has only C:";
-    EmptyBin();
-    ScanCounters empty;
-    MeasureRecycleBin(empty);
-    ExpectCounts(empty, 0, 0, 0);
-
-    std::string root = MakeSandboxFolder("recycle");
-    MakeFile(root + "\\gone.txt", 3000);
-    MakeFile(root + "\\also.txt", 45);
-    MakeDir(root + "\\folder");
-    MakeFile(root + "\\folder\\inside.txt", 100);
-    ASSERT_TRUE(Recycle(root + "\\gone.txt"));
-    ASSERT_TRUE(Recycle(root + "\\also.txt"));
-    ASSERT_TRUE(Recycle(root + "\\folder"));
-    ScanCounters full;
-    full.folders = 9;  // the folders counter is not touched
-    MeasureRecycleBin(full);
-    // A recycled folder counts as one item of size 0.
-    ExpectCounts(full, 3, 9, 3045);
-    EmptyBin();
-    RemoveTree(root);
-}
-
 // --- the categories together ------------------------------------------------
 
 struct FakeFolders {
@@ -195,7 +127,6 @@ protected:
         savedTmp_ = GetEnvironmentVariableA("TMP", temp, sizeof temp) ? temp : "";
         temp_ = MakeSandboxFolder("cat-temp");
         SetEnvironmentVariableA("TMP", (temp_ + "\\").c_str());
-        EmptyBin();
     }
     void TearDown() override {
         g_app.folderPath = savedFolderPath_;
@@ -212,30 +143,6 @@ void ExpectRecord(const SweepCategory& r, unsigned long long files, unsigned lon
     EXPECT_EQ(r.files, files) << r.label;
     EXPECT_EQ(r.folders, folders) << r.label;
     EXPECT_EQ(r.bytes, bytes) << r.label;
-}
-
-// Each category's own figures are checked over the category table in the
-// cleaning tests; here, what measuring them together keeps and sums.
-TEST_F(CategoriesTest, KeepsTheDiskScansRowAndTheTicksAndTotalsEveryRow) {
-    g_fake.cookies = MakeSandboxFolder("cat-cookies");
-    MakeFile(g_fake.cookies + "\\a@site.txt", 100);
-    MakeFile(g_fake.cookies + "\\index.dat", 9999);
-    PublishOtherTemporaryFiles(4, 5000);
-    SetCategoryTick(SWEEP_COOKIES, 0);
-    MeasureCategories();
-    SweepCategory t[SWEEP_COUNT];
-    GetSweepTable(t);
-    ExpectRecord(t[SWEEP_COOKIES], 1, 0, 100);
-    ExpectRecord(t[SWEEP_OTHER], 4, 0, 5000);  // only the disk scan writes it
-    ScanCounters sum;
-    for (int i = 0; i < SWEEP_CATEGORIES; ++i) {
-        sum.files += t[i].files;
-        sum.folders += t[i].folders;
-        sum.bytes += t[i].bytes;
-    }
-    ExpectRecord(t[SWEEP_TOTALS], sum.files, sum.folders, sum.bytes);
-    EXPECT_EQ(t[SWEEP_COOKIES].ticked, 0);  // measuring leaves the ticks alone
-    RemoveTree(g_fake.cookies);
 }
 
 TEST_F(CategoriesTest, AFailedLookupGivesZerosNotTheLastPath) {

@@ -8,3 +8,18 @@
 void SetListLook(HWND list, DWORD extendedStyles, COLORREF background);
 // Inserts a text column of the given width and alignment (LVCFMT_*) at index.
 void InsertListColumn(HWND list, int index, const char* text, int width, int format);
+// Inserts a row with its first column's text (and the first image); returns
+// its index, or -1.
+int InsertListRow(HWND list, int row, const char* text, bool withImage = true);
+
+// State images of a list view with checkboxes.
+const UINT kUncheckedImage = 1;
+const UINT kCheckedImage = 2;
+// The state image held in an item state, and the state bits showing one.
+UINT StateImageOf(UINT state);
+UINT StateImageBits(UINT image);
+// A row counts as ticked unless it shows the empty box.
+bool IsListRowTicked(HWND list, int row);
+// Writes a tick the way every fill does; writing one also clears the
+// row's selection.
+void SetListRowTick(HWND list, int row, bool ticked);

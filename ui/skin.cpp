@@ -11,8 +11,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/app_state.h"
-
 namespace {
 
 // The replaced window procedure and a skinned dialog's record are kept in
@@ -20,10 +18,15 @@ namespace {
 const char kOldProcProp[] = "BrisolaSkinOldProc";
 const char kDialogSkinProp[] = "BrisolaDialogSkin";
 
+// Hover lists are short (at most 13 buttons).
+const size_t kMaxHoverButtons = 32;
+
 // What a skinned dialog remembers: the hover list its tracker last ran
-// with, so that a button can run that tracker when the mouse leaves it.
+// with, so that a button can run that tracker when the mouse leaves it,
+// and which of its buttons were last drawn hot.
 struct DialogSkin {
-    HoverList list = {nullptr, nullptr, 0};
+    HoverList list = {nullptr, 0};
+    BYTE hot[kMaxHoverButtons] = {};
 };
 
 HBRUSH SolidBrush(COLORREF colour) { return CreateSolidBrush(colour); }
@@ -45,7 +48,7 @@ void BlitBitmap(HDC target, HDC memory, HBITMAP bitmap, int x, int y, const RECT
 void FillBeyondBackground(HDC dc, const RECT& client) {
     BITMAP info = {};
     LONG width = 0, height = 0;
-    if (g_app.backgroundBitmap && GetObjectA(g_app.backgroundBitmap, sizeof info, &info)) {
+    if (g_skin.backgroundBitmap && GetObjectA(g_skin.backgroundBitmap, sizeof info, &info)) {
         width = info.bmWidth;
         height = info.bmHeight;
     }
@@ -61,9 +64,9 @@ void PaintBackground(HWND window, bool withLogo) {
     HDC memory = CreateCompatibleDC(dc);
     RECT client;
     GetClientRect(window, &client);
-    BlitBitmap(dc, memory, g_app.backgroundBitmap, 0, 0, client);
+    BlitBitmap(dc, memory, g_skin.backgroundBitmap, 0, 0, client);
     FillBeyondBackground(dc, client);
-    if (withLogo) BlitBitmap(dc, memory, g_app.logoBitmap, 40, 34, client);
+    if (withLogo) BlitBitmap(dc, memory, g_skin.logoBitmap, 40, 34, client);
     DeleteDC(memory);
     EndPaint(window, &ps);
 }
@@ -119,11 +122,6 @@ bool SystemButtonDraws(UINT message) {
     default:
         return false;
     }
-}
-
-void RepaintNow(HWND window) {
-    InvalidateRect(window, nullptr, FALSE);
-    UpdateWindow(window);
 }
 
 DialogSkin* FindDialogSkin(HWND dialog) {
@@ -236,6 +234,30 @@ void ApplySkin(HWND dialog) {
     EnumChildWindows(dialog, SkinChild, reinterpret_cast<LPARAM>(dialog));
 }
 
+void LoadSkinBitmaps() {
+    HINSTANCE module = GetModuleHandleA(nullptr);
+    g_skin.backgroundBitmap = LoadBitmapA(module, "LOGO");
+    g_skin.logoBitmap = LoadBitmapA(module, "MAINLOGO");
+}
+
+bool SkinBitmapsLoaded() { return g_skin.backgroundBitmap && g_skin.logoBitmap; }
+
+void CreateSkinButtonFont() {
+    if (g_skin.buttonFont) return;
+    g_skin.buttonFont = CreateFontA(16, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, 0, 0,
+                                    DEFAULT_QUALITY, VARIABLE_PITCH, "Arial");
+}
+
+void FreeSkinAssets() {
+    for (HGDIOBJ object : {static_cast<HGDIOBJ>(g_skin.backgroundBitmap), static_cast<HGDIOBJ>(g_skin.logoBitmap),
+                           static_cast<HGDIOBJ>(g_skin.buttonFont)})
+        if (object) DeleteObject(object);
+    g_skin.backgroundBitmap = nullptr;
+    g_skin.logoBitmap = nullptr;
+    g_skin.buttonFont = nullptr;
+    g_skin.selectedButton = nullptr;
+}
+
 void PaintDialogBackground(HWND dialog) { PaintBackground(dialog, false); }
 
 void PaintMainBackground(HWND mainWindow) { PaintBackground(mainWindow, true); }
@@ -250,11 +272,11 @@ void PaintSkinnedButton(HDC dc, HWND button) {
     HGDIOBJ oldFont = nullptr;
     if (button == g_skin.hoveredButton.load()) {
         brush = g_skin.hoverBrush;
-    } else if (GetParent(button) == g_app.mainWindow && button == g_app.selectedViewButton) {
+    } else if (button == g_skin.selectedButton) {
         brush = g_skin.selectionBrush;
         edge = EDGE_SUNKEN;
-    } else if (g_app.buttonFont) {
-        oldFont = SelectObject(dc, g_app.buttonFont);
+    } else if (g_skin.buttonFont) {
+        oldFont = SelectObject(dc, g_skin.buttonFont);
     }
     FillRect(dc, &rc, brush);
     SetBkMode(dc, TRANSPARENT);
@@ -272,34 +294,38 @@ HBRUSH PaintStaticColour(HDC dc) {
     return g_skin.panelBrush;
 }
 
-bool HandleSkinPainting(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result,
-                        bool colourDialog) {
+INT_PTR SkinnedDialogDefault(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam, bool colourDialog) {
     switch (message) {
     case WM_PAINT:
         PaintDialogBackground(dialog);
-        result = TRUE;
-        return true;
+        return TRUE;
     case WM_CTLCOLORBTN:
         PaintSkinnedButton(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
-        result = FALSE;
-        return true;
+        return FALSE;
     case WM_CTLCOLORSTATIC:
-        result = reinterpret_cast<INT_PTR>(PaintStaticColour(reinterpret_cast<HDC>(wParam)));
-        return true;
+        return reinterpret_cast<INT_PTR>(PaintStaticColour(reinterpret_cast<HDC>(wParam)));
     case WM_CTLCOLORDLG:
-        if (!colourDialog) return false;
-        result = reinterpret_cast<INT_PTR>(g_skin.panelBrush);
-        return true;
+        return colourDialog ? reinterpret_cast<INT_PTR>(g_skin.panelBrush) : FALSE;
     default:
-        return false;
+        return FALSE;
     }
 }
 
+void RepaintNow(HWND window, bool erase) {
+    if (!window) return;
+    InvalidateRect(window, nullptr, erase);
+    UpdateWindow(window);
+}
+
+void RepaintOnSize(HWND window, WPARAM sizeType) {
+    if (sizeType == SIZE_RESTORED || sizeType == SIZE_MAXIMIZED) RepaintNow(window);
+}
+
 void TrackHover(HWND dialog, const HoverList& list, HWND under) {
-    if (DialogSkin* skin = FindDialogSkin(dialog)) skin->list = list;
-    // Hover lists are short (at most 13 buttons); one look-up each.
-    HWND buttons[32] = {};
-    size_t count = std::min<size_t>(list.count, sizeof buttons / sizeof buttons[0]);
+    DialogSkin* skin = FindDialogSkin(dialog);
+    if (skin) skin->list = list;
+    HWND buttons[kMaxHoverButtons] = {};
+    size_t count = std::min(list.count, kMaxHoverButtons);
     HWND hovered = nullptr;
     for (size_t i = 0; i < count; ++i) {
         buttons[i] = GetDlgItem(dialog, list.ids[i]);
@@ -309,12 +335,13 @@ void TrackHover(HWND dialog, const HoverList& list, HWND under) {
     for (size_t i = 0; i < count; ++i) {
         HWND button = buttons[i];
         BYTE over = (button && button == under) ? 1 : 0;
-        if (over != list.hot[i] && button) {
+        // A dialog the skin does not know repaints every listed button.
+        if (button && (!skin || over != skin->hot[i])) {
             RECT rc;
             GetClientRect(button, &rc);
             InvalidateRect(button, &rc, FALSE);
             SendMessageA(button, WM_PAINT, 0, 0);
         }
-        list.hot[i] = over;
+        if (skin) skin->hot[i] = over;
     }
 }

@@ -22,17 +22,28 @@ struct SkinState {
     // dialog's tracker writes it on the cleaning thread while the main
     // thread paints, hence atomic.
     std::atomic<HWND> hoveredButton{nullptr};
+    // The main window's selected view button, painted sunken.
+    HWND selectedButton = nullptr;
+    HFONT buttonFont = nullptr;
+    HBITMAP backgroundBitmap = nullptr;  // "LOGO"
+    HBITMAP logoBitmap = nullptr;        // "MAINLOGO"
 };
 
 extern SkinState g_skin;
 
-// A dialog's hover list and its hot flags (kept between openings). The ids
-// and hot arrays must outlive the dialog (static arrays).
+// The buttons a dialog's hover tracker watches. The ids must outlive the
+// dialog (a static array); the skin keeps each dialog's hot flags.
 struct HoverList {
     const int* ids;
-    BYTE* hot;
     size_t count;
 };
+
+// The skin's bitmaps from the module's resources and the buttons' font;
+// freed again as the main window goes.
+void LoadSkinBitmaps();
+bool SkinBitmapsLoaded();
+void CreateSkinButtonFont();
+void FreeSkinAssets();
 
 // Called by every dialog's WM_INITDIALOG. Each push button of the dialog is
 // then painted only with the skinned face (the system's own push-button
@@ -46,10 +57,14 @@ void PaintMainBackground(HWND mainWindow);
 void PaintSkinnedButton(HDC dc, HWND button);
 // WM_CTLCOLORSTATIC: black transparent text; returns the panel brush.
 HBRUSH PaintStaticColour(HDC dc);
-// The painting answers every skinned dialog gives alike (WM_PAINT,
-// WM_CTLCOLORBTN, WM_CTLCOLORSTATIC and, when colourDialog is set,
-// WM_CTLCOLORDLG). Returns true and sets result when it handled the message.
-bool HandleSkinPainting(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result,
-                        bool colourDialog = true);
+// The answer of every skinned dialog procedure to the messages it does not
+// handle itself: the skin's painting (WM_PAINT, WM_CTLCOLORBTN,
+// WM_CTLCOLORSTATIC and, when colourDialog is set, WM_CTLCOLORDLG), FALSE
+// for the rest.
+INT_PTR SkinnedDialogDefault(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam, bool colourDialog = true);
+// Invalidates and paints the window at once.
+void RepaintNow(HWND window, bool erase = false);
+// WM_SIZE: a restored or maximised window is painted again at once.
+void RepaintOnSize(HWND window, WPARAM sizeType);
 // Runs a dialog's hover tracker for the window under the mouse.
 void TrackHover(HWND dialog, const HoverList& list, HWND under);

@@ -14,12 +14,6 @@ std::string Cell(HWND list, int row, int column) {
 
 int RowCount(HWND list) { return static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)); }
 
-std::vector<std::string> ItemTexts(HWND list) {
-    std::vector<std::string> rows;
-    for (int row = 0, count = RowCount(list); row < count; ++row) rows.push_back(Cell(list, row, 0));
-    return rows;
-}
-
 int StateImage(HWND list, int row) {
     return static_cast<int>((SendMessageA(list, LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK) & LVIS_STATEIMAGEMASK) >> 12);
 }

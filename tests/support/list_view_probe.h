@@ -9,8 +9,6 @@
 // The text of one cell (`column` 0 is the item itself).
 std::string Cell(HWND list, int row, int column);
 int RowCount(HWND list);
-// The item text of every row, top to bottom.
-std::vector<std::string> ItemTexts(HWND list);
 // The row's state image: 0 none, 1 unticked, 2 ticked.
 int StateImage(HWND list, int row);
 void SetStateImage(HWND list, int row, int image);

@@ -1,0 +1,6 @@
+// The start-up splash.
+#pragma once
+
+#include <windows.h>
+
+void ShowSplash(HWND owner);

@@ -1,0 +1,115 @@
+// The after-clean report, filled as the clean deletes.
+#include "sweep/clean_report.h"
+
+#include <cstdio>
+#include <mutex>
+
+#include "sweep/categories.h"
+#include "sweep/cleaning.h"
+#include "sweep/journal.h"
+#include "sweep/results_list.h"
+
+namespace {
+
+struct ReportState {
+    std::mutex lock;         // guards published
+    CleanReport published;   // the last clean that ended
+    CleanReport running;     // the cleaning thread's only
+    CategoryReport* current = nullptr;
+};
+ReportState g_report;
+
+std::wstring PathOf(const TreeEntry& entry) {
+    std::wstring path = entry.folder;
+    path += L'\\';
+    path.append(entry.name);
+    return path;
+}
+
+}  // namespace
+
+bool CleanRecorder::Stop() { return CleaningAborted(); }
+
+void CleanRecorder::OnDeleted(const TreeEntry& entry) { Deleted(PathOf(entry), entry.isFolder, entry.size); }
+
+void CleanRecorder::OnLeft(const TreeEntry& entry, LeftReason reason) { Left(PathOf(entry), reason); }
+
+void CleanRecorder::Deleted(std::wstring_view path, bool isFolder, unsigned long long size) {
+    CategoryReport* category = g_report.current;
+    if (!category) return;
+    if (isFolder) size = 0;
+    ++category->itemsDeleted;
+    category->bytesFreed += size;
+    JournalDeleted(path, isFolder, size);
+}
+
+void CleanRecorder::Left(std::wstring_view path, LeftReason reason) {
+    CategoryReport* category = g_report.current;
+    if (!category) return;
+    ++category->itemsLeft;
+    if (reason == LeftReason::InUse) ++g_report.running.leftInUse;
+    if (category->left.size() < kReportLeftCap) category->left.push_back({std::wstring(path), reason});
+    JournalLeft(path, reason);
+}
+
+CleanRecorder& ActiveCleanRecorder() {
+    static CleanRecorder recorder;
+    return recorder;
+}
+
+void BeginCleanReport(const CategoryTicks& ticked) {
+    g_report.running = CleanReport();
+    g_report.current = nullptr;
+    std::string labels;
+    for (int row = 0; row < SWEEP_CATEGORIES; ++row)
+        if (ticked[row] == 1) labels += (labels.empty() ? "" : ", ") + std::string(CategoryAt(row).label);
+    g_report.running.categories.reserve(SWEEP_CATEGORIES);
+    JournalBegin(labels.empty() ? "(none)" : labels);
+}
+
+void BeginCategoryReport(int row) {
+    g_report.running.categories.emplace_back();
+    g_report.current = &g_report.running.categories.back();
+    g_report.current->row = row;
+}
+
+void EndCleanReport() {
+    g_report.current = nullptr;
+    CleanReport& report = g_report.running;
+    report.valid = true;
+    for (const CategoryReport& category : report.categories) {
+        report.bytesFreed += category.bytesFreed;
+        report.itemsDeleted += category.itemsDeleted;
+        report.itemsLeft += category.itemsLeft;
+    }
+    JournalEnd(report);
+    std::lock_guard<std::mutex> hold(g_report.lock);
+    g_report.published = std::move(report);
+    g_report.running = CleanReport();
+}
+
+const CleanReport& LastCleanReport() {
+    std::lock_guard<std::mutex> hold(g_report.lock);
+    return g_report.published;
+}
+
+CleanReport CopyLastCleanReport() {
+    std::lock_guard<std::mutex> hold(g_report.lock);
+    return g_report.published;
+}
+
+std::string CleanSummaryText(const CleanReport& report) {
+    if (!report.valid) return "No clean has run yet";
+    char size[64];
+    FormatSize(report.bytesFreed, size, sizeof size);
+    char text[160];
+    if (report.itemsDeleted == 0 && report.itemsLeft == 0) return "Nothing was cleaned";
+    int n = snprintf(text, sizeof text, "Cleaned %s", size);
+    unsigned long long other = report.itemsLeft - report.leftInUse;
+    if (report.leftInUse > 0 && n > 0)
+        n += snprintf(text + n, sizeof text - n, "; %llu %s in use %s left", report.leftInUse,
+                      report.leftInUse == 1 ? "file" : "files", report.leftInUse == 1 ? "was" : "were");
+    if (other > 0 && n > 0 && n < static_cast<int>(sizeof text))
+        snprintf(text + n, sizeof text - n, "; %llu other %s left", other, other == 1 ? "item was" : "items were");
+    return text;
+}

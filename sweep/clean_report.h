@@ -1,0 +1,62 @@
+// What the last CLEAN did, per category: filled by the clean itself as it
+// deletes, so every front end that cleans gets it.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "fs/tree.h"
+#include "sweep/sweep.h"
+
+struct LeftItem {
+    std::wstring path;
+    LeftReason reason;
+};
+
+struct CategoryReport {
+    int row = 0;
+    unsigned long long bytesFreed = 0;
+    unsigned long long itemsDeleted = 0;
+    unsigned long long itemsLeft = 0;  // may exceed left.size(): the list is capped
+    std::vector<LeftItem> left;
+};
+
+struct CleanReport {
+    bool valid = false;  // false until a clean has ended
+    std::vector<CategoryReport> categories;  // the cleaned ones, in table order
+    unsigned long long bytesFreed = 0;
+    unsigned long long itemsDeleted = 0;
+    unsigned long long itemsLeft = 0;
+    unsigned long long leftInUse = 0;
+};
+
+// At most this many left items are kept per category; the count goes on.
+constexpr size_t kReportLeftCap = 10000;
+
+// The report of the last clean that ended. The worker replaces it at the
+// end of a clean; read it after the job has ended.
+const CleanReport& LastCleanReport();
+// A copy taken under the lock, safe at any time.
+CleanReport CopyLastCleanReport();
+// "Cleaned 1.23 GB; 17 files in use were left", "Nothing was cleaned".
+std::string CleanSummaryText(const CleanReport& report);
+
+// Records the deletions of the running clean into the report and the
+// journal. Only the cleaning thread uses it; with no clean running it
+// records nothing. Stop() answers the clean's abort.
+class CleanRecorder : public TreeVisitor {
+public:
+    bool Stop() override;
+    void OnDeleted(const TreeEntry& entry) override;
+    void OnLeft(const TreeEntry& entry, LeftReason reason) override;
+    // For deletions that are not a walk's (cache entries, named files).
+    void Deleted(std::wstring_view path, bool isFolder, unsigned long long size);
+    void Left(std::wstring_view path, LeftReason reason);
+};
+CleanRecorder& ActiveCleanRecorder();
+
+// The clean engine's calls around its steps.
+void BeginCleanReport(const CategoryTicks& ticked);
+void BeginCategoryReport(int row);
+void EndCleanReport();

@@ -1,0 +1,202 @@
+// What a clean will delete and what it did: the preview of each kind of
+// category lists exactly its junk, the clean then deletes exactly that,
+// and the report and the journal say so, item by item.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "clean_support.h"
+#include "fs/text.h"
+#include "settings/settings.h"
+#include "sweep/app_caches.h"
+#include "sweep/clean_report.h"
+#include "sweep/cleaning.h"
+#include "sweep/journal.h"
+#include "sweep/preview.h"
+#include "sweep/sweep.h"
+
+using namespace cleantest;
+
+namespace {
+
+CategoryTicks Only(int row) {
+    CategoryTicks ticks = {};
+    ticks[row] = 1;
+    return ticks;
+}
+
+std::string Journal() { return ReadWholeFile(AnsiFromWide(JournalPath())); }
+
+std::set<std::string> Listed(const PreviewList& list, bool byName) {
+    std::set<std::string> out;
+    for (size_t i = 0; i < list.size(); ++i) out.insert(Utf8FromWide(byName ? list.NameOf(i) : list.PathOf(i)));
+    return out;
+}
+
+// A category folder: junk files and a sub-folder, a link to a folder
+// outside whose canary must never be listed, and a precious file beside.
+struct Planted {
+    std::string root, folder;
+    std::vector<std::string> junk;  // what the preview must list
+    std::vector<std::string> kept;  // what must stay
+    void Folder(const std::string& at) {
+        folder = at;
+        CreateDirectoryA(folder.c_str(), nullptr);
+        CreateDirectoryA((folder + "\\sub").c_str(), nullptr);
+        for (const char* name : {"\\a.tmp", "\\sub\\b.log"}) {
+            MakeFile(folder + name, 100);
+            junk.push_back(folder + name);
+        }
+        junk.push_back(folder + "\\sub");
+        std::string outside = root + "\\outside";
+        CreateDirectoryA(outside.c_str(), nullptr);
+        MakeFile(outside + "\\canary.txt", 7);
+        MakeFile(root + "\\precious.doc", 5);
+        kept = {outside + "\\canary.txt", root + "\\precious.doc"};
+        MakeLink(outside, folder + "\\dirlink", true);
+    }
+};
+
+class CleanReportTest : public testing::Test {
+protected:
+    void SetUp() override {
+        ResetCleaningAbort();
+        saved_ = g_settings.askDel;
+        g_settings.askDel = 0;
+        DeleteFileW(JournalPath().c_str());
+        DeleteFileW((JournalPath() + L".1").c_str());
+        planted_.root = MakeSandboxFolder("report");
+    }
+    void TearDown() override {
+        g_settings.askDel = saved_;
+        SetJournalLimitForTest(0);
+        RemoveTree(planted_.root);
+    }
+    BYTE saved_ = 0;
+    Planted planted_;
+};
+
+struct KindCase {
+    const char* name;
+    int row;
+    bool exact;   // the category holds nothing but what was planted
+    bool byName;  // items are matched by name (the bin shows original names)
+};
+
+const KindCase kKinds[] = {
+    {"temporary folder", SWEEP_TEMP, true, false},
+    {"crash dumps", SWEEP_CRASH_DUMPS, true, false},
+    {"url cache", SWEEP_INTERNET_CACHE, false, false},
+    {"recycle bin", SWEEP_RECYCLE_BIN, false, true},
+};
+
+TEST_F(CleanReportTest, PreviewListsThePlantedJunkAndTheCleanDeletesExactlyThat) {
+    for (const KindCase& kind : kKinds) {
+        SCOPED_TRACE(kind.name);
+        Planted p;
+        p.root = planted_.root + "\\" + std::to_string(kind.row);
+        CreateDirectoryA(p.root.c_str(), nullptr);
+        std::string crash = AnsiFromWide(LocalAppDataPath()) + "\\CrashDumps";
+        TempFolderOverride temp(p.root + "\\temp");
+        if (kind.row == SWEEP_TEMP) p.Folder(p.root + "\\temp");
+        if (kind.row == SWEEP_CRASH_DUMPS) p.Folder(crash);
+        if (kind.row == SWEEP_INTERNET_CACHE) {
+            ASSERT_TRUE(AddCacheEntry("http://junk.example/one", 64, NORMAL_CACHE_ENTRY));
+            p.junk = {"http://junk.example/one"};
+        }
+        if (kind.row == SWEEP_RECYCLE_BIN) {
+            MakeFile(p.root + "\\recycled.tmp", 50);
+            ASSERT_TRUE(RecycleFile(p.root + "\\recycled.tmp"));
+            p.junk = {"recycled.tmp"};
+        }
+        PreviewList preview;
+        ASSERT_TRUE(PreviewCategory(kind.row, preview)) << preview.reason;
+        std::set<std::string> listed = Listed(preview, kind.byName);
+        for (const std::string& junk : p.junk) {
+            EXPECT_EQ(listed.count(junk), 1u) << junk;
+        }
+        if (kind.exact) {
+            EXPECT_EQ(listed, std::set<std::string>(p.junk.begin(), p.junk.end()));
+        }
+        for (const std::string& kept : p.kept) {
+            EXPECT_EQ(listed.count(kept), 0u) << kept;
+        }
+
+        CleanCategoriesWithTicks(Only(kind.row));
+        const CleanReport& report = LastCleanReport();
+        ASSERT_TRUE(report.valid);
+        ASSERT_EQ(report.categories.size(), 1u);
+        EXPECT_EQ(report.categories[0].row, kind.row);
+        EXPECT_EQ(report.itemsDeleted, preview.size());
+        EXPECT_EQ(report.bytesFreed, preview.bytes);
+        for (const std::string& kept : p.kept) {
+            EXPECT_TRUE(FileExists(kept)) << kept;
+        }
+        for (const std::string& junk : p.junk) {
+            EXPECT_TRUE(kind.byName || !(FileExists(junk) || DirExists(junk))) << junk;
+        }
+        PreviewList after;
+        PreviewCategory(kind.row, after);
+        for (const std::string& junk : p.junk) {
+            EXPECT_EQ(Listed(after, kind.byName).count(junk), 0u) << junk;
+        }
+        // One journal line per deleted or left item (the link), between the header and the footer.
+        std::string journal = Journal();
+        size_t lines = std::count(journal.begin(), journal.end(), '\n');
+        EXPECT_EQ(lines, preview.size() + report.itemsLeft + 2) << journal;
+        for (size_t i = 0; i < preview.size() && !kind.byName; ++i) {
+            EXPECT_NE(journal.find("\t" + Utf8FromWide(preview.PathOf(i)) + "\r\n"), std::string::npos);
+        }
+        DeleteFileW(JournalPath().c_str());
+        if (kind.row == SWEEP_CRASH_DUMPS) RemoveTree(crash);
+    }
+}
+
+TEST_F(CleanReportTest, HeldOpenFileIsLeftWithItsReasonInReportJournalAndSummary) {
+    std::string temp = planted_.root + "\\temp";
+    CreateDirectoryA(temp.c_str(), nullptr);
+    TempFolderOverride override(temp);
+    MakeFile(temp + "\\gone.tmp", 10);
+    MakeFile(temp + "\\held.tmp", 20);
+    HANDLE held = CreateFileA((temp + "\\held.tmp").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                              nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    CleanCategoriesWithTicks(Only(SWEEP_TEMP));
+    CloseHandle(held);
+    CleanReport report = CopyLastCleanReport();
+    ASSERT_EQ(report.categories.size(), 1u);
+    ASSERT_EQ(report.categories[0].left.size(), 1u);
+    EXPECT_EQ(Utf8FromWide(report.categories[0].left[0].path), temp + "\\held.tmp");
+    EXPECT_EQ(report.categories[0].left[0].reason, LeftReason::InUse);
+    EXPECT_EQ(report.itemsDeleted, 1u);
+    EXPECT_EQ(CleanSummaryText(report), "Cleaned 0.01 KB; 1 file in use was left");
+    std::string journal = Journal();
+    EXPECT_NE(journal.find("deleted\t10\t" + temp + "\\gone.tmp\r\n"), std::string::npos) << journal;
+    EXPECT_NE(journal.find("left\tin use\t" + temp + "\\held.tmp\r\n"), std::string::npos) << journal;
+    EXPECT_NE(journal.find("=== end: 1 deleted, 10 bytes freed, 1 left"), std::string::npos) << journal;
+}
+
+TEST_F(CleanReportTest, JournalRotatesAtItsLimitKeepingOneOldFile) {
+    std::string temp = planted_.root + "\\temp";
+    CreateDirectoryA(temp.c_str(), nullptr);
+    TempFolderOverride override(temp);
+    std::string log = AnsiFromWide(JournalPath());
+    std::string old(900, 'x');
+    WriteWholeFile(log, old);
+    WriteWholeFile(log + ".1", "older");
+    SetJournalLimitForTest(1000);
+    for (int i = 0; i < 20; ++i) MakeFile(temp + "\\f" + std::to_string(i) + ".tmp", 1);
+    CleanCategoriesWithTicks(Only(SWEEP_TEMP));
+    std::string rotated = ReadWholeFile(log + ".1"), current = Journal();
+    EXPECT_LE(current.size(), 1000u);
+    EXPECT_LE(rotated.size(), 1000u);
+    EXPECT_NE(current.find("=== end: 20 deleted"), std::string::npos) << current;
+    EXPECT_EQ(rotated.find("older"), std::string::npos);  // only one old file is kept
+}
+
+}  // namespace
