@@ -9,6 +9,7 @@
 #include "drives/filters.h"
 #include "resource.h"
 #include "settings/settings.h"
+#include "sweep/preview_dialog.h"
 #include "sweep/progress.h"
 #include "sweep/results_list.h"
 #include "sweep/sweep.h"
@@ -40,7 +41,7 @@ void CreateMainWindow() {
     g_app.infoList = GetDlgItem(g_app.mainWindow, IDC_INFO_LIST);
     g_app.totalsList = GetDlgItem(g_app.mainWindow, IDC_TOTALS_LIST);
 
-    SetUpResultsLists();
+    SetUpResultsLists(ShowPreviewDialog);
     SetUpFilterListView();
     SetUpDriveListView();
     FillDriveListView();

@@ -9,7 +9,6 @@
 
 #include "app/app_state.h"
 #include "resource.h"
-#include "sweep/preview_dialog.h"
 #include "sweep/sweep.h"
 #include "ui/list_view.h"
 #include "ui/skin.h"
@@ -25,6 +24,8 @@ struct ResultsListsState {
     // A message-only window of the main thread: other threads hand it the
     // fill and the tick reading, so both run whole on the owning thread.
     HWND marshal = nullptr;
+    // What a double-click, Enter or "View files..." opens for a row.
+    ResultsRowOpener openRow = nullptr;
 };
 
 ResultsListsState g_results;
@@ -154,7 +155,7 @@ int FocusedRow(HWND list) {
 }
 
 void OpenPreview(HWND list, int row) {
-    if (row >= 0 && row < SWEEP_CATEGORIES) ShowPreviewDialog(GetAncestor(list, GA_ROOT), row);
+    if (g_results.openRow && row >= 0 && row < SWEEP_CATEGORIES) g_results.openRow(GetAncestor(list, GA_ROOT), row);
 }
 
 // The row under a click, and whether the click was on its checkbox.
@@ -233,7 +234,8 @@ LRESULT CALLBACK ResultsListProc(HWND list, UINT message, WPARAM wParam, LPARAM 
 
 }  // namespace
 
-void SetUpResultsLists() {
+void SetUpResultsLists(ResultsRowOpener openRow) {
+    g_results.openRow = openRow;
     CreateMarshalWindow();
     HWND totals = g_app.totalsList;
     if (HasList(totals)) {

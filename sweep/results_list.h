@@ -7,9 +7,13 @@
 
 #include "sweep/sweep.h"
 
+// Opens what a row of the results list stands for, owned by `owner`.
+using ResultsRowOpener = void (*)(HWND owner, int row);
+
 // Sets both lists up (columns, colours, the category icon) and fills them.
-// Runs on the main thread, which owns the lists.
-void SetUpResultsLists();
+// Runs on the main thread, which owns the lists. `openRow` answers a
+// double-click, Enter or "View files..." on a category row.
+void SetUpResultsLists(ResultsRowOpener openRow = nullptr);
 // Rewrites both lists from the sweep table. From any thread: the rows are
 // always rebuilt on the main thread in one go, so two fills never mix.
 // With `keepShownTicks` the ticks the list shows are first read into the
