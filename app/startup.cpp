@@ -9,6 +9,7 @@
 #include "drives/filters.h"
 #include "resource.h"
 #include "settings/settings.h"
+#include "sweep/confirm_dialog.h"
 #include "sweep/preview_dialog.h"
 #include "sweep/progress.h"
 #include "sweep/results_list.h"
@@ -17,6 +18,7 @@
 #include "ui/skin.h"
 
 void InitShell() {
+    UseConfirmDialog(nullptr);
     GetWindowsDirectoryA(g_app.windowsDir, sizeof g_app.windowsDir);
     InitCommonControls();
     g_app.shellFolderLib = LoadLibraryA("shfolder.dll");
@@ -34,6 +36,7 @@ void CreateMainWindow() {
         MessageBoxA(nullptr, "creation error!", "info", MB_OK);
         return;
     }
+    UseConfirmDialog(g_app.mainWindow);
     CreateStatusBar();
     g_app.resultsList = GetDlgItem(g_app.mainWindow, IDC_RESULTS_LIST);
     g_app.filterList = GetDlgItem(g_app.mainWindow, IDC_FILTER_LIST);
