@@ -128,7 +128,7 @@ TEST_F(CleanReportTest, PreviewListsThePlantedJunkAndTheCleanDeletesExactlyThat)
         }
 
         CleanCategoriesWithTicks(Only(kind.row));
-        const CleanReport& report = LastCleanReport();
+        const CleanReport report = CopyLastCleanReport();
         ASSERT_TRUE(report.valid);
         ASSERT_EQ(report.categories.size(), 1u);
         EXPECT_EQ(report.categories[0].row, kind.row);
