@@ -22,7 +22,6 @@
 #include "sweep/results_list.h"
 
 namespace {
-bool RunShell(const std::string& command);
 std::string Quote(const std::string& s);
 }  // namespace
 
@@ -219,6 +218,10 @@ int RunUnix(const std::string& commandLine) {
 // Wine starts the Unix program but neither waits for it nor hands back its
 // exit code, so the shell writes its status into a marker file that we
 // wait for.
+
+std::string Quote(const std::string& s) { return "'" + s + "'"; }
+}  // namespace
+
 bool RunShell(const std::string& command) {
     CreateDirectoryA("C:\\brisola-tests", nullptr);
     char marker[MAX_PATH];
@@ -245,9 +248,6 @@ bool RunShell(const std::string& command) {
     DeleteFileA(marker);
     return status[0] == '0';
 }
-
-std::string Quote(const std::string& s) { return "'" + s + "'"; }
-}  // namespace
 
 std::string UnixPath(const std::string& windowsPath) {
     static auto unixName = reinterpret_cast<UnixNameFunction>(

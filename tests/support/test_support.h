@@ -74,6 +74,8 @@ bool DirExists(const std::string& path);
 void RemoveTree(const std::string& path);
 // The Unix path of a Windows path of this prefix, for making symlinks.
 std::string UnixPath(const std::string& windowsPath);
+// Runs a /bin/sh command line on the Unix side; true on exit status 0.
+bool RunShell(const std::string& command);
 // Creates a Unix symbolic link (as Wine users do), through /bin/ln.
 bool MakeUnixSymlink(const std::string& targetWindowsPath, const std::string& linkWindowsPath);
 
