@@ -29,6 +29,7 @@ export BRISOLA_INSTALL_SANDBOX="$sandboxes/install"
 brisola_make_prefix "$BRISOLA_DRIVES_SANDBOX" a:floppy d:cdrom e:hd
 brisola_make_prefix "$BRISOLA_SANDBOX"
 brisola_make_prefix "$BRISOLA_INSTALL_SANDBOX"
+cp "$build/brisolac.exe" "$BRISOLA_SANDBOX/prefix/drive_c/brisolac.exe"
 cp "$build"/package/Brisola-*-setup.exe "$BRISOLA_INSTALL_SANDBOX/prefix/drive_c/brisola-setup.exe"
 
 cleanup() {

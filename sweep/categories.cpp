@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 
 #include "app/app_state.h"
 #include "cookies/cookies.h"
@@ -73,40 +74,40 @@ void CleanRecycleBin() {
 
 // constexpr: filled before any start-up code reads it.
 constexpr CategoryRecord kTable[SWEEP_COUNT] = {
-    {"Sweep Temporary Internet Files", 1, "Checking Temporary Internet Files...",
+    {"Sweep Temporary Internet Files", "cache", 1, "Checking Temporary Internet Files...",
      [](char (&s)[256]) { return GetSpecialFolder(CSIDL_INTERNET_CACHE, s); },
      [](ScanCounters& c) { MeasureUrlCache(c); },
      // The URL cache is emptied, not the folder shown.
      [](const char*, bool) { DeleteUrlCacheEntries(); }},
-    {"Sweep Internet cookies", 1, "Checking Internet Cookies...",
+    {"Sweep Internet cookies", "cookies", 1, "Checking Internet Cookies...",
      [](char (&s)[256]) { return GetSpecialFolder(CSIDL_COOKIES, s); },
      [](ScanCounters& c) { MeasureSpecialFolder(CSIDL_COOKIES, c); },
      // Only what the Cookies Manager listed for deletion.
      [](const char*, bool) { DeleteListedCookies(&ActiveCleanRecorder()); }},
-    {"Sweep Start menu Documents", 1, "Checking Start Menu Documents...",
+    {"Sweep Start menu Documents", "recent", 1, "Checking Start Menu Documents...",
      [](char (&s)[256]) { return GetSpecialFolder(CSIDL_RECENT, s); },
      [](ScanCounters& c) { MeasureSpecialFolder(CSIDL_RECENT, c); },
      [](const char* path, bool) { EmptyCategoryFolder(WideFromAnsi(path)); }},
-    {"Sweep Temporary Windows file", 1, "Checking Temporary Windows Files...", TempSubject,
+    {"Sweep Temporary Windows file", "temp", 1, "Checking Temporary Windows Files...", TempSubject,
      [](ScanCounters& c) { MeasureFolder(TempFolderPath(), c); },
      [](const char*, bool) { EmptyCategoryFolder(TempFolderPath()); }},
-    {"Sweep Internet History", 1, "Checking Internet History...",
+    {"Sweep Internet History", "history", 1, "Checking Internet History...",
      [](char (&s)[256]) { return GetSpecialFolder(CSIDL_HISTORY, s); },
      [](ScanCounters& c) { MeasureSpecialFolder(CSIDL_HISTORY, c); }, CleanHistory},
     // Measured only by the disk scan of the drive cleaner.
-    {"Sweep Other temporary files", 0, nullptr, [](char (&s)[256]) { return FixedSubject("Temporary Files", s); },
+    {"Sweep Other temporary files", "other", 0, nullptr, [](char (&s)[256]) { return FixedSubject("Temporary Files", s); },
      nullptr, [](const char*, bool) { DeleteCheckedFoundFiles(&ActiveCleanRecorder()); }},
-    {"Sweep Recycle Bin", 1, "Checking Recycle Bin...", [](char (&s)[256]) { return FixedSubject("Recycle Bin", s); },
+    {"Sweep Recycle Bin", "recycle", 1, "Checking Recycle Bin...", [](char (&s)[256]) { return FixedSubject("Recycle Bin", s); },
      MeasureRecycleBin,
      [](const char*, bool) { CleanRecycleBin(); }},
-    {"Sweep Browser caches", 1, "Checking Browser Caches...", BrowserCachesSubject, MeasureBrowserCaches,
+    {"Sweep Browser caches", "browsers", 1, "Checking Browser Caches...", BrowserCachesSubject, MeasureBrowserCaches,
      [](const char*, bool) { CleanBrowserCaches(); }},
-    {"Sweep Thumbnail cache", 1, "Checking Thumbnail Cache...", ThumbnailCacheSubject, MeasureThumbnailCache,
+    {"Sweep Thumbnail cache", "thumbnails", 1, "Checking Thumbnail Cache...", ThumbnailCacheSubject, MeasureThumbnailCache,
      [](const char*, bool) { CleanThumbnailCache(); }},
-    {"Sweep Crash dumps and error reports", 1, "Checking Crash Dumps and Error Reports...", CrashDumpsSubject,
+    {"Sweep Crash dumps and error reports", "dumps", 1, "Checking Crash Dumps and Error Reports...", CrashDumpsSubject,
      MeasureCrashDumps, [](const char*, bool) { CleanCrashDumps(); }},
     // The totals: the sums of all the rows above, ticked or not.
-    {"OVERALL GAIN", 0, nullptr, nullptr, nullptr, nullptr},
+    {"OVERALL GAIN", nullptr, 0, nullptr, nullptr, nullptr, nullptr},
 };
 
 }  // namespace
@@ -114,4 +115,14 @@ constexpr CategoryRecord kTable[SWEEP_COUNT] = {
 const CategoryRecord& CategoryAt(int index) {
     if (index < 0 || index >= SWEEP_COUNT) index = SWEEP_TOTALS;
     return kTable[index];
+}
+
+int FindCategory(const char* name) {
+    if (!name || !*name) return -1;
+    char* end = nullptr;
+    long number = strtol(name, &end, 10);
+    if (*end == '\0') return number >= 1 && number <= SWEEP_CATEGORIES ? static_cast<int>(number) - 1 : -1;
+    for (int i = 0; i < SWEEP_CATEGORIES; ++i)
+        if (lstrcmpiA(kTable[i].shortName, name) == 0) return i;
+    return -1;
 }

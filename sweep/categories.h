@@ -11,6 +11,7 @@ struct ScanCounters;
 
 struct CategoryRecord {
     const char* label;    // the shown text and the registry value name
+    const char* shortName;  // the console program's name for it; null for the totals
     BYTE initialTick;
     const char* heading;  // start-up report line; null when not measured then
     // The confirmation subject (its folder or a name); false when its
@@ -25,3 +26,6 @@ struct CategoryRecord {
 
 // Row `index` of the table, 0 to SWEEP_COUNT - 1.
 const CategoryRecord& CategoryAt(int index);
+// The category row named by its number (as `list` shows it, from 1) or its
+// short name, case-insensitively; -1 when nothing matches.
+int FindCategory(const char* name);

@@ -32,6 +32,7 @@ const DWORD kStepMilliseconds = 120;
 struct CleaningState {
     std::atomic<bool> abort{false};
     std::atomic<HWND> confirmDialog{nullptr};  // the open confirmation, if any
+    std::atomic<CleanConfirmer> confirmer{nullptr};
 };
 CleaningState g_clean;
 
@@ -41,6 +42,7 @@ const HoverList kConfirmHover = {kConfirmHoverIds, 2};
 // Asks through dialog 149 on the calling thread; true only for OK.
 bool Confirm(const char* subject) {
     if (g_clean.abort) return false;
+    if (CleanConfirmer confirmer = g_clean.confirmer) return confirmer(subject) && !g_clean.abort;
     INT_PTR result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_CONFIRM), g_app.mainWindow,
                                      ConfirmDialogProc, reinterpret_cast<LPARAM>(subject));
     return result == IDC_CONF_OK && !g_clean.abort;
@@ -85,6 +87,8 @@ void AbortCleaning() {
     HWND dialog = g_clean.confirmDialog;
     if (dialog) PostMessageA(dialog, WM_CLOSE, 0, 0);
 }
+
+void SetCleanConfirmer(CleanConfirmer confirmer) { g_clean.confirmer = confirmer; }
 
 void ResetCleaningAbort() { g_clean.abort = false; }
 

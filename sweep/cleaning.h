@@ -40,6 +40,11 @@ int DeleteUrlCacheEntries();
 // "delete" verb.
 void ShellDeleteHistoryItem();
 
+// Answers the question before a category is cleaned (when the settings ask
+// for it); true for yes. Null, the default, shows the confirmation dialog.
+using CleanConfirmer = bool (*)(const char* subject);
+void SetCleanConfirmer(CleanConfirmer confirmer);
+
 INT_PTR CALLBACK ConfirmDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Asks a running clean to end soon: the remaining steps do no work, a

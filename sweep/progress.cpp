@@ -21,6 +21,7 @@
 #include "settings/settings.h"
 #include "sweep/clean_report.h"
 #include "sweep/cleaning.h"
+#include "sweep/job_lock.h"
 #include "sweep/sweep.h"
 #include "ui/skin.h"
 
@@ -88,6 +89,9 @@ void SendJobEnd() {
 DWORD WINAPI CleaningThread(LPVOID) {
     try {
         PlayJobSound("cleaning");
+        // Held for the whole clean: the console program refuses to clean
+        // meanwhile.
+        JobLock lock;
         if (!CleaningAborted()) {
             ReadTicksFromList();
             CleanCategories();

@@ -1,0 +1,191 @@
+// brisolac: the console front end. It measures and cleans through the
+// same code as the GUI program and never opens a window.
+#include <windows.h>
+#include <objbase.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "console/output.h"
+#include "console/schedule.h"
+#include "settings/settings.h"
+#include "sweep/categories.h"
+#include "sweep/cleaning.h"
+#include "sweep/job_lock.h"
+#include "sweep/sweep.h"
+#include "version.h"
+
+namespace {
+
+enum ExitCode { kDone = 0, kFilesLeft = 1, kBadUsage = 2, kRefused = 3 };
+
+const char kUsage[] =
+    "Usage: brisolac COMMAND [ARGUMENTS]\n"
+    "  list                          the categories, their numbers, short names and ticks\n"
+    "  measure [CATEGORY...] [--json] the figures of the categories (all when none named)\n"
+    "  clean CATEGORY... | --ticked [--yes]\n"
+    "                                cleans the named or the ticked categories\n"
+    "  schedule weekly|daily|logon|off\n"
+    "                                runs \"clean --ticked --yes\" from the Task Scheduler\n"
+    "  --help, --version\n"
+    "A CATEGORY is its number or its short name.\n"
+    "Exit codes: 0 done, 1 done with files left, 2 bad usage, 3 refused.\n";
+
+struct Arguments {
+    std::string command;
+    std::vector<int> categories;
+    bool json = false;
+    bool yes = false;
+    bool ticked = false;
+    std::string when;
+};
+
+int BadUsage(const char* message, const char* what) {
+    fprintf(stderr, "brisolac: %s%s%s\n%s", message, what ? ": " : "", what ? what : "", kUsage);
+    return kBadUsage;
+}
+
+// Fills `args`; an exit code when the command line is wrong, else -1.
+int ParseArguments(int argc, char** argv, Arguments& args) {
+    if (argc < 2) return BadUsage("no command", nullptr);
+    args.command = argv[1];
+    for (int i = 2; i < argc; ++i) {
+        const char* a = argv[i];
+        if (strcmp(a, "--json") == 0) args.json = true;
+        else if (strcmp(a, "--yes") == 0) args.yes = true;
+        else if (strcmp(a, "--ticked") == 0) args.ticked = true;
+        else if (a[0] == '-') return BadUsage("unknown option", a);
+        else if (args.command == "schedule" && args.when.empty()) args.when = a;
+        else {
+            int index = FindCategory(a);
+            if (index < 0) return BadUsage("no category of that number or name", a);
+            args.categories.push_back(index);
+        }
+    }
+    if (args.command == "clean" && args.ticked == !args.categories.empty())
+        return BadUsage("clean takes either categories or --ticked", nullptr);
+    if (args.command == "schedule" && args.when.empty()) return BadUsage("schedule needs a time", nullptr);
+    return -1;
+}
+
+int List() {
+    SweepCategory table[SWEEP_COUNT];
+    GetSweepTable(table);
+    for (int i = 0; i < SWEEP_CATEGORIES; ++i)
+        printf("%2d %-10s [%c] %s\n", i + 1, CategoryAt(i).shortName, table[i].ticked == 1 ? 'x' : ' ', table[i].label);
+    return kDone;
+}
+
+// Measures `which` (every measured category when empty) into the table.
+void MeasureSome(const std::vector<int>& which, SweepCategory (&table)[SWEEP_COUNT]) {
+    static CategoryMeasurement measured[SWEEP_COUNT];
+    for (int i = 0; i < SWEEP_CATEGORIES; ++i) {
+        measured[i] = CategoryMeasurement();
+        bool named = which.empty();
+        for (int w : which) named = named || w == i;
+        if (!named || !CategoryAt(i).measure) continue;
+        ShowProgress(CategoryAt(i).label);
+        MeasureCategory(i, measured[i]);
+    }
+    ShowProgress("");
+    PublishMeasuredCategories(measured);
+    GetSweepTable(table);
+}
+
+int Measure(const Arguments& args) {
+    SweepCategory table[SWEEP_COUNT];
+    MeasureSome(args.categories, table);
+    std::vector<int> shown = args.categories;
+    if (shown.empty())
+        for (int i = 0; i < SWEEP_CATEGORIES; ++i) shown.push_back(i);
+    if (args.json) printf("{\"version\": \"%s\", \"categories\": [\n", BRISOLA_VERSION);
+    for (size_t k = 0; k < shown.size(); ++k)
+        printf("%s%s\n", CategoryFigures(shown[k], table[shown[k]], args.json).c_str(),
+               args.json && k + 1 < shown.size() ? "," : "");
+    if (args.json) printf("]}\n");
+    return kDone;
+}
+
+// The user has answered once for the whole clean.
+bool AlreadyConfirmed(const char*) { return true; }
+
+bool AskOnce(const std::vector<int>& which) {
+    printf("Clean");
+    for (int i : which) printf(" %s", CategoryAt(i).shortName);
+    printf("? [y/N] ");
+    fflush(stdout);
+    char answer[16] = {};
+    if (!fgets(answer, sizeof answer, stdin)) return false;
+    return answer[0] == 'y' || answer[0] == 'Y';
+}
+
+int Clean(const Arguments& args) {
+    std::vector<int> which = args.categories;
+    if (args.ticked) {
+        SweepCategory table[SWEEP_COUNT];
+        GetSweepTable(table);
+        for (int i = 0; i < SWEEP_CATEGORIES; ++i)
+            if (table[i].ticked == 1) which.push_back(i);
+    }
+    for (int i : which) {
+        char subject[256] = {};
+        if (!CategoryAt(i).findSubject(subject)) {
+            fprintf(stderr, "brisolac: %s: its folder cannot be found; nothing was cleaned\n", CategoryAt(i).shortName);
+            return kRefused;
+        }
+    }
+    JobLock lock;
+    if (!lock.held()) {
+        fprintf(stderr, "brisolac: Brisola is cleaning now; nothing was cleaned\n");
+        return kRefused;
+    }
+    if (!args.yes && !AskOnce(which)) {
+        fprintf(stderr, "brisolac: not confirmed; nothing was cleaned\n");
+        return kRefused;
+    }
+    SweepCategory before[SWEEP_COUNT], after[SWEEP_COUNT];
+    MeasureSome(which, before);
+    CategoryTicks ticks{};
+    for (int i : which) ticks[i] = 1;
+    SetCleanConfirmer(AlreadyConfirmed);
+    ShowProgress("Cleaning...");
+    CleanCategoriesWithTicks(ticks);
+    MeasureSome(which, after);
+    int code = kDone;
+    for (int i : which) {
+        unsigned long long freed = before[i].bytes > after[i].bytes ? before[i].bytes - after[i].bytes : 0;
+        printf("%s: %llu bytes freed, %llu files and %llu folders left%s%s\n", CategoryAt(i).shortName, freed,
+               after[i].files, after[i].folders, after[i].note[0] ? ": " : "", after[i].note);
+        if (after[i].files || after[i].folders) code = kFilesLeft;
+    }
+    return code;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 2 && strcmp(argv[1], "--help") == 0) {
+        fputs(kUsage, stdout);
+        return kDone;
+    }
+    if (argc == 2 && strcmp(argv[1], "--version") == 0) {
+        printf("brisolac %s, %s\n", BRISOLA_VERSION, BRISOLA_COMPANY);
+        return kDone;
+    }
+    Arguments args;
+    int bad = ParseArguments(argc, argv, args);
+    if (bad >= 0) return bad;
+    HRESULT com = CoInitialize(nullptr);
+    LoadSettings();
+    LoadCategoryTicks();
+    int code;
+    if (args.command == "list") code = List();
+    else if (args.command == "measure") code = Measure(args);
+    else if (args.command == "clean") code = Clean(args);
+    else if (args.command == "schedule") code = ScheduleClean(args.when.c_str());
+    else code = BadUsage("unknown command", args.command.c_str());
+    if (SUCCEEDED(com)) CoUninitialize();
+    return code;
+}

@@ -1,0 +1,175 @@
+// brisolac.exe, run as a script would run it, against a temporary folder of
+// its own (TMP and TEMP point the child there). scripts/test.sh puts the
+// program at C:\.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "clean_support.h"
+#include "sweep/categories.h"
+#include "sweep/job_lock.h"
+#include "sweep/sweep.h"
+#include "version.h"
+
+namespace {
+
+using cleantest::TempFolderOverride;
+
+struct Result {
+    DWORD code = static_cast<DWORD>(-1);
+    std::string out;
+};
+
+// Runs brisolac with `arguments`, stdin empty, and collects stdout.
+Result RunConsole(const std::string& arguments) {
+    Result result;
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    HANDLE read = nullptr, write = nullptr;
+    if (!CreatePipe(&read, &write, &inherit, 0)) return result;
+    SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
+    HANDLE none = CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = none;
+    startup.hStdOutput = write;
+    startup.hStdError = write;
+    std::string command = "C:\\brisolac.exe " + arguments;
+    PROCESS_INFORMATION process = {};
+    BOOL started = CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process);
+    CloseHandle(write);
+    CloseHandle(none);
+    if (started) {
+        char buffer[4096];
+        DWORD n;
+        while (ReadFile(read, buffer, sizeof buffer, &n, nullptr) && n) result.out.append(buffer, n);
+        WaitForSingleObject(process.hProcess, 120000);
+        GetExitCodeProcess(process.hProcess, &result.code);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+    CloseHandle(read);
+    return result;
+}
+
+// A number field of the JSON object of category `name`; -1 when absent.
+long long JsonField(const std::string& json, const char* name, const char* field) {
+    size_t at = json.find(std::string("\"name\": \"") + name + "\"");
+    if (at == std::string::npos) return -1;
+    at = json.find(std::string("\"") + field + "\": ", at);
+    long long value = -1;
+    if (at != std::string::npos) sscanf(json.c_str() + at + strlen(field) + 4, "%lld", &value);
+    return value;
+}
+
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+class Console : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char base[MAX_PATH];
+        GetTempPathA(sizeof base, base);
+        temp_ = std::string(base) + "brisolac-temp";
+        CreateDirectoryA(temp_.c_str(), nullptr);
+        DeleteFileA((temp_ + "\\held.tmp").c_str());  // a run that stopped halfway
+        CreateDirectoryA((temp_ + "\\sub").c_str(), nullptr);
+        WriteWholeFile(temp_ + "\\a.tmp", std::string(1000, 'a'));
+        WriteWholeFile(temp_ + "\\sub\\b.log", std::string(3000, 'b'));
+        override_.reset(new TempFolderOverride(temp_ + "\\"));
+    }
+    bool Planted() const { return Exists(temp_ + "\\a.tmp") && Exists(temp_ + "\\sub\\b.log"); }
+
+    std::string temp_;
+    std::unique_ptr<TempFolderOverride> override_;
+};
+
+TEST_F(Console, MeasureJsonHasTheModelsFigures) {
+    Result r = RunConsole("measure temp --json");
+    ASSERT_EQ(r.code, 0u) << r.out;
+    CategoryMeasurement model;
+    MeasureCategory(SWEEP_TEMP, model);
+    EXPECT_EQ(model.counters.files, 2u);
+    EXPECT_EQ(JsonField(r.out, "temp", "files"), static_cast<long long>(model.counters.files)) << r.out;
+    EXPECT_EQ(JsonField(r.out, "temp", "folders"), static_cast<long long>(model.counters.folders)) << r.out;
+    EXPECT_EQ(JsonField(r.out, "temp", "bytes"), static_cast<long long>(model.counters.bytes)) << r.out;
+    EXPECT_EQ(JsonField(r.out, "cookies", "files"), -1) << "only the named category: " << r.out;
+}
+
+// Every wrong or refused command deletes nothing.
+TEST_F(Console, BadOrRefusedCommandsDeleteNothing) {
+    const struct {
+        const char* arguments;
+        DWORD code;
+        const char* says;
+    } kCases[] = {
+        {"clean nosuch --yes", 2, "nosuch"},
+        {"clean 0 --yes", 2, "no category"},
+        {"clean 11 --yes", 2, "no category"},
+        {"clean temp nosuch --yes", 2, "nosuch"},
+        {"clean --yes", 2, "either"},
+        {"clean temp --ticked --yes", 2, "either"},
+        {"clean temp --force", 2, "--force"},
+        {"frobnicate", 2, "unknown command"},
+        {"", 2, "no command"},
+        {"schedule hourly", 2, "hourly"},
+        {"clean temp", 3, "not confirmed"},  // stdin gives no "y"
+        {"--version", 0, BRISOLA_VERSION},
+        {"--help", 0, "Exit codes"},
+        {"list", 0, " 4 temp       [x] Sweep Temporary Windows file"},
+    };
+    for (const auto& c : kCases) {
+        Result r = RunConsole(c.arguments);
+        EXPECT_EQ(r.code, c.code) << c.arguments << "\n" << r.out;
+        EXPECT_NE(r.out.find(c.says), std::string::npos) << c.arguments << "\n" << r.out;
+        EXPECT_TRUE(Planted()) << c.arguments;
+    }
+    // While a clean job holds the lock, the console refuses.
+    JobLock job;
+    ASSERT_TRUE(job.held());
+    Result r = RunConsole("clean temp --yes");
+    EXPECT_EQ(r.code, 3u) << r.out;
+    EXPECT_NE(r.out.find("cleaning now"), std::string::npos) << r.out;
+    EXPECT_TRUE(Planted());
+}
+
+TEST_F(Console, CleanEmptiesTheCategoryAndSaysWhatIsLeft) {
+    Result r = RunConsole("clean 4 --yes");
+    EXPECT_EQ(r.code, 0u) << r.out;
+    EXPECT_NE(r.out.find("temp: 4000 bytes freed, 0 files and 0 folders left"), std::string::npos) << r.out;
+    EXPECT_FALSE(Exists(temp_ + "\\a.tmp"));
+    EXPECT_FALSE(Exists(temp_ + "\\sub"));
+    EXPECT_TRUE(Exists(temp_)) << "the folder itself stays";
+
+    // A file in use stays, and the exit code says files are left.
+    WriteWholeFile(temp_ + "\\held.tmp", "x");
+    HANDLE held = CreateFileA((temp_ + "\\held.tmp").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    r = RunConsole("clean temp --yes");
+    CloseHandle(held);
+    EXPECT_EQ(r.code, 1u) << r.out;
+    EXPECT_NE(r.out.find("1 files and 0 folders left"), std::string::npos) << r.out;
+    EXPECT_TRUE(Exists(temp_ + "\\held.tmp"));
+    DeleteFileA((temp_ + "\\held.tmp").c_str());
+}
+
+TEST_F(Console, ScheduleCreatesAndRemovesTheTask) {
+    char windows[MAX_PATH];
+    GetWindowsDirectoryA(windows, sizeof windows);
+    const std::string task = std::string(windows) + "\\System32\\Tasks\\Brisola clean";
+    for (const char* when : {"weekly", "daily", "logon"}) {
+        Result r = RunConsole(std::string("schedule ") + when);
+        EXPECT_EQ(r.code, 0u) << when << "\n" << r.out;
+        // Wine keeps the task but writes its triggers and actions back
+        // as empty elements, so only its presence can be seen here.
+        EXPECT_TRUE(Exists(task)) << when;
+    }
+    Result r = RunConsole("schedule off");
+    EXPECT_EQ(r.code, 0u) << r.out;
+    EXPECT_FALSE(Exists(task));
+}
+
+}  // namespace
