@@ -117,15 +117,11 @@ TEST_F(CleanReportTest, PreviewListsThePlantedJunkAndTheCleanDeletesExactlyThat)
         PreviewList preview;
         ASSERT_TRUE(PreviewCategory(kind.row, preview)) << preview.reason;
         std::set<std::string> listed = Listed(preview, kind.byName);
-        for (const std::string& junk : p.junk) {
-            EXPECT_EQ(listed.count(junk), 1u) << junk;
-        }
+        for (const std::string& junk : p.junk) EXPECT_EQ(listed.count(junk), 1u) << junk;
         if (kind.exact) {
             EXPECT_EQ(listed, std::set<std::string>(p.junk.begin(), p.junk.end()));
         }
-        for (const std::string& kept : p.kept) {
-            EXPECT_EQ(listed.count(kept), 0u) << kept;
-        }
+        for (const std::string& kept : p.kept) EXPECT_EQ(listed.count(kept), 0u) << kept;
 
         CleanCategoriesWithTicks(Only(kind.row));
         const CleanReport report = CopyLastCleanReport();
@@ -134,17 +130,13 @@ TEST_F(CleanReportTest, PreviewListsThePlantedJunkAndTheCleanDeletesExactlyThat)
         EXPECT_EQ(report.categories[0].row, kind.row);
         EXPECT_EQ(report.itemsDeleted, preview.size());
         EXPECT_EQ(report.bytesFreed, preview.bytes);
-        for (const std::string& kept : p.kept) {
-            EXPECT_TRUE(FileExists(kept)) << kept;
-        }
+        for (const std::string& kept : p.kept) EXPECT_TRUE(FileExists(kept)) << kept;
         for (const std::string& junk : p.junk) {
             EXPECT_TRUE(kind.byName || !(FileExists(junk) || DirExists(junk))) << junk;
         }
         PreviewList after;
         PreviewCategory(kind.row, after);
-        for (const std::string& junk : p.junk) {
-            EXPECT_EQ(Listed(after, kind.byName).count(junk), 0u) << junk;
-        }
+        for (const std::string& junk : p.junk) EXPECT_EQ(Listed(after, kind.byName).count(junk), 0u) << junk;
         // One journal line per deleted or left item (the link), between the header and the footer.
         std::string journal = Journal();
         size_t lines = std::count(journal.begin(), journal.end(), '\n');

@@ -6,9 +6,6 @@
 #include <functional>
 #include <string>
 
-// Dispatches this thread's messages for about `ms` milliseconds.
-void PumpMessages(DWORD ms);
-
 // Dispatches messages until `done` is true or `timeoutMs` passes; returns done().
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000);
 // Polls without dispatching until `done` is true or `ms` passes; for work
@@ -42,9 +39,6 @@ private:
     volatile LONG found_ = 0;
     HANDLE thread_ = nullptr;
 };
-
-// The splash dialog (one SS_BITMAP static, owned by the main window).
-bool IsSplash(HWND window);
 
 // Creates the main window as start-up does, dismissing the splash at once.
 // Start-up steps before it (Windows directory, shfolder.dll) are done by
