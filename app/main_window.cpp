@@ -12,9 +12,10 @@
 #include "app/splash_dialog.h"
 #include "app/startup.h"
 #include "cookies/cookies_manager.h"
+#include "drives/add_filters_dialog.h"
 #include "drives/drive_table.h"
 #include "drives/filters.h"
-#include "drives/found_files.h"
+#include "drives/found_files_dialog.h"
 #include "resource.h"
 #include "settings/settings.h"
 #include "settings/tips.h"
@@ -141,12 +142,12 @@ INT_PTR OnCommand(WORD id) {
         RunModal(IDD_TIPS, TipsDialogProc);
         return FALSE;
     case IDC_ADD_FILTER:
-        RunModal(IDD_ADD_FILTER, AddFilterDialogProc);
+        RunAddFiltersDialog(g_app.mainWindow);
         return FALSE;
     case IDC_REMOVE_FILTER:
         return RemoveSelectedFilter() ? FALSE : TRUE;
     case IDC_VIEW_FILES:
-        RunModal(IDD_FOUND_FILES, FoundFilesDialogProc);
+        ShowFoundFilesDialog(g_app.mainWindow);
         return FALSE;
     default:
         return FALSE;
@@ -186,10 +187,10 @@ void SaveUserChoices() {
 void OnDestroy() {
     SaveFilterTable();
     // A thread still running keeps the library: the process exit frees it.
-    if (StopThreads() && g_app.shellFolderLib) {
-        FreeLibrary(g_app.shellFolderLib);
-        g_app.shellFolderLib = nullptr;
-        g_app.folderPath = nullptr;
+    if (StopThreads() && g_shellFolders.library) {
+        FreeLibrary(g_shellFolders.library);
+        g_shellFolders.library = nullptr;
+        g_shellFolders.folderPath = nullptr;
     }
     FreeSkinAssets();
     FreeLinkResources();

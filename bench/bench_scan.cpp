@@ -12,6 +12,7 @@
 #include "drives/disk_scan.h"
 #include "drives/filters.h"
 #include "drives/found_files.h"
+#include "drives/found_files_dialog.h"
 #include "resource.h"
 
 namespace {

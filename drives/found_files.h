@@ -1,4 +1,4 @@
-// The found-files array and the found-files dialog (144).
+// The found-files array: what the last disk scan found, and its deletion.
 #pragma once
 
 #include <windows.h>
@@ -35,7 +35,6 @@ struct FoundFileStore {
     size_t MemoryUse() const;
 };
 
-INT_PTR CALLBACK FoundFilesDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 // Cleaning step 6: deletes the checked found files.
 void DeleteCheckedFoundFiles(TreeVisitor* report = nullptr);
 // Empties the found-files array; the job frame calls it before a scan.
@@ -54,6 +53,12 @@ struct FoundFile {
     bool checked;
 };
 std::vector<FoundFile> CopyFoundFiles();
+// The whole array, and the generation it had, for a dialog to edit.
+unsigned CopyFoundFileStore(FoundFileStore& out);
+// Writes a dialog's ticks (one per entry, in order) into the `checked`
+// bytes, unless the array was replaced after `generation` (a scan ended),
+// when they belong to other rows. False when nothing was written.
+bool StoreFoundFileTicks(unsigned generation, const std::vector<uint8_t>& ticks);
 size_t FoundFileCount();
 // Memory the found-files array holds, in bytes.
 size_t FoundFilesMemoryUse();

@@ -50,6 +50,7 @@ struct JobState {
     std::atomic<int> soundsRequested{0};
     std::atomic<bool> outOfMemory{false};
     std::atomic<bool> shuttingDown{false};  // the program ends: no refresh, no dialog
+    FoundFilesViewer foundFilesViewer = nullptr;  // main thread only
 
     // The disk scan's latest position, shown by the dialog's timer.
     std::mutex positionLock;
@@ -216,8 +217,7 @@ void OnJobEnd(HWND dialog) {
         SendMessageA(g_app.statusBar, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(summary.c_str()));
     }
     if (scan && !ending && g_job.scanResult == 1 && !g_job.userStopped && g_app.mainWindow && IsWindow(g_app.mainWindow))
-        DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_FOUND_FILES), g_app.mainWindow,
-                        FoundFilesDialogProc, 0);
+        if (FoundFilesViewer viewer = g_job.foundFilesViewer) viewer(g_app.mainWindow);
     g_job.userStopped = false;
     g_job.driveScan = 0;
     if (IsWindow(dialog)) DestroyWindow(dialog);
@@ -271,6 +271,8 @@ void SetProgressDialog(HWND dialog) {
 }
 
 void SetDriveScanFlag() { g_job.driveScan = 1; }
+
+void SetFoundFilesViewer(FoundFilesViewer viewer) { g_job.foundFilesViewer = viewer; }
 
 bool IsJobRunning() { return g_job.busy; }
 

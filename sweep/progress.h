@@ -21,6 +21,9 @@ HWND CurrentProgressDialog();
 void SetProgressDialog(HWND dialog);
 // Set before the dialog of a disk scan is created.
 void SetDriveScanFlag();
+// Shows what a scan that ran to its end found; installed by the shell.
+using FoundFilesViewer = void (*)(HWND owner);
+void SetFoundFilesViewer(FoundFilesViewer viewer);
 
 // For the disk scan, which runs on the worker thread. Cheap and
 // thread-safe: the dialog shows the latest position at a human rate.

@@ -100,12 +100,12 @@ class CategoriesTest : public testing::Test {
 protected:
     void SetUp() override {
         ResetSweepTableForTest();
-        savedFolderPath_ = g_app.folderPath;
-        g_app.folderPath = FakeFolderPath;
+        savedFolderPath_ = g_shellFolders.folderPath;
+        g_shellFolders.folderPath = FakeFolderPath;
         g_fake = FakeFolders();
     }
     void TearDown() override {
-        g_app.folderPath = savedFolderPath_;
+        g_shellFolders.folderPath = savedFolderPath_;
         RemoveTree(temp_);
         ResetSweepTableForTest();
     }
@@ -132,7 +132,7 @@ TEST_F(CategoriesTest, AFailedLookupGivesZerosNotTheLastPath) {
     ExpectRecord(t[SWEEP_RECENT], 0, 0, 0);
     ExpectRecord(t[SWEEP_HISTORY], 0, 0, 0);
 
-    g_app.folderPath = nullptr;  // shfolder.dll missing
+    g_shellFolders.folderPath = nullptr;  // shfolder.dll missing
     MeasureCategories();
     GetSweepTable(t);
     ExpectRecord(t[SWEEP_COOKIES], 0, 0, 0);

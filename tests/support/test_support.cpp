@@ -283,7 +283,7 @@ void RemoveUnixLink(const std::string& windowsPath) {
 
 void ResetProgramState() {
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, kProgramKey);
-    if (!g_app.folderPath) InitShell();  // a main window's end let shfolder.dll go
+    if (!g_shellFolders.folderPath) InitShell();  // a main window's end let shfolder.dll go
     for (const char* name : {"datafilters.txt", "datacookies.txt"}) {
         DataFilePaths paths = ProgramDataFile(name);
         for (const std::string& path : {paths.shared, paths.user})
