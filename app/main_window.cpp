@@ -22,6 +22,7 @@
 #include "sweep/clean_report.h"
 #include "sweep/last_clean_dialog.h"
 #include "sweep/progress.h"
+#include "sweep/progress_dialog.h"
 #include "sweep/sweep.h"
 #include "sweep/sysinfo.h"
 #include "ui/link_label.h"
@@ -63,6 +64,17 @@ void SetStatusText(const char* text) {
     SendMessageA(g_app.statusBar, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(text));
 }
 
+// A job has ended: CLEAN and Exit come back, and the job's line, if any,
+// goes to the status bar.
+void OnJobEnded(const char* statusText) {
+    HWND main = g_app.mainWindow;
+    if (main && IsWindow(main)) {
+        EnableWindow(GetDlgItem(main, IDC_CLEAN), TRUE);
+        EnableWindow(GetDlgItem(main, IDC_EXIT), TRUE);
+    }
+    if (statusText && g_app.statusBar) SetStatusText(statusText);
+}
+
 void OnInitDialog(HWND window) {
     ApplySkin(window);
     // Stored here as well, because the calls below already need it.
@@ -76,17 +88,13 @@ void OnInitDialog(HWND window) {
     Show(IDC_REMOVE_FILTER, false);
     Show(IDC_VIEW_FILES, false);
     LoadKeptCookies();
+    SetJobEndListener(OnJobEnded);
     g_skin.selectedButton = GetDlgItem(window, IDC_VIEW_INTERNET);
 }
 
 void StartJob(int startCommand) {
-    if (IsJobRunning()) return;
-    if (startCommand == CMD_START_DISK_SCAN) SetDriveScanFlag();
-    HWND progress = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_PROGRESS), g_app.mainWindow,
-                                       ProgressDialogProc, 0);
-    SetProgressDialog(progress);
+    HWND progress = ShowProgressDialog(g_app.mainWindow, startCommand);
     if (!progress) return;
-    ShowWindow(progress, SW_SHOW);
     EnableWindow(GetDlgItem(g_app.mainWindow, IDC_CLEAN), FALSE);
     EnableWindow(GetDlgItem(g_app.mainWindow, IDC_EXIT), FALSE);
     SendMessageA(progress, WM_COMMAND, startCommand, 0);

@@ -7,7 +7,6 @@
 #include "app/main_window.h"
 #include "drives/drive_table.h"
 #include "drives/filters.h"
-#include "drives/found_files_dialog.h"
 #include "resource.h"
 #include "settings/settings.h"
 #include "sweep/confirm_dialog.h"
@@ -36,7 +35,6 @@ void ReportSystemScan(SystemScanStage stage, const char* text) {
 
 void InitShell() {
     UseConfirmDialog(nullptr);
-    SetFoundFilesViewer(ShowFoundFilesDialog);
     SetSystemScanReporter(ReportSystemScan);
     GetWindowsDirectoryA(g_shellFolders.windowsDir, sizeof g_shellFolders.windowsDir);
     InitCommonControls();
