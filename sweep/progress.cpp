@@ -16,6 +16,7 @@
 
 #include "app/app_state.h"
 #include "drives/disk_scan.h"
+#include "drives/drive_table.h"
 #include "drives/found_files.h"
 #include "resource.h"
 #include "settings/settings.h"
@@ -50,6 +51,9 @@ struct JobState {
     std::atomic<int> soundsRequested{0};
     std::atomic<bool> outOfMemory{false};
     std::atomic<bool> shuttingDown{false};  // the program ends: no refresh, no dialog
+    // Taken on the main thread before the scan thread starts; only that
+    // thread reads it afterwards.
+    DiskScanSnapshot scanSnapshot;
 
     // The disk scan's latest position, shown by the dialog's timer.
     std::mutex positionLock;
@@ -107,7 +111,7 @@ DWORD WINAPI CleaningThread(LPVOID) {
 DWORD WINAPI DiskScanThread(LPVOID) {
     try {
         PlayJobSound("filtering");
-        g_job.scanResult = RunDiskScan();
+        g_job.scanResult = RunDiskScan(g_job.scanSnapshot);
     } catch (const std::bad_alloc&) {
         g_job.scanResult = 0;
         g_job.outOfMemory = true;
@@ -150,6 +154,9 @@ void StartDiskScanThread(HWND dialog) {
     g_job.stop = false;
     g_job.userStopped = false;
     g_job.scanResult = 0;
+    // The lists' ticks, read here where the lists live.
+    RefreshDriveTable();
+    g_job.scanSnapshot = TakeDiskScanSnapshot();
     StartWorker(dialog, DiskScanThread);
 }
 
