@@ -6,6 +6,7 @@
 #include <shellapi.h>
 
 #include <cstdio>
+#include <string>
 
 #include "app/app_state.h"
 #include "app/splash_dialog.h"
@@ -45,6 +46,9 @@ const InfoRow kInfoRows[] = {
     {"Version:", BRISOLA_VERSION},
     {"Support:", "http://brisola.example"},
 };
+// After the fixed rows: what the last clean did; opening it shows the report.
+const char kLastCleanLabel[] = "Last clean:";
+const int kLastCleanRow = sizeof kInfoRows / sizeof kInfoRows[0];
 
 const int kHoverIds[] = {IDC_VIEW_INFO, IDC_COOKIES_MANAGER, IDC_VIEW_DRIVES, IDC_VIEW_INTERNET,
                          IDC_SETTINGS,  IDC_QUICK_REFRESH,   IDC_HELP_BUTTON,        IDC_CLEAN,
@@ -163,6 +167,16 @@ bool StopThreads() {
     return workerEnded && scanEnded;
 }
 
+// A click on the status text, or opening the info list's last-clean row,
+// shows the last clean's report.
+void OnNotify(HWND window, const NMHDR* header) {
+    if (!header) return;
+    bool statusClick = header->hwndFrom == g_app.statusBar && header->code == NM_CLICK;
+    bool infoOpen = header->hwndFrom == g_app.infoList && (header->code == NM_DBLCLK || header->code == NM_RETURN) &&
+                    SendMessageA(g_app.infoList, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED) == kLastCleanRow;
+    if ((statusClick || infoOpen) && CopyLastCleanReport().valid) ShowLastCleanDialog(window);
+}
+
 void SaveUserChoices() {
     SaveFilterTable();
     SaveSettings();
@@ -216,6 +230,7 @@ void ShowView(int view) {
     if (internet) SetDlgItemTextA(main, IDC_CLEAN, "CLEAN");
     if (drives) SetDlgItemTextA(main, IDC_CLEAN, "SCAN (temporary files)");
     SetStatusText(internet ? kStatusInternet : drives ? kStatusDrives : kStatusInfo);
+    if (info) FillInfoList();
 }
 
 void CreateStatusBar() {
@@ -236,19 +251,22 @@ void SetUpInfoList() {
 void FillInfoList() {
     HWND list = g_app.infoList;
     SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
-    int row = 0;
-    for (const InfoRow& info : kInfoRows) {
+    auto addRow = [list](int row, const char* label, const char* value) {
         LVITEMA item = {};
         item.mask = LVIF_TEXT | LVIF_IMAGE;
         item.iItem = row;
-        item.pszText = const_cast<char*>(info.label);
+        item.pszText = const_cast<char*>(label);
         int index = static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
         LVITEMA sub = {};
         sub.iSubItem = 1;
-        sub.pszText = const_cast<char*>(info.value);
+        sub.pszText = const_cast<char*>(value);
         SendMessageA(list, LVM_SETITEMTEXTA, index, reinterpret_cast<LPARAM>(&sub));
-        ++row;
-    }
+    };
+    int row = 0;
+    for (const InfoRow& info : kInfoRows) addRow(row++, info.label, info.value);
+    CleanReport last = CopyLastCleanReport();
+    std::string summary = last.valid ? CleanSummaryText(last) + " (double-click for details)" : "No clean yet";
+    addRow(kLastCleanRow, kLastCleanLabel, summary.c_str());
 }
 
 INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -267,14 +285,9 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_SETCURSOR:
         TrackHover(window, kMainHover, reinterpret_cast<HWND>(wParam));
         return FALSE;
-    case WM_NOTIFY: {
-        // A click on the status text opens the last clean's report.
-        const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
-        if (header && header->hwndFrom == g_app.statusBar && header->code == NM_CLICK &&
-            CopyLastCleanReport().valid)
-            ShowLastCleanDialog(window);
+    case WM_NOTIFY:
+        OnNotify(window, reinterpret_cast<const NMHDR*>(lParam));
         return TRUE;
-    }
     case WM_CLOSE:
         DestroyWindow(window);
         return FALSE;

@@ -1,5 +1,6 @@
 // Benchmark: DeleteFolderContents (with its link-safety check on every
-// file) against `rm -rf` on an identical tree, in the same run.
+// file) against `rm -rf` on an identical tree, in the same run; and the
+// same delete inside a recorded clean with the journal on against off.
 //   delete_bench.exe [folders] [files-per-folder] [bytes-per-file] [runs]
 //   (default 200 x 100 files of 0 bytes, 5 runs; a new pair of trees each run)
 // Runs only inside a sandboxed Wine prefix: the trees are generated under
@@ -13,7 +14,9 @@
 #include <string>
 #include <vector>
 
+#include "sweep/clean_report.h"
 #include "sweep/cleaning.h"
+#include "sweep/journal.h"
 
 namespace {
 
@@ -64,6 +67,22 @@ double Seconds(LARGE_INTEGER a, LARGE_INTEGER b, LARGE_INTEGER freq) {
     return static_cast<double>(b.QuadPart - a.QuadPart) / static_cast<double>(freq.QuadPart);
 }
 
+// One recorded clean of the temp row's report holding only this delete.
+double RecordedDelete(const std::string& folder, bool journal, LARGE_INTEGER freq) {
+    SetJournalEnabled(journal);
+    CategoryTicks ticks{};
+    ticks[SWEEP_TEMP] = 1;
+    LARGE_INTEGER a, b;
+    QueryPerformanceCounter(&a);
+    BeginCleanReport(ticks);
+    BeginCategoryReport(SWEEP_TEMP);
+    DeleteFolderContents(folder.c_str());
+    EndCleanReport();
+    QueryPerformanceCounter(&b);
+    SetJournalEnabled(true);
+    return Seconds(a, b, freq);
+}
+
 // Runs /bin/rm -rf on the Unix side. Wine's handle of a Unix process does
 // not reliably wait for it, so the end is seen when the tree is gone.
 bool RemoveWithRm(const std::string& windowsPath, const std::string& unixPath) {
@@ -110,12 +129,13 @@ int main(int argc, char** argv) {
     }
     CreateDirectoryA(base.c_str(), nullptr);
     const std::string ours = base + "\\ours", theirs = base + "\\rm", empty = base + "\\empty";
+    const std::string logged = base + "\\logged", unlogged = base + "\\unlogged";
     const std::string content(static_cast<size_t>(bytes), 'j');
     printf("%d runs, each deleting %d files of %d bytes in %d folders\n", runs, folders * files, bytes, folders);
     fflush(stdout);
     LARGE_INTEGER freq;
     QueryPerformanceFrequency(&freq);
-    std::vector<double> ourTimes, rmTimes, ratios;
+    std::vector<double> ourTimes, rmTimes, ratios, journalRatios;
     int left = 0;
     for (int run = 0; run < runs; ++run) {
         if (!MakeTree(ours, folders, files, content) || !MakeTree(theirs, folders, files, content)) {
@@ -150,12 +170,24 @@ int main(int argc, char** argv) {
         ourTimes.push_back(ourSeconds);
         rmTimes.push_back(rmSeconds);
         ratios.push_back(ourSeconds / rmSeconds);
+        // The journal's cost: the same recorded clean with it off, then on.
+        if (!MakeTree(unlogged, folders, files, content) || !MakeTree(logged, folders, files, content)) {
+            fprintf(stderr, "delete_bench: could not generate the trees\n");
+            return 1;
+        }
+        double off = RecordedDelete(unlogged, false, freq);
+        double on = RecordedDelete(logged, true, freq);
+        journalRatios.push_back(on / off);
     }
     Spread o = SpreadOf(ourTimes), r = SpreadOf(rmTimes), q = SpreadOf(ratios);
     printf("DeleteFolderContents s: min %.2f median %.2f max %.2f (%d entries left)\n", o.min, o.median, o.max, left);
     printf("rm -rf s:               min %.2f median %.2f max %.2f\n", r.min, r.median, r.max);
     printf("ratio per run:          min %.2fx median %.2fx max %.2fx\n", q.min, q.median, q.max);
+    Spread j = SpreadOf(journalRatios);
+    printf("journal on / off:       min %.2fx median %.2fx max %.2fx (target < 1.10)\n", j.min, j.median, j.max);
     RemoveWithRm(ours, UnixPathOf(ours));
+    RemoveWithRm(logged, UnixPathOf(logged));
+    RemoveWithRm(unlogged, UnixPathOf(unlogged));
     RemoveDirectoryA(base.c_str());
     return left == 0 ? 0 : 1;
 }

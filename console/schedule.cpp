@@ -8,6 +8,8 @@
 #include <cstring>
 #include <string>
 
+#include "fs/tree.h"
+
 
 namespace {
 
@@ -97,7 +99,7 @@ int ScheduleClean(const char* when) {
               written == xml.size();
     if (out != INVALID_HANDLE_VALUE) CloseHandle(out);
     int code = ok ? RunSchtasks(std::string("/create /xml \"") + file + "\" " + quoted) : -1;
-    DeleteFileA(file);
+    DeleteOwnFile(file);  // link-safe, like every delete of ours
     if (code != 0) {
         fprintf(stderr, "brisolac: schedule %s: the Task Scheduler refused the task (code %d)\n", when, code);
         return 3;

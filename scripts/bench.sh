@@ -8,12 +8,14 @@
 #                             against du -sb, and the found-files view
 #   scripts/bench.sh categories [RUNS]   the start-up measurement of every
 #                             category on the prefix's empty profile
+#   scripts/bench.sh preview [RUNS]   the preview dialog of a 100,000-file
+#                             temp folder: walk, open, close, bytes per file
 # The trees are generated once inside the benchmark's own sandboxed Wine
 # prefix (build/sandbox-<arch>/bench), never in the test prefixes.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 mode=walk
-case "${1:-}" in delete|scan|categories) mode=$1; shift ;; esac
+case "${1:-}" in delete|scan|categories|preview) mode=$1; shift ;; esac
 runs=5
 case "${1:-}" in [0-9]*) [ "$mode" = delete ] || { runs=$1; shift; } ;; esac
 bash "$root/scripts/setup.sh" >/dev/null
@@ -106,6 +108,15 @@ PY
 }
 make_tree wide 10 100 100      # 100,000 files in 1,010 folders
 make_tree deep 100 100 10      # 100,000 files in 10,100 folders
+
+if [ "$mode" = preview ]; then
+  brisola_start_xvfb
+  "$WINESERVER" -p
+  trap '"$WINESERVER" -k >/dev/null 2>&1 || true; brisola_stop_xvfb' EXIT
+  brisola_warm_prefix
+  "$root/scripts/wine-exec" "$root/build/$BRISOLA_ARCH/bench/bench_preview.exe" 'C:\bench-trees\wide' "$runs" | tr -d '\r'
+  exit 0
+fi
 
 # du -sb's median, min and max in milliseconds.
 du_ms() {

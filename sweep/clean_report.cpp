@@ -88,11 +88,6 @@ void EndCleanReport() {
     g_report.running = CleanReport();
 }
 
-const CleanReport& LastCleanReport() {
-    std::lock_guard<std::mutex> hold(g_report.lock);
-    return g_report.published;
-}
-
 CleanReport CopyLastCleanReport() {
     std::lock_guard<std::mutex> hold(g_report.lock);
     return g_report.published;

@@ -34,10 +34,8 @@ struct CleanReport {
 // At most this many left items are kept per category; the count goes on.
 constexpr size_t kReportLeftCap = 10000;
 
-// The report of the last clean that ended. The worker replaces it at the
-// end of a clean; read it after the job has ended.
-const CleanReport& LastCleanReport();
-// A copy taken under the lock, safe at any time.
+// The report of the last clean that ended, copied under the lock: the
+// worker replaces it at the end of each clean.
 CleanReport CopyLastCleanReport();
 // "Cleaned 1.23 GB; 17 files in use were left", "Nothing was cleaned".
 std::string CleanSummaryText(const CleanReport& report);

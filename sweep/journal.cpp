@@ -66,6 +66,24 @@ std::string Number(unsigned long long n) {
     return text;
 }
 
+// A name may hold control characters (Wine passes Unix names through):
+// they are written as \xNN, so one item stays one line and a name cannot
+// forge another line of the journal.
+std::string PathText(std::wstring_view path) {
+    std::string text = Utf8FromWide(path), out;
+    out.reserve(text.size());
+    for (unsigned char c : text) {
+        if (c >= 0x20 && c != 0x7f) {
+            out += static_cast<char>(c);
+        } else {
+            char escaped[8];
+            snprintf(escaped, sizeof escaped, "\\x%02X", c);
+            out += escaped;
+        }
+    }
+    return out;
+}
+
 }  // namespace
 
 std::wstring JournalPath() {
@@ -86,13 +104,12 @@ void JournalBegin(const std::string& categories) {
 
 void JournalDeleted(std::wstring_view path, bool isFolder, unsigned long long size) {
     if (g_journal.file == INVALID_HANDLE_VALUE) return;
-    WriteLine(std::string(isFolder ? "deleted folder\t" : "deleted\t") + Number(size) + "\t" + Utf8FromWide(path) +
-              "\r\n");
+    WriteLine(std::string(isFolder ? "deleted folder\t" : "deleted\t") + Number(size) + "\t" + PathText(path) + "\r\n");
 }
 
 void JournalLeft(std::wstring_view path, LeftReason reason) {
     if (g_journal.file == INVALID_HANDLE_VALUE) return;
-    WriteLine(std::string("left\t") + LeftReasonText(reason) + "\t" + Utf8FromWide(path) + "\r\n");
+    WriteLine(std::string("left\t") + LeftReasonText(reason) + "\t" + PathText(path) + "\r\n");
 }
 
 void JournalEnd(const CleanReport& report) {

@@ -1,10 +1,12 @@
-// The cleaning engine: folder emptying and its link and path safety, the
-// guard on category folders and the work of each cleaning step.
+// The cleaning engine: the work of each cleaning step on its own store,
+// what lies behind a link in one, a failed folder lookup, and caches that
+// are in use, and the confirmations. (Links and roots on every delete path: fs_tree_test.)
 #include <gtest/gtest.h>
 
 #include <windows.h>
 #include <mmsystem.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -45,53 +47,6 @@ protected:
     BYTE savedAskDel_ = 0;
 };
 
-// A category folder with junk, a read-only file, and links to folders and
-// a file outside it; beside it a canary and the link targets.
-struct LinkedTree {
-    std::string root, folder, outside, emptyOutside;
-    bool linked = false;
-    explicit LinkedTree(const std::string& name) {
-        root = MakeSandboxFolder(name);
-        folder = root + "\\category";
-        outside = root + "\\outside";
-        emptyOutside = root + "\\empty-outside";
-        for (const std::string& dir : {folder, outside, emptyOutside, folder + "\\sub", folder + "\\sub\\deep",
-                                       folder + "\\locked", folder + "\\links"})
-            CreateDirectoryA(dir.c_str(), nullptr);
-        MakeFile(root + "\\beside.txt", 5);
-        MakeFile(outside + "\\canary.txt", 7);
-        MakeFile(outside + "\\file-target.txt", 9);
-        MakeFile(folder + "\\a.tmp", 10);
-        MakeFile(folder + "\\empty.tmp", 0);
-        MakeFile(folder + "\\sub\\b.tmp", 20);
-        MakeFile(folder + "\\sub\\deep\\c.tmp", 30);
-        MakeFile(folder + "\\locked\\readonly.tmp", 40);
-        SetFileAttributesA((folder + "\\locked\\readonly.tmp").c_str(), FILE_ATTRIBUTE_READONLY);
-        linked = MakeLink(outside, folder + "\\links\\dirlink", true) &&
-                 MakeLink(emptyOutside, folder + "\\links\\emptylink", true) &&
-                 MakeLink(outside + "\\file-target.txt", folder + "\\links\\filelink.txt", false);
-    }
-    ~LinkedTree() {
-        SetFileAttributesA((folder + "\\locked\\readonly.tmp").c_str(), FILE_ATTRIBUTE_NORMAL);
-        RemoveTree(root);
-    }
-    void ExpectOutsideUntouched() const {
-        EXPECT_TRUE(linked) << "the links were not made";
-        for (const std::string& file : {root + "\\beside.txt", outside + "\\canary.txt", outside + "\\file-target.txt"})
-            EXPECT_TRUE(FileExists(file)) << file;
-        EXPECT_TRUE(DirExists(emptyOutside));
-        EXPECT_TRUE(IsDirectoryLink(folder + "\\links\\dirlink"));
-        EXPECT_TRUE(IsDirectoryLink(folder + "\\links\\emptylink"));
-    }
-    void ExpectJunkGone() const {
-        EXPECT_TRUE(DirExists(folder));
-        EXPECT_FALSE(FileExists(folder + "\\a.tmp"));
-        EXPECT_FALSE(FileExists(folder + "\\empty.tmp"));
-        EXPECT_FALSE(DirExists(folder + "\\sub"));
-        EXPECT_TRUE(FileExists(folder + "\\locked\\readonly.tmp"));
-    }
-};
-
 // A temp folder that cannot be opened: the step must not fall back to the
 // Recent folder looked up before. (Protected temp folders are in the file
 // layer's root table.)
@@ -107,19 +62,37 @@ TEST_F(CleanEngineTest, AFailedTempLookupSkipsTheStep) {
     DeleteFileA((recent + "\\brisola-previous-step.lnk").c_str());
 }
 
-TEST_F(CleanEngineTest, EveryCategoryLeavesWhatLiesBesideAndBehindLinksAlone) {
-    LinkedTree tree("clean-all");
-    TempFolderOverride temp(tree.folder);
-    std::string recent = SpecialFolder(CSIDL_RECENT);
-    LinkedTree besideRecent("clean-all-2");
-    RemoveUnixLink(recent + "\\brisola-recent-link");
-    ASSERT_TRUE(MakeLink(besideRecent.outside, recent + "\\brisola-recent-link", true));
+// With AskDel on, every ticked category asks once and only a yes cleans it.
+std::vector<std::string> g_asked, g_yes;
+bool AskAndAnswer(const char* subject) {
+    g_asked.push_back(subject);
+    return std::find(g_yes.begin(), g_yes.end(), subject) != g_yes.end();
+}
+
+TEST_F(CleanEngineTest, EachConfirmationDecidesItsOwnCategory) {
+    std::string temp = MakeSandboxFolder("confirm-temp");
+    std::string recent = SpecialFolder(CSIDL_RECENT), history = SpecialFolder(CSIDL_HISTORY);
+    TempFolderOverride override(temp);
+    char shown[MAX_PATH] = {};
+    GetTempPathA(sizeof shown, shown);
+    MakeFile(temp + "\\junk.tmp", 10);
+    MakeFile(recent + "\\brisola-job.lnk", 3);
+    CreateDirectoryA(history.c_str(), nullptr);
+    MakeFile(history + "\\brisola-item.url", 12);
+    g_settings.askDel = 1;
+    g_yes = {shown};  // a yes to the history would open the shell's own question
+    g_asked.clear();
+    SetCleanConfirmer(AskAndAnswer);
     CleanCategoriesWithTicks(All());
-    tree.ExpectJunkGone();
-    tree.ExpectOutsideUntouched();
-    EXPECT_TRUE(FileExists(besideRecent.outside + "\\canary.txt"));
-    EXPECT_TRUE(IsDirectoryLink(recent + "\\brisola-recent-link"));
-    RemoveUnixLink(recent + "\\brisola-recent-link");
+    SetCleanConfirmer(nullptr);
+    EXPECT_EQ(g_asked.size(), static_cast<size_t>(SWEEP_CATEGORIES));
+    for (const std::string& yes : g_yes) EXPECT_EQ(std::count(g_asked.begin(), g_asked.end(), yes), 1) << yes;
+    EXPECT_FALSE(FileExists(temp + "\\junk.tmp"));
+    EXPECT_TRUE(FileExists(history + "\\brisola-item.url"));
+    EXPECT_TRUE(FileExists(recent + "\\brisola-job.lnk"));
+    DeleteFileA((recent + "\\brisola-job.lnk").c_str());
+    DeleteFileA((history + "\\brisola-item.url").c_str());
+    RemoveTree(temp);
 }
 
 // --- every category of the table ----------------------------------------
@@ -241,8 +214,16 @@ const CategoryCase kCategoryCases[SWEEP_CATEGORIES] = {
      }},
     // The clean deletes only what the Cookies Manager listed: nothing here.
     {"Sweep Internet cookies", 1, [](Planted& p) { p.Keep(CookieFolder() + "\\brisola@table.txt", 40, true); }},
+    // A folder link among the documents: its target's canary stays.
     {"Sweep Start menu Documents", 1,
-     [](Planted& p) { p.Junk(SpecialFolder(CSIDL_RECENT) + "\\brisola-doc.lnk", 12); }},
+     [](Planted& p) {
+         std::string recent = SpecialFolder(CSIDL_RECENT), outside = MakeSandboxFolder("table-outside");
+         p.Junk(recent + "\\brisola-doc.lnk", 12);
+         p.Keep(outside + "\\canary.txt");
+         RemoveUnixLink(recent + "\\brisola-link");
+         ASSERT_TRUE(MakeLink(outside, recent + "\\brisola-link", true));
+         p.stays.push_back([recent] { return IsDirectoryLink(recent + "\\brisola-link"); });
+     }},
     {"Sweep Temporary Windows file", 1,
      [](Planted& p) {
          std::string temp = g_tableTemp;
@@ -332,15 +313,15 @@ TEST_F(CleanEngineTest, EveryCategoryMeasuresAndCleansItsOwnJunkOnly) {
     DeleteUrlCacheEntryA("Cookie:user@junk.example/");
     RemoveTree(temp);
     RemoveTree("C:\\brisola-tests\\table-recycle");
+    RemoveTree("C:\\brisola-tests\\table-outside");
+    RemoveUnixLink(SpecialFolder(CSIDL_RECENT) + "\\brisola-link");
 }
 
 // A held profile lock means the browser runs: its caches are neither
-// counted nor cleaned, and the row names it. A thumbnail cache held open
-// is counted, named, and left.
-TEST_F(CleanEngineTest, RunningBrowsersAndBusyThumbnailsAreLeftAndNamed) {
-    Planted browsers, thumbnails;
+// counted nor cleaned, and the row names it.
+TEST_F(CleanEngineTest, RunningBrowsersAreLeftAndNamed) {
+    Planted browsers;
     PlantBrowsers(browsers);
-    PlantThumbnails(thumbnails);
     std::string local = LocalAppData();
     std::string chrome = local + "\\Google\\Chrome\\User Data";
     std::string firefox = local + "\\Mozilla\\Firefox\\Profiles\\x1y2z3.default-release";
@@ -349,37 +330,24 @@ TEST_F(CleanEngineTest, RunningBrowsersAndBusyThumbnailsAreLeftAndNamed) {
                                     CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
     HANDLE firefoxLock = CreateFileA((firefox + "\\parent.lock").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                      OPEN_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-    HANDLE thumb = CreateFileA((ExplorerFolder() + "\\thumbcache_256.db").c_str(), GENERIC_READ, FILE_SHARE_READ,
-                               nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(chromeLock, INVALID_HANDLE_VALUE);
     ASSERT_NE(firefoxLock, INVALID_HANDLE_VALUE);
-    ASSERT_NE(thumb, INVALID_HANDLE_VALUE);
 
     ScanCounters measured = MeasureRow(SWEEP_BROWSER_CACHES);
     EXPECT_EQ(measured.files, 2u * 6u) << "the two Edge profiles only";
     EXPECT_EQ(measured.bytes, 2u * (8192 + 1000 + 24 + 500 + 2048 + 100));
     EXPECT_EQ(measured.note, "Google Chrome, Firefox running, skipped");
-    ScanCounters thumbs = MeasureRow(SWEEP_THUMBNAILS);
-    EXPECT_EQ(thumbs.files, 3u);
-    EXPECT_EQ(thumbs.note, "1 file in use");
 
-    CategoryTicks ticks = Only(SWEEP_BROWSER_CACHES);
-    ticks[SWEEP_THUMBNAILS] = 1;
-    CleanCategoriesWithTicks(ticks);
+    CleanCategoriesWithTicks(Only(SWEEP_BROWSER_CACHES));
     EXPECT_TRUE(FileExists(chrome + "\\Default\\Cache\\Cache_Data\\data_0"));
     EXPECT_TRUE(FileExists(firefox + "\\cache2\\index"));
     EXPECT_FALSE(FileExists(local + "\\Microsoft\\Edge\\User Data\\Profile 1\\GPUCache\\data_1"));
-    EXPECT_TRUE(FileExists(ExplorerFolder() + "\\thumbcache_256.db"));
-    EXPECT_FALSE(FileExists(ExplorerFolder() + "\\iconcache_32.db"));
     for (const std::string& path : browsers.kept) EXPECT_TRUE(FileExists(path)) << path;
 
     CloseHandle(chromeLock);
     CloseHandle(firefoxLock);
-    CloseHandle(thumb);
     EXPECT_EQ(MeasureRow(SWEEP_BROWSER_CACHES).note, "");
-    EXPECT_EQ(MeasureRow(SWEEP_THUMBNAILS).note, "");
-    for (Planted* p : {&browsers, &thumbnails})
-        for (const std::string& path : p->removeAfter) RemoveTree(path);
+    for (const std::string& path : browsers.removeAfter) RemoveTree(path);
 }
 
 }  // namespace

@@ -117,34 +117,26 @@ TEST_F(CleanReportTest, PreviewListsThePlantedJunkAndTheCleanDeletesExactlyThat)
         PreviewList preview;
         ASSERT_TRUE(PreviewCategory(kind.row, preview)) << preview.reason;
         std::set<std::string> listed = Listed(preview, kind.byName);
-        for (const std::string& junk : p.junk) {
-            EXPECT_EQ(listed.count(junk), 1u) << junk;
-        }
+        for (const std::string& junk : p.junk) EXPECT_EQ(listed.count(junk), 1u) << junk;
         if (kind.exact) {
             EXPECT_EQ(listed, std::set<std::string>(p.junk.begin(), p.junk.end()));
         }
-        for (const std::string& kept : p.kept) {
-            EXPECT_EQ(listed.count(kept), 0u) << kept;
-        }
+        for (const std::string& kept : p.kept) EXPECT_EQ(listed.count(kept), 0u) << kept;
 
         CleanCategoriesWithTicks(Only(kind.row));
-        const CleanReport& report = LastCleanReport();
+        const CleanReport report = CopyLastCleanReport();
         ASSERT_TRUE(report.valid);
         ASSERT_EQ(report.categories.size(), 1u);
         EXPECT_EQ(report.categories[0].row, kind.row);
         EXPECT_EQ(report.itemsDeleted, preview.size());
         EXPECT_EQ(report.bytesFreed, preview.bytes);
-        for (const std::string& kept : p.kept) {
-            EXPECT_TRUE(FileExists(kept)) << kept;
-        }
+        for (const std::string& kept : p.kept) EXPECT_TRUE(FileExists(kept)) << kept;
         for (const std::string& junk : p.junk) {
             EXPECT_TRUE(kind.byName || !(FileExists(junk) || DirExists(junk))) << junk;
         }
         PreviewList after;
         PreviewCategory(kind.row, after);
-        for (const std::string& junk : p.junk) {
-            EXPECT_EQ(Listed(after, kind.byName).count(junk), 0u) << junk;
-        }
+        for (const std::string& junk : p.junk) EXPECT_EQ(Listed(after, kind.byName).count(junk), 0u) << junk;
         // One journal line per deleted or left item (the link), between the header and the footer.
         std::string journal = Journal();
         size_t lines = std::count(journal.begin(), journal.end(), '\n');
@@ -163,22 +155,29 @@ TEST_F(CleanReportTest, HeldOpenFileIsLeftWithItsReasonInReportJournalAndSummary
     TempFolderOverride override(temp);
     MakeFile(temp + "\\gone.tmp", 10);
     MakeFile(temp + "\\held.tmp", 20);
-    HANDLE held = CreateFileA((temp + "\\held.tmp").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+    HANDLE open = CreateFileA((temp + "\\held.tmp").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
                               nullptr);
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    ASSERT_NE(open, INVALID_HANDLE_VALUE);
+    // A Unix name with a newline and a tab must not forge a journal line.
+    ASSERT_TRUE(RunShell("cd '" + UnixPath(temp) + "' && IFS= && touch $(printf 'x\\nleft\\tforged')"));
     CleanCategoriesWithTicks(Only(SWEEP_TEMP));
-    CloseHandle(held);
+    CloseHandle(open);
     CleanReport report = CopyLastCleanReport();
     ASSERT_EQ(report.categories.size(), 1u);
-    ASSERT_EQ(report.categories[0].left.size(), 1u);
-    EXPECT_EQ(Utf8FromWide(report.categories[0].left[0].path), temp + "\\held.tmp");
-    EXPECT_EQ(report.categories[0].left[0].reason, LeftReason::InUse);
+    // The odd name is listed but cannot be opened through Win32: left.
+    ASSERT_EQ(report.categories[0].left.size(), 2u);
+    auto held = std::find_if(report.categories[0].left.begin(), report.categories[0].left.end(),
+                             [](const LeftItem& item) { return item.reason == LeftReason::InUse; });
+    ASSERT_NE(held, report.categories[0].left.end());
+    EXPECT_EQ(Utf8FromWide(held->path), temp + "\\held.tmp");
     EXPECT_EQ(report.itemsDeleted, 1u);
-    EXPECT_EQ(CleanSummaryText(report), "Cleaned 0.01 KB; 1 file in use was left");
+    EXPECT_EQ(CleanSummaryText(report), "Cleaned 0.01 KB; 1 file in use was left; 1 other item was left");
     std::string journal = Journal();
     EXPECT_NE(journal.find("deleted\t10\t" + temp + "\\gone.tmp\r\n"), std::string::npos) << journal;
     EXPECT_NE(journal.find("left\tin use\t" + temp + "\\held.tmp\r\n"), std::string::npos) << journal;
-    EXPECT_NE(journal.find("=== end: 1 deleted, 10 bytes freed, 1 left"), std::string::npos) << journal;
+    EXPECT_NE(journal.find("=== end: 1 deleted, 10 bytes freed, 2 left"), std::string::npos) << journal;
+    EXPECT_NE(journal.find("\\x\\x0Aleft\\x09forged\r\n"), std::string::npos) << journal;
+    EXPECT_EQ(journal.find("\nleft\tforged"), std::string::npos) << journal;
 }
 
 TEST_F(CleanReportTest, JournalRotatesAtItsLimitKeepingOneOldFile) {

@@ -7,11 +7,7 @@
 #include <shlobj.h>
 #include <wininet.h>
 
-#include <cstring>
-#include <functional>
-#include <mutex>
 #include <string>
-#include <vector>
 
 #include "resource.h"
 #include "support/list_view_probe.h"
@@ -109,88 +105,5 @@ inline std::string SpecialFolder(int csidl) {
     char path[MAX_PATH] = {};
     return FAILED(SHGetFolderPathA(nullptr, csidl, nullptr, 0, path)) ? std::string() : path;
 }
-
-inline std::string TempShown() {
-    char temp[MAX_PATH] = {};
-    GetTempPathA(sizeof temp, temp);
-    return temp;
-}
-
-// The confirmations of a CLEAN with every category ticked, in order.
-inline std::vector<std::string> AllConfirmSubjects() {
-    std::vector<std::string> out;
-    for (int csidl : {CSIDL_INTERNET_CACHE, CSIDL_COOKIES, CSIDL_RECENT}) {
-        std::string path = SpecialFolder(csidl);
-        if (!path.empty()) out.push_back(path);
-    }
-    out.push_back(TempShown());
-    out.push_back(SpecialFolder(CSIDL_HISTORY));
-    out.push_back("Temporary Files");
-    out.push_back("Recycle Bin");
-    out.push_back("Browser caches");
-    out.push_back(SpecialFolder(CSIDL_LOCAL_APPDATA) + "\\Microsoft\\Windows\\Explorer");
-    out.push_back("Crash dumps and error reports");
-    return out;
-}
-
-// Answers confirmation dialogs from a helper thread for as long as it
-// lives, recording each subject shown; `answer` gives the command to post
-// (IDC_CONF_OK, IDC_CONF_CANCEL, or 0 for WM_CLOSE). Any other message box
-// (Wine's own delete confirmation) is answered Yes.
-class ConfirmResponder {
-public:
-    explicit ConfirmResponder(std::function<int(const std::string&)> answer) : answer_(std::move(answer)) {
-        thread_ = CreateThread(nullptr, 0, Run, this, 0, nullptr);
-    }
-    ~ConfirmResponder() {
-        InterlockedExchange(&stop_, 1);
-        WaitForSingleObject(thread_, INFINITE);
-        CloseHandle(thread_);
-    }
-    ConfirmResponder(const ConfirmResponder&) = delete;
-    ConfirmResponder& operator=(const ConfirmResponder&) = delete;
-
-    std::vector<std::string> Subjects() {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return subjects_;
-    }
-
-private:
-    static bool IsConfirm(HWND w) { return HasControls(w, {IDC_CONF_OK, IDC_CONF_CANCEL, IDC_CONF_TEXT}); }
-    static bool IsForeignBox(HWND w) {
-        char cls[64] = {};
-        GetClassNameA(w, cls, sizeof cls);
-        return strcmp(cls, "#32770") == 0 && !IsConfirm(w) && GetDlgItem(w, IDYES) && !GetDlgItem(w, IDC_PROG_BAR);
-    }
-    static DWORD WINAPI Run(LPVOID param) {
-        auto* self = static_cast<ConfirmResponder*>(param);
-        HWND last = nullptr;
-        while (!self->stop_) {
-            HWND box = FindProcessWindow([](HWND w) { return IsWindowVisible(w) && IsConfirm(w); });
-            if (box && box != last) {
-                char text[256] = {};
-                GetDlgItemTextA(box, IDC_CONF_TEXT, text, sizeof text);
-                {
-                    std::lock_guard<std::mutex> lock(self->mutex_);
-                    self->subjects_.push_back(text);
-                }
-                int command = self->answer_(text);
-                PostMessageA(box, command ? WM_COMMAND : WM_CLOSE, command, 0);
-                last = box;
-            }
-            if (HWND other = FindProcessWindow([](HWND w) { return IsWindowVisible(w) && IsForeignBox(w); })) {
-                PostMessageA(other, WM_COMMAND, IDYES, 0);
-                Sleep(200);
-            }
-            Sleep(10);
-        }
-        return 0;
-    }
-    std::function<int(const std::string&)> answer_;
-    std::mutex mutex_;
-    std::vector<std::string> subjects_;
-    volatile LONG stop_ = 0;
-    HANDLE thread_ = nullptr;
-};
 
 }  // namespace cleantest

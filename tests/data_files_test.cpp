@@ -1,5 +1,6 @@
-// datafilters.txt and datacookies.txt as the user's files meet them: hand
-// edits, locks, denial, huge files, failed saves and the per-user copy.
+// datafilters.txt and datacookies.txt as the user's files meet them: the
+// filter file's word rules, hand edits, locks, denial, huge files, failed
+// saves and the per-user copy.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -84,6 +85,50 @@ protected:
         ResetProgramState();
     }
 };
+
+// The table as "filter|description|enabled;" per entry, loaded from `bytes`.
+std::string LoadedFrom(const std::string& bytes) {
+    WriteWholeFile(FiltersFilePath(), bytes);
+    Load(kFilters);
+    return Loaded(kFilters);
+}
+
+TEST_F(DataFilesTest, FilterFileWordsFollowTheRulesOfTheFile) {
+    const std::string longWord(300, 'x'), w100(100, 'w');
+    const struct {
+        std::string file, table;
+    } cases[] = {
+        // Words joined, each with one space; only the exact word "true" ticks.
+        {".log a   b $ true\r\n.tmp\tTemporary\nfiles $ false .bak Backups $ TRUE\r\n[end]",
+         ".log|a b |1;.tmp|Temporary files |0;.bak|Backups |0;"},
+        {".log $ true\r\n[end]", ".log||1;"},
+        {".x one tw$o true [end]", ".x|one |1;"},  // a word holding "$" ends the description
+        {"   \r\n  ", ""},
+        {".a A $ true\r\nx[end] .b B $ true\r\n", ".a|A |1;"},  // a first word holding "[end]" ends the file
+        {".a A $ true\r\n.b B $ false\r\n.c half", ".a|A |1;.b|B |0;"},  // no incomplete last record
+        {".a A $ true .b B $", ".a|A |1;"},
+        {"." + longWord + " Long $ true\r\n.ok Fine $ true\r\n[end]", ".ok|Fine |1;"},  // over-long filter: skipped
+        {std::string(255, 'f') + " D $ true [end]", std::string(255, 'f') + "|D |1;"},
+        {".f " + longWord + "$ true " + longWord + "[end] .g G $ true", ".f||1;"},  // markers deep in long words
+        // A description is cut at 255 characters.
+        {".e " + w100 + " " + w100 + " " + w100 + " $ false [end]", ".e|" + w100 + " " + w100 + " " + w100.substr(0, 53) + "|0;"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(LoadedFrom(c.file), c.table) << c.file.substr(0, 80);
+
+    // No file: an empty table, saved as "[end]" alone.
+    ResetProgramState();
+    Load(kFilters);
+    SaveFilterTable();
+    EXPECT_EQ(ReadWholeFile(FiltersFilePath()), "[end]");
+}
+
+// Add Filters refuses text that would not survive the file.
+TEST(AddFilterRules, RefusesTextThatWouldNotSurviveTheFile) {
+    for (const char* ok : {"tmp", "*.tmp"}) EXPECT_EQ(RejectExtension(ok), nullptr) << ok;
+    for (const char* bad : {"tar gz", "tar\tgz", "x[end]"}) EXPECT_NE(RejectExtension(bad), nullptr) << bad;
+    EXPECT_EQ(RejectDescription("Backup copies"), nullptr);
+    EXPECT_NE(RejectDescription("costs $5"), nullptr);
+}
 
 TEST_F(DataFilesTest, UsersFilesAreReadSafelyAndNeverLost) {
     const std::string filters = ".a A $ true\r\n[end]";

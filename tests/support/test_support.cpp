@@ -22,10 +22,9 @@
 #include "sweep/results_list.h"
 
 namespace {
-bool RunShell(const std::string& command);
-std::string Quote(const std::string& s);
-}  // namespace
+std::string Quote(const std::string& s) { return "'" + s + "'"; }
 
+// Dispatches this thread's messages for about `ms` milliseconds.
 void PumpMessages(DWORD ms) {
     DWORD start = GetTickCount();
     do {
@@ -37,6 +36,7 @@ void PumpMessages(DWORD ms) {
         Sleep(5);
     } while (GetTickCount() - start < ms);
 }
+}  // namespace
 
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
     DWORD start = GetTickCount();
@@ -119,11 +119,14 @@ bool WindowHelper::Join(DWORD timeoutMs) {
     return finished && found_ != 0;
 }
 
+namespace {
+// The splash dialog: one SS_BITMAP static, owned by the main window.
 bool IsSplash(HWND window) {
     HWND child = GetWindow(window, GW_CHILD);
     return child && GetWindow(child, GW_HWNDNEXT) == nullptr && (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP &&
            GetWindow(window, GW_OWNER) != nullptr;
 }
+}  // namespace
 
 void CreateMainWindowForTest() {
     WindowHelper splash(IsSplash, [](HWND w) { PostMessageA(w, WM_LBUTTONDOWN, 0, 0); });
@@ -216,6 +219,8 @@ int RunUnix(const std::string& commandLine) {
     return static_cast<int>(code);
 }
 
+}  // namespace
+
 // Wine starts the Unix program but neither waits for it nor hands back its
 // exit code, so the shell writes its status into a marker file that we
 // wait for.
@@ -246,9 +251,7 @@ bool RunShell(const std::string& command) {
     return status[0] == '0';
 }
 
-std::string Quote(const std::string& s) { return "'" + s + "'"; }
-}  // namespace
-
+// The Unix path of a Windows path of this prefix, for making symlinks.
 std::string UnixPath(const std::string& windowsPath) {
     static auto unixName = reinterpret_cast<UnixNameFunction>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
@@ -336,6 +339,6 @@ bool MapUnixDrive(char letter, const std::string& targetWindowsPath) {
 }
 
 void UnmapUnixDrive(char letter) {
-    RunShell(std::string("test -L \"$WINEPREFIX/dosdevices/") + static_cast<char>(tolower(letter)) + ":\" && rm -f \"$WINEPREFIX/dosdevices/" +
-             static_cast<char>(tolower(letter)) + ":\"");
+    std::string link = std::string("\"$WINEPREFIX/dosdevices/") + static_cast<char>(tolower(letter)) + ":\"";
+    RunShell("test -L " + link + " && rm -f " + link);
 }

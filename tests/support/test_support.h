@@ -6,9 +6,6 @@
 #include <functional>
 #include <string>
 
-// Dispatches this thread's messages for about `ms` milliseconds.
-void PumpMessages(DWORD ms);
-
 // Dispatches messages until `done` is true or `timeoutMs` passes; returns done().
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000);
 // Polls without dispatching until `done` is true or `ms` passes; for work
@@ -43,9 +40,6 @@ private:
     HANDLE thread_ = nullptr;
 };
 
-// The splash dialog (one SS_BITMAP static, owned by the main window).
-bool IsSplash(HWND window);
-
 // Creates the main window as start-up does, dismissing the splash at once.
 // Start-up steps before it (Windows directory, shfolder.dll) are done by
 // the test main.
@@ -74,6 +68,8 @@ bool DirExists(const std::string& path);
 void RemoveTree(const std::string& path);
 // The Unix path of a Windows path of this prefix, for making symlinks.
 std::string UnixPath(const std::string& windowsPath);
+// Runs a /bin/sh command line on the Unix side; true on exit status 0.
+bool RunShell(const std::string& command);
 // Creates a Unix symbolic link (as Wine users do), through /bin/ln.
 bool MakeUnixSymlink(const std::string& targetWindowsPath, const std::string& linkWindowsPath);
 
