@@ -26,7 +26,6 @@ struct AppState {
     HWND sysInfoDialog = nullptr;       // template 157
     HANDLE sysInfoThread = nullptr;     // never waited for
     DWORD sysInfoThreadId = 0;
-    char windowsDir[256] = {};
     HMODULE shellFolderLib = nullptr;   // shfolder.dll, or null
     FolderPathFunction folderPath = nullptr;
     int currentView = VIEW_INTERNET;

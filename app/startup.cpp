@@ -17,7 +17,6 @@
 #include "ui/skin.h"
 
 void InitShell() {
-    GetWindowsDirectoryA(g_app.windowsDir, sizeof g_app.windowsDir);
     InitCommonControls();
     g_app.shellFolderLib = LoadLibraryA("shfolder.dll");
     if (!g_app.shellFolderLib) MessageBoxA(nullptr, "missing dll!", "info", MB_OK);

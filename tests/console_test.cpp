@@ -189,6 +189,25 @@ TEST_F(Console, CleanDeletesExactlyWhatPreviewListed) {
     DeleteFileA((temp_ + "\\held.tmp").c_str());
 }
 
+// The scan reads the shared datafilters.txt, as the GUI does.
+TEST_F(Console, ScanFindsWhatTheFiltersMatch) {
+    char windows[MAX_PATH];
+    GetWindowsDirectoryA(windows, sizeof windows);
+    const std::string filters = std::string(windows) + "\\datafilters.txt";
+    const bool had = Exists(filters);
+    const std::string saved = had ? ReadWholeFile(filters) : "";
+    WriteWholeFile(filters, ".brisolac-probe Probe files $ true\r\n[end]");
+    WriteWholeFile(temp_ + "\\c.brisolac-probe", "probe");
+    Result r = RunConsole("scan --json");
+    if (had) WriteWholeFile(filters, saved);
+    else DeleteFileA(filters.c_str());
+    DeleteFileA((temp_ + "\\c.brisolac-probe").c_str());
+    EXPECT_EQ(r.code, 0u) << r.out;
+    EXPECT_NE(r.out.find("\"filesFound\": 1,"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("brisolac-temp\\\\c.brisolac-probe\", \"folder\": false, \"bytes\": 5}"), std::string::npos)
+        << r.out;
+}
+
 TEST_F(Console, ScheduleCreatesAndRemovesTheTask) {
     char windows[MAX_PATH];
     GetWindowsDirectoryA(windows, sizeof windows);
