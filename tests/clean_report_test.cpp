@@ -24,12 +24,6 @@ using namespace cleantest;
 
 namespace {
 
-CategoryTicks Only(int row) {
-    CategoryTicks ticks = {};
-    ticks[row] = 1;
-    return ticks;
-}
-
 std::string Journal() { return ReadWholeFile(AnsiFromWide(JournalPath())); }
 
 std::set<std::string> Listed(const PreviewList& list, bool byName) {

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <string>
@@ -12,24 +13,18 @@
 
 #include "app/app_state.h"
 #include "cookies/cookies.h"
-#include "support/list_view_probe.h"
-#include "support/test_files.h"
 #include "support/test_support.h"
 
 namespace {
 
 using Names = std::vector<std::string>;
 
-bool Contains(const Names& names, const std::string& name) {
-    for (const std::string& n : names)
-        if (n == name) return true;
-    return false;
-}
+bool Contains(const Names& names, const std::string& name) { return std::find(names.begin(), names.end(), name) != names.end(); }
 
 class CookiesTest : public testing::Test {
 protected:
     void SetUp() override {
-        ResetCookieLists();
+        TearDown();
         folder_ = CookieFolder();
         ASSERT_FALSE(folder_.empty());
         ASSERT_TRUE(DirExists(folder_));
@@ -40,7 +35,9 @@ protected:
             else if (DirExists(*it)) RemoveDirectoryA(it->c_str());
             else DeleteFileA(it->c_str());
         }
-        ResetCookieLists();
+        made_.clear();
+        ClearCookieLists();
+        DeleteFileA(KeptCookiesFilePath().c_str());
     }
     std::string Cookie(const std::string& name) {
         std::string path = folder_ + "\\" + name;

@@ -13,7 +13,6 @@
 #include "app/app_state.h"
 #include "cookies/cookies.h"
 #include "drives/filters.h"
-#include "support/test_files.h"
 #include "support/test_support.h"
 
 namespace {
@@ -224,7 +223,7 @@ TEST_F(DataFilesTest, BinaryGarbageNeverOverrunsAField) {
         }
         if (round % 2) bytes += " [end]";
         Kind kind = round < 4 ? kFilters : kCookies;
-        WriteWholeFile(DataFilePath(FileName(kind)), bytes);
+        WriteWholeFile(ProgramDataFile(FileName(kind)).shared, bytes);
         Load(kind);
         for (const FilterEntry& entry : CopyFilterTable()) {
             ASSERT_TRUE(memchr(entry.filter, 0, sizeof entry.filter) && memchr(entry.description, 0, sizeof entry.description));

@@ -8,8 +8,6 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -19,8 +17,6 @@
 #include "drives/found_files.h"
 #include "resource.h"
 #include "settings/settings.h"
-#include "support/list_view_probe.h"
-#include "support/test_files.h"
 #include "support/test_support.h"
 #include "sweep/cleaning.h"
 #include "sweep/progress.h"
@@ -28,45 +24,27 @@
 
 namespace {
 
-const char kRoot[] = "E:\\brisola-e2e";
+const char kRoot[] = "E:\\brisola-tests\\e2e";
 const char kExt[] = ".e2etmp";  // only our files carry it
 
 bool IsFoundFiles(HWND w) { return HasControls(w, {IDC_FF_LIST, IDC_FF_CLOSE, IDC_FF_CHECKED}); }
 
 // What a found-files dialog showed.
 struct Seen {
-    std::string checked, found;
+    UINT checked = 0, found = 0;
     std::vector<std::string> rows;  // "location\name"
     std::vector<int> ticks;
 };
 
 void Look(HWND dialog, Seen& seen) {
     HWND list = GetDlgItem(dialog, IDC_FF_LIST);
-    seen.checked = ControlText(dialog, IDC_FF_CHECKED);
-    seen.found = ControlText(dialog, IDC_FF_FOUND);
+    seen.checked = GetDlgItemInt(dialog, IDC_FF_CHECKED, nullptr, FALSE);
+    seen.found = GetDlgItemInt(dialog, IDC_FF_FOUND, nullptr, FALSE);
     int rows = RowCount(list);
     for (int row = 0; row < rows && row < 1000; ++row) {
         seen.rows.push_back(Cell(list, row, 1) + "\\" + Cell(list, row, 0));
         seen.ticks.push_back(StateImage(list, row));
     }
-}
-
-// Removes the plain files and folders this test made on E: (no links there).
-void RemoveE(const std::string& folder) {
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = data.cFileName;
-            if (name == "." || name == "..") continue;
-            std::string path = folder + "\\" + name;
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) continue;
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveE(path);
-            else DeleteFileA(path.c_str());
-        } while (FindNextFileA(find, &data));
-        FindClose(find);
-    }
-    RemoveDirectoryA(folder.c_str());
 }
 
 // A helper that notes what the found-files dialog shows, then closes it.
@@ -83,8 +61,8 @@ protected:
         ResetProgramState();
         ResetSweepTableForTest();
         ClearDriveCleaner();
-        quiet_.Apply();
-        RemoveE(kRoot);
+        RemoveTree(kRoot);
+        CreateDirectoryA("E:\\brisola-tests", nullptr);
         ASSERT_TRUE(CreateDirectoryA(kRoot, nullptr));
         CreateMainWindowForTest();
         ASSERT_NE(g_app.mainWindow, nullptr);
@@ -102,11 +80,10 @@ protected:
     void TearDown() override {
         if (g_app.mainWindow && IsWindow(g_app.mainWindow)) WaitForJobEnd();
         CloseMainWindowForTest();
-        quiet_.Restore();
         ClearDriveCleaner();
         ResetSweepTableForTest();
         ResetProgramState();
-        RemoveE(kRoot);
+        RemoveTree(kRoot);
     }
     std::string Path(const std::string& relative) const { return std::string(kRoot) + "\\" + relative; }
     QuietJobSettings quiet_;
@@ -135,9 +112,8 @@ TEST_F(DriveCleanerE2E, ScanFindsTheFilesThenCleanDeletesOnlyTheTickedOnes) {
     std::sort(rows.begin(), rows.end());
     EXPECT_EQ(rows, expected);
     for (int tick : seen.ticks) EXPECT_EQ(tick, 2);
-    EXPECT_EQ(seen.found, "3");
-    // Every file on E: was looked at: ours and whatever else lies there.
-    EXPECT_GE(strtoull(seen.checked.c_str(), nullptr, 10), 5u) << seen.checked;
+    EXPECT_EQ(seen.found, 3u);
+    EXPECT_GE(seen.checked, 5u) << "every file on E: is looked at";
 
     // The sweep row of "Other temporary files" now holds the scan's count.
     Command(IDC_VIEW_INTERNET);
@@ -174,8 +150,8 @@ TEST_F(DriveCleanerE2E, ScanFindsTheFilesThenCleanDeletesOnlyTheTickedOnes) {
     Command(IDC_VIEW_FILES);
     ASSERT_TRUE(view.Join());
     EXPECT_EQ(after.rows, std::vector<std::string>{Path("sub\\b.e2etmp")});
-    EXPECT_EQ(after.found, "0");
-    EXPECT_EQ(after.checked, "0");
+    EXPECT_EQ(after.found, 0u);
+    EXPECT_EQ(after.checked, 0u);
 }
 
 }  // namespace

@@ -40,8 +40,7 @@ void TickOnly(int only) {
         item.pszText = const_cast<char*>("row");
         SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
     }
-    for (int row = 0; row < SWEEP_CATEGORIES; ++row)
-        SetStateImage(list, row, row == only ? 2 : 1);
+    for (int row = 0; row < SWEEP_CATEGORIES; ++row) SetStateImage(list, row, row == only ? 2 : 1);
 }
 
 int BarPosition() {
@@ -53,13 +52,11 @@ int BarPosition() {
 // the keep side with ">>" and closes it with OK.
 bool RunCookiesManager(const std::string& keep) {
     WindowHelper helper(IsCookiesManager, [keep](HWND w) {
-        if (!keep.empty()) {
-            HWND list = GetDlgItem(w, IDC_CK_DELETE_LIST);
-            int row = FindRow(list, keep);
-            if (row >= 0) {
-                SelectRow(list, row);
-                SendMessageA(w, WM_COMMAND, IDC_CK_TO_KEEP, 0);
-            }
+        HWND list = GetDlgItem(w, IDC_CK_DELETE_LIST);
+        int row = keep.empty() ? -1 : FindRow(list, keep);
+        if (row >= 0) {
+            ListView_SetItemState(list, row, LVIS_SELECTED, LVIS_SELECTED);
+            SendMessageA(w, WM_COMMAND, IDC_CK_TO_KEEP, 0);
         }
         PostMessageA(w, WM_COMMAND, IDC_CK_OK, 0);
     });
@@ -75,7 +72,6 @@ protected:
         ResetSweepTableForTest();
         ClearCookieLists();
         ClearDriveCleaner();
-        quiet_.Apply();
         folder_ = MakeSandboxFolder("e2e-clean");
         temp_ = folder_ + "\\temp";
         CreateDirectoryA(temp_.c_str(), nullptr);
@@ -94,7 +90,6 @@ protected:
         if (g_app.mainWindow && IsWindow(g_app.mainWindow)) WaitForJobEnd();
         CloseMainWindowForTest();
         tempOverride_.reset();
-        quiet_.Restore();
         for (const char* name : kCookies) DeleteFileA((cookies_ + "\\" + name).c_str());
         DeleteFileA((cookies_ + "\\e2e-late.txt").c_str());
         ClearCookieLists();
@@ -145,18 +140,13 @@ TEST_F(CleanE2E, CommandsDuringACleanDoNotChangeWhatItCleans) {
     // The job read its ticks at its start: ticking Temp now must not count.
     TickOnly(SWEEP_TEMP);
     Command(IDC_QUICK_REFRESH);
-    {
-        WindowHelper cookies([](HWND w) { return HasControls(w, {IDC_CK_OK, IDC_CK_DELETE_LIST}); },
-                             [](HWND w) { PostMessageA(w, WM_COMMAND, IDC_CK_OK, 0); });
-        Command(IDC_COOKIES_MANAGER);
-        cookies.Join();
-    }
+    RunCookiesManager("");
     Command(IDC_QUICK_REFRESH);
     EXPECT_TRUE(IsJobRunning());
     ASSERT_TRUE(WaitForJobEnd());
     EXPECT_TRUE(FileExists(temp_ + "\\junk.tmp") && FileExists(temp_ + "\\sub\\junk2.tmp"));
     EXPECT_EQ(LastProgressPosition(), SWEEP_CATEGORIES);
-    EXPECT_TRUE(Enabled(IDC_CLEAN));
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(g_app.mainWindow, IDC_CLEAN)));
 }
 
 TEST_F(CleanE2E, ClosingTheMainWindowWhileFilesAreDeletedEndsTheJob) {

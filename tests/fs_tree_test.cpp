@@ -198,9 +198,7 @@ bool MakeWideFile(const std::wstring& path, DWORD bytes) {
     return written == bytes;
 }
 
-bool WideExists(const std::wstring& path) {
-    return GetFileAttributesW((L"\\\\?\\" + path).c_str()) != INVALID_FILE_ATTRIBUTES;
-}
+bool WideExists(const std::wstring& path) { return GetFileAttributesW((L"\\\\?\\" + path).c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 TEST(FsNames, EveryNameThatIsCountedIsAlsoDeleted) {
     std::string root = MakeSandboxFolder("names");
@@ -378,7 +376,7 @@ TEST(FsRoots, ProtectedFoldersAreRefusedByIdentity) {
     }
     DeleteFileA((profile + "\\brisola-canary.txt").c_str());
     DeleteFileA((std::string(windows) + "\\brisola-canary.txt").c_str());
-    UnmapUnixDrive('P');
+    MapUnixDrive('P', "");
     RemoveUnixLink(base + "\\users-link");
     RemoveTree(base);
 }

@@ -13,24 +13,17 @@
 #include "cookies/cookies.h"
 #include "drives/filters.h"
 #include "settings/settings.h"
-#include "support/list_view_probe.h"
-#include "support/test_files.h"
-#include "support/test_support.h"
+#include "clean_support.h"
 #include "sweep/results_list.h"
 #include "sweep/sweep.h"
+
+using cleantest::KeyExists;
 
 namespace {
 
 const char* const kNames[] = {"NeverUpdate", "AskDel", "EnableSnd", "EnableTips"};
 // A stand-in for HKEY_LOCAL_MACHINE whose program key only allows reading.
 const char kFakeMachine[] = "Software\\brisola-tests\\machine";
-
-void SetAll(BYTE neverUpdate, BYTE askDel, BYTE enableSnd, BYTE enableTips) {
-    g_settings.neverUpdate = neverUpdate;
-    g_settings.askDel = askDel;
-    g_settings.enableSnd = enableSnd;
-    g_settings.enableTips = enableTips;
-}
 
 std::string Flags() {
     return std::to_string(g_settings.neverUpdate.load()) + std::to_string(g_settings.askDel.load()) +
@@ -55,13 +48,6 @@ bool ReadValue(HKEY root, const char* name, DWORD* type, DWORD* number) {
     LONG status = RegQueryValueExA(key, name, nullptr, type, reinterpret_cast<BYTE*>(number), &size);
     RegCloseKey(key);
     return status == ERROR_SUCCESS && size == 4;
-}
-
-bool KeyExists(HKEY root, const char* path) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    RegCloseKey(key);
-    return true;
 }
 
 void DeleteFakeMachine() {
@@ -207,7 +193,8 @@ TEST_F(SettingsStoreTest, TheSessionEndSavesEveryChoicePastABlockedTarget) {
         if (row.block == kFiltersLocked) {
             EXPECT_EQ(Flags(), "0011") << "nothing stored: the defaults";
         }
-        SetAll(1, 1, 0, 0);
+        g_settings.neverUpdate = g_settings.askDel = 1;
+        g_settings.enableSnd = g_settings.enableTips = 0;
         SetCategoryTick(SWEEP_COOKIES, 0);
         SetCategoryTick(SWEEP_OTHER, 1);
         AppendFilter(".new", "New", 0);
@@ -242,12 +229,13 @@ TEST_F(SettingsStoreTest, TheSessionEndSavesEveryChoicePastABlockedTarget) {
     ForgetEverything();
 }
 
-TEST(FormatSize, GivesExactTextAtTheEdges) {
-    EXPECT_EQ(SizeText(999999), "976.56 KB");
-    EXPECT_EQ(SizeText(1000000), "0.95 MB");
-    EXPECT_EQ(SizeText(1000000000), "0.93 GB");
-    EXPECT_EQ(SizeText(5368709120ULL), "5.00 GB");
-    EXPECT_EQ(SizeText(~0ULL), "17179869184.00 GB");
+// Sizes past 32 bits, up to the largest, fit the text.
+TEST(FormatSize, KeepsSizesPast32Bits) {
+    char text[64];
+    FormatSize(5368709120ULL, text, sizeof text);
+    EXPECT_STREQ(text, "5.00 GB");
+    FormatSize(~0ULL, text, sizeof text);
+    EXPECT_STREQ(text, "17179869184.00 GB");
 }
 
 // The ticks are read from the list at the window's end and come back at
