@@ -12,10 +12,12 @@
 
 #include "app/app_state.h"
 #include "app/startup.h"
+#include "cookies/cookies.h"
 #include "drives/filters.h"
 #include "drives/found_files.h"
 #include "settings/settings.h"
 #include "sweep/progress.h"
+#include "sweep/sweep.h"
 
 namespace {
 std::string Quote(const std::string& s) { return "'" + s + "'"; }
@@ -66,7 +68,7 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
 }
 
 bool PollUntil(const std::function<bool()>& done, DWORD ms) {
-    for (DWORD start = GetTickCount(); !done(); Sleep(2))
+    for (DWORD start = GetTickCount(); !done(); Sleep(5))
         if (GetTickCount() - start > ms) return false;
     return true;
 }
@@ -265,6 +267,9 @@ std::string CookieFolder() {
 }
 
 void ResetProgramState() {
+    ClearDriveCleaner();
+    ClearCookieLists();
+    ResetSweepTableForTest();
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, kProgramKey);
     if (!g_app.folderPath) InitShell();  // a main window's end let shfolder.dll go
     for (const char* name : {"datafilters.txt", "datacookies.txt"}) {

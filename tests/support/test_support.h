@@ -79,7 +79,7 @@ std::string FiltersFilePath();
 std::string KeptCookiesFilePath();
 std::string CookieFolder();
 
-// Resets the program's persistent state: its registry key and data files.
+// Resets the program's state: its registry key, data files and lists.
 void ResetProgramState();
 // Empties the filter table and the found files with their totals.
 void ClearDriveCleaner();
