@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
-#include <mmsystem.h>
 
 #include <algorithm>
 #include <functional>
@@ -35,13 +34,8 @@ LONGLONG RecycleBinItems() {
 
 class CleanEngineTest : public testing::Test {
 protected:
-    void SetUp() override {
-        ResetCleaningAbort();
-        savedAskDel_ = g_settings.askDel;
-        g_settings.askDel = 0;
-    }
-    void TearDown() override { g_settings.askDel = savedAskDel_; }
-    BYTE savedAskDel_ = 0;
+    void SetUp() override { ResetCleaningAbort(); }
+    QuietJobSettings quiet_;
 };
 
 // A temp folder that cannot be opened: the step must not fall back to the
@@ -263,8 +257,7 @@ ScanCounters MeasureRow(int row) {
 }
 
 // Every category's junk is planted and measured; a clean with nothing
-// ticked leaves all of it and still takes every step; then each category
-// alone is cleaned.
+// ticked leaves all of it; then each category alone is cleaned.
 TEST_F(CleanEngineTest, EveryCategoryMeasuresAndCleansItsOwnJunkOnly) {
     EnumerateDrives();  // the Recycle Bin is measured over the fixed drives
     std::string temp = g_tableTemp = MakeSandboxFolder("table-temp");
@@ -284,9 +277,7 @@ TEST_F(CleanEngineTest, EveryCategoryMeasuresAndCleansItsOwnJunkOnly) {
         EXPECT_EQ(measured.note, "");
     }
 
-    DWORD start = timeGetTime();
     CleanCategoriesWithTicks(CategoryTicks{});
-    EXPECT_GE(timeGetTime() - start, SWEEP_CATEGORIES * 120u);
     for (const Planted& p : planted) {
         for (const std::string& path : p.junk) EXPECT_TRUE(FileExists(path) || DirExists(path)) << path;
         for (auto& gone : p.gone) EXPECT_FALSE(gone());
