@@ -50,28 +50,27 @@ bool ReadValue(HKEY root, const char* name, DWORD* type, DWORD* number) {
     return status == ERROR_SUCCESS && size == 4;
 }
 
-void DeleteFakeMachine() {
-    std::string program = std::string(kFakeMachine) + "\\" + kProgramKey;
+// Gives a key the rights of `sddl`: read-only, or all rights back before
+// it is removed.
+bool SetKeyRights(HKEY root, const std::string& path, const char* sddl) {
     HKEY key = nullptr;
-    // Give the key back its rights before removing it.
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, program.c_str(), 0, WRITE_DAC, &key) == ERROR_SUCCESS) {
-        PSECURITY_DESCRIPTOR sd = nullptr;
-        if (ConvertStringSecurityDescriptorToSecurityDescriptorA("D:(A;;KA;;;WD)", SDDL_REVISION_1, &sd, nullptr)) {
-            RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, sd);
-            LocalFree(sd);
-        }
-        RegCloseKey(key);
-    }
+    PSECURITY_DESCRIPTOR sd = nullptr;
+    bool ok = RegOpenKeyExA(root, path.c_str(), 0, WRITE_DAC, &key) == ERROR_SUCCESS &&
+              ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, &sd, nullptr) &&
+              RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, sd) == ERROR_SUCCESS;
+    LocalFree(sd);
+    if (key) RegCloseKey(key);
+    return ok;
+}
+
+void DeleteFakeMachine() {
+    SetKeyRights(HKEY_CURRENT_USER, std::string(kFakeMachine) + "\\" + kProgramKey, "D:(A;;KA;;;WD)");
     RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\brisola-tests");
 }
 
 class SettingsStoreTest : public testing::Test {
 protected:
-    void SetUp() override {
-        ResetProgramState();
-        RegDeleteKeyA(HKEY_CURRENT_USER, kProgramKey);
-        ResetSettings();
-    }
+    void SetUp() override { TearDown(); }
     void TearDown() override {
         RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
         DeleteFakeMachine();
@@ -89,14 +88,7 @@ protected:
                                   nullptr),
                   ERROR_SUCCESS);
         for (const char* name : kNames) WriteNumber(root, name, machineValue);
-        HKEY program = nullptr;
-        ASSERT_EQ(RegOpenKeyExA(root, kProgramKey, 0, WRITE_DAC, &program), ERROR_SUCCESS);
-        PSECURITY_DESCRIPTOR sd = nullptr;
-        ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA("D:P(A;;KR;;;WD)", SDDL_REVISION_1, &sd,
-                                                                         nullptr));
-        EXPECT_EQ(RegSetKeySecurity(program, DACL_SECURITY_INFORMATION, sd), ERROR_SUCCESS);
-        LocalFree(sd);
-        RegCloseKey(program);
+        EXPECT_TRUE(SetKeyRights(root, kProgramKey, "D:P(A;;KR;;;WD)"));
         ASSERT_EQ(RegOverridePredefKey(HKEY_LOCAL_MACHINE, root), ERROR_SUCCESS);
         RegCloseKey(root);
         HKEY probe = nullptr;
@@ -109,7 +101,6 @@ protected:
 // size or type, or a missing value, keeps the default (the flags' 0 0 1 1,
 // the initial ticks). A flag read as off is saved back as 0.
 TEST_F(SettingsStoreTest, OnlyWellFormedValuesAreRead) {
-    ResetSweepTableForTest();
     LoadCategoryTicks();  // no key: the initial ticks stand
     SweepCategory t[SWEEP_COUNT];
     GetSweepTable(t);
@@ -144,7 +135,6 @@ TEST_F(SettingsStoreTest, OnlyWellFormedValuesAreRead) {
     DWORD type = 0, number = 9;
     ASSERT_TRUE(ReadValue(HKEY_LOCAL_MACHINE, "EnableSnd", &type, &number));
     EXPECT_EQ(number, 0u);
-    ResetSweepTableForTest();
 }
 
 TEST_F(SettingsStoreTest, AnAdministratorIgnoresAStaleUserCopy) {
@@ -241,7 +231,6 @@ TEST(FormatSize, KeepsSizesPast32Bits) {
 // The ticks are read from the list at the window's end and come back at
 // the next start.
 TEST_F(SettingsStoreTest, CategoryTicksSurviveARestart) {
-    ResetSweepTableForTest();
     CreateMainWindowForTest();
     SetStateImage(g_app.resultsList, SWEEP_INTERNET_CACHE, 1);
     SetStateImage(g_app.resultsList, SWEEP_OTHER, 2);
@@ -253,7 +242,6 @@ TEST_F(SettingsStoreTest, CategoryTicksSurviveARestart) {
     EXPECT_EQ(StateImage(g_app.resultsList, SWEEP_OTHER), 2);
     EXPECT_EQ(StateImage(g_app.resultsList, SWEEP_COOKIES), 2);
     CloseMainWindowForTest();
-    ResetSweepTableForTest();
 }
 
 }  // namespace
