@@ -34,8 +34,10 @@ LONGLONG RecycleBinItems() {
 
 class CleanEngineTest : public testing::Test {
 protected:
-    void SetUp() override { ResetCleaningAbort(); }
-    QuietJobSettings quiet_;
+    void SetUp() override {
+        ResetCleaningAbort();
+        g_settings.askDel = 0;  // the confirmation case turns it on
+    }
 };
 
 // A temp folder that cannot be opened: the step must not fall back to the
@@ -212,7 +214,7 @@ const CategoryCase kCategoryCases[SWEEP_CATEGORIES] = {
          p.Junk(recent + "\\brisola-doc.lnk", 12);
          p.Keep(outside + "\\canary.txt");
          RemoveUnixLink(recent + "\\brisola-link");
-         ASSERT_TRUE(MakeLink(outside, recent + "\\brisola-link", true));
+         ASSERT_TRUE(MakeUnixSymlink(outside, recent + "\\brisola-link"));
          p.stays.push_back([recent] { return IsDirectoryLink(recent + "\\brisola-link"); });
      }},
     {"Sweep Temporary Windows file",

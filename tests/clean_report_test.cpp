@@ -52,7 +52,7 @@ struct Planted {
         MakeFile(outside + "\\canary.txt", 7);
         MakeFile(root + "\\precious.doc", 5);
         kept = {outside + "\\canary.txt", root + "\\precious.doc"};
-        MakeLink(outside, folder + "\\dirlink", true);
+        MakeUnixSymlink(outside, folder + "\\dirlink");
     }
 };
 
@@ -68,7 +68,6 @@ protected:
         SetJournalLimitForTest(0);
         RemoveTree(planted_.root);
     }
-    QuietJobSettings quiet_;
     Planted planted_;
 };
 

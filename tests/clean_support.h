@@ -61,15 +61,6 @@ inline bool IsDirectoryLink(const std::string& path) {
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) && (a & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
-// Makes a Unix symlink and waits until Windows calls see it (the helper's
-// exit code is not reliable under Wine).
-inline bool MakeLink(const std::string& target, const std::string& link, bool directory) {
-    MakeUnixSymlink(target, link);
-    return PollUntil([&] {
-        return directory ? IsDirectoryLink(link) : GetFileAttributesA(link.c_str()) != INVALID_FILE_ATTRIBUTES;
-    }, 2000);
-}
-
 inline bool KeyExists(HKEY root, const char* path) {
     HKEY key = nullptr;
     if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;

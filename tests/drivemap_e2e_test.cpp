@@ -89,7 +89,6 @@ protected:
     bool Cookie(const char* name) const { return FileExists(cookies_ + "\\" + name); }
 
     static constexpr const char* kCookies[3] = {"e2e-one.txt", "e2e-two.txt", "e2e-kept.txt"};
-    QuietJobSettings quiet_;
     std::string folder_, temp_, cookies_;
     std::unique_ptr<TempFolderOverride> tempOverride_;
 };

@@ -22,20 +22,6 @@
 namespace {
 std::string Quote(const std::string& s) { return "'" + s + "'"; }
 
-struct FindState {
-    const std::function<bool(HWND)>* match;
-    HWND found;
-};
-
-BOOL CALLBACK FindProc(HWND window, LPARAM param) {
-    auto* state = reinterpret_cast<FindState*>(param);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    if (pid != GetCurrentProcessId() || !(*state->match)(window)) return TRUE;
-    state->found = window;
-    return FALSE;
-}
-
 // The splash dialog: one SS_BITMAP static, owned by the main window.
 bool IsSplash(HWND window) {
     HWND child = GetWindow(window, GW_CHILD);
@@ -74,9 +60,12 @@ bool PollUntil(const std::function<bool()>& done, DWORD ms) {
 }
 
 HWND FindProcessWindow(const std::function<bool(HWND)>& match) {
-    FindState state{&match, nullptr};
-    EnumWindows(FindProc, reinterpret_cast<LPARAM>(&state));
-    return state.found;
+    for (HWND w = FindWindowExA(nullptr, nullptr, nullptr, nullptr); w; w = FindWindowExA(nullptr, w, nullptr, nullptr)) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(w, &pid);
+        if (pid == GetCurrentProcessId() && match(w)) return w;
+    }
+    return nullptr;
 }
 
 bool HasControls(HWND window, std::initializer_list<int> ids) {
@@ -220,7 +209,9 @@ std::string UnixPath(const std::string& windowsPath) {
 
 bool MakeUnixSymlink(const std::string& targetWindowsPath, const std::string& linkWindowsPath) {
     std::string target = UnixPath(targetWindowsPath), link = UnixPath(linkWindowsPath);
-    return !target.empty() && !link.empty() && RunShell("ln -s " + Quote(target) + " " + Quote(link));
+    if (target.empty() || link.empty()) return false;
+    RunShell("ln -s " + Quote(target) + " " + Quote(link));
+    return PollUntil([&] { return GetFileAttributesA(linkWindowsPath.c_str()) != INVALID_FILE_ATTRIBUTES; }, 2000);
 }
 
 bool IsUnixSymlink(const std::string& windowsPath) {
@@ -283,16 +274,6 @@ void ClearDriveCleaner() {
     ClearFilterTable();
     ClearFoundFiles();
     SetFoundFilesTotals(0, 0);
-}
-
-QuietJobSettings::QuietJobSettings() : askDel_(g_settings.askDel), sound_(g_settings.enableSnd) {
-    g_settings.askDel = 0;
-    g_settings.enableSnd = 0;
-}
-
-QuietJobSettings::~QuietJobSettings() {
-    g_settings.askDel = askDel_;
-    g_settings.enableSnd = sound_;
 }
 
 std::string Cell(HWND list, int row, int column) {

@@ -61,8 +61,8 @@ void RemoveTree(const std::string& path);
 std::string UnixPath(const std::string& windowsPath);
 // Runs a /bin/sh command line on the Unix side; true on exit status 0.
 bool RunShell(const std::string& command);
-// Unix symbolic links, as Wine users make them; removing one never
-// touches its target.
+// Unix symbolic links, as Wine users make them, made once Windows calls
+// see them; removing one never touches its target.
 bool MakeUnixSymlink(const std::string& targetWindowsPath, const std::string& linkWindowsPath);
 bool IsUnixSymlink(const std::string& windowsPath);
 void RemoveUnixLink(const std::string& windowsPath);
@@ -83,16 +83,6 @@ std::string CookieFolder();
 void ResetProgramState();
 // Empties the filter table and the found files with their totals.
 void ClearDriveCleaner();
-// Turns off the delete confirmation and the job sound, which would stop or
-// slow a job, for the life of the object.
-class QuietJobSettings {
-public:
-    QuietJobSettings();
-    ~QuietJobSettings();
-
-private:
-    BYTE askDel_, sound_;
-};
 
 // List views as the user sees them (`column` 0 is the item itself).
 std::string Cell(HWND list, int row, int column);
