@@ -64,14 +64,12 @@ bool AskAndAnswer(const char* subject) {
 
 TEST_F(CleanEngineTest, EachConfirmationDecidesItsOwnCategory) {
     std::string temp = MakeSandboxFolder("confirm-temp");
-    std::string recent = SpecialFolder(CSIDL_RECENT), history = SpecialFolder(CSIDL_HISTORY);
+    std::string recent = SpecialFolder(CSIDL_RECENT);
     TempFolderOverride override(temp);
     char shown[MAX_PATH] = {};
     GetTempPathA(sizeof shown, shown);
     MakeFile(temp + "\\junk.tmp", 10);
     MakeFile(recent + "\\brisola-job.lnk", 3);
-    CreateDirectoryA(history.c_str(), nullptr);
-    MakeFile(history + "\\brisola-item.url", 12);
     g_settings.askDel = 1;
     g_yes = {shown};  // a yes to the history would open the shell's own question
     g_asked.clear();
@@ -83,10 +81,8 @@ TEST_F(CleanEngineTest, EachConfirmationDecidesItsOwnCategory) {
     EXPECT_EQ(g_asked.size(), static_cast<size_t>(SWEEP_CATEGORIES));
     for (const std::string& yes : g_yes) EXPECT_EQ(std::count(g_asked.begin(), g_asked.end(), yes), 1) << yes;
     EXPECT_FALSE(FileExists(temp + "\\junk.tmp"));
-    EXPECT_TRUE(FileExists(history + "\\brisola-item.url"));
     EXPECT_TRUE(FileExists(recent + "\\brisola-job.lnk"));
     DeleteFileA((recent + "\\brisola-job.lnk").c_str());
-    DeleteFileA((history + "\\brisola-item.url").c_str());
     RemoveTree(temp);
 }
 
@@ -160,10 +156,8 @@ void PlantBrowsers(Planted& p) {
     for (const char* top : {"\\Google", "\\Microsoft\\Edge", "\\Mozilla"}) p.removeAfter.push_back(local + top);
 }
 
-std::string ExplorerFolder() { return LocalAppData() + "\\Microsoft\\Windows\\Explorer"; }
-
 void PlantThumbnails(Planted& p) {
-    std::string explorer = ExplorerFolder();
+    std::string explorer = LocalAppData() + "\\Microsoft\\Windows\\Explorer";
     p.Junk(explorer + "\\thumbcache_256.db", 3000);
     p.Junk(explorer + "\\iconcache_32.db", 700);
     p.Junk(explorer + "\\ThumbCache_IDX.DB", 50);
