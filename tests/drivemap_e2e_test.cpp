@@ -79,7 +79,7 @@ protected:
     }
     void TearDown() override {
         if (g_app.mainWindow && IsWindow(g_app.mainWindow)) WaitForJobEnd();
-        CloseMainWindowForTest();
+        DestroyMainWindowForTest();
         tempOverride_.reset();
         for (const char* name : kCookies) DeleteFileA((cookies_ + "\\" + name).c_str());
         DeleteFileA((cookies_ + "\\e2e-late.txt").c_str());
@@ -146,7 +146,6 @@ TEST_F(CleanE2E, ClosingTheMainWindowWhileFilesAreDeletedEndsTheJob) {
     PostMessageA(g_app.mainWindow, WM_CLOSE, 0, 0);
     EXPECT_TRUE(DestroyMainWindowForTest());
     EXPECT_FALSE(IsJobRunning());
-    g_app.mainWindow = nullptr;
     PumpUntil([] { return FindProcessWindow(IsProgress) == nullptr; }, 1000);
     EXPECT_EQ(FindProcessWindow(IsProgress), nullptr);
     CreateMainWindowForTest();

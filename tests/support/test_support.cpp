@@ -75,32 +75,19 @@ bool HasControls(HWND window, std::initializer_list<int> ids) {
 }
 
 WindowHelper::WindowHelper(std::function<bool(HWND)> match, std::function<void(HWND)> action, DWORD timeoutMs)
-    : match_(std::move(match)), action_(std::move(action)), timeoutMs_(timeoutMs) {
-    thread_ = CreateThread(nullptr, 0, Run, this, 0, nullptr);
-}
+    : thread_([this, match, action, timeoutMs] {
+          for (DWORD start = GetTickCount(); GetTickCount() - start < timeoutMs; Sleep(20)) {
+              HWND window = FindProcessWindow(match);
+              if (window && IsWindowVisible(window)) {
+                  action(window);
+                  state_ = 2;
+                  return;
+              }
+          }
+          state_ = 1;
+      }) {}
 
-WindowHelper::~WindowHelper() {
-    if (!thread_) return;
-    WaitForSingleObject(thread_, INFINITE);
-    CloseHandle(thread_);
-}
-
-DWORD WINAPI WindowHelper::Run(LPVOID param) {
-    auto* self = static_cast<WindowHelper*>(param);
-    for (DWORD start = GetTickCount(); GetTickCount() - start < self->timeoutMs_; Sleep(20)) {
-        HWND window = FindProcessWindow(self->match_);
-        if (window && IsWindowVisible(window)) {
-            InterlockedExchange(&self->found_, 1);
-            self->action_(window);
-            break;
-        }
-    }
-    return 0;
-}
-
-bool WindowHelper::Join(DWORD timeoutMs) {
-    return PumpUntil([&] { return WaitForSingleObject(thread_, 0) == WAIT_OBJECT_0; }, timeoutMs) && found_ != 0;
-}
+bool WindowHelper::Join(DWORD timeoutMs) { return PumpUntil([&] { return state_ != 0; }, timeoutMs) && state_ == 2; }
 
 void CreateMainWindowForTest() {
     WindowHelper splash(IsSplash, [](HWND w) { PostMessageA(w, WM_LBUTTONDOWN, 0, 0); });
@@ -109,7 +96,10 @@ void CreateMainWindowForTest() {
 }
 
 bool DestroyMainWindowForTest() {
-    if (g_app.mainWindow && IsWindow(g_app.mainWindow)) DestroyWindow(g_app.mainWindow);
+    HWND window = g_app.mainWindow;
+    g_app.mainWindow = nullptr;
+    if (!window || !IsWindow(window)) return false;
+    DestroyWindow(window);
     MSG msg;
     for (DWORD start = GetTickCount(); GetTickCount() - start < 5000;) {
         if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -121,11 +111,6 @@ bool DestroyMainWindowForTest() {
         DispatchMessageA(&msg);
     }
     return false;
-}
-
-void CloseMainWindowForTest() {
-    if (g_app.mainWindow && IsWindow(g_app.mainWindow)) DestroyMainWindowForTest();
-    g_app.mainWindow = nullptr;
 }
 
 void Command(int id) { SendMessageA(g_app.mainWindow, WM_COMMAND, id, 0); }
@@ -227,8 +212,9 @@ void RemoveUnixLink(const std::string& windowsPath) {
 bool MapUnixDrive(char letter, const std::string& targetWindowsPath) {
     std::string link = std::string("\"$WINEPREFIX/dosdevices/") + static_cast<char>(tolower(letter)) + ":\"";
     if (targetWindowsPath.empty()) return RunShell("test -L " + link + " && rm -f " + link);
-    std::string target = UnixPath(targetWindowsPath);
-    return !target.empty() && RunShell("test -n \"$WINEPREFIX\" && ln -sfn " + Quote(target) + " " + link);
+    std::string target = UnixPath(targetWindowsPath), root = std::string(1, letter) + ":\\";
+    return !target.empty() && RunShell("test -n \"$WINEPREFIX\" && ln -sfn " + Quote(target) + " " + link) &&
+           PollUntil([&] { return GetFileAttributesA(root.c_str()) != INVALID_FILE_ATTRIBUTES; }, 3000);
 }
 
 std::string ReadWholeFile(const std::string& path) {

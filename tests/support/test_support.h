@@ -3,8 +3,10 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <functional>
 #include <string>
+#include <thread>
 
 // Dispatches messages until `done` is true or `timeoutMs` passes; returns done().
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000);
@@ -23,27 +25,19 @@ bool HasControls(HWND window, std::initializer_list<int> ids);
 class WindowHelper {
 public:
     WindowHelper(std::function<bool(HWND)> match, std::function<void(HWND)> action, DWORD timeoutMs = 15000);
-    ~WindowHelper();
-    WindowHelper(const WindowHelper&) = delete;
-    WindowHelper& operator=(const WindowHelper&) = delete;
+    ~WindowHelper() { thread_.join(); }
     bool Join(DWORD timeoutMs = 20000);
 
 private:
-    static DWORD WINAPI Run(LPVOID self);
-    std::function<bool(HWND)> match_;
-    std::function<void(HWND)> action_;
-    DWORD timeoutMs_;
-    volatile LONG found_ = 0;
-    HANDLE thread_ = nullptr;
+    std::atomic<int> state_{0};  // 1 when it gave up, 2 when the action ran
+    std::thread thread_;
 };
 
 // Creates the main window as start-up does, dismissing the splash at once.
 void CreateMainWindowForTest();
-// Destroys the main window (as Exit does) and drains the queue up to
-// WM_QUIT; true when WM_QUIT with code 0 arrived.
+// Destroys the main window if there is one (as Exit does), forgets it and
+// drains the queue up to WM_QUIT; true when WM_QUIT with code 0 arrived.
 bool DestroyMainWindowForTest();
-// Fixture teardown: destroys the main window if there is one and forgets it.
-void CloseMainWindowForTest();
 // Sends a command to the main window as its buttons do.
 void Command(int id);
 // Pumps until the CLEAN or SCAN job is over (up to 30 s); true when it is.
@@ -67,7 +61,7 @@ bool MakeUnixSymlink(const std::string& targetWindowsPath, const std::string& li
 bool IsUnixSymlink(const std::string& windowsPath);
 void RemoveUnixLink(const std::string& windowsPath);
 // Maps a drive letter of this (sandboxed) prefix to a folder, as subst
-// would; an empty target removes the mapping.
+// would, once Windows calls see it; an empty target removes the mapping.
 bool MapUnixDrive(char letter, const std::string& targetWindowsPath);
 
 // The file's bytes, or "" when it cannot be opened.
