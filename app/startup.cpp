@@ -36,7 +36,6 @@ void ReportSystemScan(SystemScanStage stage, const char* text) {
 void InitShell() {
     UseConfirmDialog(nullptr);
     SetSystemScanReporter(ReportSystemScan);
-    GetWindowsDirectoryA(g_shellFolders.windowsDir, sizeof g_shellFolders.windowsDir);
     InitCommonControls();
     g_shellFolders.library = LoadLibraryA("shfolder.dll");
     if (!g_shellFolders.library) MessageBoxA(nullptr, "missing dll!", "info", MB_OK);

@@ -12,18 +12,12 @@
 #include <vector>
 
 #include "resource.h"
+#include "bench/bench_clock.h"
 #include "sweep/preview.h"
 #include "sweep/preview_dialog.h"
 #include "sweep/sweep.h"
 
 namespace {
-
-double Now() {
-    LARGE_INTEGER count, frequency;
-    QueryPerformanceCounter(&count);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(count.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 void Pump() {
     MSG msg;

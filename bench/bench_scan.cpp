@@ -10,19 +10,13 @@
 
 #include "app/app_state.h"
 #include "drives/disk_scan.h"
+#include "bench/bench_clock.h"
 #include "drives/filters.h"
 #include "drives/found_files.h"
 #include "drives/found_files_dialog.h"
 #include "resource.h"
 
 namespace {
-
-double Now() {
-    LARGE_INTEGER count, frequency;
-    QueryPerformanceCounter(&count);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(count.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 // Scans the folder; the best of three runs, in seconds.
 double TimeScan(const std::string& folder, bool display) {

@@ -10,10 +10,18 @@
 
 #include "console/output.h"
 #include "console/schedule.h"
+#include "drives/disk_scan.h"
+#include "drives/drive_table.h"
+#include "drives/filters.h"
+#include "drives/found_files.h"
+#include "fs/text.h"
 #include "settings/settings.h"
 #include "sweep/categories.h"
+#include "sweep/clean_report.h"
 #include "sweep/cleaning.h"
 #include "sweep/job_lock.h"
+#include "sweep/preview.h"
+#include "sweep/results_list.h"
 #include "sweep/sweep.h"
 #include "version.h"
 
@@ -25,8 +33,12 @@ const char kUsage[] =
     "Usage: brisolac COMMAND [ARGUMENTS]\n"
     "  list                          the categories, their numbers, short names and ticks\n"
     "  measure [CATEGORY...] [--json] the figures of the categories (all when none named)\n"
-    "  clean CATEGORY... | --ticked [--yes]\n"
-    "                                cleans the named or the ticked categories\n"
+    "  preview CATEGORY... [--json]  every item a clean of the categories would delete\n"
+    "  clean CATEGORY... | --ticked [--yes] [--dry-run]\n"
+    "                                cleans the named or the ticked categories;\n"
+    "                                --dry-run only lists what it would delete\n"
+    "  scan [--json]                 the disk scan: files of the fixed drives that\n"
+    "                                the enabled filters of datafilters.txt match\n"
     "  schedule weekly|daily|logon|off\n"
     "                                runs \"clean --ticked --yes\" from the Task Scheduler\n"
     "  --help, --version\n"
@@ -39,6 +51,7 @@ struct Arguments {
     bool json = false;
     bool yes = false;
     bool ticked = false;
+    bool dryRun = false;
     std::string when;
 };
 
@@ -56,6 +69,7 @@ int ParseArguments(int argc, char** argv, Arguments& args) {
         if (strcmp(a, "--json") == 0) args.json = true;
         else if (strcmp(a, "--yes") == 0) args.yes = true;
         else if (strcmp(a, "--ticked") == 0) args.ticked = true;
+        else if (strcmp(a, "--dry-run") == 0) args.dryRun = true;
         else if (a[0] == '-') return BadUsage("unknown option", a);
         else if (args.command == "schedule" && args.when.empty()) args.when = a;
         else {
@@ -66,6 +80,7 @@ int ParseArguments(int argc, char** argv, Arguments& args) {
     }
     if (args.command == "clean" && args.ticked == !args.categories.empty())
         return BadUsage("clean takes either categories or --ticked", nullptr);
+    if (args.command == "preview" && args.categories.empty()) return BadUsage("preview needs categories", nullptr);
     if (args.command == "schedule" && args.when.empty()) return BadUsage("schedule needs a time", nullptr);
     return -1;
 }
@@ -108,6 +123,92 @@ int Measure(const Arguments& args) {
     return kDone;
 }
 
+void PrintItem(const std::string& path, bool isFolder, unsigned long long size, bool json, bool& first) {
+    if (json) {
+        printf("%s{\"path\": %s, \"folder\": %s, \"bytes\": %llu}", first ? "" : ",\n",
+               JsonString(path).c_str(), isFolder ? "true" : "false", size);
+    } else {
+        printf("%s%s\t%llu\n", path.c_str(), isFolder ? "\\" : "", size);
+    }
+    first = false;
+}
+
+// Lists what cleaning `which` would delete now, by the clean's own walks.
+int Preview(const std::vector<int>& which, bool json) {
+    std::vector<PreviewList> lists(which.size());
+    for (size_t k = 0; k < which.size(); ++k) {
+        ShowProgress(CategoryAt(which[k]).label);
+        if (!PreviewCategory(which[k], lists[k])) {
+            ShowProgress("");
+            fprintf(stderr, "brisolac: %s: %s\n", CategoryAt(which[k]).shortName, lists[k].reason.c_str());
+            return kRefused;
+        }
+    }
+    ShowProgress("");
+    if (json) printf("{\"version\": \"%s\", \"categories\": [\n", BRISOLA_VERSION);
+    for (size_t k = 0; k < which.size(); ++k) {
+        const PreviewList& list = lists[k];
+        const char* name = CategoryAt(which[k]).shortName;
+        if (json)
+            printf("%s{\"name\": %s, \"files\": %llu, \"folders\": %llu, \"bytes\": %llu, \"items\": [\n",
+                   k ? ",\n" : "", JsonString(name).c_str(), list.files, list.folderItems, list.bytes);
+        else
+            printf("# %s: %llu files, %llu folders, %llu bytes\n", name, list.files, list.folderItems, list.bytes);
+        bool first = true;
+        for (size_t i = 0; i < list.size(); ++i)
+            PrintItem(Utf8FromWide(list.PathOf(i)), list.IsFolder(i), list.items[i].size, json, first);
+        if (json) printf("]}");
+    }
+    if (json) printf("\n]}\n");
+    return kDone;
+}
+
+// The disk scan over the fixed drives with the filters of datafilters.txt.
+// No drive ticks are saved: every fixed drive counts as ticked, as it does
+// when the GUI starts.
+int Scan(bool json) {
+    EnumerateDrives();
+    LoadFilterTable();
+    SetScanPositionDisplay(false);
+    ShowProgress("Scanning the fixed drives...");
+    RunDiskScan(TakeDiskScanSnapshot());
+    ShowProgress("");
+    unsigned long long seen = 0, found = 0;
+    GetFoundFilesTotals(&seen, &found);
+    DiskScanReport report = GetDiskScanReport();
+    if (json) printf("{\"version\": \"%s\", \"filesSeen\": %llu, \"filesFound\": %llu, \"bytes\": %llu, \"files\": [\n",
+                     BRISOLA_VERSION, seen, found, report.bytes);
+    bool first = true;
+    for (const FoundFile& file : CopyFoundFiles()) {
+        std::string path = file.location + "\\" + file.name;
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        unsigned long long size = 0;
+        if (GetFileAttributesExW(WideFromUtf8(path).c_str(), GetFileExInfoStandard, &data))
+            size = (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+        PrintItem(path, false, size, json, first);
+    }
+    if (json) printf("\n]}\n");
+    else printf("# %llu files seen, %llu found, %llu bytes\n", seen, found, report.bytes);
+    return kDone;
+}
+
+// The after-clean summary of the clean's own report; files left, with
+// their reasons, make the exit code 1.
+int PrintCleanReport(const CleanReport& report) {
+    for (const CategoryReport& category : report.categories) {
+        char size[64];
+        FormatSize(category.bytesFreed, size, sizeof size);
+        printf("%s: %s freed, %llu items deleted, %llu left\n", CategoryAt(category.row).shortName, size,
+               category.itemsDeleted, category.itemsLeft);
+        for (const LeftItem& item : category.left)
+            printf("  left: %s: %s\n", Utf8FromWide(item.path).c_str(), LeftReasonText(item.reason));
+        if (category.itemsLeft > category.left.size())
+            printf("  ... and %llu more left\n", category.itemsLeft - category.left.size());
+    }
+    printf("%s\n", CleanSummaryText(report).c_str());
+    return report.itemsLeft ? kFilesLeft : kDone;
+}
+
 // The user has answered once for the whole clean.
 bool AlreadyConfirmed(const char*) { return true; }
 
@@ -129,6 +230,7 @@ int Clean(const Arguments& args) {
         for (int i = 0; i < SWEEP_CATEGORIES; ++i)
             if (table[i].ticked == 1) which.push_back(i);
     }
+    if (args.dryRun) return Preview(which, args.json);
     for (int i : which) {
         char subject[256] = {};
         if (!CategoryAt(i).findSubject(subject)) {
@@ -145,22 +247,13 @@ int Clean(const Arguments& args) {
         fprintf(stderr, "brisolac: not confirmed; nothing was cleaned\n");
         return kRefused;
     }
-    SweepCategory before[SWEEP_COUNT], after[SWEEP_COUNT];
-    MeasureSome(which, before);
     CategoryTicks ticks{};
     for (int i : which) ticks[i] = 1;
     SetCleanConfirmer(AlreadyConfirmed);
     ShowProgress("Cleaning...");
     CleanCategoriesWithTicks(ticks);
-    MeasureSome(which, after);
-    int code = kDone;
-    for (int i : which) {
-        unsigned long long freed = before[i].bytes > after[i].bytes ? before[i].bytes - after[i].bytes : 0;
-        printf("%s: %llu bytes freed, %llu files and %llu folders left%s%s\n", CategoryAt(i).shortName, freed,
-               after[i].files, after[i].folders, after[i].note[0] ? ": " : "", after[i].note);
-        if (after[i].files || after[i].folders) code = kFilesLeft;
-    }
-    return code;
+    ShowProgress("");
+    return PrintCleanReport(CopyLastCleanReport());
 }
 
 }  // namespace
@@ -183,7 +276,9 @@ int main(int argc, char** argv) {
     int code;
     if (args.command == "list") code = List();
     else if (args.command == "measure") code = Measure(args);
+    else if (args.command == "preview") code = Preview(args.categories, args.json);
     else if (args.command == "clean") code = Clean(args);
+    else if (args.command == "scan") code = Scan(args.json);
     else if (args.command == "schedule") code = ScheduleClean(args.when.c_str());
     else code = BadUsage("unknown command", args.command.c_str());
     if (SUCCEEDED(com)) CoUninitialize();

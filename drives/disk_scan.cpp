@@ -2,8 +2,8 @@
 // an enabled filter matches.
 //
 // The scan runs on the worker thread while the main window stays usable,
-// so it works only on its own things: a copy of the enabled filters and of
-// the drive table taken at its start, its own counters and its own record
+// so it works only on its own things: the snapshot of roots and filters
+// its caller took before it started, its own counters and its own record
 // store. The records reach the found-files array whole, under the lock,
 // when the scan ends (a stopped scan keeps what it found so far); the
 // totals and the sweep row only when it completes.
@@ -171,26 +171,30 @@ int FinishScan(const DiskScan& scan, bool completed) {
 
 }  // namespace
 
-int RunDiskScan() {
+DiskScanSnapshot TakeDiskScanSnapshot() {
+    DiskScanSnapshot snapshot;
+    for (int i = 0; i < kDriveSlots; ++i) {
+        DriveSlot slot = GetDriveSlot(i);
+        if (slot.selected == 1 && slot.type == DRIVE_FIXED) snapshot.roots.push_back(slot.root);
+    }
+    snapshot.filters = CopyFilterTable();
+    return snapshot;
+}
+
+int RunDiskScan(const DiskScanSnapshot& snapshot) {
     ReportDiskScanStarted();
-    RefreshDriveTable();
-    DiskScan scan(CopyFilterTable());
-    DriveSlot slots[kDriveSlots];
-    for (int i = 0; i < kDriveSlots; ++i) slots[i] = GetDriveSlot(i);
-    for (const DriveSlot& slot : slots) {
-        if (slot.selected == 1 && slot.type == DRIVE_FIXED && !scan.ScanRoot(slot.root))
-            return FinishScan(scan, false);
+    DiskScan scan(snapshot.filters);
+    for (const std::string& root : snapshot.roots) {
+        if (!scan.ScanRoot(root.c_str())) return FinishScan(scan, false);
         StepProgressBar();
     }
+    // The bar has a step per drive slot: it ends full.
+    for (size_t i = snapshot.roots.size(); i < static_cast<size_t>(kDriveSlots); ++i) StepProgressBar();
     return FinishScan(scan, true);
 }
 
 int RunDiskScanOfFolders(const std::vector<std::string>& folders) {
-    ReportDiskScanStarted();
-    DiskScan scan(CopyFilterTable());
-    for (const std::string& folder : folders)
-        if (!scan.ScanRoot(folder.c_str())) return FinishScan(scan, false);
-    return FinishScan(scan, true);
+    return RunDiskScan(DiskScanSnapshot{folders, CopyFilterTable()});
 }
 
 DiskScanReport GetDiskScanReport() {

@@ -4,13 +4,25 @@
 #include <string>
 #include <vector>
 
-// Scans the ticked fixed drives. Returns 1 when every selected drive was
-// scanned, 0 when the user stopped it.
-int RunDiskScan();
+#include "drives/filters.h"
 
-// The same scan over the given folders instead of the ticked drives, with
-// the filters enabled in the table now and without reading the lists; for
-// tests and benchmarks. Publishes exactly as RunDiskScan does.
+// What one scan works on, taken by its caller before the scan starts (the
+// GUI on its own thread, from the lists): the scan never reads a window or
+// a table that may change under it.
+struct DiskScanSnapshot {
+    std::vector<std::string> roots;    // "C:" or a folder
+    std::vector<FilterEntry> filters;  // only the enabled ones are used
+};
+// The selected fixed drives of the drive table and the filter table, as
+// they are now.
+DiskScanSnapshot TakeDiskScanSnapshot();
+
+// Scans the snapshot's roots. Returns 1 when every root was scanned, 0 when
+// the user stopped it.
+int RunDiskScan(const DiskScanSnapshot& snapshot);
+
+// The same over the given folders with the filter table as it is now; for
+// tests and benchmarks.
 int RunDiskScanOfFolders(const std::vector<std::string>& folders);
 
 // What the scans have handed to the sweep table: whether a scan has

@@ -18,9 +18,13 @@ bool GetSpecialFolder(int csidl, char (&out)[256]) {
     return true;
 }
 
+// Asked of Windows each time: the console program has no start-up of the
+// GUI's kind, and a data file must never be looked for in the current folder.
 bool WindowsDirFile(const char* name, char (&out)[256]) {
-    int n = snprintf(out, sizeof out, "%s\\%s", g_shellFolders.windowsDir, name);
-    if (n < 0 || n >= static_cast<int>(sizeof out) || g_shellFolders.windowsDir[0] == '\0') {
+    char windows[MAX_PATH];
+    UINT length = GetWindowsDirectoryA(windows, sizeof windows);
+    int n = length > 0 && length < sizeof windows ? snprintf(out, sizeof out, "%s\\%s", windows, name) : -1;
+    if (n < 0 || n >= static_cast<int>(sizeof out)) {
         out[0] = '\0';
         return false;
     }

@@ -1,5 +1,5 @@
-// The Windows directory and the shell's special folders, as start-up found
-// them, and the paths of the program's own data files built from them.
+// The shell's special folders as start-up found them, the Windows directory,
+// and the paths of the program's own data files built from them.
 #pragma once
 
 #include <windows.h>
@@ -12,7 +12,6 @@
 using FolderPathFunction = decltype(&SHGetFolderPathA);
 
 struct ShellFolders {
-    char windowsDir[256] = {};
     HMODULE library = nullptr;          // shfolder.dll, or null
     FolderPathFunction folderPath = nullptr;
 };

@@ -15,6 +15,7 @@
 #include <new>
 
 #include "drives/disk_scan.h"
+#include "drives/drive_table.h"
 #include "drives/found_files.h"
 #include "settings/settings.h"
 #include "sweep/cleaning.h"
@@ -41,6 +42,9 @@ struct JobState {
     std::atomic<int> soundsRequested{0};
     std::atomic<bool> outOfMemory{false};
     std::atomic<bool> shuttingDown{false};  // the program ends: no refresh, no dialog
+    // Taken on the main thread before the scan thread starts; only that
+    // thread reads it afterwards.
+    DiskScanSnapshot scanSnapshot;
 
     // The disk scan's latest position, shown by the dialog's timer.
     std::mutex positionLock;
@@ -95,7 +99,7 @@ DWORD WINAPI CleaningThread(LPVOID) {
 DWORD WINAPI DiskScanThread(LPVOID) {
     try {
         PlayJobSound("filtering");
-        g_job.scanResult = RunDiskScan();
+        g_job.scanResult = RunDiskScan(g_job.scanSnapshot);
     } catch (const std::bad_alloc&) {
         g_job.scanResult = 0;
         g_job.outOfMemory = true;
@@ -133,6 +137,9 @@ bool StartDiskScanJob(HWND notify, UINT endMessage) {
     g_job.stop = false;
     g_job.userStopped = false;
     g_job.scanResult = 0;
+    // The lists' ticks, read here where the lists live.
+    RefreshDriveTable();
+    g_job.scanSnapshot = TakeDiskScanSnapshot();
     return StartWorker(notify, endMessage, DiskScanThread);
 }
 

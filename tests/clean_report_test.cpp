@@ -12,7 +12,7 @@
 
 #include "clean_support.h"
 #include "fs/text.h"
-#include "settings/settings.h"
+#include "fs/tree.h"
 #include "sweep/app_caches.h"
 #include "sweep/clean_report.h"
 #include "sweep/cleaning.h"
@@ -23,12 +23,6 @@
 using namespace cleantest;
 
 namespace {
-
-CategoryTicks Only(int row) {
-    CategoryTicks ticks = {};
-    ticks[row] = 1;
-    return ticks;
-}
 
 std::string Journal() { return ReadWholeFile(AnsiFromWide(JournalPath())); }
 
@@ -58,7 +52,7 @@ struct Planted {
         MakeFile(outside + "\\canary.txt", 7);
         MakeFile(root + "\\precious.doc", 5);
         kept = {outside + "\\canary.txt", root + "\\precious.doc"};
-        MakeLink(outside, folder + "\\dirlink", true);
+        MakeUnixSymlink(outside, folder + "\\dirlink");
     }
 };
 
@@ -66,18 +60,14 @@ class CleanReportTest : public testing::Test {
 protected:
     void SetUp() override {
         ResetCleaningAbort();
-        saved_ = g_settings.askDel;
-        g_settings.askDel = 0;
         DeleteFileW(JournalPath().c_str());
         DeleteFileW((JournalPath() + L".1").c_str());
         planted_.root = MakeSandboxFolder("report");
     }
     void TearDown() override {
-        g_settings.askDel = saved_;
         SetJournalLimitForTest(0);
         RemoveTree(planted_.root);
     }
-    BYTE saved_ = 0;
     Planted planted_;
 };
 
@@ -149,33 +139,48 @@ TEST_F(CleanReportTest, PreviewListsThePlantedJunkAndTheCleanDeletesExactlyThat)
     }
 }
 
-TEST_F(CleanReportTest, HeldOpenFileIsLeftWithItsReasonInReportJournalAndSummary) {
+// A file that went between the listing and its delete is neither deleted
+// nor left.
+std::string g_vanishing;
+void RemoveVanishing(const std::wstring&) {
+    if (!g_vanishing.empty()) DeleteFileA(g_vanishing.c_str());
+    g_vanishing.clear();
+}
+
+TEST_F(CleanReportTest, FilesThatCannotGoAreLeftWithTheirReasonsInReportJournalAndSummary) {
     std::string temp = planted_.root + "\\temp";
     CreateDirectoryA(temp.c_str(), nullptr);
     TempFolderOverride override(temp);
     MakeFile(temp + "\\gone.tmp", 10);
     MakeFile(temp + "\\held.tmp", 20);
+    MakeFile(temp + "\\readonly.tmp", 5);
+    SetFileAttributesA((temp + "\\readonly.tmp").c_str(), FILE_ATTRIBUTE_READONLY);
+    MakeFile(g_vanishing = temp + "\\vanishing.tmp", 7);
     HANDLE open = CreateFileA((temp + "\\held.tmp").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
                               nullptr);
     ASSERT_NE(open, INVALID_HANDLE_VALUE);
     // A Unix name with a newline and a tab must not forge a journal line.
     ASSERT_TRUE(RunShell("cd '" + UnixPath(temp) + "' && IFS= && touch $(printf 'x\\nleft\\tforged')"));
+    SetListingHookForTest(RemoveVanishing);
     CleanCategoriesWithTicks(Only(SWEEP_TEMP));
+    SetListingHookForTest(nullptr);
     CloseHandle(open);
+    SetFileAttributesA((temp + "\\readonly.tmp").c_str(), FILE_ATTRIBUTE_NORMAL);
     CleanReport report = CopyLastCleanReport();
     ASSERT_EQ(report.categories.size(), 1u);
     // The odd name is listed but cannot be opened through Win32: left.
-    ASSERT_EQ(report.categories[0].left.size(), 2u);
-    auto held = std::find_if(report.categories[0].left.begin(), report.categories[0].left.end(),
-                             [](const LeftItem& item) { return item.reason == LeftReason::InUse; });
-    ASSERT_NE(held, report.categories[0].left.end());
-    EXPECT_EQ(Utf8FromWide(held->path), temp + "\\held.tmp");
+    std::set<std::string> left;
+    for (const LeftItem& item : report.categories[0].left)
+        left.insert(Utf8FromWide(item.path.substr(item.path.rfind(L'\\') + 1)) + ": " + LeftReasonText(item.reason));
+    EXPECT_EQ(left.size(), 3u);
+    EXPECT_EQ(left.count("held.tmp: in use"), 1u);
+    EXPECT_EQ(left.count("readonly.tmp: read-only"), 1u);
     EXPECT_EQ(report.itemsDeleted, 1u);
-    EXPECT_EQ(CleanSummaryText(report), "Cleaned 0.01 KB; 1 file in use was left; 1 other item was left");
+    EXPECT_EQ(CleanSummaryText(report), "Cleaned 0.01 KB; 1 file in use was left; 2 other items were left");
     std::string journal = Journal();
     EXPECT_NE(journal.find("deleted\t10\t" + temp + "\\gone.tmp\r\n"), std::string::npos) << journal;
     EXPECT_NE(journal.find("left\tin use\t" + temp + "\\held.tmp\r\n"), std::string::npos) << journal;
-    EXPECT_NE(journal.find("=== end: 1 deleted, 10 bytes freed, 2 left"), std::string::npos) << journal;
+    EXPECT_NE(journal.find("=== end: 1 deleted, 10 bytes freed, 3 left"), std::string::npos) << journal;
     EXPECT_NE(journal.find("\\x\\x0Aleft\\x09forged\r\n"), std::string::npos) << journal;
     EXPECT_EQ(journal.find("\nleft\tforged"), std::string::npos) << journal;
 }

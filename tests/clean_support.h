@@ -2,17 +2,14 @@
 #pragma once
 
 #include <windows.h>
-#include <commctrl.h>
 #include <shellapi.h>
 #include <shlobj.h>
 #include <wininet.h>
 
 #include <string>
 
-#include "resource.h"
-#include "support/list_view_probe.h"
-#include "support/test_files.h"
 #include "support/test_support.h"
+#include "sweep/sweep.h"
 
 namespace cleantest {
 
@@ -38,6 +35,12 @@ private:
     bool had_[2] = {};
 };
 
+inline CategoryTicks Only(int row) {
+    CategoryTicks ticks = {};
+    ticks[row] = 1;
+    return ticks;
+}
+
 // A URL cache entry with a file of `size` bytes; `type` as committed.
 inline bool AddCacheEntry(const std::string& url, DWORD size, DWORD type) {
     char file[MAX_PATH] = {};
@@ -58,37 +61,11 @@ inline bool IsDirectoryLink(const std::string& path) {
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) && (a & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
-// Makes a Unix symlink and waits until Windows calls see it (the helper's
-// exit code is not reliable under Wine).
-inline bool MakeLink(const std::string& target, const std::string& link, bool directory) {
-    MakeUnixSymlink(target, link);
-    return PollUntil([&] {
-        return directory ? IsDirectoryLink(link) : GetFileAttributesA(link.c_str()) != INVALID_FILE_ATTRIBUTES;
-    }, 2000);
-}
-
-const char kTypedUrls[] = "Software\\Microsoft\\Internet Explorer\\TypedURLs";
-
-inline bool TypedUrlsExist() {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kTypedUrls, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+inline bool KeyExists(HKEY root, const char* path) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
     RegCloseKey(key);
     return true;
-}
-
-inline void MakeTypedUrls() {
-    HKEY key;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, kTypedUrls, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) == ERROR_SUCCESS) {
-        const char url[] = "http://typed.example/";
-        RegSetValueExA(key, "url1", 0, REG_SZ, reinterpret_cast<const BYTE*>(url), sizeof url);
-        RegCloseKey(key);
-    }
-}
-
-inline LONGLONG RecycleBinItems() {
-    SHQUERYRBINFO info = {};
-    info.cbSize = sizeof info;
-    return FAILED(SHQueryRecycleBinA(nullptr, &info)) ? -1 : info.i64NumItems;
 }
 
 // Moves a file to the Recycle Bin without any user interface.

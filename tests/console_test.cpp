@@ -8,10 +8,13 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <set>
 #include <string>
 
 #include "clean_support.h"
+#include "fs/text.h"
 #include "sweep/categories.h"
+#include "sweep/journal.h"
 #include "sweep/job_lock.h"
 #include "sweep/sweep.h"
 #include "version.h"
@@ -137,23 +140,72 @@ TEST_F(Console, BadOrRefusedCommandsDeleteNothing) {
     EXPECT_TRUE(Planted());
 }
 
-TEST_F(Console, CleanEmptiesTheCategoryAndSaysWhatIsLeft) {
+// The paths of a plain preview's "path<TAB>size" lines; folders end in "\".
+std::set<std::string> ListedPaths(const std::string& out) {
+    std::set<std::string> paths;
+    size_t at = 0;
+    while (at < out.size()) {
+        size_t end = out.find('\n', at);
+        if (end == std::string::npos) end = out.size();
+        std::string line = out.substr(at, end - at);
+        size_t tab = line.find('\t');
+        if (!line.empty() && line[0] != '#' && tab != std::string::npos) paths.insert(line.substr(0, tab));
+        at = end + 1;
+    }
+    return paths;
+}
+
+TEST_F(Console, CleanDeletesExactlyWhatPreviewListed) {
+    Result preview = RunConsole("preview temp");
+    ASSERT_EQ(preview.code, 0u) << preview.out;
+    const std::set<std::string> listed = ListedPaths(preview.out);
+    EXPECT_EQ(listed, (std::set<std::string>{temp_ + "\\a.tmp", temp_ + "\\sub\\", temp_ + "\\sub\\b.log"}))
+        << preview.out;
+    Result dry = RunConsole("clean temp --dry-run --yes");
+    EXPECT_EQ(dry.code, 0u);
+    EXPECT_EQ(dry.out, preview.out);
+    EXPECT_TRUE(Planted()) << "--dry-run deletes nothing";
+
+    const std::string journal = ReadWholeFile(Utf8FromWide(JournalPath()));
     Result r = RunConsole("clean 4 --yes");
     EXPECT_EQ(r.code, 0u) << r.out;
-    EXPECT_NE(r.out.find("temp: 4000 bytes freed, 0 files and 0 folders left"), std::string::npos) << r.out;
-    EXPECT_FALSE(Exists(temp_ + "\\a.tmp"));
-    EXPECT_FALSE(Exists(temp_ + "\\sub"));
+    EXPECT_NE(r.out.find("temp: 3.91 KB freed, 3 items deleted, 0 left"), std::string::npos) << r.out;
+    const std::string added = ReadWholeFile(Utf8FromWide(JournalPath())).substr(journal.size());
+    for (const std::string& path : listed) {
+        std::string bare = path.back() == '\\' ? path.substr(0, path.size() - 1) : path;
+        EXPECT_FALSE(Exists(bare)) << path;
+        EXPECT_NE(added.find("\t" + bare + "\r\n"), std::string::npos) << "journal: " << path << "\n" << added;
+    }
     EXPECT_TRUE(Exists(temp_)) << "the folder itself stays";
 
-    // A file in use stays, and the exit code says files are left.
+    // A file in use stays, with its reason, and the exit code says so.
     WriteWholeFile(temp_ + "\\held.tmp", "x");
     HANDLE held = CreateFileA((temp_ + "\\held.tmp").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     r = RunConsole("clean temp --yes");
     CloseHandle(held);
     EXPECT_EQ(r.code, 1u) << r.out;
-    EXPECT_NE(r.out.find("1 files and 0 folders left"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("  left: " + temp_ + "\\held.tmp: in use"), std::string::npos) << r.out;
     EXPECT_TRUE(Exists(temp_ + "\\held.tmp"));
     DeleteFileA((temp_ + "\\held.tmp").c_str());
+}
+
+// The scan reads the shared datafilters.txt, as the GUI does.
+TEST_F(Console, ScanFindsWhatTheFiltersMatch) {
+    char windows[MAX_PATH];
+    GetWindowsDirectoryA(windows, sizeof windows);
+    const std::string filters = std::string(windows) + "\\datafilters.txt";
+    const bool had = Exists(filters);
+    const std::string saved = had ? ReadWholeFile(filters) : "";
+    WriteWholeFile(filters, ".brisolac-probe Probe files $ true\r\n[end]");
+    WriteWholeFile(temp_ + "\\c.brisolac-probe", "probe");
+    Result r = RunConsole("scan --json");
+    if (had) WriteWholeFile(filters, saved);
+    else DeleteFileA(filters.c_str());
+    DeleteFileA((temp_ + "\\c.brisolac-probe").c_str());
+    EXPECT_EQ(r.code, 0u) << r.out;
+    EXPECT_NE(r.out.find("\"filesFound\": 1,"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("brisolac-temp\\\\c.brisolac-probe\", \"folder\": false, \"bytes\": 5}"), std::string::npos)
+        << r.out;
 }
 
 TEST_F(Console, ScheduleCreatesAndRemovesTheTask) {

@@ -1,72 +1,179 @@
-// The drive cleaner end to end through the main window, on a machine with
-// a second fixed drive E: (a sandbox folder) and C: unticked: SCAN with its
-// progress dialog and found files, the sweep row it fills and CLEAN of
-// the ticked found files.
+// The program end to end through its main window, on a machine with a
+// second fixed drive E: (a sandbox folder). CLEAN: the cookies the Cookies
+// Manager lists and keeps, commands during a job and closing the program
+// while it deletes (the confirmations: clean_engine_test). The drive
+// cleaner, with C: unticked: SCAN with its progress dialog and found files,
+// the sweep row it fills and CLEAN of the ticked found files.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 #include <commctrl.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/app_state.h"
-#include "drives/disk_scan.h"
+#include "clean_support.h"
+#include "cookies/cookies.h"
 #include "drives/filters.h"
 #include "drives/found_files.h"
 #include "resource.h"
-#include "settings/settings.h"
-#include "support/list_view_probe.h"
-#include "support/test_files.h"
-#include "support/test_support.h"
 #include "sweep/cleaning.h"
 #include "sweep/progress.h"
 #include "sweep/sweep.h"
 
+using namespace cleantest;
+
 namespace {
 
-const char kRoot[] = "E:\\brisola-e2e";
+bool IsCookiesManager(HWND w) { return HasControls(w, {IDC_CK_OK, IDC_CK_DELETE_LIST, IDC_CK_KEEP_LIST}); }
+bool IsProgress(HWND w) { return HasControls(w, {IDC_PROG_BAR, IDC_PROG_STOP}); }
+
+const int kNothing = -1;
+
+void TickOnly(int only) {
+    for (int row = 0; row < SWEEP_CATEGORIES; ++row) SetStateImage(g_app.resultsList, row, row == only ? 2 : 1);
+}
+
+int BarPosition() {
+    HWND dialog = FindProcessWindow(IsProgress);
+    return dialog ? static_cast<int>(SendDlgItemMessageA(dialog, IDC_PROG_BAR, PBM_GETPOS, 0, 0)) : -1;
+}
+
+// Opens the Cookies Manager by its command, moves `keep` (when given) to
+// the keep side with ">>" and closes it with OK.
+bool RunCookiesManager(const std::string& keep) {
+    WindowHelper helper(IsCookiesManager, [keep](HWND w) {
+        HWND list = GetDlgItem(w, IDC_CK_DELETE_LIST);
+        int row = keep.empty() ? -1 : FindRow(list, keep);
+        if (row >= 0) {
+            ListView_SetItemState(list, row, LVIS_SELECTED, LVIS_SELECTED);
+            SendMessageA(w, WM_COMMAND, IDC_CK_TO_KEEP, 0);
+        }
+        PostMessageA(w, WM_COMMAND, IDC_CK_OK, 0);
+    });
+    Command(IDC_COOKIES_MANAGER);
+    return helper.Join();
+}
+
+class CleanE2E : public testing::Test {
+protected:
+    void SetUp() override {
+        ResetProgramState();
+        ResetCleaningAbort();
+        folder_ = MakeSandboxFolder("e2e-clean");
+        temp_ = folder_ + "\\temp";
+        CreateDirectoryA(temp_.c_str(), nullptr);
+        CreateDirectoryA((temp_ + "\\sub").c_str(), nullptr);
+        MakeFile(temp_ + "\\junk.tmp", 10);
+        MakeFile(temp_ + "\\sub\\junk2.tmp", 200);
+        tempOverride_.reset(new TempFolderOverride(temp_));
+        cookies_ = CookieFolder();
+        ASSERT_FALSE(cookies_.empty());
+        CreateDirectoryA(cookies_.c_str(), nullptr);
+        for (const char* name : kCookies) ASSERT_TRUE(MakeFile(cookies_ + "\\" + name, 40));
+        CreateMainWindowForTest();
+        ASSERT_NE(g_app.mainWindow, nullptr);
+    }
+    void TearDown() override {
+        if (g_app.mainWindow && IsWindow(g_app.mainWindow)) WaitForJobEnd();
+        DestroyMainWindowForTest();
+        tempOverride_.reset();
+        for (const char* name : kCookies) DeleteFileA((cookies_ + "\\" + name).c_str());
+        DeleteFileA((cookies_ + "\\e2e-late.txt").c_str());
+        ResetProgramState();
+        RemoveTree(folder_);
+    }
+    bool Cookie(const char* name) const { return FileExists(cookies_ + "\\" + name); }
+
+    static constexpr const char* kCookies[3] = {"e2e-one.txt", "e2e-two.txt", "e2e-kept.txt"};
+    std::string folder_, temp_, cookies_;
+    std::unique_ptr<TempFolderOverride> tempOverride_;
+};
+
+TEST_F(CleanE2E, CookiesAreDeletedOnlyAsTheManagerListedThem) {
+    TickOnly(SWEEP_COOKIES);
+    // Nothing has listed the cookies yet: a cleaning leaves them all.
+    Command(IDC_CLEAN);
+    ASSERT_TRUE(WaitForJobEnd());
+    for (const char* name : kCookies) EXPECT_TRUE(Cookie(name)) << name;
+
+    ASSERT_TRUE(RunCookiesManager("e2e-kept.txt"));
+    EXPECT_EQ(CookieNames(KEPT_COOKIES), std::vector<std::string>{"e2e-kept.txt"});
+    TickOnly(SWEEP_COOKIES);
+    Command(IDC_CLEAN);
+    ASSERT_TRUE(WaitForJobEnd());
+    EXPECT_EQ(LastProgressPosition(), SWEEP_CATEGORIES);
+    EXPECT_FALSE(Cookie("e2e-one.txt"));
+    EXPECT_FALSE(Cookie("e2e-two.txt"));
+    EXPECT_TRUE(Cookie("e2e-kept.txt"));
+    EXPECT_TRUE(FileExists(temp_ + "\\junk.tmp"));  // Temp was not ticked
+
+    // The list was used up: a cookie that came since is not touched.
+    ASSERT_TRUE(MakeFile(cookies_ + "\\e2e-late.txt", 1));
+    TickOnly(SWEEP_COOKIES);
+    Command(IDC_CLEAN);
+    ASSERT_TRUE(WaitForJobEnd());
+    EXPECT_TRUE(Cookie("e2e-late.txt"));
+    EXPECT_TRUE(Cookie("e2e-kept.txt"));
+}
+
+TEST_F(CleanE2E, CommandsDuringACleanDoNotChangeWhatItCleans) {
+    TickOnly(kNothing);
+    Command(IDC_CLEAN);
+    ASSERT_TRUE(PumpUntil([] { return BarPosition() >= 1; }, 10000));
+    // The job read its ticks at its start: ticking Temp now must not count.
+    TickOnly(SWEEP_TEMP);
+    Command(IDC_QUICK_REFRESH);
+    RunCookiesManager("");
+    Command(IDC_QUICK_REFRESH);
+    EXPECT_TRUE(IsJobRunning());
+    ASSERT_TRUE(WaitForJobEnd());
+    EXPECT_TRUE(FileExists(temp_ + "\\junk.tmp") && FileExists(temp_ + "\\sub\\junk2.tmp"));
+    EXPECT_EQ(LastProgressPosition(), SWEEP_CATEGORIES);
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(g_app.mainWindow, IDC_CLEAN)));
+}
+
+TEST_F(CleanE2E, ClosingTheMainWindowWhileFilesAreDeletedEndsTheJob) {
+    for (int i = 0; i < 60; ++i) MakeFile(temp_ + "\\many" + std::to_string(i) + ".tmp", 1);
+    TickOnly(SWEEP_TEMP);
+    Command(IDC_CLEAN);
+    PumpUntil([] { return BarPosition() >= 3; }, 5000);
+    // Closing the window as its close box does ends the job at once, and a
+    // new window runs jobs normally.
+    PostMessageA(g_app.mainWindow, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(DestroyMainWindowForTest());
+    EXPECT_FALSE(IsJobRunning());
+    PumpUntil([] { return FindProcessWindow(IsProgress) == nullptr; }, 1000);
+    EXPECT_EQ(FindProcessWindow(IsProgress), nullptr);
+    CreateMainWindowForTest();
+    TickOnly(kNothing);
+    Command(IDC_CLEAN);
+    ASSERT_TRUE(WaitForJobEnd());
+    EXPECT_EQ(LastProgressPosition(), SWEEP_CATEGORIES);
+}
+
+// --- the drive cleaner -----------------------------------------------------
+
+const char kRoot[] = "E:\\brisola-tests\\e2e";
 const char kExt[] = ".e2etmp";  // only our files carry it
 
 bool IsFoundFiles(HWND w) { return HasControls(w, {IDC_FF_LIST, IDC_FF_CLOSE, IDC_FF_CHECKED}); }
 
 // What a found-files dialog showed.
 struct Seen {
-    std::string checked, found;
+    UINT checked = 0, found = 0;
     std::vector<std::string> rows;  // "location\name"
-    std::vector<int> ticks;
 };
 
 void Look(HWND dialog, Seen& seen) {
     HWND list = GetDlgItem(dialog, IDC_FF_LIST);
-    seen.checked = ControlText(dialog, IDC_FF_CHECKED);
-    seen.found = ControlText(dialog, IDC_FF_FOUND);
+    seen.checked = GetDlgItemInt(dialog, IDC_FF_CHECKED, nullptr, FALSE);
+    seen.found = GetDlgItemInt(dialog, IDC_FF_FOUND, nullptr, FALSE);
     int rows = RowCount(list);
-    for (int row = 0; row < rows && row < 1000; ++row) {
-        seen.rows.push_back(Cell(list, row, 1) + "\\" + Cell(list, row, 0));
-        seen.ticks.push_back(StateImage(list, row));
-    }
-}
-
-// Removes the plain files and folders this test made on E: (no links there).
-void RemoveE(const std::string& folder) {
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = data.cFileName;
-            if (name == "." || name == "..") continue;
-            std::string path = folder + "\\" + name;
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) continue;
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveE(path);
-            else DeleteFileA(path.c_str());
-        } while (FindNextFileA(find, &data));
-        FindClose(find);
-    }
-    RemoveDirectoryA(folder.c_str());
+    for (int row = 0; row < rows && row < 1000; ++row) seen.rows.push_back(Cell(list, row, 1) + "\\" + Cell(list, row, 0));
 }
 
 // A helper that notes what the found-files dialog shows, then closes it.
@@ -77,17 +184,13 @@ std::function<void(HWND)> LookAndClose(Seen& seen) {
     };
 }
 
-class DriveCleanerE2E : public testing::Test {
+class DriveCleanerE2E : public CleanE2E {
 protected:
     void SetUp() override {
-        ResetProgramState();
-        ResetSweepTableForTest();
-        ClearDriveCleaner();
-        quiet_.Apply();
-        RemoveE(kRoot);
+        RemoveTree(kRoot);
+        CreateDirectoryA("E:\\brisola-tests", nullptr);
         ASSERT_TRUE(CreateDirectoryA(kRoot, nullptr));
-        CreateMainWindowForTest();
-        ASSERT_NE(g_app.mainWindow, nullptr);
+        CleanE2E::SetUp();
         AppendFilter(kExt, "End to end", 1);
         AppendFilter(".e2eoff", "Unticked", 0);
         FillFilterListView();
@@ -100,16 +203,10 @@ protected:
         SetStateImage(drives, 1, 2);
     }
     void TearDown() override {
-        if (g_app.mainWindow && IsWindow(g_app.mainWindow)) WaitForJobEnd();
-        CloseMainWindowForTest();
-        quiet_.Restore();
-        ClearDriveCleaner();
-        ResetSweepTableForTest();
-        ResetProgramState();
-        RemoveE(kRoot);
+        CleanE2E::TearDown();
+        RemoveTree(kRoot);
     }
     std::string Path(const std::string& relative) const { return std::string(kRoot) + "\\" + relative; }
-    QuietJobSettings quiet_;
 };
 
 TEST_F(DriveCleanerE2E, ScanFindsTheFilesThenCleanDeletesOnlyTheTickedOnes) {
@@ -119,9 +216,6 @@ TEST_F(DriveCleanerE2E, ScanFindsTheFilesThenCleanDeletesOnlyTheTickedOnes) {
     ASSERT_TRUE(MakeFile(Path("sub\\c.e2etmp"), 30));
     ASSERT_TRUE(MakeFile(Path("keep.txt"), 5));
     ASSERT_TRUE(MakeFile(Path("off.e2eoff"), 5));
-
-    HWND results = g_app.resultsList;
-    EXPECT_EQ(Cell(results, SWEEP_OTHER, 3), "(USE SCAN)");
 
     Seen seen;
     WindowHelper found(IsFoundFiles, LookAndClose(seen), 30000);
@@ -134,15 +228,12 @@ TEST_F(DriveCleanerE2E, ScanFindsTheFilesThenCleanDeletesOnlyTheTickedOnes) {
     std::vector<std::string> rows = seen.rows;
     std::sort(rows.begin(), rows.end());
     EXPECT_EQ(rows, expected);
-    for (int tick : seen.ticks) EXPECT_EQ(tick, 2);
-    EXPECT_EQ(seen.found, "3");
-    // Every file on E: was looked at: ours and whatever else lies there.
-    EXPECT_GE(strtoull(seen.checked.c_str(), nullptr, 10), 5u) << seen.checked;
+    EXPECT_EQ(seen.found, 3u);
+    EXPECT_GE(seen.checked, 5u) << "every file on E: is looked at";
 
     // The sweep row of "Other temporary files" now holds the scan's count.
     Command(IDC_VIEW_INTERNET);
-    EXPECT_EQ(Cell(results, SWEEP_OTHER, 1), "3");
-    EXPECT_NE(Cell(results, SWEEP_OTHER, 3), "(USE SCAN)");
+    EXPECT_EQ(Cell(g_app.resultsList, SWEEP_OTHER, 1), "3");
 
     // Untick b in View Files, then clean only "Sweep Other temporary files".
     Command(IDC_VIEW_DRIVES);
@@ -158,7 +249,7 @@ TEST_F(DriveCleanerE2E, ScanFindsTheFilesThenCleanDeletesOnlyTheTickedOnes) {
         ASSERT_TRUE(view.Join());
     }
     Command(IDC_VIEW_INTERNET);
-    for (int row = 0; row < SWEEP_CATEGORIES; ++row) SetStateImage(results, row, row == SWEEP_OTHER ? 2 : 1);
+    TickOnly(SWEEP_OTHER);
     Command(IDC_CLEAN);
     ASSERT_TRUE(WaitForJobEnd());
     EXPECT_EQ(LastProgressPosition(), SWEEP_CATEGORIES);
@@ -174,8 +265,8 @@ TEST_F(DriveCleanerE2E, ScanFindsTheFilesThenCleanDeletesOnlyTheTickedOnes) {
     Command(IDC_VIEW_FILES);
     ASSERT_TRUE(view.Join());
     EXPECT_EQ(after.rows, std::vector<std::string>{Path("sub\\b.e2etmp")});
-    EXPECT_EQ(after.found, "0");
-    EXPECT_EQ(after.checked, "0");
+    EXPECT_EQ(after.found, 0u);
+    EXPECT_EQ(after.checked, 0u);
 }
 
 }  // namespace

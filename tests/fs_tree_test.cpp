@@ -1,15 +1,18 @@
 // The file layer against links, swaps, awkward names, busy files and
 // protected roots: every case runs through the measurement, the cleaning,
 // the disk scan with the deletion of found files, and the cookie deletion,
-// and whatever lies behind a link must survive.
+// and whatever lies behind a link must survive. Then the disk scan's
+// matching rules, its stop and commands that run while it does.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 #include <shlobj.h>
 
 #include <algorithm>
+#include <atomic>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "clean_support.h"
@@ -22,8 +25,6 @@
 #include "sweep/cleaning.h"
 #include "sweep/measure.h"
 
-using cleantest::IsDirectoryLink;
-using cleantest::MakeLink;
 using cleantest::SpecialFolder;
 using cleantest::TempFolderOverride;
 
@@ -76,27 +77,15 @@ protected:
     void TearDown() override {
         SetListingHookForTest(nullptr);
         g_swap = PendingSwap();
-        RemoveUnixLink(victim);
         ClearDriveCleaner();
-        RemoveTree(base);
+        RemoveTree(base);  // rm never follows the links
     }
 
-    std::string Holder(int depth) const {
-        return depth == 0 ? root : depth == 1 ? root + "\\a" : root + "\\a\\b\\c";
-    }
+    std::string Holder(int depth) const { return root + (depth == 0 ? "" : depth == 1 ? "\\a" : "\\a\\b\\c"); }
     std::string Target(Kind kind) const {
-        return kind == Kind::FileLink ? outside + "\\canary.tmp"
-               : kind == Kind::FullFolderLink ? outside + "\\full"
-                                              : outside + "\\empty";
+        return outside + (kind == Kind::FileLink ? "\\canary.tmp" : kind == Kind::FullFolderLink ? "\\full" : "\\empty");
     }
-    bool MakeVictimLink(Kind kind) { return MakeLink(Target(kind), victim, kind != Kind::FileLink); }
-
-    void ExpectOutsideWhole() const {
-        EXPECT_TRUE(FileExists(outside + "\\canary.tmp"));
-        EXPECT_TRUE(FileExists(outside + "\\full\\canary.tmp"));
-        EXPECT_TRUE(DirExists(outside + "\\empty"));
-        EXPECT_TRUE(IsUnixSymlink(victim)) << "the link itself stays";
-    }
+    bool MakeVictimLink(Kind kind) { return MakeUnixSymlink(Target(kind), victim); }
 
     std::string base, root, outside, victim;
 };
@@ -163,7 +152,10 @@ TEST_P(LinkMatrix, NothingBehindALinkIsCountedOrDeleted) {
     }
     }
     EXPECT_FALSE(g_swap.swap) << "the walk never listed " << holder;
-    ExpectOutsideWhole();
+    EXPECT_TRUE(FileExists(outside + "\\canary.tmp"));
+    EXPECT_TRUE(FileExists(outside + "\\full\\canary.tmp"));
+    EXPECT_TRUE(DirExists(outside + "\\empty"));
+    EXPECT_TRUE(IsUnixSymlink(victim)) << "the link itself stays";
 }
 
 std::vector<LinkCase> AllLinkCases() {
@@ -198,9 +190,7 @@ bool MakeWideFile(const std::wstring& path, DWORD bytes) {
     return written == bytes;
 }
 
-bool WideExists(const std::wstring& path) {
-    return GetFileAttributesW((L"\\\\?\\" + path).c_str()) != INVALID_FILE_ATTRIBUTES;
-}
+bool WideExists(const std::wstring& path) { return GetFileAttributesW((L"\\\\?\\" + path).c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 TEST(FsNames, EveryNameThatIsCountedIsAlsoDeleted) {
     std::string root = MakeSandboxFolder("names");
@@ -244,53 +234,6 @@ TEST(FsNames, EveryNameThatIsCountedIsAlsoDeleted) {
     RemoveTree(root);
 }
 
-// --- files that cannot go: each is left and reported with its reason --------
-
-class LeftRecorder : public TreeVisitor {
-public:
-    void OnLeft(const TreeEntry& entry, LeftReason reason) override {
-        left.push_back(AnsiFromWide(entry.name) + ": " + LeftReasonText(reason));
-    }
-    std::vector<std::string> left;
-};
-
-std::string g_vanishing;
-void RemoveVanishing(const std::wstring&) {
-    if (!g_vanishing.empty()) DeleteFileA(g_vanishing.c_str());
-    g_vanishing.clear();
-}
-
-TEST(FsStates, ReadOnlyInUseAndVanishingFiles) {
-    std::string root = MakeSandboxFolder("states");
-    ASSERT_TRUE(MakeFile(root + "\\readonly.tmp", 5));
-    SetFileAttributesA((root + "\\readonly.tmp").c_str(), FILE_ATTRIBUTE_READONLY);
-    ASSERT_TRUE(MakeFile(root + "\\held.tmp", 6));
-    HANDLE held = CreateFileA((root + "\\held.tmp").c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    ASSERT_TRUE(MakeFile(root + "\\vanishing.tmp", 7));
-    ASSERT_TRUE(MakeFile(root + "\\plain.tmp", 8));
-    g_vanishing = root + "\\vanishing.tmp";
-    SetListingHookForTest(RemoveVanishing);
-
-    LeftRecorder recorder;
-    TreeResult result = WalkTree(WideFromAnsi(root), TreeAction::Clean, TreeRules(), recorder);
-    SetListingHookForTest(nullptr);
-
-    EXPECT_EQ(result.refusal, RootRefusal::None);
-    EXPECT_EQ(result.deleted.files, 1u);  // plain.tmp; vanishing.tmp was gone already
-    EXPECT_EQ(result.left.files, 2u);
-    EXPECT_EQ(result.left.bytes, 11u);
-    std::sort(recorder.left.begin(), recorder.left.end());
-    EXPECT_EQ(recorder.left, (std::vector<std::string>{"held.tmp: in use", "readonly.tmp: read-only"}));
-    EXPECT_TRUE(FileExists(root + "\\readonly.tmp"));
-    EXPECT_TRUE(FileExists(root + "\\held.tmp"));
-    EXPECT_FALSE(FileExists(root + "\\plain.tmp"));
-    CloseHandle(held);
-    SetFileAttributesA((root + "\\readonly.tmp").c_str(), FILE_ATTRIBUTE_NORMAL);
-    RemoveTree(root);
-}
-
 // --- roots: protected folders, however they are named, are never emptied ---
 
 std::string ShortName(const std::string& path) {
@@ -301,15 +244,6 @@ std::string ShortName(const std::string& path) {
 
 std::string UserName(const std::string& profile) { return profile.substr(profile.rfind('\\') + 1); }
 
-// A drive letter for `target`, as subst makes one.
-std::string MapDrive(char letter, const std::string& target) {
-    if (!MapUnixDrive(letter, target)) return std::string();
-    std::string drive = std::string(1, letter) + ":";
-    return PollUntil([&] { return GetFileAttributesA((drive + "\\").c_str()) != INVALID_FILE_ATTRIBUTES; }, 3000)
-               ? drive
-               : std::string();
-}
-
 TEST(FsRoots, ProtectedFoldersAreRefusedByIdentity) {
     char windows[MAX_PATH], system[MAX_PATH];
     GetWindowsDirectoryA(windows, sizeof windows);
@@ -318,8 +252,8 @@ TEST(FsRoots, ProtectedFoldersAreRefusedByIdentity) {
     std::string profiles = profile.substr(0, profile.rfind('\\'));
     ASSERT_FALSE(profile.empty());
     std::string base = MakeSandboxFolder("roots");
-    bool junction = MakeLink(profiles, base + "\\users-link", true);
-    std::string mapped = MapDrive('P', profiles);
+    bool junction = MakeUnixSymlink(profiles, base + "\\users-link");
+    std::string mapped = MapUnixDrive('P', profiles) ? "P:" : "";
     EXPECT_FALSE(mapped.empty()) << "no subst-style drive";
 
     struct Row {
@@ -378,9 +312,152 @@ TEST(FsRoots, ProtectedFoldersAreRefusedByIdentity) {
     }
     DeleteFileA((profile + "\\brisola-canary.txt").c_str());
     DeleteFileA((std::string(windows) + "\\brisola-canary.txt").c_str());
-    UnmapUnixDrive('P');
-    RemoveUnixLink(base + "\\users-link");
+    MapUnixDrive('P', "");
     RemoveTree(base);
+}
+
+// --- the disk scan by filters ----------------------------------------------
+
+
+std::vector<std::string> FoundPaths() {
+    std::vector<std::string> out;
+    for (const FoundFile& f : CopyFoundFiles()) out.push_back(f.location + "\\" + f.name);
+    return out;
+}
+
+// The two totals as "checked/found".
+std::string Totals() {
+    unsigned long long checked = 0, found = 0;
+    GetFoundFilesTotals(&checked, &found);
+    return std::to_string(checked) + "/" + std::to_string(found);
+}
+
+class DiskScanTest : public testing::Test {
+protected:
+    void SetUp() override {
+        ClearDriveCleaner();
+        SetScanStopTest(nullptr);
+        root = MakeSandboxFolder("scan");
+    }
+    void TearDown() override {
+        SetScanStopTest(nullptr);
+        ClearDriveCleaner();
+        RemoveTree(root);
+    }
+    std::string root;
+};
+
+// Every matching filter records the file once; sizes are full 64-bit values.
+TEST_F(DiskScanTest, FirstDotAndWholeNameRulesByteForByte) {
+    AppendFilter(".tmp", "Temporary", 1);
+    AppendFilter(".tmp", "Twice", 1);
+    AppendFilter(".gz", "Gzip", 1);
+    AppendFilter(".tar.gz", "Tarballs", 1);
+    AppendFilter("thumbs.db", "Thumbnails", 1);
+    AppendFilter(".log", "Logs, unticked", 0);
+    AppendFilter("Makefile", "No dot", 1);
+    for (const char* name : {"archive.tar.gz", "a.gz", ".tmp", "thumbs.db", "x.thumbs.db", "Makefile", "noext",
+                             "run.log", "b.tmp.bak"})
+        ASSERT_TRUE(MakeFile(root + "\\" + name, 10));
+    ASSERT_TRUE(MakeFile(root + "\\report.tmp", 5ULL << 30));
+    // Names differing only in case, in a folder of their own.
+    CreateDirectoryA((root + "\\caps").c_str(), nullptr);
+    ASSERT_TRUE(MakeFile(root + "\\caps\\REPORT.TMP", 10));
+    ASSERT_TRUE(MakeFile(root + "\\caps\\Thumbs.db", 10));
+    CreateDirectoryA((root + "\\sub.tmp").c_str(), nullptr);  // a folder is never recorded
+    ASSERT_TRUE(MakeFile(root + "\\sub.tmp\\deep.tmp", 5));
+
+    ASSERT_EQ(RunDiskScanOfFolders({root}), 1);
+    auto found = FoundPaths();
+    std::sort(found.begin(), found.end());
+    std::vector<std::string> expected;
+    for (const char* name : {".tmp", ".tmp", "a.gz", "archive.tar.gz", "report.tmp", "report.tmp", "sub.tmp\\deep.tmp",
+                             "sub.tmp\\deep.tmp", "thumbs.db"})
+        expected.push_back(root + "\\" + name);
+    EXPECT_EQ(found, expected);
+    for (const FoundFile& f : CopyFoundFiles()) EXPECT_TRUE(f.checked);
+    EXPECT_EQ(Totals(), "13/9");  // every file seen, dotless ones too
+    DiskScanReport report = GetDiskScanReport();
+    EXPECT_TRUE(report.started);
+    EXPECT_EQ(report.files, 9u);
+    EXPECT_EQ(report.bytes, 2 * (10 + (5ULL << 30) + 5) + 30);
+
+    // No enabled filter: the old totals give way to zeros.
+    ClearDriveCleaner();
+    AppendFilter(".tmp", "Off", 0);
+    SetFoundFilesTotals(7, 7);
+    ASSERT_EQ(RunDiskScanOfFolders({root}), 1);
+    EXPECT_EQ(Totals(), "13/0");
+    EXPECT_EQ(FoundFileCount(), 0u);
+    EXPECT_EQ(GetDiskScanReport().bytes, 0u);
+}
+
+std::atomic<int> g_stopCalls{0};
+// A yes on the 31st question: the root, a folder, its 20 files, a second
+// folder and 7 of its files were seen before it.
+bool StopAfterSomeCalls() { return ++g_stopCalls > 30; }
+
+TEST_F(DiskScanTest, StopEndsTheScanWithinOneFileAndKeepsWhatWasFound) {
+    AppendFilter(".tmp", "Temporary", 1);
+    for (int folder = 0; folder < 3; ++folder) {
+        std::string dir = root + "\\f" + std::to_string(folder);
+        CreateDirectoryA(dir.c_str(), nullptr);
+        for (int i = 0; i < 20; ++i) ASSERT_TRUE(MakeFile(dir + "\\" + std::to_string(i) + ".tmp", 1));
+    }
+    // A completed scan first, whose totals the stopped one must keep.
+    ASSERT_EQ(RunDiskScanOfFolders({root + "\\f0"}), 1);
+    ClearFoundFiles();
+
+    g_stopCalls = 0;
+    SetScanStopTest(StopAfterSomeCalls);
+    EXPECT_EQ(RunDiskScanOfFolders({root}), 0);
+    EXPECT_EQ(g_stopCalls.load(), 31);  // not asked again after the yes
+    EXPECT_EQ(FoundFileCount(), 27u);
+    EXPECT_EQ(Totals(), "20/20");  // from the completed scan
+    EXPECT_EQ(GetDiskScanReport().files, 20u);
+}
+
+// A stop test that holds the scan at its first question until the test
+// thread has changed everything the scan must not see.
+HANDLE g_scanRunning, g_changesMade;
+bool HoldTheScan() {
+    static std::atomic<bool> first{true};
+    if (first.exchange(false)) {
+        SetEvent(g_scanRunning);
+        WaitForSingleObject(g_changesMade, 20000);
+    }
+    return false;
+}
+
+TEST_F(DiskScanTest, CommandsDuringAScanDoNotReachIt) {
+    AppendFilter(".tmp", "Temporary", 1);
+    for (int i = 0; i < 60; ++i) ASSERT_TRUE(MakeFile(root + "\\" + std::to_string(i) + ".tmp", 3));
+    ASSERT_TRUE(MakeFile(root + "\\other.bak", 3));
+    g_scanRunning = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    g_changesMade = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    SetScanStopTest(HoldTheScan);
+    std::atomic<int> result{-1};
+    std::thread scan([&] { result = RunDiskScanOfFolders({root}); });
+    EXPECT_EQ(WaitForSingleObject(g_scanRunning, 20000), WAIT_OBJECT_0);
+    // Remove and add filters, read the array and the totals meanwhile.
+    ClearFilterTable();
+    AppendFilter(".bak", "Backups", 1);
+    EXPECT_EQ(FoundFileCount(), 0u);
+    SetEvent(g_changesMade);
+    while (result == -1) {
+        AppendFilter(".x", "churn", 1);
+        CopyFilterTable();
+        CopyFoundFiles();
+        Totals();
+    }
+    scan.join();
+    CloseHandle(g_scanRunning);
+    CloseHandle(g_changesMade);
+    EXPECT_EQ(result, 1);
+    // The scan used the filters of its start.
+    EXPECT_EQ(FoundFileCount(), 60u);
+    EXPECT_EQ(GetDiskScanReport().files, 60u);
+    EXPECT_EQ(GetDiskScanReport().bytes, 180u);
 }
 
 }  // namespace

@@ -10,28 +10,18 @@
 
 #include <string>
 
+#include "clean_support.h"
+#include "settings/settings.h"
 #include "version.h"
 
 namespace {
 
 const char kSetup[] = "C:\\brisola-setup.exe";
 const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brisola";
-const char kProgramKey[] = "Software\\VOSK Software\\Brisola";
-
-std::string Folder(int csidl) {
-    char path[MAX_PATH] = {};
-    SHGetFolderPathA(nullptr, csidl, nullptr, 0, path);
-    return path;
-}
+using cleantest::KeyExists;
+using cleantest::SpecialFolder;
 
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-template <class Done>
-bool WaitFor(Done done, DWORD ms) {
-    for (DWORD start = GetTickCount(); !done(); Sleep(100))
-        if (GetTickCount() - start > ms) return false;
-    return true;
-}
 
 PROCESS_INFORMATION Start(std::string commandLine, const std::string& folder) {
     STARTUPINFOA startup = {};
@@ -60,13 +50,6 @@ std::string RegText(const char* name) {
     return text;
 }
 
-bool KeyExists(const char* key) {
-    HKEY handle;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_READ, &handle) != ERROR_SUCCESS) return false;
-    RegCloseKey(handle);
-    return true;
-}
-
 BOOL CALLBACK FindTree(HWND child, LPARAM found) {
     char name[64] = {};
     GetClassNameA(child, name, sizeof name);
@@ -89,8 +72,8 @@ void EndProcess(DWORD id) {
 void ExpectHelpOpens(HWND main) {
     PostMessageA(main, WM_COMMAND, 1003, 0);
     HWND viewer = nullptr, tree = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (viewer = FindWindowA("HH Parent", "Brisola Help")) != nullptr; }, 30000));
-    EXPECT_TRUE(WaitFor([&] { return !EnumChildWindows(viewer, FindTree, reinterpret_cast<LPARAM>(&tree)) && tree; },
+    ASSERT_TRUE(PollUntil([&] { return (viewer = FindWindowA("HH Parent", "Brisola Help")) != nullptr; }, 30000));
+    EXPECT_TRUE(PollUntil([&] { return !EnumChildWindows(viewer, FindTree, reinterpret_cast<LPARAM>(&tree)) && tree; },
                         10000));
     EXPECT_GT(tree ? SendMessageA(tree, TVM_GETCOUNT, 0, 0) : 0, 10);
     DWORD id = 0;
@@ -100,11 +83,11 @@ void ExpectHelpOpens(HWND main) {
 }
 
 TEST(InstallPackageTest, SilentInstallRunsAndSilentUninstallKeepsTheData) {
-    const std::string windows = Folder(CSIDL_WINDOWS);
-    const std::string dir = Folder(CSIDL_PROGRAM_FILESX86) + "\\Brisola";
+    const std::string windows = SpecialFolder(CSIDL_WINDOWS);
+    const std::string dir = SpecialFolder(CSIDL_PROGRAM_FILESX86) + "\\Brisola";
     const std::string exe = dir + "\\brisola.exe", uninstaller = dir + "\\uninstall.exe";
     const std::string help = windows + "\\BrisolaHelp.chm";
-    const std::string shortcut = Folder(CSIDL_COMMON_PROGRAMS) + "\\Brisola.lnk";
+    const std::string shortcut = SpecialFolder(CSIDL_COMMON_PROGRAMS) + "\\Brisola.lnk";
     const std::string filters = windows + "\\datafilters.txt", cookies = windows + "\\datacookies.txt";
     DeleteFileA(filters.c_str());
     DeleteFileA(cookies.c_str());
@@ -126,7 +109,7 @@ TEST(InstallPackageTest, SilentInstallRunsAndSilentUninstallKeepsTheData) {
     PROCESS_INFORMATION program = Start("\"" + exe + "\"", dir);
     HWND main = nullptr;
     DWORD owner = 0;
-    EXPECT_TRUE(WaitFor(
+    EXPECT_TRUE(PollUntil(
         [&] {
             main = FindWindowA("#32770", "BRISOLA v" BRISOLA_VERSION);
             return main && IsWindowVisible(main) && GetWindowThreadProcessId(main, &owner) && owner == program.dwProcessId;
@@ -140,13 +123,14 @@ TEST(InstallPackageTest, SilentInstallRunsAndSilentUninstallKeepsTheData) {
     CloseHandle(program.hProcess);
     CloseHandle(CreateFileA(cookies.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));  // the user's data
 
-    // The uninstaller runs from a copy of itself and returns at once.
+    // The uninstaller runs from a copy of itself and returns at once; its
+    // last step is the uninstall key.
     EXPECT_EQ(RunToEnd("\"" + uninstaller + "\" /S"), 0u);
-    EXPECT_TRUE(WaitFor([&] { return !Exists(dir); }, 60000));
+    EXPECT_TRUE(PollUntil([&] { return !Exists(dir) && !KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey); }, 60000));
     for (const std::string& file : {help, shortcut}) EXPECT_FALSE(Exists(file)) << file;
-    EXPECT_FALSE(KeyExists(kUninstallKey));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
     for (const std::string& file : {filters, cookies}) EXPECT_TRUE(Exists(file)) << file;
-    EXPECT_TRUE(KeyExists(kProgramKey));
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kProgramKey));
 
     DeleteFileA(filters.c_str());
     DeleteFileA(cookies.c_str());

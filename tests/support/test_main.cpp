@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include "app/startup.h"
+#include "settings/settings.h"
 #include "support/test_support.h"
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
     InitShell();
     ResetProgramState();
+    g_settings.enableSnd = 0;  // the job sound would slow every job
     return RUN_ALL_TESTS();
 }

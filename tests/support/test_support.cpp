@@ -1,84 +1,71 @@
 #include "support/test_support.h"
 
-#include "support/test_files.h"
+#include <gtest/gtest.h>
 
 #include <commctrl.h>
 #include <shlobj.h>
 #include <winioctl.h>
 
+#include <cctype>
 #include <cstdio>
 #include <cstring>
-#include <cctype>
-#include <vector>
 
 #include "app/app_state.h"
 #include "app/startup.h"
 #include "cookies/cookies.h"
 #include "drives/filters.h"
 #include "drives/found_files.h"
-#include "resource.h"
 #include "settings/settings.h"
 #include "sweep/progress.h"
-#include "sweep/results_list.h"
+#include "sweep/sweep.h"
 
 namespace {
 std::string Quote(const std::string& s) { return "'" + s + "'"; }
 
-// Dispatches this thread's messages for about `ms` milliseconds.
-void PumpMessages(DWORD ms) {
-    DWORD start = GetTickCount();
-    do {
+// The splash dialog: one SS_BITMAP static, owned by the main window.
+bool IsSplash(HWND window) {
+    HWND child = GetWindow(window, GW_CHILD);
+    return child && GetWindow(child, GW_HWNDNEXT) == nullptr && (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP &&
+           GetWindow(window, GW_OWNER) != nullptr;
+}
+
+// Runs a Unix program (Wine starts ELF binaries natively).
+void RunUnix(std::string commandLine) {
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return;
+    WaitForSingleObject(pi.hProcess, 30000);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+}
+}  // namespace
+
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
+    for (DWORD start = GetTickCount(); !done(); Sleep(10)) {
+        if (GetTickCount() - start > timeoutMs) return false;
         MSG msg;
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
         }
-        Sleep(5);
-    } while (GetTickCount() - start < ms);
-}
-}  // namespace
-
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
-    DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start > timeoutMs) return false;
-        PumpMessages(10);
     }
     return true;
 }
 
 bool PollUntil(const std::function<bool()>& done, DWORD ms) {
-    DWORD start = GetTickCount();
-    while (!done()) {
+    for (DWORD start = GetTickCount(); !done(); Sleep(5))
         if (GetTickCount() - start > ms) return false;
-        Sleep(20);
-    }
     return true;
 }
 
-namespace {
-struct FindState {
-    const std::function<bool(HWND)>* match;
-    HWND found;
-};
-
-BOOL CALLBACK FindProc(HWND window, LPARAM param) {
-    auto* state = reinterpret_cast<FindState*>(param);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    if (pid == GetCurrentProcessId() && (*state->match)(window)) {
-        state->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-}  // namespace
-
 HWND FindProcessWindow(const std::function<bool(HWND)>& match) {
-    FindState state{&match, nullptr};
-    EnumWindows(FindProc, reinterpret_cast<LPARAM>(&state));
-    return state.found;
+    for (HWND w = FindWindowExA(nullptr, nullptr, nullptr, nullptr); w; w = FindWindowExA(nullptr, w, nullptr, nullptr)) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(w, &pid);
+        if (pid == GetCurrentProcessId() && match(w)) return w;
+    }
+    return nullptr;
 }
 
 bool HasControls(HWND window, std::initializer_list<int> ids) {
@@ -88,45 +75,19 @@ bool HasControls(HWND window, std::initializer_list<int> ids) {
 }
 
 WindowHelper::WindowHelper(std::function<bool(HWND)> match, std::function<void(HWND)> action, DWORD timeoutMs)
-    : match_(std::move(match)), action_(std::move(action)), timeoutMs_(timeoutMs) {
-    thread_ = CreateThread(nullptr, 0, Run, this, 0, nullptr);
-}
+    : thread_([this, match, action, timeoutMs] {
+          for (DWORD start = GetTickCount(); GetTickCount() - start < timeoutMs; Sleep(20)) {
+              HWND window = FindProcessWindow(match);
+              if (window && IsWindowVisible(window)) {
+                  action(window);
+                  state_ = 2;
+                  return;
+              }
+          }
+          state_ = 1;
+      }) {}
 
-WindowHelper::~WindowHelper() {
-    if (thread_) {
-        WaitForSingleObject(thread_, INFINITE);
-        CloseHandle(thread_);
-    }
-}
-
-DWORD WINAPI WindowHelper::Run(LPVOID param) {
-    auto* self = static_cast<WindowHelper*>(param);
-    DWORD start = GetTickCount();
-    while (GetTickCount() - start < self->timeoutMs_) {
-        HWND window = FindProcessWindow(self->match_);
-        if (window && IsWindowVisible(window)) {
-            InterlockedExchange(&self->found_, 1);
-            self->action_(window);
-            return 0;
-        }
-        Sleep(20);
-    }
-    return 0;
-}
-
-bool WindowHelper::Join(DWORD timeoutMs) {
-    bool finished = PumpUntil([&] { return WaitForSingleObject(thread_, 0) == WAIT_OBJECT_0; }, timeoutMs);
-    return finished && found_ != 0;
-}
-
-namespace {
-// The splash dialog: one SS_BITMAP static, owned by the main window.
-bool IsSplash(HWND window) {
-    HWND child = GetWindow(window, GW_CHILD);
-    return child && GetWindow(child, GW_HWNDNEXT) == nullptr && (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP &&
-           GetWindow(window, GW_OWNER) != nullptr;
-}
-}  // namespace
+bool WindowHelper::Join(DWORD timeoutMs) { return PumpUntil([&] { return state_ != 0; }, timeoutMs) && state_ == 2; }
 
 void CreateMainWindowForTest() {
     WindowHelper splash(IsSplash, [](HWND w) { PostMessageA(w, WM_LBUTTONDOWN, 0, 0); });
@@ -135,20 +96,26 @@ void CreateMainWindowForTest() {
 }
 
 bool DestroyMainWindowForTest() {
-    if (g_app.mainWindow && IsWindow(g_app.mainWindow)) DestroyWindow(g_app.mainWindow);
-    DWORD start = GetTickCount();
+    HWND window = g_app.mainWindow;
+    g_app.mainWindow = nullptr;
+    if (!window || !IsWindow(window)) return false;
+    DestroyWindow(window);
     MSG msg;
-    while (GetTickCount() - start < 5000) {
-        if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) return msg.wParam == 0;
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        } else {
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 5000;) {
+        if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
             Sleep(5);
+            continue;
         }
+        if (msg.message == WM_QUIT) return msg.wParam == 0;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
     }
     return false;
 }
+
+void Command(int id) { SendMessageA(g_app.mainWindow, WM_COMMAND, id, 0); }
+
+bool WaitForJobEnd() { return PumpUntil([] { return !IsJobRunning(); }, 30000); }
 
 std::string MakeSandboxFolder(const std::string& name) {
     CreateDirectoryA("C:\\brisola-tests", nullptr);
@@ -161,14 +128,11 @@ std::string MakeSandboxFolder(const std::string& name) {
 bool MakeFile(const std::string& path, unsigned long long size) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
-    bool ok = true;
-    if (size > 0) {
-        DWORD ignored = 0;
-        if (size > 1024 * 1024) DeviceIoControl(file, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &ignored, nullptr);
-        LARGE_INTEGER at;
-        at.QuadPart = static_cast<LONGLONG>(size);
-        ok = SetFilePointerEx(file, at, nullptr, FILE_BEGIN) && SetEndOfFile(file);
-    }
+    DWORD ignored = 0;
+    if (size > 1024 * 1024) DeviceIoControl(file, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &ignored, nullptr);
+    LARGE_INTEGER at;
+    at.QuadPart = static_cast<LONGLONG>(size);
+    bool ok = size == 0 || (SetFilePointerEx(file, at, nullptr, FILE_BEGIN) && SetEndOfFile(file));
     CloseHandle(file);
     return ok;
 }
@@ -185,41 +149,18 @@ bool DirExists(const std::string& path) {
 
 void RemoveTree(const std::string& path) {
     // From the Unix side: rm never follows links, while Win32 calls under
-    // Wine resolve them. Only the tests' own folder, or what they planted
+    // Wine resolve them. Only the tests' own folders, or what they planted
     // in the sandbox's local application data, may be removed.
     char local[MAX_PATH] = {};
     SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, local);
     bool allowed = false;
-    for (std::string root : {std::string("C:\\brisola-tests"), std::string(local)}) {
+    for (std::string root : {std::string("C:\\brisola-tests"), std::string("E:\\brisola-tests"), std::string(local)}) {
         root += "\\";
-        if (root.size() > 3 && path.size() > root.size() && _strnicmp(path.c_str(), root.c_str(), root.size()) == 0)
-            allowed = true;
+        allowed |= root.size() > 3 && path.size() > root.size() && _strnicmp(path.c_str(), root.c_str(), root.size()) == 0;
     }
-    if (!allowed || path.find("..") != std::string::npos) return;
     std::string unix = UnixPath(path);
-    if (!unix.empty()) RunShell("rm -rf -- " + Quote(unix));
+    if (allowed && path.find("..") == std::string::npos && !unix.empty()) RunShell("rm -rf -- " + Quote(unix));
 }
-
-namespace {
-typedef char*(CDECL* UnixNameFunction)(LPCWSTR);
-
-// Runs a Unix program (Wine starts ELF binaries natively) and waits.
-int RunUnix(const std::string& commandLine) {
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    std::vector<char> line(commandLine.begin(), commandLine.end());
-    line.push_back('\0');
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return -1;
-    WaitForSingleObject(pi.hProcess, 30000);
-    DWORD code = 1;
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hProcess);
-    CloseHandle(pi.hThread);
-    return static_cast<int>(code);
-}
-
-}  // namespace
 
 // Wine starts the Unix program but neither waits for it nor hands back its
 // exit code, so the shell writes its status into a marker file that we
@@ -230,37 +171,23 @@ bool RunShell(const std::string& command) {
     static LONG counter = 0;
     snprintf(marker, sizeof marker, "C:\\brisola-tests\\.status-%lu-%ld", GetCurrentProcessId(),
              InterlockedIncrement(&counter));
-    std::string unixMarker = UnixPath(marker);
+    std::string unixMarker = UnixPath(marker), partial = unixMarker + ".part";
     if (unixMarker.empty()) return false;
-    std::string partial = unixMarker + ".part";
     RunUnix("\\\\?\\unix\\bin\\sh -c \"" + command + "; echo $? > '" + partial + "'; mv '" + partial + "' '" +
             unixMarker + "'\"");
-    DWORD start = GetTickCount();
-    while (GetFileAttributesA(marker) == INVALID_FILE_ATTRIBUTES) {
-        if (GetTickCount() - start > 10000) return false;
-        Sleep(2);
-    }
-    char status[16] = {};
-    HANDLE file = CreateFileA(marker, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    DWORD got = 0;
-    if (file != INVALID_HANDLE_VALUE) {
-        ReadFile(file, status, sizeof status - 1, &got, nullptr);
-        CloseHandle(file);
-    }
+    if (!PollUntil([&] { return GetFileAttributesA(marker) != INVALID_FILE_ATTRIBUTES; })) return false;
+    std::string status = ReadWholeFile(marker);
     DeleteFileA(marker);
-    return status[0] == '0';
+    return status.compare(0, 1, "0") == 0;
 }
 
-// The Unix path of a Windows path of this prefix, for making symlinks.
 std::string UnixPath(const std::string& windowsPath) {
-    static auto unixName = reinterpret_cast<UnixNameFunction>(
+    static auto unixName = reinterpret_cast<char*(CDECL*)(LPCWSTR)>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-    if (!unixName) return std::string();
     wchar_t wide[MAX_PATH * 2];
-    if (!MultiByteToWideChar(CP_ACP, 0, windowsPath.c_str(), -1, wide, MAX_PATH * 2)) return std::string();
+    if (!unixName || !MultiByteToWideChar(CP_ACP, 0, windowsPath.c_str(), -1, wide, MAX_PATH * 2)) return "";
     char* result = unixName(wide);
-    if (!result) return std::string();
-    std::string out = result;
+    std::string out = result ? result : "";
     HeapFree(GetProcessHeap(), 0, result);
     return out;
 }
@@ -268,7 +195,8 @@ std::string UnixPath(const std::string& windowsPath) {
 bool MakeUnixSymlink(const std::string& targetWindowsPath, const std::string& linkWindowsPath) {
     std::string target = UnixPath(targetWindowsPath), link = UnixPath(linkWindowsPath);
     if (target.empty() || link.empty()) return false;
-    return RunShell("ln -s " + Quote(target) + " " + Quote(link));
+    RunShell("ln -s " + Quote(target) + " " + Quote(link));
+    return PollUntil([&] { return GetFileAttributesA(linkWindowsPath.c_str()) != INVALID_FILE_ATTRIBUTES; }, 2000);
 }
 
 bool IsUnixSymlink(const std::string& windowsPath) {
@@ -281,7 +209,44 @@ void RemoveUnixLink(const std::string& windowsPath) {
     if (!path.empty()) RunShell("test -L " + Quote(path) + " && rm -f " + Quote(path));
 }
 
+bool MapUnixDrive(char letter, const std::string& targetWindowsPath) {
+    std::string link = std::string("\"$WINEPREFIX/dosdevices/") + static_cast<char>(tolower(letter)) + ":\"";
+    if (targetWindowsPath.empty()) return RunShell("test -L " + link + " && rm -f " + link);
+    std::string target = UnixPath(targetWindowsPath), root = std::string(1, letter) + ":\\";
+    return !target.empty() && RunShell("test -n \"$WINEPREFIX\" && ln -sfn " + Quote(target) + " " + link) &&
+           PollUntil([&] { return GetFileAttributesA(root.c_str()) != INVALID_FILE_ATTRIBUTES; }, 3000);
+}
+
+std::string ReadWholeFile(const std::string& path) {
+    std::string text;
+    FILE* file = fopen(path.c_str(), "rb");
+    if (!file) return text;
+    char buffer[4096];
+    for (size_t n; (n = fread(buffer, 1, sizeof buffer, file)) > 0;) text.append(buffer, n);
+    fclose(file);
+    return text;
+}
+
+void WriteWholeFile(const std::string& path, const std::string& bytes) {
+    FILE* file = fopen(path.c_str(), "wb");
+    ASSERT_NE(file, nullptr) << path;
+    fwrite(bytes.data(), 1, bytes.size(), file);
+    fclose(file);
+}
+
+std::string FiltersFilePath() { return ProgramDataFile("datafilters.txt").shared; }
+
+std::string KeptCookiesFilePath() { return ProgramDataFile("datacookies.txt").shared; }
+
+std::string CookieFolder() {
+    char folder[256];
+    return GetSpecialFolder(CSIDL_COOKIES, folder) ? folder : "";
+}
+
 void ResetProgramState() {
+    ClearDriveCleaner();
+    ClearCookieLists();
+    ResetSweepTableForTest();
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, kProgramKey);
     if (!g_shellFolders.folderPath) InitShell();  // a main window's end let shfolder.dll go
     for (const char* name : {"datafilters.txt", "datacookies.txt"}) {
@@ -297,48 +262,30 @@ void ClearDriveCleaner() {
     SetFoundFilesTotals(0, 0);
 }
 
-std::string SizeText(unsigned long long bytes) {
-    char text[64];
-    FormatSize(bytes, text, sizeof text);
+std::string Cell(HWND list, int row, int column) {
+    char text[256] = {};
+    ListView_GetItemText(list, row, column, text, sizeof text);
     return text;
 }
 
-void CloseMainWindowForTest() {
-    if (g_app.mainWindow && IsWindow(g_app.mainWindow)) DestroyMainWindowForTest();
-    g_app.mainWindow = nullptr;
+int RowCount(HWND list) { return ListView_GetItemCount(list); }
+
+int StateImage(HWND list, int row) { return static_cast<int>(ListView_GetItemState(list, row, LVIS_STATEIMAGEMASK) >> 12); }
+
+void SetStateImage(HWND list, int row, int image) {
+    ListView_SetItemState(list, row, INDEXTOSTATEIMAGEMASK(image), LVIS_STATEIMAGEMASK);
 }
 
-void Command(int id) { SendMessageA(g_app.mainWindow, WM_COMMAND, id, 0); }
-
-bool Enabled(int id) { return IsWindowEnabled(GetDlgItem(g_app.mainWindow, id)) != FALSE; }
-
-bool WaitForJobEnd() { return PumpUntil([] { return !IsJobRunning(); }, 30000); }
-
-void QuietJobSettings::Apply() {
-    askDel_ = g_settings.askDel;
-    sound_ = g_settings.enableSnd;
-    g_settings.askDel = 0;
-    g_settings.enableSnd = 0;
+int FindRow(HWND list, const std::string& name) {
+    LVFINDINFOA find = {};
+    find.flags = LVFI_STRING;
+    find.psz = name.c_str();
+    return static_cast<int>(SendMessageA(list, LVM_FINDITEMA, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)));
 }
 
-void QuietJobSettings::Restore() const {
-    g_settings.askDel = askDel_;
-    g_settings.enableSnd = sound_;
-}
-
-void ResetCookieLists() {
-    ClearCookieLists();
-    DeleteFileA(KeptCookiesFilePath().c_str());
-}
-
-bool MapUnixDrive(char letter, const std::string& targetWindowsPath) {
-    std::string target = UnixPath(targetWindowsPath);
-    if (target.empty()) return false;
-    std::string link = std::string("\"$WINEPREFIX/dosdevices/") + static_cast<char>(tolower(letter)) + ":\"";
-    return RunShell("test -n \"$WINEPREFIX\" && ln -sfn " + Quote(target) + " " + link);
-}
-
-void UnmapUnixDrive(char letter) {
-    std::string link = std::string("\"$WINEPREFIX/dosdevices/") + static_cast<char>(tolower(letter)) + ":\"";
-    RunShell("test -L " + link + " && rm -f " + link);
+void ToggleRow(HWND list, int row) {
+    int before = StateImage(list, row);
+    ListView_SetItemState(list, row, LVIS_FOCUSED, LVIS_FOCUSED);
+    PostMessageA(list, WM_KEYDOWN, VK_SPACE, 0);
+    for (int i = 0; i < 200 && StateImage(list, row) == before; ++i) Sleep(10);
 }

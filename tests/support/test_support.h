@@ -3,102 +3,89 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <functional>
 #include <string>
+#include <thread>
 
 // Dispatches messages until `done` is true or `timeoutMs` passes; returns done().
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000);
-// Polls without dispatching until `done` is true or `ms` passes; for work
-// on other threads or Unix helpers (whose handles Wine cannot wait for).
+// Polls without dispatching, for work on other threads or Unix helpers
+// (whose handles Wine cannot wait for).
 bool PollUntil(const std::function<bool()>& done, DWORD ms = 10000);
 
-// A visible or hidden top-level window of this process whose dialog
-// template (by the control ids it holds) or caption matches.
+// A top-level window of this process that `match` accepts.
 HWND FindProcessWindow(const std::function<bool(HWND)>& match);
-
 // True when `window` is a dialog holding a control with each of the ids.
 bool HasControls(HWND window, std::initializer_list<int> ids);
 
 // Runs `action` on a helper thread once a visible window matching `match`
-// exists (polling up to `timeoutMs`). Use it to answer a modal dialog that
-// the test thread is about to open; Join pumps messages while it waits.
+// exists. Use it to answer a modal dialog that the test thread is about to
+// open; Join pumps messages while it waits and is true when it ran.
 class WindowHelper {
 public:
     WindowHelper(std::function<bool(HWND)> match, std::function<void(HWND)> action, DWORD timeoutMs = 15000);
-    ~WindowHelper();
-    WindowHelper(const WindowHelper&) = delete;
-    WindowHelper& operator=(const WindowHelper&) = delete;
-    // True when the helper found its window and ran the action.
+    ~WindowHelper() { thread_.join(); }
     bool Join(DWORD timeoutMs = 20000);
 
 private:
-    static DWORD WINAPI Run(LPVOID self);
-    std::function<bool(HWND)> match_;
-    std::function<void(HWND)> action_;
-    DWORD timeoutMs_;
-    volatile LONG found_ = 0;
-    HANDLE thread_ = nullptr;
+    std::atomic<int> state_{0};  // 1 when it gave up, 2 when the action ran
+    std::thread thread_;
 };
 
 // Creates the main window as start-up does, dismissing the splash at once.
-// Start-up steps before it (Windows directory, shfolder.dll) are done by
-// the test main.
 void CreateMainWindowForTest();
-// Destroys the main window (as Exit does) and drains the queue up to WM_QUIT.
-// Returns true when WM_QUIT with code 0 arrived.
+// Destroys the main window if there is one (as Exit does), forgets it and
+// drains the queue up to WM_QUIT; true when WM_QUIT with code 0 arrived.
 bool DestroyMainWindowForTest();
-// Fixture teardown: destroys the main window if there is one and forgets it.
-void CloseMainWindowForTest();
 // Sends a command to the main window as its buttons do.
 void Command(int id);
-// True when the main window's control is enabled.
-bool Enabled(int id);
 // Pumps until the CLEAN or SCAN job is over (up to 30 s); true when it is.
 bool WaitForJobEnd();
 
-// A fresh folder for the test under C:\brisola-tests; removed again by the
-// test suite's cleanup. Returns its path without a trailing backslash.
+// A fresh folder under C:\brisola-tests, without a trailing backslash.
 std::string MakeSandboxFolder(const std::string& name);
 // Creates a file of `size` bytes (sparse when large).
 bool MakeFile(const std::string& path, unsigned long long size = 0);
 bool FileExists(const std::string& path);
 bool DirExists(const std::string& path);
-// Removes a tree under C:\brisola-tests or the local application data
-// without following links.
+// Removes a tree under the tests' own folders or the local application
+// data without following links.
 void RemoveTree(const std::string& path);
-// The Unix path of a Windows path of this prefix, for making symlinks.
 std::string UnixPath(const std::string& windowsPath);
 // Runs a /bin/sh command line on the Unix side; true on exit status 0.
 bool RunShell(const std::string& command);
-// Creates a Unix symbolic link (as Wine users do), through /bin/ln.
+// Unix symbolic links, as Wine users make them, made once Windows calls
+// see them; removing one never touches its target.
 bool MakeUnixSymlink(const std::string& targetWindowsPath, const std::string& linkWindowsPath);
-
-// True when the path is a Unix symbolic link (to a file or a folder).
 bool IsUnixSymlink(const std::string& windowsPath);
-// Removes a link itself, never its target.
 void RemoveUnixLink(const std::string& windowsPath);
 // Maps a drive letter of this (sandboxed) prefix to a folder, as subst
-// would, and removes that mapping again.
+// would, once Windows calls see it; an empty target removes the mapping.
 bool MapUnixDrive(char letter, const std::string& targetWindowsPath);
-void UnmapUnixDrive(char letter);
 
-// Resets the program's persistent state: its registry key and data files.
+// The file's bytes, or "" when it cannot be opened.
+std::string ReadWholeFile(const std::string& path);
+// Replaces the file with `bytes`; a failure to open it fails the test.
+void WriteWholeFile(const std::string& path, const std::string& bytes);
+// The program's data files in the Windows directory, and the cookie folder.
+std::string FiltersFilePath();
+std::string KeptCookiesFilePath();
+std::string CookieFolder();
+
+// Resets the program's state: its registry key, data files and lists.
 void ResetProgramState();
-// Turns off the delete confirmation and the job sound, which would stop
-// or slow a job, until Restore puts the user's values back.
-class QuietJobSettings {
-public:
-    void Apply();
-    void Restore() const;
-
-private:
-    BYTE askDel_ = 0;
-    BYTE sound_ = 1;
-};
-
-// Empties the kept-cookies list and the two cookie lists.
-void ResetCookieLists();
 // Empties the filter table and the found files with their totals.
 void ClearDriveCleaner();
-// A size as the program formats it ("1.00 KB").
-std::string SizeText(unsigned long long bytes);
+
+// List views as the user sees them (`column` 0 is the item itself).
+std::string Cell(HWND list, int row, int column);
+int RowCount(HWND list);
+// The row's state image: 0 none, 1 unticked, 2 ticked.
+int StateImage(HWND list, int row);
+void SetStateImage(HWND list, int row, int image);
+// The row whose item text is `name`, or -1.
+int FindRow(HWND list, const std::string& name);
+// Ticks or unticks a row with the space bar, as the user does, and waits
+// until the list shows it (an owner-data list answers asynchronously).
+void ToggleRow(HWND list, int row);
