@@ -13,11 +13,16 @@ uint32_t FoundFileStore::AddFolder(const char* folder) {
     return static_cast<uint32_t>(folders.size() - 1);
 }
 
-void FoundFileStore::Add(uint32_t folder, const char* name, uint8_t checked) {
+void FoundFileStore::Add(uint32_t folder, const char* name, uint8_t checked, uint8_t left) {
     size_t at = names.size();
     size_t length = strlen(name);
     names.insert(names.end(), name, name + length + 1);
-    entries.push_back(Entry{folder, static_cast<uint32_t>(at), checked});
+    entries.push_back(Entry{folder, static_cast<uint32_t>(at), checked, left});
+}
+
+const char* FoundFileStore::LeftTextOf(size_t i) const {
+    uint8_t left = entries[i].left;
+    return left ? LeftReasonText(static_cast<LeftReason>(left - 1)) : nullptr;
 }
 
 void FoundFileStore::Append(const FoundFileStore& other) {
@@ -29,7 +34,7 @@ void FoundFileStore::Append(const FoundFileStore& other) {
     names.insert(names.end(), other.names.begin(), other.names.end());
     entries.reserve(entries.size() + other.entries.size());
     for (const Entry& entry : other.entries)
-        entries.push_back(Entry{entry.folder + folderBase, entry.name + nameBase, entry.checked});
+        entries.push_back(Entry{entry.folder + folderBase, entry.name + nameBase, entry.checked, entry.left});
 }
 
 void FoundFileStore::Clear() { *this = FoundFileStore(); }
@@ -53,7 +58,7 @@ FoundFileStore Filtered(const FoundFileStore& from, Keep keep) {
         if (!keep(from.entries[i])) continue;
         uint32_t old = from.entries[i].folder;
         if (folderMap[old] < 0) folderMap[old] = to.AddFolder(from.folders[old].c_str());
-        to.Add(static_cast<uint32_t>(folderMap[old]), from.NameOf(i), from.entries[i].checked);
+        to.Add(static_cast<uint32_t>(folderMap[old]), from.NameOf(i), from.entries[i].checked, from.entries[i].left);
     }
     return to;
 }
@@ -70,12 +75,6 @@ void PublishFoundFiles(const FoundFileStore& records) {
     std::lock_guard<std::mutex> hold(g_drives.lock);
     g_drives.found.Append(records);
     ++g_drives.foundGeneration;
-}
-
-void SetFoundFilesTotals(unsigned long long filesChecked, unsigned long long filesFound) {
-    std::lock_guard<std::mutex> hold(g_drives.lock);
-    g_drives.filesChecked = filesChecked;
-    g_drives.filesFound = filesFound;
 }
 
 void GetFoundFilesTotals(unsigned long long* filesChecked, unsigned long long* filesFound) {
@@ -134,16 +133,30 @@ void DeleteCheckedFoundFiles(TreeVisitor* report) {
     rules.skipIndexNames = false;  // the user picked these very files
     rules.guardProtected = false;
     std::vector<std::vector<NamedFile>> byFolder(checked.folders.size());
+    std::vector<std::vector<size_t>> entriesOf(checked.folders.size());  // beside byFolder
     for (size_t i = 0; i < checked.size(); ++i) {
         NamedFile file;
         file.name = WideFromUtf8(checked.NameOf(i));
         byFolder[checked.entries[i].folder].push_back(std::move(file));
+        entriesOf[checked.entries[i].folder].push_back(i);
     }
+    FoundFileStore left;
     for (size_t f = 0; f < byFolder.size(); ++f) {
         if (byFolder[f].empty()) continue;
         std::wstring folder = WideFromUtf8(checked.folders[f]);
         if (folder.size() == 2 && folder[1] == L':') folder += L'\\';
         DeleteNamedFiles(folder, true, rules, byFolder[f]);
         if (report) ReportNamedFiles(folder, byFolder[f], *report);
+        uint32_t at = UINT32_MAX;
+        for (size_t k = 0; k < byFolder[f].size(); ++k) {
+            const NamedFile& file = byFolder[f][k];
+            if (file.deleted || file.gone) continue;
+            if (at == UINT32_MAX) at = left.AddFolder(checked.folders[f].c_str());
+            left.Add(at, checked.NameOf(entriesOf[f][k]), 1, static_cast<uint8_t>(static_cast<int>(file.reason) + 1));
+        }
     }
+    if (left.size() == 0) return;
+    std::lock_guard<std::mutex> hold(g_drives.lock);
+    g_drives.found.Append(left);
+    ++g_drives.foundGeneration;
 }

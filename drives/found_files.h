@@ -17,6 +17,7 @@ struct FoundFileStore {
         uint32_t folder;  // index into folders
         uint32_t name;    // offset of a NUL-terminated name in names
         uint8_t checked;  // 1 = delete at the next cleaning
+        uint8_t left;     // 0, or 1 + the LeftReason the last cleaning left it for
     };
     std::vector<std::string> folders;  // without a trailing backslash
     std::vector<char> names;
@@ -27,7 +28,9 @@ struct FoundFileStore {
     const std::string& FolderOf(size_t i) const { return folders[entries[i].folder]; }
     // Adds a folder and returns its index.
     uint32_t AddFolder(const char* folder);
-    void Add(uint32_t folder, const char* name, uint8_t checked = 1);
+    void Add(uint32_t folder, const char* name, uint8_t checked = 1, uint8_t left = 0);
+    // Why the last cleaning left entry i, or null when it did not try.
+    const char* LeftTextOf(size_t i) const;
     // Appends all of `other` (its folder indexes and names moved along).
     void Append(const FoundFileStore& other);
     void Clear();
@@ -35,15 +38,14 @@ struct FoundFileStore {
     size_t MemoryUse() const;
 };
 
-// Cleaning step 6: deletes the checked found files.
+// Cleaning step 6: deletes the checked found files. Those that stay keep
+// in the array, still checked, with the reason they stayed.
 void DeleteCheckedFoundFiles(TreeVisitor* report = nullptr);
 // Empties the found-files array; the job frame calls it before a scan.
 void ClearFoundFiles();
 
 // Adds a scan's records to the found-files array, whole, under the lock.
 void PublishFoundFiles(const FoundFileStore& records);
-// Sets the two totals shown by the dialog (files checked, files found).
-void SetFoundFilesTotals(unsigned long long filesChecked, unsigned long long filesFound);
 void GetFoundFilesTotals(unsigned long long* filesChecked, unsigned long long* filesFound);
 
 // One found file as the dialog shows it.

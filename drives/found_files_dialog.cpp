@@ -3,7 +3,8 @@
 // for each visible cell and tick (LVN_GETDISPINFO). A click on a column
 // header sorts through an index, so the rows are never copied again. The
 // ticks of an opening live in the dialog's own copy and reach the array
-// only through Close.
+// only through Close. Files that the last cleaning left get a third column
+// with the reason.
 #include "drives/found_files_dialog.h"
 
 #include <commctrl.h>
@@ -57,16 +58,23 @@ void ToggleRow(FoundFilesView* view, int shown) {
     RedrawRow(view->list, shown);
 }
 
-// A second click on the same header reverses the order; equal names keep
+// One cell: the name, the folder, or why the last cleaning left the file.
+const char* CellText(const FoundFileStore& rows, size_t entry, int column) {
+    if (column == 0) return rows.NameOf(entry);
+    if (column == 1) return rows.FolderOf(entry).c_str();
+    const char* left = rows.LeftTextOf(entry);
+    return left ? left : "";
+}
+
+// A second click on the same header reverses the order; equal texts keep
 // the order of discovery.
 void SortBy(FoundFilesView* view, int column) {
-    if (column != 0 && column != 1) return;
+    if (column < 0 || column > 2) return;
     view->descending = view->sortColumn == column && !view->descending;
     view->sortColumn = column;
     const FoundFileStore& rows = view->rows;
     auto less = [&](uint32_t a, uint32_t b) {
-        int c = column == 0 ? _stricmp(rows.NameOf(a), rows.NameOf(b))
-                            : _stricmp(rows.FolderOf(a).c_str(), rows.FolderOf(b).c_str());
+        int c = _stricmp(CellText(rows, a, column), CellText(rows, b, column));
         return c == 0 ? a < b : (view->descending ? c > 0 : c < 0);
     };
     std::sort(view->order.begin(), view->order.end(), less);
@@ -111,12 +119,15 @@ void FillFoundFilesListView(HWND dialog, FoundFilesView* view) {
     HWND list = GetDlgItem(dialog, IDC_FF_LIST);
     view->list = list;
     SetListLook(list, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_FLATSB, kPanelColour);
-    InsertListColumn(list, 0, "File", 120, LVCFMT_LEFT);
-    InsertListColumn(list, 1, "Path", 317, LVCFMT_LEFT);
     // The ticks are asked of us, like the texts.
     SendMessageA(list, LVM_SETCALLBACKMASK, LVIS_STATEIMAGEMASK, 0);
     view->generation = CopyFoundFileStore(view->rows);
     size_t count = view->rows.size();
+    bool anyLeft = false;
+    for (size_t i = 0; i < count && !anyLeft; ++i) anyLeft = view->rows.entries[i].left != 0;
+    InsertListColumn(list, 0, "File", 120, LVCFMT_LEFT);
+    InsertListColumn(list, 1, "Path", anyLeft ? 227 : 317, LVCFMT_LEFT);
+    if (anyLeft) InsertListColumn(list, 2, "Left", 90, LVCFMT_LEFT);
     view->ticks.resize(count);
     view->order.resize(count);
     for (size_t i = 0; i < count; ++i) {
@@ -163,8 +174,7 @@ void AnswerDisplayInfo(const FoundFilesView* view, Item& item, Copy copy) {
     if (!IsShownRow(view, item.iItem)) return;
     size_t entry = view->order[item.iItem];
     if (item.mask & LVIF_TEXT)
-        copy(item.pszText, item.cchTextMax,
-             item.iSubItem == 0 ? view->rows.NameOf(entry) : view->rows.FolderOf(entry).c_str());
+        copy(item.pszText, item.cchTextMax, CellText(view->rows, entry, item.iSubItem));
     if (item.mask & LVIF_STATE) {
         item.state = (item.state & ~LVIS_STATEIMAGEMASK) | StateImageBits(view->ticks[entry] ? kCheckedImage : kUncheckedImage);
         item.stateMask |= LVIS_STATEIMAGEMASK;

@@ -99,7 +99,11 @@ DWORD WINAPI CleaningThread(LPVOID) {
 DWORD WINAPI DiskScanThread(LPVOID) {
     try {
         PlayJobSound("filtering");
-        g_job.scanResult = RunDiskScan(g_job.scanSnapshot);
+        DiskScanProgress progress;
+        progress.stopRequested = StopRequested;
+        progress.position = ReportScanPosition;
+        progress.step = StepProgressBar;
+        g_job.scanResult = RunDiskScan(g_job.scanSnapshot, progress);
     } catch (const std::bad_alloc&) {
         g_job.scanResult = 0;
         g_job.outOfMemory = true;

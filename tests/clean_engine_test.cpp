@@ -13,6 +13,7 @@
 
 #include "app/app_state.h"
 #include "fs/special_folders.h"
+#include "drives/disk_scan.h"
 #include "drives/drive_table.h"
 #include "clean_support.h"
 #include "settings/settings.h"
@@ -378,7 +379,7 @@ TEST_F(CleanEngineTest, OverlappingMeasurementsPublishWholeTables) {
     std::vector<std::thread> runs;
     for (int i = 0; i < 3; ++i) runs.emplace_back([] { MeasureCategories(); });
     runs.emplace_back([] {
-        for (int i = 1; i <= 50; ++i) PublishOtherTemporaryFiles(i, 100ULL * i);
+        for (int i = 1; i <= 50; ++i) PublishDiskScanResult(i, i, 100ULL * i);
     });
     bool consistent = true;
     SweepCategory t[SWEEP_COUNT];

@@ -13,6 +13,7 @@
 #include "app/app_state.h"
 #include "app/startup.h"
 #include "cookies/cookies.h"
+#include "drives/disk_scan.h"
 #include "drives/filters.h"
 #include "drives/found_files.h"
 #include "settings/settings.h"
@@ -259,7 +260,7 @@ void ResetProgramState() {
 void ClearDriveCleaner() {
     ClearFilterTable();
     ClearFoundFiles();
-    SetFoundFilesTotals(0, 0);
+    ClearDiskScanReport();
 }
 
 std::string Cell(HWND list, int row, int column) {
