@@ -12,15 +12,17 @@
 #include "app/splash_dialog.h"
 #include "app/startup.h"
 #include "cookies/cookies_manager.h"
+#include "drives/add_filters_dialog.h"
 #include "drives/drive_table.h"
 #include "drives/filters.h"
-#include "drives/found_files.h"
+#include "drives/found_files_dialog.h"
 #include "resource.h"
 #include "settings/settings.h"
 #include "settings/tips.h"
 #include "sweep/clean_report.h"
 #include "sweep/last_clean_dialog.h"
 #include "sweep/progress.h"
+#include "sweep/progress_dialog.h"
 #include "sweep/sweep.h"
 #include "sweep/sysinfo.h"
 #include "ui/link_label.h"
@@ -62,6 +64,17 @@ void SetStatusText(const char* text) {
     SendMessageA(g_app.statusBar, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(text));
 }
 
+// A job has ended: CLEAN and Exit come back, and the job's line, if any,
+// goes to the status bar.
+void OnJobEnded(const char* statusText) {
+    HWND main = g_app.mainWindow;
+    if (main && IsWindow(main)) {
+        EnableWindow(GetDlgItem(main, IDC_CLEAN), TRUE);
+        EnableWindow(GetDlgItem(main, IDC_EXIT), TRUE);
+    }
+    if (statusText && g_app.statusBar) SetStatusText(statusText);
+}
+
 void OnInitDialog(HWND window) {
     ApplySkin(window);
     // Stored here as well, because the calls below already need it.
@@ -75,17 +88,13 @@ void OnInitDialog(HWND window) {
     Show(IDC_REMOVE_FILTER, false);
     Show(IDC_VIEW_FILES, false);
     LoadKeptCookies();
+    SetJobEndListener(OnJobEnded);
     g_skin.selectedButton = GetDlgItem(window, IDC_VIEW_INTERNET);
 }
 
 void StartJob(int startCommand) {
-    if (IsJobRunning()) return;
-    if (startCommand == CMD_START_DISK_SCAN) SetDriveScanFlag();
-    HWND progress = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_PROGRESS), g_app.mainWindow,
-                                       ProgressDialogProc, 0);
-    SetProgressDialog(progress);
+    HWND progress = ShowProgressDialog(g_app.mainWindow, startCommand);
     if (!progress) return;
-    ShowWindow(progress, SW_SHOW);
     EnableWindow(GetDlgItem(g_app.mainWindow, IDC_CLEAN), FALSE);
     EnableWindow(GetDlgItem(g_app.mainWindow, IDC_EXIT), FALSE);
     SendMessageA(progress, WM_COMMAND, startCommand, 0);
@@ -141,12 +150,12 @@ INT_PTR OnCommand(WORD id) {
         RunModal(IDD_TIPS, TipsDialogProc);
         return FALSE;
     case IDC_ADD_FILTER:
-        RunModal(IDD_ADD_FILTER, AddFilterDialogProc);
+        RunAddFiltersDialog(g_app.mainWindow);
         return FALSE;
     case IDC_REMOVE_FILTER:
         return RemoveSelectedFilter() ? FALSE : TRUE;
     case IDC_VIEW_FILES:
-        RunModal(IDD_FOUND_FILES, FoundFilesDialogProc);
+        ShowFoundFilesDialog(g_app.mainWindow);
         return FALSE;
     default:
         return FALSE;
@@ -186,10 +195,10 @@ void SaveUserChoices() {
 void OnDestroy() {
     SaveFilterTable();
     // A thread still running keeps the library: the process exit frees it.
-    if (StopThreads() && g_app.shellFolderLib) {
-        FreeLibrary(g_app.shellFolderLib);
-        g_app.shellFolderLib = nullptr;
-        g_app.folderPath = nullptr;
+    if (StopThreads() && g_shellFolders.library) {
+        FreeLibrary(g_shellFolders.library);
+        g_shellFolders.library = nullptr;
+        g_shellFolders.folderPath = nullptr;
     }
     FreeSkinAssets();
     FreeLinkResources();

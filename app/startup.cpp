@@ -9,20 +9,39 @@
 #include "drives/filters.h"
 #include "resource.h"
 #include "settings/settings.h"
+#include "sweep/confirm_dialog.h"
 #include "sweep/preview_dialog.h"
 #include "sweep/progress.h"
 #include "sweep/results_list.h"
 #include "sweep/sweep.h"
-#include "sweep/sysinfo.h"
+#include "sweep/sysinfo_dialog.h"
 #include "ui/skin.h"
 
+namespace {
+
+// The start-up scan's report goes to its dialog; running out of memory is
+// said in the status bar.
+void ReportSystemScan(SystemScanStage stage, const char* text) {
+    if (stage != SystemScanStage::OutOfMemory) {
+        ShowSystemScanStage(stage, text);
+        return;
+    }
+    if (g_app.statusBar)
+        SendMessageA(g_app.statusBar, SB_SETTEXTA, 0,
+                     reinterpret_cast<LPARAM>("Out of memory: the system information scan was stopped."));
+}
+
+}  // namespace
+
 void InitShell() {
+    UseConfirmDialog(nullptr);
+    SetSystemScanReporter(ReportSystemScan);
     InitCommonControls();
-    g_app.shellFolderLib = LoadLibraryA("shfolder.dll");
-    if (!g_app.shellFolderLib) MessageBoxA(nullptr, "missing dll!", "info", MB_OK);
-    g_app.folderPath = g_app.shellFolderLib
+    g_shellFolders.library = LoadLibraryA("shfolder.dll");
+    if (!g_shellFolders.library) MessageBoxA(nullptr, "missing dll!", "info", MB_OK);
+    g_shellFolders.folderPath = g_shellFolders.library
                            ? reinterpret_cast<FolderPathFunction>(
-                                 reinterpret_cast<void*>(GetProcAddress(g_app.shellFolderLib, "SHGetFolderPathA")))
+                                 reinterpret_cast<void*>(GetProcAddress(g_shellFolders.library, "SHGetFolderPathA")))
                            : nullptr;
 }
 
@@ -33,23 +52,23 @@ void CreateMainWindow() {
         MessageBoxA(nullptr, "creation error!", "info", MB_OK);
         return;
     }
+    UseConfirmDialog(g_app.mainWindow);
     CreateStatusBar();
     g_app.resultsList = GetDlgItem(g_app.mainWindow, IDC_RESULTS_LIST);
-    g_app.filterList = GetDlgItem(g_app.mainWindow, IDC_FILTER_LIST);
-    g_app.driveList = GetDlgItem(g_app.mainWindow, IDC_DRIVE_LIST);
+    HWND filters = GetDlgItem(g_app.mainWindow, IDC_FILTER_LIST);
+    HWND drives = GetDlgItem(g_app.mainWindow, IDC_DRIVE_LIST);
     g_app.infoList = GetDlgItem(g_app.mainWindow, IDC_INFO_LIST);
-    g_app.totalsList = GetDlgItem(g_app.mainWindow, IDC_TOTALS_LIST);
 
-    SetUpResultsLists(ShowPreviewDialog);
-    SetUpFilterListView();
-    SetUpDriveListView();
+    SetUpResultsLists(g_app.resultsList, GetDlgItem(g_app.mainWindow, IDC_TOTALS_LIST), ShowPreviewDialog);
+    SetUpFilterListView(filters);
+    SetUpDriveListView(drives);
     FillDriveListView();
     SetUpInfoList();
     FillInfoList();
 
     ShowWindow(g_app.resultsList, SW_SHOW);
-    ShowWindow(g_app.filterList, SW_HIDE);
-    ShowWindow(g_app.driveList, SW_HIDE);
+    ShowWindow(filters, SW_HIDE);
+    ShowWindow(drives, SW_HIDE);
     ShowWindow(g_app.infoList, SW_HIDE);
     SendMessageA(g_app.statusBar, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(kStatusInternet));
 
@@ -61,7 +80,7 @@ namespace {
 
 // Tab, Enter and Escape work in every modeless dialog of the program.
 bool IsModelessDialogMessage(MSG& msg) {
-    for (HWND dialog : {CurrentProgressDialog(), g_app.sysInfoDialog, g_app.mainWindow})
+    for (HWND dialog : {CurrentProgressDialog(), SystemInfoDialog(), g_app.mainWindow})
         if (dialog && IsWindow(dialog) && IsDialogMessageA(dialog, &msg)) return true;
     return false;
 }
@@ -84,8 +103,7 @@ int RunMessageLoop() {
         if (firstPass) {
             firstPass = false;
             AllowSystemScan();
-            g_app.sysInfoDialog = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_SYSINFO),
-                                                     g_app.mainWindow, SystemInfoDialogProc, 0);
+            ShowSystemInfoDialog(g_app.mainWindow);
             g_app.sysInfoThread = CreateThread(nullptr, 0, SystemScanThread, nullptr, 0, &g_app.sysInfoThreadId);
         }
     }

@@ -169,7 +169,6 @@ int Preview(const std::vector<int>& which, bool json) {
 int Scan(bool json) {
     EnumerateDrives();
     LoadFilterTable();
-    SetScanPositionDisplay(false);
     ShowProgress("Scanning the fixed drives...");
     RunDiskScan(TakeDiskScanSnapshot());
     ShowProgress("");

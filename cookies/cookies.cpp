@@ -7,7 +7,7 @@
 #include <mutex>
 #include <utility>
 
-#include "app/app_state.h"
+#include "fs/special_folders.h"
 #include "resource.h"
 #include "fs/text.h"
 #include "fs/tree.h"

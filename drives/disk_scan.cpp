@@ -11,11 +11,9 @@
 
 #include "fs/text.h"
 #include "fs/tree.h"
-#include "sweep/sweep.h"
 
 #include <windows.h>
 
-#include <atomic>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -25,12 +23,8 @@
 #include "drives/drives_state.h"
 #include "drives/filters.h"
 #include "drives/found_files.h"
-#include "sweep/progress.h"
 
 namespace {
-
-std::atomic<ScanStopTest> g_stopTest{nullptr};
-std::atomic<bool> g_showPosition{true};
 
 // The enabled filters, as a table of how many enabled filters hold each
 // text: a file matched by two equal filters is recorded twice.
@@ -65,11 +59,6 @@ private:
     std::unordered_map<std::wstring_view, uint32_t> counts_;
 };
 
-bool StopWanted() {
-    ScanStopTest test = g_stopTest.load();
-    return test ? test() : StopRequested();
-}
-
 // The scan's walk: whole drives, protected folders included (it deletes
 // nothing itself), folder links counted but never entered.
 TreeRules ScanRules() {
@@ -83,13 +72,13 @@ TreeRules ScanRules() {
 
 class DiskScan : public TreeVisitor {
 public:
-    explicit DiskScan(const std::vector<FilterEntry>& table) : filters_(table) {}
+    DiskScan(const std::vector<FilterEntry>& table, const DiskScanProgress& progress)
+        : filters_(table), progress_(progress), showPosition_(progress.position != nullptr) {}
 
     // Scans one drive ("C:") or folder; false when the scan was stopped.
     bool ScanRoot(const char* root) {
         std::wstring path = TrimFolderPath(WideFromAnsi(root));
         if (path.size() == 2 && path[1] == L':') path += L'\\';
-        showPosition_ = g_showPosition.load(std::memory_order_relaxed);
         records_.assign(1, -1);
         shownFolders_.assign(1, AnsiFromWide(path.size() == 3 && path[1] == L':' ? path.substr(0, 2) : path));
         TreeResult result = WalkTree(path, TreeAction::Measure, ScanRules(), *this);
@@ -102,7 +91,7 @@ public:
     FoundFileStore records;
 
 private:
-    bool Stop() override { return StopWanted(); }
+    bool Stop() override { return progress_.stopRequested && progress_.stopRequested(); }
 
     // A new folder starts one level down: its record and shown path are
     // made when first needed.
@@ -114,7 +103,7 @@ private:
         if (showPosition_) {
             std::wstring child = entry.folder + L"\\" + std::wstring(entry.name);
             shownFolders_[below] = AnsiFromWide(child);
-            ReportScanPosition(shownFolders_[below].c_str(), "");
+            progress_.position(shownFolders_[below].c_str(), "");
         } else {
             shownFolders_[below].clear();
         }
@@ -122,7 +111,7 @@ private:
 
     void OnFile(const TreeEntry& entry) override {
         size_t depth = static_cast<size_t>(entry.depth);
-        if (showPosition_) ReportScanPosition(shownFolders_[depth].c_str(), AnsiFromWide(entry.name).c_str());
+        if (showPosition_) progress_.position(shownFolders_[depth].c_str(), AnsiFromWide(entry.name).c_str());
         uint32_t matches = filters_.Matches(entry.name);
         if (!matches) return;
         if (records_[depth] < 0) records_[depth] = records.AddFolder(Utf8FromWide(entry.folder).c_str());
@@ -135,37 +124,18 @@ private:
     }
 
     FilterSet filters_;
-    bool showPosition_ = true;
+    DiskScanProgress progress_;
+    bool showPosition_;
     std::vector<int64_t> records_;           // per depth: the folder's record, or -1
     std::vector<std::string> shownFolders_;  // per depth: the folder as the progress dialog shows it
 };
-
-// The two points where the disk scan reports to the sweep table's "Sweep
-// Other temporary files" row and its "(USE SCAN)" flag.
-void ReportDiskScanStarted() {
-    {
-        std::lock_guard<std::mutex> hold(g_drives.lock);
-        g_drives.diskScanStarted = true;
-    }
-    MarkDiskScanStarted();
-}
-
-void ReportOtherTemporaryFiles(unsigned long long files, unsigned long long bytes) {
-    {
-        std::lock_guard<std::mutex> hold(g_drives.lock);
-        g_drives.otherFiles = files;
-        g_drives.otherBytes = bytes;
-    }
-    PublishOtherTemporaryFiles(files, bytes);
-}
 
 // Ends a scan: its records always join the found-files array; the totals
 // and the sweep row change only when the scan completed.
 int FinishScan(const DiskScan& scan, bool completed) {
     PublishFoundFiles(scan.records);
     if (!completed) return 0;
-    SetFoundFilesTotals(scan.filesSeen, scan.filesFound);
-    ReportOtherTemporaryFiles(scan.filesFound, scan.bytes);
+    PublishDiskScanResult(scan.filesSeen, scan.filesFound, scan.bytes);
     return 1;
 }
 
@@ -181,27 +151,42 @@ DiskScanSnapshot TakeDiskScanSnapshot() {
     return snapshot;
 }
 
-int RunDiskScan(const DiskScanSnapshot& snapshot) {
-    ReportDiskScanStarted();
-    DiskScan scan(snapshot.filters);
+int RunDiskScan(const DiskScanSnapshot& snapshot, const DiskScanProgress& progress) {
+    {
+        std::lock_guard<std::mutex> hold(g_drives.lock);
+        g_drives.diskScanStarted = true;
+    }
+    DiskScan scan(snapshot.filters, progress);
     for (const std::string& root : snapshot.roots) {
         if (!scan.ScanRoot(root.c_str())) return FinishScan(scan, false);
-        StepProgressBar();
+        if (progress.step) progress.step();
     }
-    // The bar has a step per drive slot: it ends full.
-    for (size_t i = snapshot.roots.size(); i < static_cast<size_t>(kDriveSlots); ++i) StepProgressBar();
+    // A step per drive slot, so that a bar of that many steps ends full.
+    for (size_t i = snapshot.roots.size(); i < static_cast<size_t>(kDriveSlots) && progress.step; ++i) progress.step();
     return FinishScan(scan, true);
 }
 
-int RunDiskScanOfFolders(const std::vector<std::string>& folders) {
-    return RunDiskScan(DiskScanSnapshot{folders, CopyFilterTable()});
+int RunDiskScanOfFolders(const std::vector<std::string>& folders, const DiskScanProgress& progress) {
+    return RunDiskScan(DiskScanSnapshot{folders, CopyFilterTable()}, progress);
 }
 
 DiskScanReport GetDiskScanReport() {
     std::lock_guard<std::mutex> hold(g_drives.lock);
-    return DiskScanReport{g_drives.diskScanStarted, g_drives.otherFiles, g_drives.otherBytes};
+    return DiskScanReport{g_drives.diskScanStarted, g_drives.resultFiles, g_drives.resultBytes};
 }
 
-void SetScanStopTest(ScanStopTest test) { g_stopTest.store(test); }
+void PublishDiskScanResult(unsigned long long filesChecked, unsigned long long filesFound,
+                           unsigned long long bytes) {
+    std::lock_guard<std::mutex> hold(g_drives.lock);
+    g_drives.filesChecked = filesChecked;
+    g_drives.filesFound = g_drives.resultFiles = filesFound;
+    g_drives.resultBytes = bytes;
+}
 
-void SetScanPositionDisplay(bool on) { g_showPosition.store(on); }
+void ClearDiskScanReport() {
+    std::lock_guard<std::mutex> hold(g_drives.lock);
+    g_drives.diskScanStarted = false;
+    g_drives.filesChecked = g_drives.filesFound = g_drives.resultFiles = g_drives.resultBytes = 0;
+}
+
+

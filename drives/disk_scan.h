@@ -17,25 +17,35 @@ struct DiskScanSnapshot {
 // they are now.
 DiskScanSnapshot TakeDiskScanSnapshot();
 
+// How a scan reports while it runs, given by its caller; the functions run
+// on the scan's thread, and any of them may be null.
+struct DiskScanProgress {
+    bool (*stopRequested)() = nullptr;
+    // The folder being walked and the file just seen ("" between files).
+    void (*position)(const char* folder, const char* file) = nullptr;
+    // Once per drive slot, kDriveSlots times in a completed scan.
+    void (*step)() = nullptr;
+};
+
 // Scans the snapshot's roots. Returns 1 when every root was scanned, 0 when
-// the user stopped it.
-int RunDiskScan(const DiskScanSnapshot& snapshot);
+// it was stopped.
+int RunDiskScan(const DiskScanSnapshot& snapshot, const DiskScanProgress& progress = {});
 
 // The same over the given folders with the filter table as it is now; for
 // tests and benchmarks.
-int RunDiskScanOfFolders(const std::vector<std::string>& folders);
+int RunDiskScanOfFolders(const std::vector<std::string>& folders, const DiskScanProgress& progress = {});
 
-// What the scans have handed to the sweep table: whether a scan has
-// started in this run, and the last completed scan's files and bytes.
+// What the sweep table's "Other temporary files" row shows: whether a scan
+// has started in this run, and the last completed scan's files and bytes.
 struct DiskScanReport {
     bool started;
     unsigned long long files;
     unsigned long long bytes;
 };
 DiskScanReport GetDiskScanReport();
-
-// Tests and benchmarks replace the stop test (normally the progress
-// dialog's Stop) and can turn the position display off. nullptr restores.
-typedef bool (*ScanStopTest)();
-void SetScanStopTest(ScanStopTest test);
-void SetScanPositionDisplay(bool on);
+// What a completed scan leaves: the found-files dialog's totals and the
+// sweep row's figures.
+void PublishDiskScanResult(unsigned long long filesChecked, unsigned long long filesFound,
+                           unsigned long long bytes);
+// Back to no scan started and zero totals.
+void ClearDiskScanReport();

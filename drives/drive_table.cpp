@@ -5,18 +5,21 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 
-#include "app/app_state.h"
 #include "drives/drives_state.h"
 #include "drives/filters.h"
+#include "fs/text.h"
 #include "resource.h"
-#include "sweep/results_list.h"
 #include "ui/list_view.h"
 #include "ui/skin.h"
 
 namespace {
+
+// The main window's drive list, handed over at set-up.
+std::atomic<HWND> g_driveList{nullptr};
 
 struct Measure {
     unsigned long long freeToCaller, totalBytes, freeBytes;
@@ -78,12 +81,12 @@ void EnumerateDrives() {
     MeasureFixedDrives();
 }
 
-void SetUpDriveListView() {
-    HWND list = g_app.driveList;
+void SetUpDriveListView(HWND list) {
+    g_driveList = list;
     if (list) {
         SetListLook(list, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_FLATSB, kPanelColour);
         HIMAGELIST images = ImageList_Create(16, 16, ILC_COLOR8, 1, 0);
-        ImageList_ReplaceIcon(images, -1, LoadIconA(g_app.instance, MAKEINTRESOURCEA(IDI_DISK)));
+        ImageList_ReplaceIcon(images, -1, LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_DISK)));
         SendMessageA(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images));
     }
     EnumerateDrives();
@@ -95,7 +98,7 @@ void SetUpDriveListView() {
 }
 
 void FillDriveListView() {
-    HWND list = g_app.driveList;
+    HWND list = g_driveList;
     if (!list) return;
     DriveSlot slots[kDriveSlots];
     {
@@ -128,7 +131,7 @@ void FillDriveListView() {
 
 void RefreshDriveTable() {
     MeasureFixedDrives();
-    HWND list = g_app.driveList;
+    HWND list = g_driveList;
     if (list) {
         // Row r is the r-th fixed slot. The list is read without the lock
         // (from the scan thread these are messages to the main thread).

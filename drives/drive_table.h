@@ -1,6 +1,8 @@
 // The drive table and the drive list (1019).
 #pragma once
 
+#include <windows.h>
+
 // The drive table has 16 slots; only fixed drives (DRIVE_FIXED, 3) are used.
 const int kDriveSlots = 16;
 
@@ -14,7 +16,8 @@ struct DriveSlot {
 };
 
 void EnumerateDrives();
-void SetUpDriveListView();
+// Sets the main window's drive list up; the fills below write to it.
+void SetUpDriveListView(HWND list);
 void FillDriveListView();
 void RefreshDriveTable();
 

@@ -25,12 +25,15 @@ struct DrivesState {
     // Changes whenever the found-files array changes, so that a dialog
     // opened on an older array does not write its ticks onto another.
     unsigned foundGeneration = 0;
-    unsigned long long filesChecked = 0;  // totals of the last completed scan
+    // The found-files dialog's totals of the last completed scan; a clean
+    // of the found files sets them to 0.
+    unsigned long long filesChecked = 0;
     unsigned long long filesFound = 0;
-    // What the disk scan handed to the sweep table.
-    bool diskScanStarted = false;
-    unsigned long long otherFiles = 0;
-    unsigned long long otherBytes = 0;
+    // The sweep table's "Other temporary files" row, kept here only: the
+    // last completed scan's result, until the next one completes.
+    unsigned long long resultFiles = 0;
+    unsigned long long resultBytes = 0;
+    bool diskScanStarted = false;  // in this run
 };
 
 extern DrivesState g_drives;

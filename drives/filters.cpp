@@ -1,5 +1,4 @@
-// The filter table, its file datafilters.txt, the filter list and the Add
-// Filters dialog.
+// The filter table, its file datafilters.txt and the filter list.
 //
 // File format: records of white-space separated words, written as
 // "%s %s $ %s\n" (filter, description, "true"/"false"), then "[end]".
@@ -20,12 +19,12 @@
 
 #include <commctrl.h>
 
-#include <cstdio>
+#include <atomic>
 #include <cstring>
 #include <string>
 
-#include "app/app_state.h"
 #include "drives/drives_state.h"
+#include "fs/special_folders.h"
 #include "resource.h"
 #include "ui/list_view.h"
 #include "ui/skin.h"
@@ -39,6 +38,9 @@ const size_t kFieldMax = 255;
 const size_t kMaxFilters = 100000;
 
 DataFile g_filterFile;
+// The main window's filter list, handed over at set-up; the scan thread
+// reads its ticks too.
+std::atomic<HWND> g_filterList{nullptr};
 
 // One word of the file: at most 255 characters kept, the markers tested
 // over the whole word.
@@ -125,10 +127,6 @@ void CopyField(char (&field)[256], const char* text) {
     memcpy(field, text, n + 1);
 }
 
-// The Add Filters dialog's hover list and hot flags.
-const int kAddHoverIds[] = {IDC_AF_ADD, IDC_AF_CLOSE};
-const HoverList kAddHover = {kAddHoverIds, 2};
-
 }  // namespace
 
 const char* RejectExtension(const char* extension) {
@@ -191,7 +189,7 @@ void SaveFilterTable() {
 }
 
 void ReadFilterTicks() {
-    HWND list = g_app.filterList;
+    HWND list = g_filterList;
     if (!list) return;
     // The list is read without the lock (on the scan thread these are
     // messages to the main thread); the ticks are written only when no
@@ -214,12 +212,12 @@ void ReadFilterTicks() {
     }
 }
 
-void SetUpFilterListView() {
-    HWND list = g_app.filterList;
+void SetUpFilterListView(HWND list) {
+    g_filterList = list;
     if (!list) return;
     SetListLook(list, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_FLATSB, kPanelColour);
     HIMAGELIST images = ImageList_Create(16, 16, ILC_COLOR8, 1, 0);
-    ImageList_ReplaceIcon(images, -1, LoadIconA(g_app.instance, MAKEINTRESOURCEA(IDI_FILTER)));
+    ImageList_ReplaceIcon(images, -1, LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_FILTER)));
     SendMessageA(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images));
     InsertListColumn(list, 0, "Filter", 100, LVCFMT_LEFT);
     InsertListColumn(list, 1, "Description", 345, LVCFMT_LEFT);
@@ -227,7 +225,7 @@ void SetUpFilterListView() {
 }
 
 void FillFilterListView() {
-    HWND list = g_app.filterList;
+    HWND list = g_filterList;
     if (!list) return;
     std::vector<FilterEntry> table = CopyFilterTable();
     SendMessageA(list, WM_SETREDRAW, FALSE, 0);
@@ -247,7 +245,7 @@ void FillFilterListView() {
 }
 
 bool RemoveSelectedFilter() {
-    HWND list = g_app.filterList;
+    HWND list = g_filterList;
     if (!list) return false;
     {
         std::lock_guard<std::mutex> hold(g_drives.lock);
@@ -265,54 +263,4 @@ bool RemoveSelectedFilter() {
     }
     FillFilterListView();
     return true;
-}
-
-namespace {
-
-void OnAddFilter(HWND dialog) {
-    // 254 characters at most: the filter gets a leading dot and a loaded
-    // description a trailing space, and both must still fit 255.
-    char extension[255] = {};
-    char description[255] = {};
-    GetDlgItemTextA(dialog, IDC_AF_EXTENSION, extension, sizeof extension);
-    GetDlgItemTextA(dialog, IDC_AF_DESCRIPTION, description, sizeof description);
-    if (!extension[0] || !description[0]) return;
-    const char* reason = RejectExtension(extension);
-    if (!reason) reason = RejectDescription(description);
-    if (reason) {
-        MessageBoxA(dialog, reason, "Add Filters", MB_OK | MB_ICONWARNING);
-        return;
-    }
-    char filter[256];
-    snprintf(filter, sizeof filter, ".%s", extension);
-    ReadFilterTicks();  // the refill shows the table's ticks
-    AppendFilter(filter, description, 1);
-    FillFilterListView();
-}
-
-}  // namespace
-
-INT_PTR CALLBACK AddFilterDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_INITDIALOG:
-        ApplySkin(dialog);
-        // The edits never hold more than is read back, so nothing typed is
-        // cut off silently.
-        SendDlgItemMessageA(dialog, IDC_AF_EXTENSION, EM_LIMITTEXT, 254, 0);
-        SendDlgItemMessageA(dialog, IDC_AF_DESCRIPTION, EM_LIMITTEXT, 254, 0);
-        return TRUE;
-    case WM_COMMAND:
-        // Id 2 is also the dialog's cancel id, so Escape adds as well.
-        if (LOWORD(wParam) == IDC_AF_ADD) OnAddFilter(dialog);
-        else if (LOWORD(wParam) == IDC_AF_CLOSE) EndDialog(dialog, DIALOG_RESULT);
-        return TRUE;
-    case WM_CLOSE:
-        EndDialog(dialog, DIALOG_RESULT);
-        return TRUE;
-    case WM_SETCURSOR:
-        TrackHover(dialog, kAddHover, reinterpret_cast<HWND>(wParam));
-        return FALSE;
-    default:
-        return SkinnedDialogDefault(dialog, message, wParam, lParam, false);
-    }
 }

@@ -1,5 +1,4 @@
-// The filter table and datafilters.txt, the filter list (1013) and the
-// Add Filters dialog (143).
+// The filter table and datafilters.txt, and the filter list (1013).
 #pragma once
 
 #include <windows.h>
@@ -20,14 +19,14 @@ void LoadFilterTable();
 // when the shared one cannot be written. A file that could not be read, or
 // only in part, is left alone.
 void SaveFilterTable();
-void SetUpFilterListView();
+// Sets the main window's filter list up; the calls below use it.
+void SetUpFilterListView(HWND list);
 void FillFilterListView();
 // Copies the filter list's ticks into the table's `enabled` bytes. Safe to
 // call from the disk-scan thread (it reads the list by messages).
 void ReadFilterTicks();
 // Returns true when a filter was removed.
 bool RemoveSelectedFilter();
-INT_PTR CALLBACK AddFilterDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Why an extension or a description typed into Add Filters cannot be
 // stored, or nullptr when it can: the file separates fields with white

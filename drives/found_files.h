@@ -1,4 +1,4 @@
-// The found-files array and the found-files dialog (144).
+// The found-files array: what the last disk scan found, and its deletion.
 #pragma once
 
 #include <windows.h>
@@ -17,6 +17,7 @@ struct FoundFileStore {
         uint32_t folder;  // index into folders
         uint32_t name;    // offset of a NUL-terminated name in names
         uint8_t checked;  // 1 = delete at the next cleaning
+        uint8_t left;     // 0, or 1 + the LeftReason the last cleaning left it for
     };
     std::vector<std::string> folders;  // without a trailing backslash
     std::vector<char> names;
@@ -27,7 +28,9 @@ struct FoundFileStore {
     const std::string& FolderOf(size_t i) const { return folders[entries[i].folder]; }
     // Adds a folder and returns its index.
     uint32_t AddFolder(const char* folder);
-    void Add(uint32_t folder, const char* name, uint8_t checked = 1);
+    void Add(uint32_t folder, const char* name, uint8_t checked = 1, uint8_t left = 0);
+    // Why the last cleaning left entry i, or null when it did not try.
+    const char* LeftTextOf(size_t i) const;
     // Appends all of `other` (its folder indexes and names moved along).
     void Append(const FoundFileStore& other);
     void Clear();
@@ -35,16 +38,14 @@ struct FoundFileStore {
     size_t MemoryUse() const;
 };
 
-INT_PTR CALLBACK FoundFilesDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-// Cleaning step 6: deletes the checked found files.
+// Cleaning step 6: deletes the checked found files. Those that stay keep
+// in the array, still checked, with the reason they stayed.
 void DeleteCheckedFoundFiles(TreeVisitor* report = nullptr);
 // Empties the found-files array; the job frame calls it before a scan.
 void ClearFoundFiles();
 
 // Adds a scan's records to the found-files array, whole, under the lock.
 void PublishFoundFiles(const FoundFileStore& records);
-// Sets the two totals shown by the dialog (files checked, files found).
-void SetFoundFilesTotals(unsigned long long filesChecked, unsigned long long filesFound);
 void GetFoundFilesTotals(unsigned long long* filesChecked, unsigned long long* filesFound);
 
 // One found file as the dialog shows it.
@@ -54,6 +55,12 @@ struct FoundFile {
     bool checked;
 };
 std::vector<FoundFile> CopyFoundFiles();
+// The whole array, and the generation it had, for a dialog to edit.
+unsigned CopyFoundFileStore(FoundFileStore& out);
+// Writes a dialog's ticks (one per entry, in order) into the `checked`
+// bytes, unless the array was replaced after `generation` (a scan ended),
+// when they belong to other rows. False when nothing was written.
+bool StoreFoundFileTicks(unsigned generation, const std::vector<uint8_t>& ticks);
 size_t FoundFileCount();
 // Memory the found-files array holds, in bytes.
 size_t FoundFilesMemoryUse();

@@ -15,3 +15,6 @@ std::string Utf8FromWide(std::wstring_view text);
 std::wstring WideFromUtf8(std::string_view text);
 // UTF-8 to the code page, for showing a stored name.
 std::string AnsiFromUtf8(std::string_view text);
+
+// "%.2f KB", "%.2f MB" or "%.2f GB" of a byte count.
+void FormatSize(unsigned long long bytes, char* out, size_t outSize);

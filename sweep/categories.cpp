@@ -7,8 +7,10 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <string>
 
-#include "app/app_state.h"
+#include "fs/special_folders.h"
 #include "cookies/cookies.h"
 #include "drives/found_files.h"
 #include "fs/text.h"
@@ -28,12 +30,14 @@ bool FixedSubject(const char* text, char (&out)[256]) {
     return true;
 }
 
+// The temporary folder as the confirmation names it, with its trailing
+// backslash; false, with `out` empty, when unknown or too long to show.
 bool TempSubject(char (&out)[256]) {
-    DWORD n = GetTempPathA(sizeof out, out);
-    if (n == 0 || n >= sizeof out) {
-        out[0] = '\0';
-        return false;
-    }
+    std::string folder = AnsiFromWide(TempFolderPath());
+    if (!folder.empty() && folder.back() != '\\') folder += '\\';
+    out[0] = '\0';
+    if (folder.empty() || folder.size() >= sizeof out) return false;
+    memcpy(out, folder.c_str(), folder.size() + 1);
     return true;
 }
 

@@ -14,16 +14,13 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
 #include "fs/text.h"
 #include "fs/tree.h"
-#include "resource.h"
 #include "settings/settings.h"
 #include "sweep/categories.h"
 #include "sweep/clean_report.h"
 #include "sweep/progress.h"
 #include "sweep/sweep.h"
-#include "ui/skin.h"
 
 namespace {
 
@@ -31,21 +28,17 @@ const DWORD kStepMilliseconds = 120;
 
 struct CleaningState {
     std::atomic<bool> abort{false};
-    std::atomic<HWND> confirmDialog{nullptr};  // the open confirmation, if any
     std::atomic<CleanConfirmer> confirmer{nullptr};
+    std::atomic<ConfirmCloser> closer{nullptr};
 };
 CleaningState g_clean;
 
-const int kConfirmHoverIds[] = {IDC_CONF_OK, IDC_CONF_CANCEL};
-const HoverList kConfirmHover = {kConfirmHoverIds, 2};
-
-// Asks through dialog 149 on the calling thread; true only for OK.
+// Asks the confirmer on the calling thread. With none installed nothing is
+// confirmed: a clean never deletes what nobody agreed to.
 bool Confirm(const char* subject) {
     if (g_clean.abort) return false;
-    if (CleanConfirmer confirmer = g_clean.confirmer) return confirmer(subject) && !g_clean.abort;
-    INT_PTR result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_CONFIRM), g_app.mainWindow,
-                                     ConfirmDialogProc, reinterpret_cast<LPARAM>(subject));
-    return result == IDC_CONF_OK && !g_clean.abort;
+    CleanConfirmer confirmer = g_clean.confirmer;
+    return confirmer && confirmer(subject) && !g_clean.abort;
 }
 
 // Waits until more than the step time has passed since `mark`; the end of
@@ -62,20 +55,6 @@ void PaceStep(DWORD& mark) {
     }
 }
 
-void OnConfirmInit(HWND dialog, LPARAM lParam) {
-    ApplySkin(dialog);
-    const char* subject = reinterpret_cast<const char*>(lParam);
-    SetDlgItemTextA(dialog, IDC_CONF_TEXT, subject ? subject : "");
-    g_clean.confirmDialog = dialog;
-    // An abort that came before the handle was known still closes it.
-    if (g_clean.abort) PostMessageA(dialog, WM_CLOSE, 0, 0);
-}
-
-void EndConfirm(HWND dialog, INT_PTR result) {
-    g_clean.confirmDialog = nullptr;
-    EndDialog(dialog, result);
-}
-
 }  // namespace
 
 void EmptyCategoryFolder(const std::wstring& folder) {
@@ -84,11 +63,13 @@ void EmptyCategoryFolder(const std::wstring& folder) {
 
 void AbortCleaning() {
     g_clean.abort = true;
-    HWND dialog = g_clean.confirmDialog;
-    if (dialog) PostMessageA(dialog, WM_CLOSE, 0, 0);
+    if (ConfirmCloser closer = g_clean.closer) closer();
 }
 
-void SetCleanConfirmer(CleanConfirmer confirmer) { g_clean.confirmer = confirmer; }
+void SetCleanConfirmer(CleanConfirmer confirmer, ConfirmCloser closer) {
+    g_clean.closer = closer;
+    g_clean.confirmer = confirmer;
+}
 
 void ResetCleaningAbort() { g_clean.abort = false; }
 
@@ -226,26 +207,4 @@ void CleanCategories() {
     CategoryTicks ticked;
     for (int i = 0; i < SWEEP_CATEGORIES; ++i) ticked[i] = table[i].ticked;
     CleanCategoriesWithTicks(ticked);
-}
-
-INT_PTR CALLBACK ConfirmDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_INITDIALOG:
-        OnConfirmInit(dialog, lParam);
-        return TRUE;
-    case WM_COMMAND:
-        if (LOWORD(wParam) == IDC_CONF_OK || LOWORD(wParam) == IDC_CONF_CANCEL) {
-            EndConfirm(dialog, LOWORD(wParam));
-            return TRUE;
-        }
-        return FALSE;
-    case WM_CLOSE:
-        EndConfirm(dialog, DIALOG_RESULT);
-        return TRUE;
-    case WM_SETCURSOR:
-        TrackHover(dialog, kConfirmHover, reinterpret_cast<HWND>(wParam));
-        return TRUE;
-    default:
-        return SkinnedDialogDefault(dialog, message, wParam, lParam);
-    }
 }

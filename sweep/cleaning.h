@@ -1,6 +1,6 @@
 // The cleaning engine: one cleaning step per category of the table, the
-// routines that delete the original categories' junk, and the
-// confirmation dialog (149).
+// routines that delete the original categories' junk. It asks its question
+// through the confirmer it is given and never opens a window.
 #pragma once
 
 #include <windows.h>
@@ -41,11 +41,12 @@ int DeleteUrlCacheEntries();
 void ShellDeleteHistoryItem();
 
 // Answers the question before a category is cleaned (when the settings ask
-// for it); true for yes. Null, the default, shows the confirmation dialog.
+// for it); true for yes. With none installed nothing asked about is
+// cleaned. The closer, if any, ends an open question when a clean is
+// aborted; it may be called from any thread.
 using CleanConfirmer = bool (*)(const char* subject);
-void SetCleanConfirmer(CleanConfirmer confirmer);
-
-INT_PTR CALLBACK ConfirmDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+using ConfirmCloser = void (*)();
+void SetCleanConfirmer(CleanConfirmer confirmer, ConfirmCloser closer = nullptr);
 
 // Asks a running clean to end soon: the remaining steps do no work, a
 // folder walk stops at its next entry and an open confirmation closes.

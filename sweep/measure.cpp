@@ -5,19 +5,16 @@
 #include <wininet.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
 #include "fs/text.h"
 #include "fs/tree.h"
 #include "drives/drive_table.h"
-#include "resource.h"
-#include "sweep/sysinfo.h"
-#include "ui/skin.h"
 
 // shellapi.h packs its structures to 1 byte in 32-bit builds, as shell32
 // expects; a header without that packing would hand shell32 a 24-byte
@@ -27,19 +24,16 @@ static_assert(offsetof(SHQUERYRBINFO, i64NumItems) == (sizeof(void*) == 4 ? 12 :
 
 namespace {
 
+std::atomic<UrlCacheWatcher> g_urlCacheWatcher{nullptr};
+
 void ShowCheckedEntry(const char* url) {
-    HWND dialog = g_app.sysInfoDialog;
-    if (!dialog || !url) return;
-    char line[512];
-    int n = snprintf(line, sizeof line, "Checking file:%s\r\n", url);
-    if (n < 0 || n >= static_cast<int>(sizeof line)) return;  // never show a cut address
-    HWND control = GetDlgItem(dialog, IDC_SI_LINE);
-    if (!control) return;
-    SetWindowTextA(control, line);
-    RepaintNow(control, true);
+    UrlCacheWatcher watcher = g_urlCacheWatcher;
+    if (watcher && url) watcher(url);
 }
 
 }  // namespace
+
+void SetUrlCacheWatcher(UrlCacheWatcher watcher) { g_urlCacheWatcher = watcher; }
 
 void MeasureFolder(const char* folder, ScanCounters& counters) {
     if (!folder || !*folder) return;

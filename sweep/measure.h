@@ -23,10 +23,13 @@ void MeasureFolder(const char* folder, ScanCounters& counters);
 void MeasureFolder(const std::wstring& folder, ScanCounters& counters);
 
 // Adds the URL cache entries that are not cookies and have a size to
-// `counters` (files and bytes) and shows "Checking file:<url>" in control
-// 1016 of the system-information dialog for each. Returns 1 when the
-// enumeration ran to its end, 0 when it stopped on another error.
+// `counters` (files and bytes) and tells the watcher of each. Returns 1
+// when the enumeration ran to its end, 0 when it stopped on another error.
 int MeasureUrlCache(ScanCounters& counters);
+// Told the address of every entry MeasureUrlCache counts, on the measuring
+// thread; none by default.
+using UrlCacheWatcher = void (*)(const char* url);
+void SetUrlCacheWatcher(UrlCacheWatcher watcher);
 
 // Adds the items and bytes of the Recycle Bins of the fixed drives.
 void MeasureRecycleBin(ScanCounters& counters);

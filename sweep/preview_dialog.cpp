@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "drives/found_files.h"
+#include "drives/found_files_dialog.h"
 #include "fs/text.h"
 #include "resource.h"
 #include "sweep/categories.h"
@@ -121,7 +121,7 @@ void ShowPreviewDialog(HWND owner, int row) {
     if (row < 0 || row >= SWEEP_CATEGORIES) return;
     HINSTANCE instance = GetModuleHandleA(nullptr);
     if (row == SWEEP_OTHER)
-        DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_FOUND_FILES), owner, FoundFilesDialogProc, 0);
+        ShowFoundFilesDialog(owner);
     else
         DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_PREVIEW), owner, PreviewDialogProc, row);
 }

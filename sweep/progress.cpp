@@ -1,5 +1,5 @@
-// The progress dialog (137) and the worker threads of the two long jobs:
-// cleaning and the disk scan. Only one job runs at a time. A worker reaches
+// The worker threads of the two long jobs, cleaning and the disk scan, and
+// the state of the one that runs. Only one job runs at a time. A worker reaches
 // the windows only through synchronous sends to the main thread and never
 // holds a lock while it sends; the main thread never blocks on a worker
 // without answering the calls the worker sends to it.
@@ -14,32 +14,23 @@
 #include <mutex>
 #include <new>
 
-#include "app/app_state.h"
 #include "drives/disk_scan.h"
 #include "drives/drive_table.h"
 #include "drives/found_files.h"
-#include "resource.h"
 #include "settings/settings.h"
-#include "sweep/clean_report.h"
 #include "sweep/cleaning.h"
 #include "sweep/job_lock.h"
 #include "sweep/sweep.h"
-#include "ui/skin.h"
 
 namespace {
 
-const UINT_PTR kPositionTimer = 1;
-const UINT kPositionTimerMs = 50;
 const DWORD kWorkerStartWaitMs = 5000;
 const DWORD kWorkerShutdownWaitMs = 10000;
-// The worker's own end of a job; a WM_CLOSE may come from anyone.
-const UINT kJobEndMessage = WM_APP + 20;
-const char kCleanOutOfMemory[] = "Out of memory: the cleaning was stopped.";
-const char kScanOutOfMemory[] = "Out of memory: the disk scan was stopped.";
 
 struct JobState {
     std::atomic<HWND> progressDialog{nullptr};
     std::atomic<HWND> progressBar{nullptr};
+    std::atomic<UINT> endMessage{0};  // sent to progressDialog by the worker
     HANDLE workerThread = nullptr;  // main thread only
     DWORD workerThreadId = 0;
     std::atomic<bool> busy{false};
@@ -64,9 +55,6 @@ struct JobState {
 };
 JobState g_job;
 
-const int kProgressHoverIds[] = {IDC_PROG_STOP};
-const HoverList kProgressHover = {kProgressHoverIds, 1};
-
 // Closes the handle of the previous job's thread, which has finished or is
 // returning from its last send.
 void CloseWorkerHandle(DWORD waitMs) {
@@ -86,7 +74,7 @@ void PlayJobSound(const char* name) {
 
 void SendJobEnd() {
     HWND dialog = g_job.progressDialog;
-    if (dialog) SendMessageA(dialog, kJobEndMessage, 0, 0);
+    if (dialog) SendMessageA(dialog, g_job.endMessage, 0, 0);
 }
 
 // Out of memory ends the job like any other end, and says so.
@@ -111,7 +99,11 @@ DWORD WINAPI CleaningThread(LPVOID) {
 DWORD WINAPI DiskScanThread(LPVOID) {
     try {
         PlayJobSound("filtering");
-        g_job.scanResult = RunDiskScan(g_job.scanSnapshot);
+        DiskScanProgress progress;
+        progress.stopRequested = StopRequested;
+        progress.position = ReportScanPosition;
+        progress.step = StepProgressBar;
+        g_job.scanResult = RunDiskScan(g_job.scanSnapshot, progress);
     } catch (const std::bad_alloc&) {
         g_job.scanResult = 0;
         g_job.outOfMemory = true;
@@ -120,36 +112,31 @@ DWORD WINAPI DiskScanThread(LPVOID) {
     return 0;
 }
 
-void EnableMainButtons() {
-    HWND main = g_app.mainWindow;
-    if (!main || !IsWindow(main)) return;
-    EnableWindow(GetDlgItem(main, IDC_CLEAN), TRUE);
-    EnableWindow(GetDlgItem(main, IDC_EXIT), TRUE);
-}
-
-// Ends a job that could not start: buttons back, dialog gone.
-void AbandonJob(HWND dialog) {
-    g_job.busy = false;
-    g_job.driveScan = 0;
-    EnableMainButtons();
-    DestroyWindow(dialog);
-}
-
-void StartWorker(HWND dialog, LPTHREAD_START_ROUTINE proc) {
+// False, nothing left busy, when the thread could not start.
+bool StartWorker(HWND notify, UINT endMessage, LPTHREAD_START_ROUTINE proc) {
     CloseWorkerHandle(kWorkerStartWaitMs);
+    g_job.progressDialog = notify;
+    g_job.endMessage = endMessage;
     // Busy from here on, before the thread exists, so that no second job
     // can slip in.
     g_job.busy = true;
     g_job.workerThread = CreateThread(nullptr, 0, proc, nullptr, 0, &g_job.workerThreadId);
-    if (!g_job.workerThread) AbandonJob(dialog);
+    if (g_job.workerThread) return true;
+    g_job.busy = false;
+    g_job.driveScan = 0;
+    return false;
 }
 
-void StartCleaningThread(HWND dialog) {
+}  // namespace
+
+bool StartCleaningJob(HWND notify, UINT endMessage) {
+    g_job.driveScan = 0;
     ResetCleaningAbort();
-    StartWorker(dialog, CleaningThread);
+    return StartWorker(notify, endMessage, CleaningThread);
 }
 
-void StartDiskScanThread(HWND dialog) {
+bool StartDiskScanJob(HWND notify, UINT endMessage) {
+    g_job.driveScan = 1;
     ClearFoundFiles();
     g_job.stop = false;
     g_job.userStopped = false;
@@ -157,120 +144,8 @@ void StartDiskScanThread(HWND dialog) {
     // The lists' ticks, read here where the lists live.
     RefreshDriveTable();
     g_job.scanSnapshot = TakeDiskScanSnapshot();
-    StartWorker(dialog, DiskScanThread);
+    return StartWorker(notify, endMessage, DiskScanThread);
 }
-
-void ShowScanFields(HWND dialog, bool show) {
-    const int ids[] = {IDC_PROG_DIR, IDC_PROG_FILE, IDC_PROG_DIR_LABEL, IDC_PROG_FILE_LABEL, IDC_PROG_STOP};
-    for (int id : ids) ShowWindow(GetDlgItem(dialog, id), show ? SW_SHOW : SW_HIDE);
-}
-
-void OnProgressInit(HWND dialog) {
-    ApplySkin(dialog);
-    g_job.progressDialog = dialog;
-    bool scan = g_job.driveScan == 1;
-    if (!scan) {
-        // Only the bar and "Please wait..." stay in sight.
-        RECT window, client;
-        GetWindowRect(dialog, &window);
-        GetClientRect(dialog, &client);
-        MoveWindow(dialog, window.left, window.top, client.right - client.left, 80, TRUE);
-    }
-    HWND bar = GetDlgItem(dialog, IDC_PROG_BAR);
-    g_job.progressBar = bar;
-    g_job.lastPosition = 0;
-    SendMessageA(bar, PBM_SETSTEP, 1, 0);
-    // One step per drive slot, or per cleaning step.
-    SendMessageA(bar, PBM_SETRANGE, 0, MAKELPARAM(0, scan ? 16 : SWEEP_CATEGORIES));
-}
-
-void ShowScanPosition(HWND dialog) {
-    char folder[256], file[256];
-    {
-        std::lock_guard<std::mutex> lock(g_job.positionLock);
-        if (g_job.positionVersion == g_job.shownVersion) return;
-        g_job.shownVersion = g_job.positionVersion;
-        memcpy(folder, g_job.folder, sizeof folder);
-        memcpy(file, g_job.file, sizeof file);
-    }
-    SetDlgItemTextA(dialog, IDC_PROG_DIR, folder);
-    SetDlgItemTextA(dialog, IDC_PROG_FILE, file);
-}
-
-// The end of a job, on the main thread, when the worker says it is done.
-void OnJobEnd(HWND dialog) {
-    // The worker has nothing left to do: let it return now instead of
-    // waiting for the refresh and the found-files dialog below.
-    if (InSendMessage()) ReplyMessage(0);
-    g_job.lastPosition = static_cast<int>(SendMessageA(g_job.progressBar, PBM_GETPOS, 0, 0));
-    bool scan = g_job.driveScan == 1;
-    bool ending = g_job.shuttingDown;
-    if (scan) KillTimer(dialog, kPositionTimer);
-    if (scan && !ending) {
-        ReadTicksFromList();
-        RefreshSweep();
-    }
-    g_job.busy = false;
-    EnableMainButtons();
-    g_job.stop = false;
-    bool outOfMemory = g_job.outOfMemory.exchange(false);
-    if (outOfMemory && g_app.statusBar)
-        SendMessageA(g_app.statusBar, SB_SETTEXTA, 0,
-                     reinterpret_cast<LPARAM>(scan ? kScanOutOfMemory : kCleanOutOfMemory));
-    // What the clean did, in a line; clicking it opens the full report.
-    if (!scan && !outOfMemory && !ending && g_app.statusBar) {
-        std::string summary = CleanSummaryText(CopyLastCleanReport());
-        SendMessageA(g_app.statusBar, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(summary.c_str()));
-    }
-    if (scan && !ending && g_job.scanResult == 1 && !g_job.userStopped && g_app.mainWindow && IsWindow(g_app.mainWindow))
-        DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_FOUND_FILES), g_app.mainWindow,
-                        FoundFilesDialogProc, 0);
-    g_job.userStopped = false;
-    g_job.driveScan = 0;
-    if (IsWindow(dialog)) DestroyWindow(dialog);
-}
-
-// A close or Escape by the user: Stop during a scan; a cleaning cannot be
-// stopped. Only the worker's end closes the dialog.
-void OnUserClose() {
-    if (g_job.busy && g_job.driveScan == 1) {
-        g_job.stop = true;
-        g_job.userStopped = true;
-    }
-}
-
-void OnProgressDestroy(HWND dialog) {
-    KillTimer(dialog, kPositionTimer);
-    HWND expected = dialog;
-    if (g_job.progressDialog.compare_exchange_strong(expected, nullptr)) g_job.progressBar = nullptr;
-}
-
-INT_PTR OnProgressCommand(HWND dialog, WORD id) {
-    switch (id) {
-    case CMD_START_CLEANING:
-        g_job.driveScan = 0;
-        ShowScanFields(dialog, false);
-        StartCleaningThread(dialog);
-        return TRUE;
-    case CMD_START_DISK_SCAN:
-        g_job.driveScan = 1;
-        ShowScanFields(dialog, true);
-        SetTimer(dialog, kPositionTimer, kPositionTimerMs, nullptr);
-        StartDiskScanThread(dialog);
-        return TRUE;
-    case IDC_PROG_STOP:
-        g_job.stop = true;
-        g_job.userStopped = true;
-        return TRUE;
-    case IDCANCEL:
-        OnUserClose();
-        return TRUE;
-    default:
-        return FALSE;
-    }
-}
-
-}  // namespace
 
 void SetProgressDialog(HWND dialog) {
     g_job.progressDialog = dialog;
@@ -278,6 +153,50 @@ void SetProgressDialog(HWND dialog) {
 }
 
 void SetDriveScanFlag() { g_job.driveScan = 1; }
+
+bool IsDriveScanJob() { return g_job.driveScan == 1; }
+
+void RequestJobStop() {
+    g_job.stop = true;
+    g_job.userStopped = true;
+}
+
+void SetJobProgressBar(HWND bar) {
+    g_job.progressBar = bar;
+    g_job.lastPosition = 0;
+}
+
+void ForgetProgressDialog(HWND dialog) {
+    HWND expected = dialog;
+    if (g_job.progressDialog.compare_exchange_strong(expected, nullptr)) g_job.progressBar = nullptr;
+}
+
+bool TakeScanPosition(char (&folder)[256], char (&file)[256]) {
+    std::lock_guard<std::mutex> lock(g_job.positionLock);
+    if (g_job.positionVersion == g_job.shownVersion) return false;
+    g_job.shownVersion = g_job.positionVersion;
+    memcpy(folder, g_job.folder, sizeof folder);
+    memcpy(file, g_job.file, sizeof file);
+    return true;
+}
+
+JobOutcome FinishJob(int barPosition) {
+    g_job.lastPosition = barPosition;
+    JobOutcome outcome;
+    outcome.scan = g_job.driveScan == 1;
+    outcome.ending = g_job.shuttingDown;
+    if (outcome.scan && !outcome.ending) {
+        ReadTicksFromList();
+        RefreshSweep();
+    }
+    g_job.busy = false;
+    g_job.stop = false;
+    outcome.outOfMemory = g_job.outOfMemory.exchange(false);
+    outcome.showFoundFiles = outcome.scan && !outcome.ending && g_job.scanResult == 1 && !g_job.userStopped;
+    g_job.userStopped = false;
+    g_job.driveScan = 0;
+    return outcome;
+}
 
 bool IsJobRunning() { return g_job.busy; }
 
@@ -333,35 +252,3 @@ void StepProgressBar() {
 int LastProgressPosition() { return g_job.lastPosition; }
 
 int JobSoundsRequested() { return g_job.soundsRequested; }
-
-INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_INITDIALOG:
-        OnProgressInit(dialog);
-        return TRUE;
-    case WM_COMMAND:
-        return OnProgressCommand(dialog, LOWORD(wParam));
-    case WM_TIMER:
-        if (wParam == kPositionTimer) ShowScanPosition(dialog);
-        return TRUE;
-    case kJobEndMessage:
-        OnJobEnd(dialog);
-        return TRUE;
-    case WM_CLOSE:
-        OnUserClose();
-        return TRUE;
-    case WM_DESTROY:
-        OnProgressDestroy(dialog);
-        return FALSE;
-    case WM_SETFOCUS:
-        return TRUE;
-    case WM_SIZE:
-        RepaintOnSize(dialog, wParam);
-        return TRUE;
-    case WM_SETCURSOR:
-        TrackHover(dialog, kProgressHover, reinterpret_cast<HWND>(wParam));
-        return TRUE;
-    default:
-        return SkinnedDialogDefault(dialog, message, wParam, lParam);
-    }
-}

@@ -1,9 +1,10 @@
-// The progress dialog (137) and the worker threads of the two long jobs.
+// The worker threads of the two long jobs, cleaning and the disk scan, and
+// the state of the job that runs. The progress dialog drives them; they
+// reach it only through the end message and the bar it hands over.
 #pragma once
 
 #include <windows.h>
 
-INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 // True while a cleaning or disk-scan job runs.
 bool IsJobRunning();
 // Called when the program ends (the main window's destruction, the end of
@@ -17,10 +18,39 @@ bool ReleaseWorkerThread();
 bool WaitForThread(HANDLE thread, DWORD timeoutMs);
 // The current job's progress dialog, or null.
 HWND CurrentProgressDialog();
-// The progress dialog that the main window created for the current job.
+// The progress dialog created for the next job (null: none after all).
 void SetProgressDialog(HWND dialog);
+// Forgets `dialog` and its bar when it is the current one (its WM_DESTROY).
+void ForgetProgressDialog(HWND dialog);
 // Set before the dialog of a disk scan is created.
 void SetDriveScanFlag();
+bool IsDriveScanJob();
+
+// Start a job on the worker thread; when it is done the worker sends
+// `endMessage` to `notify`, whose handler then calls FinishJob. Only the
+// worker ends its job. False, nothing busy, when no thread could start.
+bool StartCleaningJob(HWND notify, UINT endMessage);
+bool StartDiskScanJob(HWND notify, UINT endMessage);
+
+// What a job's end means for the windows.
+struct JobOutcome {
+    bool scan = false;
+    bool ending = false;          // the program ends: no refresh, no dialog
+    bool outOfMemory = false;
+    bool showFoundFiles = false;  // a scan that ran to its end
+};
+// On the main thread, on the end message: refreshes the sweep after a
+// scan and clears the job's flags; `barPosition` is kept for
+// LastProgressPosition.
+JobOutcome FinishJob(int barPosition);
+
+// The bar the jobs step (PBM_STEPIT), or null.
+void SetJobProgressBar(HWND bar);
+// Stop pressed: a scan stops at its next entry.
+void RequestJobStop();
+// The disk scan's latest position, when it changed since the last call.
+// Main thread.
+bool TakeScanPosition(char (&folder)[256], char (&file)[256]);
 
 // For the disk scan, which runs on the worker thread. Cheap and
 // thread-safe: the dialog shows the latest position at a human rate.

@@ -3,11 +3,11 @@
 
 #include <commctrl.h>
 
+#include <atomic>
 #include <cinttypes>
 #include <cstdint>
 #include <cstdio>
 
-#include "app/app_state.h"
 #include "resource.h"
 #include "sweep/sweep.h"
 #include "ui/list_view.h"
@@ -26,6 +26,9 @@ struct ResultsListsState {
     HWND marshal = nullptr;
     // What a double-click, Enter or "View files..." opens for a row.
     ResultsRowOpener openRow = nullptr;
+    // The main window's lists, handed over at set-up; read by any thread.
+    std::atomic<HWND> results{nullptr};
+    std::atomic<HWND> totals{nullptr};
 };
 
 ResultsListsState g_results;
@@ -70,12 +73,12 @@ void FillCounts(HWND list, int row, const SweepCategory& category, bool sizeKnow
 
 void FillOnOwnerThread(bool keepShownTicks) {
     // On the owning thread: no click can come between the reading and the fill.
-    if (keepShownTicks && HasList(g_app.resultsList) && SendMessageA(g_app.resultsList, LVM_GETITEMCOUNT, 0, 0) == SWEEP_CATEGORIES)
+    if (keepShownTicks && HasList(g_results.results) && SendMessageA(g_results.results, LVM_GETITEMCOUNT, 0, 0) == SWEEP_CATEGORIES)
         ReadTicksFromList();
     SweepCategory table[SWEEP_COUNT];
     GetSweepTable(table);
     bool scanned = DiskScanStarted();
-    HWND results = g_app.resultsList;
+    HWND results = g_results.results;
     if (HasList(results)) {
         SendMessageA(results, LVM_DELETEALLITEMS, 0, 0);
         for (int i = 0; i < SWEEP_CATEGORIES; ++i) {
@@ -89,7 +92,7 @@ void FillOnOwnerThread(bool keepShownTicks) {
             SetListRowTick(results, row, table[i].ticked == 1);
         }
     }
-    HWND totals = g_app.totalsList;
+    HWND totals = g_results.totals;
     if (HasList(totals)) {
         SendMessageA(totals, LVM_DELETEALLITEMS, 0, 0);
         int row = InsertListRow(totals, 0, table[SWEEP_TOTALS].label, false);
@@ -98,7 +101,7 @@ void FillOnOwnerThread(bool keepShownTicks) {
 }
 
 bool ReadTicksOnOwnerThread(CategoryTicks& ticks) {
-    HWND results = g_app.resultsList;
+    HWND results = g_results.results;
     if (!HasList(results)) return false;
     int rows = static_cast<int>(SendMessageA(results, LVM_GETITEMCOUNT, 0, 0));
     for (int i = 0; i < SWEEP_CATEGORIES; ++i) {
@@ -234,15 +237,15 @@ LRESULT CALLBACK ResultsListProc(HWND list, UINT message, WPARAM wParam, LPARAM 
 
 }  // namespace
 
-void SetUpResultsLists(ResultsRowOpener openRow) {
+void SetUpResultsLists(HWND results, HWND totals, ResultsRowOpener openRow) {
     g_results.openRow = openRow;
+    g_results.results = results;
+    g_results.totals = totals;
     CreateMarshalWindow();
-    HWND totals = g_app.totalsList;
     if (HasList(totals)) {
         SetListLook(totals, LVS_EX_FULLROWSELECT, kTotalsColour);
         InsertColumns(totals, kTotalsColumns);
     }
-    HWND results = g_app.resultsList;
     if (HasList(results)) {
         // The label tip shows a cut label whole, with its note.
         SetListLook(results, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP, kPanelColour);
@@ -267,11 +270,4 @@ bool ReadResultsListTicks(CategoryTicks& ticks) {
     LRESULT result = 0;
     if (OnOtherThread(kReadTicksMessage, 0, reinterpret_cast<LPARAM>(&ticks), result)) return result != 0;
     return ReadTicksOnOwnerThread(ticks);
-}
-
-void FormatSize(unsigned long long bytes, char* out, size_t outSize) {
-    double value = static_cast<double>(bytes);
-    if (bytes < 1000000ULL) snprintf(out, outSize, "%.2f KB", value * 0.0009765625);
-    else if (bytes < 1000000000ULL) snprintf(out, outSize, "%.2f MB", value * 9.5367431640625e-07);
-    else snprintf(out, outSize, "%.2f GB", value * 9.313225746154785e-10);
 }

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <mutex>
 
+#include "drives/disk_scan.h"
 #include "settings/settings.h"
 #include "sweep/categories.h"
 #include "sweep/measure.h"
@@ -24,10 +25,11 @@ void MakeInitialTable(SweepCategory (&table)[SWEEP_COUNT]) {
 
 // The junk sweep's shared state. The table is only ever read or written
 // whole under the lock; measuring happens outside it on per-run counters.
+// The "Other temporary files" row is the disk scan's, which keeps its
+// figures: copies of the table get them from there.
 struct SweepState {
     std::mutex lock;
     SweepCategory table[SWEEP_COUNT];
-    std::atomic<bool> diskScanStarted{false};
     // When the published figures of each category began to be measured.
     unsigned long long measuredAt[SWEEP_COUNT] = {};
     std::atomic<unsigned long long> nextStamp{1};
@@ -36,8 +38,7 @@ struct SweepState {
 
 SweepState g_sweep;
 
-// The totals = the sums over every category, ticked or not. Called with
-// the lock held.
+// The totals = the sums over every category, ticked or not.
 void UpdateTotals(SweepCategory (&table)[SWEEP_COUNT]) {
     SweepCategory& totals = table[SWEEP_TOTALS];
     totals.files = totals.folders = totals.bytes = 0;
@@ -66,7 +67,6 @@ void PublishMeasuredCategories(const CategoryMeasurement (&measured)[SWEEP_COUNT
         g_sweep.table[i].bytes = measured[i].counters.bytes;
         snprintf(g_sweep.table[i].note, sizeof g_sweep.table[i].note, "%s", measured[i].counters.note.c_str());
     }
-    UpdateTotals(g_sweep.table);
 }
 
 void MeasureCategories() {
@@ -81,8 +81,15 @@ void RefreshSweep() {
 }
 
 void GetSweepTable(SweepCategory (&out)[SWEEP_COUNT]) {
-    std::lock_guard<std::mutex> guard(g_sweep.lock);
-    memcpy(out, g_sweep.table, sizeof out);
+    {
+        std::lock_guard<std::mutex> guard(g_sweep.lock);
+        memcpy(out, g_sweep.table, sizeof out);
+    }
+    DiskScanReport scan = GetDiskScanReport();
+    out[SWEEP_OTHER].files = scan.files;
+    out[SWEEP_OTHER].folders = 0;
+    out[SWEEP_OTHER].bytes = scan.bytes;
+    UpdateTotals(out);
 }
 
 void SetCategoryTick(int index, BYTE ticked) {
@@ -120,21 +127,10 @@ void LoadCategoryTicks() {
         if (present[i]) g_sweep.table[i].ticked = loaded[i];
 }
 
-void PublishOtherTemporaryFiles(unsigned long long files, unsigned long long bytes) {
-    std::lock_guard<std::mutex> guard(g_sweep.lock);
-    g_sweep.table[SWEEP_OTHER].files = files;
-    g_sweep.table[SWEEP_OTHER].folders = 0;
-    g_sweep.table[SWEEP_OTHER].bytes = bytes;
-    UpdateTotals(g_sweep.table);
-}
-
-void MarkDiskScanStarted() { g_sweep.diskScanStarted = true; }
-
-bool DiskScanStarted() { return g_sweep.diskScanStarted; }
+bool DiskScanStarted() { return GetDiskScanReport().started; }
 
 void ResetSweepTableForTest() {
     std::lock_guard<std::mutex> guard(g_sweep.lock);
     MakeInitialTable(g_sweep.table);
     memset(g_sweep.measuredAt, 0, sizeof g_sweep.measuredAt);
-    g_sweep.diskScanStarted = false;
 }

@@ -74,11 +74,7 @@ void GetSweepTable(SweepCategory (&out)[SWEEP_COUNT]);
 // Sets one record's tick (tests, and callers that hold no results list).
 void SetCategoryTick(int index, BYTE ticked);
 
-// For the disk scan: writes its category (files, 0 folders, bytes) and the
-// totals in one step. Thread-safe.
-void PublishOtherTemporaryFiles(unsigned long long files, unsigned long long bytes);
-// The disk-scan-run flag: set once a disk scan has started, never cleared.
-void MarkDiskScanStarted();
+// Whether a disk scan has started in this run.
 bool DiskScanStarted();
 
 // Restores the table's initial state (tests only).

@@ -1,80 +1,33 @@
-// The system-information scan: every category measured in full once at
-// start-up, with a running report in the hidden dialog 157.
 #include "sweep/sysinfo.h"
 
-#include <commctrl.h>
-
 #include <atomic>
-#include <cstring>
 #include <new>
 #include <string>
 
-#include "app/app_state.h"
-#include "resource.h"
 #include "sweep/categories.h"
 #include "sweep/measure.h"
 #include "sweep/results_list.h"
 #include "sweep/sweep.h"
-#include "ui/skin.h"
 
 namespace {
 
 const char kDoneMark[] = " [OK]\r\n";
 const char kRule[] = "...............................................................\r\n";
 const char kEndLine[] = "COMPLETED!\r\n";
-const char kFinalMessage[] = "Checking System Information successfully completed!\r\n";
-
-// Set on the dialog once Close has put it away, so it never comes back.
-const LONG_PTR kClosedMark = 1;
 
 std::atomic<bool> g_stopScan{false};
+std::atomic<SystemScanReporter> g_reporter{nullptr};
 
-void ShowReport(HWND dialog, const std::string& report) {
-    HWND control = GetDlgItem(dialog, IDC_SI_REPORT);
-    SetWindowTextA(control, report.c_str());
-    RepaintNow(control, true);
+void Report(SystemScanStage stage, const char* text = nullptr) {
+    if (SystemScanReporter reporter = g_reporter) reporter(stage, text);
 }
-
-bool WasClosed(HWND dialog) { return GetWindowLongPtrA(dialog, DWLP_USER) == kClosedMark; }
 
 }  // namespace
 
-INT_PTR CALLBACK SystemInfoDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_INITDIALOG:
-        ApplySkin(dialog);
-        return TRUE;
-    case WM_SETFOCUS:
-    case WM_SETCURSOR:
-        // No hover tracker here: the cursor is left as it is.
-        return TRUE;
-    case WM_SIZE:
-        RepaintOnSize(dialog, wParam);
-        return TRUE;
-    case WM_COMMAND:
-        if (LOWORD(wParam) == IDC_SI_CLOSE) {
-            SendMessageA(dialog, WM_CLOSE, 0, 0);
-            return TRUE;
-        }
-        return FALSE;
-    case WM_CLOSE:
-        SetWindowLongPtrA(dialog, DWLP_USER, kClosedMark);
-        EndDialog(dialog, DIALOG_RESULT);
-        return FALSE;
-    default:
-        return SkinnedDialogDefault(dialog, message, wParam, lParam);
-    }
-}
+void SetSystemScanReporter(SystemScanReporter reporter) { g_reporter = reporter; }
 
 void RunSystemScan() {
-    HWND dialog = g_app.sysInfoDialog;
-    bool report = dialog && IsWindow(dialog);
-    if (report) {
-        if (!WasClosed(dialog)) ShowWindow(dialog, SW_SHOW);
-        SetDlgItemTextA(dialog, IDC_SI_STATE, "Please Wait...");
-        ShowWindow(GetDlgItem(dialog, IDC_SI_CLOSE), SW_HIDE);
-    }
-
+    Report(SystemScanStage::Started);
     // The figures of this run are published together at the end; each
     // category's only where nothing measured it later meanwhile.
     CategoryMeasurement measured[SWEEP_COUNT];
@@ -88,24 +41,17 @@ void RunSystemScan() {
         if (!first) text += kDoneMark;
         first = false;
         text += heading;
-        if (report) ShowReport(dialog, text);
+        Report(SystemScanStage::Progress, text.c_str());
         MeasureCategory(i, measured[i]);
     }
     text += kDoneMark;
-    if (report) ShowReport(dialog, text);
+    Report(SystemScanStage::Progress, text.c_str());
     text += kRule;
-    if (report) ShowReport(dialog, text);
+    Report(SystemScanStage::Progress, text.c_str());
     text += kEndLine;
-    if (report) {
-        ShowReport(dialog, text);
-        SetDlgItemTextA(dialog, IDC_SI_LINE, kFinalMessage);
-        RepaintNow(GetDlgItem(dialog, IDC_SI_LINE), true);
-    }
+    Report(SystemScanStage::Finished, text.c_str());
     PublishMeasuredCategories(measured);
-    if (report) {
-        SetDlgItemTextA(dialog, IDC_SI_STATE, "Completed");
-        ShowWindow(GetDlgItem(dialog, IDC_SI_CLOSE), SW_SHOW);
-    }
+    Report(SystemScanStage::Completed);
 }
 
 DWORD WINAPI SystemScanThread(LPVOID) {
@@ -114,10 +60,7 @@ DWORD WINAPI SystemScanThread(LPVOID) {
         // Ticks the user changed during the scan stay as they are.
         if (!g_stopScan) FillResultsLists(true);
     } catch (const std::bad_alloc&) {
-        HWND status = g_app.statusBar;
-        if (status && !g_stopScan)
-            SendMessageA(status, SB_SETTEXTA, 0,
-                         reinterpret_cast<LPARAM>("Out of memory: the system information scan was stopped."));
+        if (!g_stopScan) Report(SystemScanStage::OutOfMemory);
     }
     return 0;
 }
@@ -125,4 +68,3 @@ DWORD WINAPI SystemScanThread(LPVOID) {
 void StopSystemScan() { g_stopScan = true; }
 
 void AllowSystemScan() { g_stopScan = false; }
-

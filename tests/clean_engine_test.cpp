@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "app/app_state.h"
+#include "fs/special_folders.h"
+#include "drives/disk_scan.h"
 #include "drives/drive_table.h"
 #include "clean_support.h"
 #include "settings/settings.h"
@@ -377,7 +379,7 @@ TEST_F(CleanEngineTest, OverlappingMeasurementsPublishWholeTables) {
     std::vector<std::thread> runs;
     for (int i = 0; i < 3; ++i) runs.emplace_back([] { MeasureCategories(); });
     runs.emplace_back([] {
-        for (int i = 1; i <= 50; ++i) PublishOtherTemporaryFiles(i, 100ULL * i);
+        for (int i = 1; i <= 50; ++i) PublishDiskScanResult(i, i, 100ULL * i);
     });
     bool consistent = true;
     SweepCategory t[SWEEP_COUNT];
@@ -396,10 +398,10 @@ TEST_F(CleanEngineTest, OverlappingMeasurementsPublishWholeTables) {
     EXPECT_EQ(t[SWEEP_OTHER].files, 50u);
     EXPECT_EQ(t[SWEEP_OTHER].bytes, 5000u);
 
-    FolderPathFunction saved = g_app.folderPath;
-    g_app.folderPath = nullptr;
+    FolderPathFunction saved = g_shellFolders.folderPath;
+    g_shellFolders.folderPath = nullptr;
     MeasureCategories();
-    g_app.folderPath = saved;
+    g_shellFolders.folderPath = saved;
     GetSweepTable(t);
     for (int row : {SWEEP_COOKIES, SWEEP_RECENT, SWEEP_HISTORY}) EXPECT_EQ(t[row].files + t[row].folders, 0u) << row;
     ResetSweepTableForTest();

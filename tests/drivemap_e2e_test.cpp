@@ -165,7 +165,7 @@ bool IsFoundFiles(HWND w) { return HasControls(w, {IDC_FF_LIST, IDC_FF_CLOSE, ID
 // What a found-files dialog showed.
 struct Seen {
     UINT checked = 0, found = 0;
-    std::vector<std::string> rows;  // "location\name"
+    std::vector<std::string> rows;  // "location\name", and " (reason)" when the last clean left it
 };
 
 void Look(HWND dialog, Seen& seen) {
@@ -173,7 +173,10 @@ void Look(HWND dialog, Seen& seen) {
     seen.checked = GetDlgItemInt(dialog, IDC_FF_CHECKED, nullptr, FALSE);
     seen.found = GetDlgItemInt(dialog, IDC_FF_FOUND, nullptr, FALSE);
     int rows = RowCount(list);
-    for (int row = 0; row < rows && row < 1000; ++row) seen.rows.push_back(Cell(list, row, 1) + "\\" + Cell(list, row, 0));
+    for (int row = 0; row < rows && row < 1000; ++row) {
+        std::string left = Cell(list, row, 2);
+        seen.rows.push_back(Cell(list, row, 1) + "\\" + Cell(list, row, 0) + (left.empty() ? "" : " (" + left + ")"));
+    }
 }
 
 // A helper that notes what the found-files dialog shows, then closes it.
@@ -235,7 +238,8 @@ TEST_F(DriveCleanerE2E, ScanFindsTheFilesThenCleanDeletesOnlyTheTickedOnes) {
     Command(IDC_VIEW_INTERNET);
     EXPECT_EQ(Cell(g_app.resultsList, SWEEP_OTHER, 1), "3");
 
-    // Untick b in View Files, then clean only "Sweep Other temporary files".
+    // Untick b in View Files, then clean only "Sweep Other temporary files"
+    // while c is held open.
     Command(IDC_VIEW_DRIVES);
     {
         WindowHelper view(IsFoundFiles, [&](HWND w) {
@@ -250,21 +254,25 @@ TEST_F(DriveCleanerE2E, ScanFindsTheFilesThenCleanDeletesOnlyTheTickedOnes) {
     }
     Command(IDC_VIEW_INTERNET);
     TickOnly(SWEEP_OTHER);
+    HANDLE held = CreateFileA(Path("sub\\c.e2etmp").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
     Command(IDC_CLEAN);
     ASSERT_TRUE(WaitForJobEnd());
+    CloseHandle(held);
     EXPECT_EQ(LastProgressPosition(), SWEEP_CATEGORIES);
     EXPECT_TRUE(FileExists(Path("sub\\b.e2etmp")));
+    EXPECT_TRUE(FileExists(Path("sub\\c.e2etmp")));
     EXPECT_TRUE(FileExists(Path("keep.txt")));
     EXPECT_TRUE(FileExists(Path("off.e2eoff")));
     EXPECT_FALSE(FileExists(Path("a.e2etmp")));
-    EXPECT_FALSE(FileExists(Path("sub\\c.e2etmp")));
 
     Command(IDC_VIEW_DRIVES);
     Seen after;
     WindowHelper view(IsFoundFiles, LookAndClose(after));
     Command(IDC_VIEW_FILES);
     ASSERT_TRUE(view.Join());
-    EXPECT_EQ(after.rows, std::vector<std::string>{Path("sub\\b.e2etmp")});
+    std::vector<std::string> left = {Path("sub\\b.e2etmp"), Path("sub\\c.e2etmp") + " (in use)"};
+    EXPECT_EQ(after.rows, left);
     EXPECT_EQ(after.found, 0u);
     EXPECT_EQ(after.checked, 0u);
 }

@@ -336,11 +336,9 @@ class DiskScanTest : public testing::Test {
 protected:
     void SetUp() override {
         ClearDriveCleaner();
-        SetScanStopTest(nullptr);
         root = MakeSandboxFolder("scan");
     }
     void TearDown() override {
-        SetScanStopTest(nullptr);
         ClearDriveCleaner();
         RemoveTree(root);
     }
@@ -385,7 +383,7 @@ TEST_F(DiskScanTest, FirstDotAndWholeNameRulesByteForByte) {
     // No enabled filter: the old totals give way to zeros.
     ClearDriveCleaner();
     AppendFilter(".tmp", "Off", 0);
-    SetFoundFilesTotals(7, 7);
+    PublishDiskScanResult(7, 7, 7);
     ASSERT_EQ(RunDiskScanOfFolders({root}), 1);
     EXPECT_EQ(Totals(), "13/0");
     EXPECT_EQ(FoundFileCount(), 0u);
@@ -409,8 +407,9 @@ TEST_F(DiskScanTest, StopEndsTheScanWithinOneFileAndKeepsWhatWasFound) {
     ClearFoundFiles();
 
     g_stopCalls = 0;
-    SetScanStopTest(StopAfterSomeCalls);
-    EXPECT_EQ(RunDiskScanOfFolders({root}), 0);
+    DiskScanProgress stopping;
+    stopping.stopRequested = StopAfterSomeCalls;
+    EXPECT_EQ(RunDiskScanOfFolders({root}, stopping), 0);
     EXPECT_EQ(g_stopCalls.load(), 31);  // not asked again after the yes
     EXPECT_EQ(FoundFileCount(), 27u);
     EXPECT_EQ(Totals(), "20/20");  // from the completed scan
@@ -435,9 +434,10 @@ TEST_F(DiskScanTest, CommandsDuringAScanDoNotReachIt) {
     ASSERT_TRUE(MakeFile(root + "\\other.bak", 3));
     g_scanRunning = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     g_changesMade = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    SetScanStopTest(HoldTheScan);
+    DiskScanProgress holding;
+    holding.stopRequested = HoldTheScan;
     std::atomic<int> result{-1};
-    std::thread scan([&] { result = RunDiskScanOfFolders({root}); });
+    std::thread scan([&] { result = RunDiskScanOfFolders({root}, holding); });
     EXPECT_EQ(WaitForSingleObject(g_scanRunning, 20000), WAIT_OBJECT_0);
     // Remove and add filters, read the array and the totals meanwhile.
     ClearFilterTable();

@@ -13,6 +13,7 @@
 #include "app/app_state.h"
 #include "app/startup.h"
 #include "cookies/cookies.h"
+#include "drives/disk_scan.h"
 #include "drives/filters.h"
 #include "drives/found_files.h"
 #include "settings/settings.h"
@@ -248,7 +249,7 @@ void ResetProgramState() {
     ClearCookieLists();
     ResetSweepTableForTest();
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, kProgramKey);
-    if (!g_app.folderPath) InitShell();  // a main window's end let shfolder.dll go
+    if (!g_shellFolders.folderPath) InitShell();  // a main window's end let shfolder.dll go
     for (const char* name : {"datafilters.txt", "datacookies.txt"}) {
         DataFilePaths paths = ProgramDataFile(name);
         for (const std::string& path : {paths.shared, paths.user})
@@ -259,7 +260,7 @@ void ResetProgramState() {
 void ClearDriveCleaner() {
     ClearFilterTable();
     ClearFoundFiles();
-    SetFoundFilesTotals(0, 0);
+    ClearDiskScanReport();
 }
 
 std::string Cell(HWND list, int row, int column) {
