@@ -57,9 +57,8 @@ void SetCell(HWND list, int row, int column, const char* text) {
     SendMessageA(list, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
 }
 
-// PRIu64 names the 64-bit conversion of whichever printf is linked: msvcrt's
-// own knows only "%I64u" on older Windows, while MinGW's replacement (which
-// libstdc++ happens to switch on) takes "%llu".
+// The build pins MinGW's own printf, so PRIu64 ("llu") is 64 bits in both
+// builds.
 void FillCounts(HWND list, int row, const SweepCategory& category, bool sizeKnown) {
     char text[64];
     snprintf(text, sizeof text, "%" PRIu64, static_cast<uint64_t>(category.files));
