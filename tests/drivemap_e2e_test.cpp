@@ -136,6 +136,44 @@ TEST_F(CleanE2E, CommandsDuringACleanDoNotChangeWhatItCleans) {
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(g_app.mainWindow, IDC_CLEAN)));
 }
 
+bool IsPreview(HWND w) { return HasControls(w, {IDC_PV_LIST, IDC_PV_TOTAL, IDC_PV_CLOSE}); }
+
+// A double-click on a row's label and Enter on the focused row open that
+// row's preview; neither changes the tick, which a checkbox list view's own
+// double-click would toggle.
+TEST_F(CleanE2E, DoubleClickAndEnterOpenTheRowsPreviewAndKeepItsTick) {
+    HWND list = g_app.resultsList;
+    Command(IDC_VIEW_INTERNET);
+    TickOnly(SWEEP_TEMP);
+    RECT label = {};
+    label.left = LVIR_LABEL;
+    ASSERT_TRUE(SendMessageA(list, LVM_GETITEMRECT, SWEEP_TEMP, reinterpret_cast<LPARAM>(&label)));
+    struct Way {
+        const char* name;
+        UINT message;
+        WPARAM wParam;
+        LPARAM lParam;
+    } ways[] = {
+        {"double-click", WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(label.left + 8, (label.top + label.bottom) / 2)},
+        {"Enter", WM_KEYDOWN, VK_RETURN, 1},
+    };
+    for (const Way& way : ways) {
+        SetFocus(list);
+        ListView_SetItemState(list, SWEEP_TEMP, LVIS_FOCUSED | LVIS_SELECTED, LVIS_FOCUSED | LVIS_SELECTED);
+        std::string total;
+        WindowHelper preview(IsPreview, [&total](HWND w) {
+            char text[256] = {};
+            GetDlgItemTextA(w, IDC_PV_TOTAL, text, sizeof text);
+            total = text;
+            PostMessageA(w, WM_COMMAND, IDC_PV_CLOSE, 0);
+        });
+        SendMessageA(list, way.message, way.wParam, way.lParam);
+        ASSERT_TRUE(preview.Join()) << way.name;
+        EXPECT_EQ(total.rfind("Sweep Temporary Windows file:", 0), 0u) << way.name << ": " << total;
+        EXPECT_EQ(StateImage(list, SWEEP_TEMP), 2) << way.name;
+    }
+}
+
 TEST_F(CleanE2E, ClosingTheMainWindowWhileFilesAreDeletedEndsTheJob) {
     for (int i = 0; i < 60; ++i) MakeFile(temp_ + "\\many" + std::to_string(i) + ".tmp", 1);
     TickOnly(SWEEP_TEMP);
