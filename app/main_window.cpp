@@ -11,14 +11,15 @@
 #include "app/app_state.h"
 #include "app/splash_dialog.h"
 #include "app/startup.h"
-#include "cookies/cookies_manager.h"
+#include "cookies/cookies_manager_dialog.h"
 #include "drives/add_filters_dialog.h"
 #include "drives/drive_table.h"
 #include "drives/filters.h"
 #include "drives/found_files_dialog.h"
 #include "resource.h"
 #include "settings/settings.h"
-#include "settings/tips.h"
+#include "settings/settings_dialog.h"
+#include "settings/tips_dialog.h"
 #include "sweep/clean_report.h"
 #include "sweep/last_clean_dialog.h"
 #include "sweep/progress.h"
@@ -106,10 +107,6 @@ void OpenHelp() {
     ShellExecuteA(nullptr, "open", path, nullptr, nullptr, SW_SHOW);
 }
 
-void RunModal(int templateId, DLGPROC proc) {
-    DialogBoxParamA(g_app.instance, MAKEINTRESOURCEA(templateId), g_app.mainWindow, proc, 0);
-}
-
 INT_PTR OnCommand(WORD id) {
     switch (id) {
     case IDC_EXIT:
@@ -126,7 +123,7 @@ INT_PTR OnCommand(WORD id) {
         ShowView(VIEW_INFO);
         return FALSE;
     case IDC_COOKIES_MANAGER:
-        RunModal(IDD_COOKIES, CookiesManagerDialogProc);
+        RunCookiesManagerDialog(g_app.mainWindow);
         return FALSE;
     case IDC_VIEW_DRIVES:
         ShowView(VIEW_DRIVES);
@@ -144,10 +141,10 @@ INT_PTR OnCommand(WORD id) {
         }
         return FALSE;
     case IDC_SETTINGS:
-        RunModal(IDD_SETTINGS, SettingsDialogProc);
+        RunSettingsDialog(g_app.mainWindow);
         return FALSE;
     case IDC_TIPS:
-        RunModal(IDD_TIPS, TipsDialogProc);
+        RunTipsDialog(g_app.mainWindow);
         return FALSE;
     case IDC_ADD_FILTER:
         RunAddFiltersDialog(g_app.mainWindow);

@@ -1,8 +1,6 @@
-// The settings flags, their registry store and the Settings dialog.
+// The settings flags and their registry store.
 #include "settings/settings.h"
 
-#include "resource.h"
-#include "ui/skin.h"
 
 Settings g_settings;
 const char kProgramKey[] = "Software\\VOSK Software\\Brisola";
@@ -65,46 +63,6 @@ void WriteRecentDocsPolicy(DWORD data) {
     RegSetValueExA(key.Get(), kNoRecentDocsMenu, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof data);
 }
 
-void SetCheck(HWND dialog, int id, const std::atomic<BYTE>& flag) {
-    SendDlgItemMessageA(dialog, id, BM_SETCHECK, flag == 1 ? BST_CHECKED : BST_UNCHECKED, 0);
-}
-
-void OnInitDialog(HWND dialog) {
-    ApplySkin(dialog);
-    SetCheck(dialog, IDC_SET_NEVERUPDATE, g_settings.neverUpdate);
-    SetCheck(dialog, IDC_SET_ASKDEL, g_settings.askDel);
-    SetCheck(dialog, IDC_SET_SOUND, g_settings.enableSnd);
-}
-
-// Switches the Explorer policy at once, independently of the save at exit.
-void OnNeverUpdate() {
-    ToggleFlag(g_settings.neverUpdate);
-    WriteRecentDocsPolicy(g_settings.neverUpdate == 1 ? 1 : 0);
-}
-
-INT_PTR OnCommand(HWND dialog, WORD id) {
-    switch (id) {
-    case IDC_SET_ASKDEL:
-        ToggleFlag(g_settings.askDel);
-        return TRUE;
-    case IDC_SET_SOUND:
-        ToggleFlag(g_settings.enableSnd);
-        return TRUE;
-    case IDC_SET_NEVERUPDATE:
-        OnNeverUpdate();
-        return TRUE;
-    case IDC_SET_OK:
-        EndDialog(dialog, DIALOG_RESULT);
-        return TRUE;
-    default:
-        // Escape (IDCANCEL) does not close this dialog.
-        return FALSE;
-    }
-}
-
-const int kHoverIds[] = {IDC_SET_OK};
-const HoverList kHover = {kHoverIds, 1};
-
 }  // namespace
 
 void ResetSettings() {
@@ -115,6 +73,12 @@ void ResetSettings() {
 }
 
 void ToggleFlag(std::atomic<BYTE>& flag) { flag = flag == 1 ? 0 : 1; }
+
+// Switches the Explorer policy at once, independently of the save at exit.
+void ToggleNeverUpdate() {
+    ToggleFlag(g_settings.neverUpdate);
+    WriteRecentDocsPolicy(g_settings.neverUpdate == 1 ? 1 : 0);
+}
 
 // The machine-wide key is the store. A standard user can neither open it
 // with full access nor write it (unless the system virtualizes it), so
@@ -159,24 +123,4 @@ void SaveSettings() {
     ProgramFlag flags[4];
     for (size_t i = 0; i < 4; ++i) flags[i] = {kFlags[i].name, kFlags[i].flag->load()};
     WriteProgramFlags(flags, 4);
-}
-
-INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_INITDIALOG:
-        OnInitDialog(dialog);
-        return TRUE;
-    case WM_COMMAND:
-        return OnCommand(dialog, LOWORD(wParam));
-    case WM_CLOSE:
-        EndDialog(dialog, DIALOG_RESULT);
-        return FALSE;
-    case WM_DESTROY:
-        return TRUE;
-    case WM_SETCURSOR:
-        TrackHover(dialog, kHover, reinterpret_cast<HWND>(wParam));
-        return FALSE;
-    default:
-        return SkinnedDialogDefault(dialog, message, wParam, lParam);
-    }
 }

@@ -48,4 +48,5 @@ void SaveSettings();
 void ResetSettings();
 // A toggle sets 1 when the flag was not 1, and 0 otherwise.
 void ToggleFlag(std::atomic<BYTE>& flag);
-INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+// Toggles NeverUpdate and writes the Explorer policy that goes with it.
+void ToggleNeverUpdate();

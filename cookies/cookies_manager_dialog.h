@@ -6,6 +6,8 @@
 
 #include "cookies/cookies.h"
 
+// Runs the dialog, modal to `owner`.
+void RunCookiesManagerDialog(HWND owner);
 INT_PTR CALLBACK CookiesManagerDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 void SetUpCookieListView(HWND listView);
 // Shows one list in a list view, one row per entry in list order.

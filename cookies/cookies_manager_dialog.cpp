@@ -1,6 +1,6 @@
 // The Cookies Manager dialog (138): the delete list on the left, the keep
 // list on the right, ">>" and "<<" between them, OK to save the keep list.
-#include "cookies/cookies_manager.h"
+#include "cookies/cookies_manager_dialog.h"
 
 #include <commctrl.h>
 
@@ -89,6 +89,10 @@ void FillCookieListView(HWND listView, CookieList list) {
 
 void MoveSelectedCookies(CookieList source, CookieList target, HWND sourceView) {
     MoveCookieRows(source, target, SelectedRows(sourceView));
+}
+
+void RunCookiesManagerDialog(HWND owner) {
+    DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_COOKIES), owner, CookiesManagerDialogProc, 0);
 }
 
 INT_PTR CALLBACK CookiesManagerDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {

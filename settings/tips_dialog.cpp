@@ -1,5 +1,5 @@
 // The Tips dialog: a random tip, Next Tip, and the start-up check box.
-#include "settings/tips.h"
+#include "settings/tips_dialog.h"
 
 #include <mmsystem.h>
 
@@ -66,6 +66,10 @@ void OnCommand(HWND dialog, WORD id) {
 void ShowRandomTip(HWND dialog) {
     srand(timeGetTime());
     SetDlgItemTextA(dialog, IDC_TIP_TEXT, kTips[rand() % kTipCount]);
+}
+
+void RunTipsDialog(HWND owner) {
+    DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_TIPS), owner, TipsDialogProc, 0);
 }
 
 INT_PTR CALLBACK TipsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
