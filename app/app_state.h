@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "fs/special_folders.h"
+#include "fs/shell_folders.h"
 
 // Views of the main window.
 enum : int { VIEW_INTERNET = 0, VIEW_DRIVES = 1, VIEW_INFO = 4 };

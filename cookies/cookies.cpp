@@ -7,7 +7,7 @@
 #include <mutex>
 #include <utility>
 
-#include "fs/special_folders.h"
+#include "fs/shell_folders.h"
 #include "resource.h"
 #include "fs/text.h"
 #include "fs/tree.h"

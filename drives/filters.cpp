@@ -24,7 +24,7 @@
 #include <string>
 
 #include "drives/drives_state.h"
-#include "fs/special_folders.h"
+#include "fs/shell_folders.h"
 #include "resource.h"
 #include "ui/list_view.h"
 #include "ui/skin.h"

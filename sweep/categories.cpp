@@ -10,7 +10,7 @@
 #include <cstring>
 #include <string>
 
-#include "fs/special_folders.h"
+#include "fs/shell_folders.h"
 #include "cookies/cookies.h"
 #include "drives/found_files.h"
 #include "fs/text.h"

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "app/app_state.h"
-#include "fs/special_folders.h"
+#include "fs/shell_folders.h"
 #include "drives/disk_scan.h"
 #include "drives/drive_table.h"
 #include "clean_support.h"

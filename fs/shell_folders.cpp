@@ -1,4 +1,4 @@
-#include "fs/special_folders.h"
+#include "fs/shell_folders.h"
 
 #include <shlobj.h>
 
