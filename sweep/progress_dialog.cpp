@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "drives/drive_table.h"
 #include "drives/found_files_dialog.h"
 #include "resource.h"
 #include "sweep/clean_report.h"
@@ -49,7 +50,7 @@ void OnInitDialog(HWND dialog) {
     SetJobProgressBar(bar);
     SendMessageA(bar, PBM_SETSTEP, 1, 0);
     // One step per drive slot, or per cleaning step.
-    SendMessageA(bar, PBM_SETRANGE, 0, MAKELPARAM(0, scan ? 16 : SWEEP_CATEGORIES));
+    SendMessageA(bar, PBM_SETRANGE, 0, MAKELPARAM(0, scan ? kDriveSlots : SWEEP_CATEGORIES));
 }
 
 void ShowScanPosition(HWND dialog) {
