@@ -11,6 +11,7 @@
 #include "app/app_state.h"
 #include "app/splash_dialog.h"
 #include "app/startup.h"
+#include "browsers/sqlite_db.h"
 #include "cookies/cookies_manager_dialog.h"
 #include "drives/add_filters_dialog.h"
 #include "drives/drive_table.h"
@@ -49,9 +50,11 @@ const InfoRow kInfoRows[] = {
     {"Version:", BRISOLA_VERSION},
     {"Support:", "http://brisola.example"},
 };
+// The SQLite built in, whose version is known only at run time.
+const char kSqliteLabel[] = "SQLite:";
 // After the fixed rows: what the last clean did; opening it shows the report.
 const char kLastCleanLabel[] = "Last clean:";
-const int kLastCleanRow = sizeof kInfoRows / sizeof kInfoRows[0];
+const int kLastCleanRow = sizeof kInfoRows / sizeof kInfoRows[0] + 1;
 
 const int kHoverIds[] = {IDC_VIEW_INFO, IDC_COOKIES_MANAGER, IDC_VIEW_DRIVES, IDC_VIEW_INTERNET,
                          IDC_SETTINGS,  IDC_QUICK_REFRESH,   IDC_HELP_BUTTON,        IDC_CLEAN,
@@ -270,6 +273,7 @@ void FillInfoList() {
     };
     int row = 0;
     for (const InfoRow& info : kInfoRows) addRow(row++, info.label, info.value);
+    addRow(row++, kSqliteLabel, SqliteVersion());
     CleanReport last = CopyLastCleanReport();
     std::string summary = last.valid ? CleanSummaryText(last) + " (double-click for details)" : "No clean yet";
     addRow(kLastCleanRow, kLastCleanLabel, summary.c_str());

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "browsers/sqlite_db.h"
 #include "console/output.h"
 #include "console/schedule.h"
 #include "drives/disk_scan.h"
@@ -263,7 +264,7 @@ int main(int argc, char** argv) {
         return kDone;
     }
     if (argc == 2 && strcmp(argv[1], "--version") == 0) {
-        printf("brisolac %s, %s\n", BRISOLA_VERSION, BRISOLA_COMPANY);
+        printf("brisolac %s, %s\nSQLite %s\n", BRISOLA_VERSION, BRISOLA_COMPANY, SqliteVersion());
         return kDone;
     }
     Arguments args;

@@ -10,6 +10,8 @@ shift || true
 targets=()
 for t in "$@"; do targets+=(--target "$t"); done
 build="${BRISOLA_BUILD_ROOT:-$root/build}/$arch"
+bash "$root/scripts/fetch-deps.sh"
 cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-$arch.cmake" \
+      -DBRISOLA_DEPS_DIR="${BRISOLA_BUILD_ROOT:-$root/build}/deps" \
       -DCMAKE_CROSSCOMPILING_EMULATOR="$root/scripts/wine-exec" -DBRISOLA_WERROR=ON >/dev/null
 cmake --build "$build" -j"$(nproc)" "${targets[@]}" -- --no-print-directory
