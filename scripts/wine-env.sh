@@ -8,8 +8,11 @@
 
 # Picks the Windows architecture that this machine's Wine can run.
 # Wine's 32-bit loader is an i386 Linux program; some virtual machines
-# (e.g. PVM guests) refuse to execute any 32-bit Linux binary, so there we
-# run the same sources built for x86_64 under the 64-bit loader instead.
+# (e.g. PVM guests) refuse to execute any 32-bit Linux binary, and where
+# they can, wine32:i386 may still be missing (scripts/setup.sh installs it
+# only where it can run, and goes on without it when the mirror cannot
+# supply it), so there we run the same sources built for x86_64 under the
+# 64-bit loader instead.
 brisola_pick_arch() {
   if [ -n "${BRISOLA_ARCH:-}" ]; then
     :
@@ -17,8 +20,8 @@ brisola_pick_arch() {
     BRISOLA_ARCH=i686
   else
     BRISOLA_ARCH=x86_64
-    echo "wine-env: this machine cannot execute 32-bit Linux programs;" \
-         "testing the x86_64 build under 64-bit Wine" >&2
+    echo "wine-env: 32-bit Wine does not run here (not installed, or this machine" \
+         "cannot execute 32-bit Linux programs); testing the x86_64 build under 64-bit Wine" >&2
   fi
   if [ "$BRISOLA_ARCH" = i686 ]; then
     export WINEARCH=win32 WINELOADER=/usr/lib/wine/wine
