@@ -93,7 +93,7 @@ void OnInitDialog(HWND window) {
     Show(IDC_VIEW_FILES, false);
     LoadKeptCookies();
     SetJobEndListener(OnJobEnded);
-    g_skin.selectedButton = GetDlgItem(window, IDC_VIEW_INTERNET);
+    SetSelectedButton(window, GetDlgItem(window, IDC_VIEW_INTERNET));
 }
 
 void StartJob(int startCommand) {
@@ -220,7 +220,7 @@ void OnEndSession(bool ending) {
 void ShowView(int view) {
     HWND main = g_app.mainWindow;
     if (view == VIEW_INTERNET || view == VIEW_DRIVES) {
-        g_skin.selectedButton = GetDlgItem(main, view == VIEW_INTERNET ? IDC_VIEW_INTERNET : IDC_VIEW_DRIVES);
+        SetSelectedButton(main, GetDlgItem(main, view == VIEW_INTERNET ? IDC_VIEW_INTERNET : IDC_VIEW_DRIVES));
         RepaintNow(GetDlgItem(main, IDC_VIEW_INTERNET), true);
         RepaintNow(GetDlgItem(main, IDC_VIEW_DRIVES), true);
     }
