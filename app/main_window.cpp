@@ -194,13 +194,16 @@ void SaveUserChoices() {
 
 void OnDestroy() {
     SaveFilterTable();
-    // A thread still running keeps the library: the process exit frees it.
-    if (StopThreads() && g_shellFolders.library) {
-        FreeLibrary(g_shellFolders.library);
-        g_shellFolders.library = nullptr;
-        g_shellFolders.folderPath = nullptr;
+    // A thread still running keeps the library and the skin (a confirmation
+    // on the cleaning thread paints with it): the process exit frees them.
+    if (StopThreads()) {
+        if (g_shellFolders.library) {
+            FreeLibrary(g_shellFolders.library);
+            g_shellFolders.library = nullptr;
+            g_shellFolders.folderPath = nullptr;
+        }
+        FreeSkinAssets();
     }
-    FreeSkinAssets();
     FreeLinkResources();
     SaveSettings();
     SaveCategoryTicks();
