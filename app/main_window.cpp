@@ -93,7 +93,7 @@ void OnInitDialog(HWND window) {
     Show(IDC_VIEW_FILES, false);
     LoadKeptCookies();
     SetJobEndListener(OnJobEnded);
-    g_skin.selectedButton = GetDlgItem(window, IDC_VIEW_INTERNET);
+    SetSelectedButton(window, GetDlgItem(window, IDC_VIEW_INTERNET));
 }
 
 void StartJob(int startCommand) {
@@ -194,13 +194,16 @@ void SaveUserChoices() {
 
 void OnDestroy() {
     SaveFilterTable();
-    // A thread still running keeps the library: the process exit frees it.
-    if (StopThreads() && g_shellFolders.library) {
-        FreeLibrary(g_shellFolders.library);
-        g_shellFolders.library = nullptr;
-        g_shellFolders.folderPath = nullptr;
+    // A thread still running keeps the library and the skin (a confirmation
+    // on the cleaning thread paints with it): the process exit frees them.
+    if (StopThreads()) {
+        if (g_shellFolders.library) {
+            FreeLibrary(g_shellFolders.library);
+            g_shellFolders.library = nullptr;
+            g_shellFolders.folderPath = nullptr;
+        }
+        FreeSkinAssets();
     }
-    FreeSkinAssets();
     FreeLinkResources();
     SaveSettings();
     SaveCategoryTicks();
@@ -220,7 +223,7 @@ void OnEndSession(bool ending) {
 void ShowView(int view) {
     HWND main = g_app.mainWindow;
     if (view == VIEW_INTERNET || view == VIEW_DRIVES) {
-        g_skin.selectedButton = GetDlgItem(main, view == VIEW_INTERNET ? IDC_VIEW_INTERNET : IDC_VIEW_DRIVES);
+        SetSelectedButton(main, GetDlgItem(main, view == VIEW_INTERNET ? IDC_VIEW_INTERNET : IDC_VIEW_DRIVES));
         RepaintNow(GetDlgItem(main, IDC_VIEW_INTERNET), true);
         RepaintNow(GetDlgItem(main, IDC_VIEW_DRIVES), true);
     }

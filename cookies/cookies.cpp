@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <mutex>
+#include <unordered_set>
 #include <utility>
 
 #include "fs/shell_folders.h"
@@ -79,6 +80,23 @@ bool IsKeptLocked(const char* name) {
 }
 
 void Changed(CookieList list) { ++g_cookies.generation[list]; }
+
+// Puts the entries of a cleaning that could not delete them back in front
+// of the delete list, which the manager may have refilled meanwhile; a
+// name kept since, or listed twice, is left out.
+void RestoreDeleteList(const std::vector<CookieEntry>& listed) {
+    std::lock_guard<std::mutex> guard(g_cookies.lock);
+    std::unordered_set<std::string> skip;
+    for (const CookieEntry& entry : g_cookies.lists[KEPT_COOKIES]) skip.insert(entry.name);
+    const std::vector<CookieEntry>& now = g_cookies.lists[COOKIES_TO_DELETE];
+    std::vector<CookieEntry> merged;
+    merged.reserve(listed.size() + now.size());
+    for (const std::vector<CookieEntry>* part : {&listed, &now})
+        for (const CookieEntry& entry : *part)
+            if (skip.insert(entry.name).second) merged.push_back(entry);
+    g_cookies.lists[COOKIES_TO_DELETE].swap(merged);
+    Changed(COOKIES_TO_DELETE);
+}
 
 // Blanks at either end of a line of datacookies.txt, Ctrl+Z (the old
 // end-of-file mark) included; blanks inside a name belong to it.
@@ -196,14 +214,24 @@ std::vector<CookieEntry> CookieListForView(CookieList list) {
 }
 
 void DeleteListedCookies(TreeVisitor* report) {
-    char folder[256];
-    // Without a usable folder the list stays for a later cleaning.
-    if (!GetCookieFolder(folder) || CheckRoot(WideFromAnsi(folder), CookieFolderRules()) != RootRefusal::None) return;
+    char ansi[256];
+    std::wstring folder;
+    RootRefusal refusal = RootRefusal::Missing;
+    if (GetCookieFolder(ansi)) {
+        folder = WideFromAnsi(ansi);
+        refusal = CheckRoot(folder, CookieFolderRules());
+    }
+    // The list is used up only by a cleaning that got into the folder.
     std::vector<CookieEntry> listed;
     {
         std::lock_guard<std::mutex> guard(g_cookies.lock);
-        listed.swap(g_cookies.lists[COOKIES_TO_DELETE]);
-        Changed(COOKIES_TO_DELETE);
+        std::vector<CookieEntry>& toDelete = g_cookies.lists[COOKIES_TO_DELETE];
+        if (refusal != RootRefusal::None) {
+            listed = toDelete;
+        } else {
+            listed.swap(toDelete);
+            Changed(COOKIES_TO_DELETE);
+        }
     }
     std::vector<NamedFile> files;
     for (const CookieEntry& entry : listed) {
@@ -213,9 +241,15 @@ void DeleteListedCookies(TreeVisitor* report) {
         file.name = WideFromAnsi(entry.name);
         files.push_back(std::move(file));
     }
-    if (files.empty()) return;
-    DeleteNamedFiles(WideFromAnsi(folder), false, CookieFolderRules(), files);
-    if (report) ReportNamedFiles(WideFromAnsi(folder), files, *report);
+    if (refusal == RootRefusal::None && !files.empty()) {
+        refusal = DeleteNamedFiles(folder, false, CookieFolderRules(), files);
+        // Refused after all (the folder changed since the check): it is put back.
+        if (refusal != RootRefusal::None) RestoreDeleteList(listed);
+    }
+    // Nothing went from a refused folder; the report says why for each
+    // cookie on the list.
+    if (refusal != RootRefusal::None) MarkRefused(files, refusal);
+    if (report) ReportNamedFiles(folder, files, *report);
 }
 
 bool ListedCookieFiles(std::wstring& folder, std::vector<std::wstring>& names) {

@@ -48,6 +48,9 @@ void RemoveMarkedEntries(std::vector<CookieEntry>& entries);
 // order; the rows of later moves refer to this copy.
 std::vector<CookieEntry> CookieListForView(CookieList list);
 // Cleaning step 2: deletes the cookies of the delete list and empties it.
+// When the cookie folder is refused (a link, protected, not found) nothing
+// is deleted, the list stays and each cookie on it is reported left, with
+// the reason.
 void DeleteListedCookies(TreeVisitor* report = nullptr);
 // The files DeleteListedCookies would delete now, and their folder; false
 // when the folder cannot be found or is refused.

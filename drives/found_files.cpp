@@ -145,7 +145,9 @@ void DeleteCheckedFoundFiles(TreeVisitor* report) {
         if (byFolder[f].empty()) continue;
         std::wstring folder = WideFromUtf8(checked.folders[f]);
         if (folder.size() == 2 && folder[1] == L':') folder += L'\\';
-        DeleteNamedFiles(folder, true, rules, byFolder[f]);
+        RootRefusal refusal = DeleteNamedFiles(folder, true, rules, byFolder[f]);
+        // A refused folder leaves each of its files, for the refusal's reason.
+        if (refusal != RootRefusal::None) MarkRefused(byFolder[f], refusal);
         if (report) ReportNamedFiles(folder, byFolder[f], *report);
         uint32_t at = UINT32_MAX;
         for (size_t k = 0; k < byFolder[f].size(); ++k) {

@@ -613,10 +613,40 @@ const char* LeftReasonText(LeftReason reason) {
         return "link skipped";
     case LeftReason::Protected:
         return "protected folder";
+    case LeftReason::FolderMissing:
+        return "folder not found";
+    case LeftReason::FolderNotAFolder:
+        return "folder is a file";
+    case LeftReason::FolderLink:
+        return "folder is a link";
     case LeftReason::Other:
         break;
     }
     return "could not be deleted";
+}
+
+void MarkRefused(std::vector<NamedFile>& files, RootRefusal refusal) {
+    for (NamedFile& file : files) {
+        file.deleted = false;
+        file.gone = false;
+        file.reason = LeftReasonOfRefusal(refusal);
+    }
+}
+
+LeftReason LeftReasonOfRefusal(RootRefusal refusal) {
+    switch (refusal) {
+    case RootRefusal::Missing:
+        return LeftReason::FolderMissing;
+    case RootRefusal::NotAFolder:
+        return LeftReason::FolderNotAFolder;
+    case RootRefusal::Link:
+        return LeftReason::FolderLink;
+    case RootRefusal::Protected:
+        return LeftReason::Protected;
+    case RootRefusal::None:
+        break;
+    }
+    return LeftReason::Other;
 }
 
 std::wstring TrimFolderPath(std::wstring_view path) {

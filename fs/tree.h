@@ -15,12 +15,25 @@
 #include <string_view>
 #include <vector>
 
-// Why an entry was left where it was.
-enum class LeftReason : uint8_t { InUse, AccessDenied, ReadOnly, LinkSkipped, Protected, Other };
+// Why an entry was left where it was. The Folder... reasons: the folder
+// holding it was refused as a whole.
+enum class LeftReason : uint8_t {
+    InUse,
+    AccessDenied,
+    ReadOnly,
+    LinkSkipped,
+    Protected,
+    Other,
+    FolderMissing,
+    FolderNotAFolder,
+    FolderLink,
+};
 const char* LeftReasonText(LeftReason reason);
 
 // Why a root was refused as a whole.
 enum class RootRefusal : uint8_t { None, Missing, NotAFolder, Link, Protected };
+// What a refusal of its folder means for each file that was to go from it.
+LeftReason LeftReasonOfRefusal(RootRefusal refusal);
 
 struct TreeEntry {
     const std::wstring& folder;  // the folder holding it, as a path, no trailing backslash
@@ -110,6 +123,8 @@ RootRefusal DeleteNamedFiles(std::wstring_view folder, bool fromDriveRoot, const
 // Tells `visitor` what DeleteNamedFiles did: OnDeleted for each file that
 // went, OnLeft for each that stayed (not for those that were gone already).
 void ReportNamedFiles(const std::wstring& folder, const std::vector<NamedFile>& files, TreeVisitor& visitor);
+// After a refusal of their folder: every file stayed, for its reason.
+void MarkRefused(std::vector<NamedFile>& files, RootRefusal refusal);
 
 // The plain files directly in `folder` (a root as for WalkTree).
 RootRefusal ListFolderFiles(std::wstring_view folder, const TreeRules& rules, std::vector<std::wstring>& names);

@@ -17,3 +17,8 @@ JobLock::~JobLock() {
     if (held_) ReleaseMutex(mutex_);
     if (mutex_) CloseHandle(mutex_);
 }
+
+bool JobLockHeldElsewhere() {
+    JobLock probe;
+    return !probe.held();
+}

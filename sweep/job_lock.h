@@ -17,3 +17,7 @@ private:
     HANDLE mutex_ = nullptr;
     bool held_ = false;
 };
+
+// True when another clean holds the mutex now (or it cannot be had at all),
+// so that a clean asked for here must not start.
+bool JobLockHeldElsewhere();

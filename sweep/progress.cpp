@@ -20,12 +20,15 @@
 #include "settings/settings.h"
 #include "sweep/cleaning.h"
 #include "sweep/job_lock.h"
+#include "sweep/results_list.h"
 #include "sweep/sweep.h"
 
 namespace {
 
 const DWORD kWorkerStartWaitMs = 5000;
 const DWORD kWorkerShutdownWaitMs = 10000;
+// After its end message the worker only has to return.
+const DWORD kWorkerReturnWaitMs = 2000;
 
 struct JobState {
     std::atomic<HWND> progressDialog{nullptr};
@@ -33,6 +36,9 @@ struct JobState {
     std::atomic<UINT> endMessage{0};  // sent to progressDialog by the worker
     HANDLE workerThread = nullptr;  // main thread only
     DWORD workerThreadId = 0;
+    DWORD shutdownWaitMs = kWorkerShutdownWaitMs;  // main thread only
+    // From the start of a job until its worker is done; cleared only by
+    // the worker (or by a start whose thread never came).
     std::atomic<bool> busy{false};
     std::atomic<int> driveScan{0};
     std::atomic<bool> stop{false};
@@ -41,6 +47,8 @@ struct JobState {
     std::atomic<int> lastPosition{0};
     std::atomic<int> soundsRequested{0};
     std::atomic<bool> outOfMemory{false};
+    std::atomic<bool> lockRefused{false};  // another clean held the lock
+    std::atomic<bool> measured{false};     // the worker measured the sweep again
     std::atomic<bool> shuttingDown{false};  // the program ends: no refresh, no dialog
     // Taken on the main thread before the scan thread starts; only that
     // thread reads it afterwards.
@@ -72,27 +80,44 @@ void PlayJobSound(const char* name) {
     PlaySoundA(name, GetModuleHandleA(nullptr), SND_RESOURCE | SND_ASYNC | SND_NODEFAULT);
 }
 
-void SendJobEnd() {
+// The worker's last act. The dialog, if there still is one, has its answer
+// before the job ends; without one (the program is ending) the worker ends
+// its job alone. Nothing is touched after.
+void EndJobOnWorker() {
     HWND dialog = g_job.progressDialog;
     if (dialog) SendMessageA(dialog, g_job.endMessage, 0, 0);
+    g_job.busy = false;
+}
+
+// The figures after a job, measured here on the worker; the main thread
+// fills the lists from them when the job's end reaches it.
+void MeasureAfterJob() {
+    MeasureCategories();
+    g_job.measured = true;
 }
 
 // Out of memory ends the job like any other end, and says so.
 DWORD WINAPI CleaningThread(LPVOID) {
     try {
         PlayJobSound("cleaning");
-        // Held for the whole clean: the console program refuses to clean
-        // meanwhile.
-        JobLock lock;
-        if (!CleaningAborted()) {
-            ReadTicksFromList();
-            CleanCategories();
+        bool cleaned = false;
+        {
+            // Held for the whole clean: the console program refuses to clean
+            // meanwhile, and a clean of its runs this one does not start.
+            JobLock lock;
+            if (!lock.held()) {
+                g_job.lockRefused = true;
+            } else if (!CleaningAborted()) {
+                ReadTicksFromList();
+                CleanCategories();
+                cleaned = true;
+            }
         }
-        if (!CleaningAborted()) RefreshSweep();
+        if (cleaned && !CleaningAborted()) MeasureAfterJob();
     } catch (const std::bad_alloc&) {
         g_job.outOfMemory = true;
     }
-    SendJobEnd();
+    EndJobOnWorker();
     return 0;
 }
 
@@ -104,17 +129,24 @@ DWORD WINAPI DiskScanThread(LPVOID) {
         progress.position = ReportScanPosition;
         progress.step = StepProgressBar;
         g_job.scanResult = RunDiskScan(g_job.scanSnapshot, progress);
+        // Stopped or not, the sweep shows the scan's row with fresh figures.
+        if (!g_job.shuttingDown) MeasureAfterJob();
     } catch (const std::bad_alloc&) {
         g_job.scanResult = 0;
         g_job.outOfMemory = true;
     }
-    SendJobEnd();
+    EndJobOnWorker();
     return 0;
 }
 
 // False, nothing left busy, when the thread could not start.
 bool StartWorker(HWND notify, UINT endMessage, LPTHREAD_START_ROUTINE proc) {
     CloseWorkerHandle(kWorkerStartWaitMs);
+    // What a job abandoned at the program's end left behind.
+    g_job.shuttingDown = false;
+    g_job.outOfMemory = false;
+    g_job.lockRefused = false;
+    g_job.measured = false;
     g_job.progressDialog = notify;
     g_job.endMessage = endMessage;
     // Busy from here on, before the thread exists, so that no second job
@@ -181,15 +213,16 @@ bool TakeScanPosition(char (&folder)[256], char (&file)[256]) {
 }
 
 JobOutcome FinishJob(int barPosition) {
+    // The worker, answered already, ends its job and returns; the buttons
+    // come back only once it has.
+    if (g_job.workerThread) WaitForThread(g_job.workerThread, kWorkerReturnWaitMs);
     g_job.lastPosition = barPosition;
     JobOutcome outcome;
     outcome.scan = g_job.driveScan == 1;
     outcome.ending = g_job.shuttingDown;
-    if (outcome.scan && !outcome.ending) {
-        ReadTicksFromList();
-        RefreshSweep();
-    }
-    g_job.busy = false;
+    outcome.lockRefused = g_job.lockRefused.exchange(false);
+    // The ticks the list shows are kept; only the figures are new.
+    if (g_job.measured.exchange(false) && !outcome.ending) FillResultsLists(true);
     g_job.stop = false;
     outcome.outOfMemory = g_job.outOfMemory.exchange(false);
     outcome.showFoundFiles = outcome.scan && !outcome.ending && g_job.scanResult == 1 && !g_job.userStopped;
@@ -214,24 +247,25 @@ bool WaitForThread(HANDLE thread, DWORD timeoutMs) {
 }
 
 bool ReleaseWorkerThread() {
-    bool ended = true;
-    if (g_job.workerThread) {
-        g_job.shuttingDown = true;
-        AbortCleaning();
-        g_job.stop = true;
-        g_job.userStopped = true;
-        ended = WaitForThread(g_job.workerThread, kWorkerShutdownWaitMs);
-        CloseHandle(g_job.workerThread);
-        g_job.workerThread = nullptr;
-        if (ended) ResetCleaningAbort();
-        g_job.shuttingDown = false;
-    }
-    g_job.busy = false;
+    if (!g_job.workerThread) return true;
+    g_job.shuttingDown = true;
+    AbortCleaning();
+    g_job.stop = true;
+    g_job.userStopped = true;
+    // A worker still running keeps its job, its handle and the abort: it
+    // ends the job itself when it gets to its end.
+    if (!WaitForThread(g_job.workerThread, g_job.shutdownWaitMs)) return false;
+    CloseHandle(g_job.workerThread);
+    g_job.workerThread = nullptr;
+    ResetCleaningAbort();
+    g_job.shuttingDown = false;
     g_job.stop = false;
     g_job.userStopped = false;
     g_job.driveScan = 0;
-    return ended;
+    return true;
 }
+
+void SetShutdownWaitForTest(DWORD ms) { g_job.shutdownWaitMs = ms ? ms : kWorkerShutdownWaitMs; }
 
 HWND CurrentProgressDialog() { return g_job.progressDialog; }
 

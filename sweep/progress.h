@@ -11,8 +11,12 @@ bool IsJobRunning();
 // the session) in place of closing the worker thread handle: a running job
 // is asked to end (the current deletion finishes, the remaining steps do no
 // work, a scan stops) and is waited for a bounded time while the calls it
-// sends to this thread are answered. False when it is still running.
+// sends to this thread are answered. False when it is still running: the
+// job then stays running until its worker ends it, and whatever the worker
+// may use must be kept.
 bool ReleaseWorkerThread();
+// The bounded wait of ReleaseWorkerThread (tests; 0: the default).
+void SetShutdownWaitForTest(DWORD ms);
 // Waits up to `timeoutMs` for `thread` to end while answering the messages
 // other threads send to this one, so that a thread in a send can finish.
 bool WaitForThread(HANDLE thread, DWORD timeoutMs);
@@ -29,6 +33,8 @@ bool IsDriveScanJob();
 // Start a job on the worker thread; when it is done the worker sends
 // `endMessage` to `notify`, whose handler then calls FinishJob. Only the
 // worker ends its job. False, nothing busy, when no thread could start.
+// A clean that finds the cleaning lock held by another clean (brisolac)
+// deletes nothing and ends with `lockRefused`.
 bool StartCleaningJob(HWND notify, UINT endMessage);
 bool StartDiskScanJob(HWND notify, UINT endMessage);
 
@@ -37,10 +43,11 @@ struct JobOutcome {
     bool scan = false;
     bool ending = false;          // the program ends: no refresh, no dialog
     bool outOfMemory = false;
+    bool lockRefused = false;     // another clean held the lock: nothing was done
     bool showFoundFiles = false;  // a scan that ran to its end
 };
-// On the main thread, on the end message: refreshes the sweep after a
-// scan and clears the job's flags; `barPosition` is kept for
+// On the main thread, on the end message: fills the lists with what the
+// worker measured and clears the job's flags; `barPosition` is kept for
 // LastProgressPosition.
 JobOutcome FinishJob(int barPosition);
 

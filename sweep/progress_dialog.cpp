@@ -8,6 +8,7 @@
 #include "drives/found_files_dialog.h"
 #include "resource.h"
 #include "sweep/clean_report.h"
+#include "sweep/job_lock.h"
 #include "sweep/progress.h"
 #include "sweep/sweep.h"
 #include "ui/skin.h"
@@ -20,6 +21,7 @@ const UINT kPositionTimerMs = 50;
 const UINT kJobEndMessage = WM_APP + 20;
 const char kCleanOutOfMemory[] = "Out of memory: the cleaning was stopped.";
 const char kScanOutOfMemory[] = "Out of memory: the disk scan was stopped.";
+const char kCleanLocked[] = "Another Brisola clean is running; nothing was cleaned.";
 
 JobEndListener g_onJobEnd = nullptr;  // main thread only
 
@@ -69,6 +71,8 @@ void OnJobEnd(HWND dialog) {
     JobOutcome outcome = FinishJob(static_cast<int>(SendDlgItemMessageA(dialog, IDC_PROG_BAR, PBM_GETPOS, 0, 0)));
     if (outcome.outOfMemory) {
         TellJobEnd(outcome.scan ? kScanOutOfMemory : kCleanOutOfMemory);
+    } else if (outcome.lockRefused) {
+        TellJobEnd(kCleanLocked);
     } else if (!outcome.scan && !outcome.ending) {
         // What the clean did, in a line; clicking it opens the full report.
         TellJobEnd(CleanSummaryText(CopyLastCleanReport()).c_str());
@@ -158,6 +162,12 @@ void SetJobEndListener(JobEndListener listener) { g_onJobEnd = listener; }
 
 HWND ShowProgressDialog(HWND owner, int startCommand) {
     if (IsJobRunning()) return nullptr;
+    // A clean of the console program (a scheduled one) is running: say so
+    // and start nothing. The worker checks again as it takes the lock.
+    if (startCommand == CMD_START_CLEANING && JobLockHeldElsewhere()) {
+        TellJobEnd(kCleanLocked);
+        return nullptr;
+    }
     if (startCommand == CMD_START_DISK_SCAN) SetDriveScanFlag();
     HWND dialog = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_PROGRESS), owner,
                                      ProgressDialogProc, 0);

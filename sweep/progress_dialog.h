@@ -12,5 +12,6 @@ void SetJobEndListener(JobEndListener listener);
 
 // Creates and shows the modeless dialog for the job that `startCommand`
 // (CMD_START_CLEANING or CMD_START_DISK_SCAN, sent to it next) starts.
-// Null when a job runs already or the dialog cannot be made.
+// Null when a job runs already, another clean holds the cleaning lock (the
+// job end listener is told why) or the dialog cannot be made.
 HWND ShowProgressDialog(HWND owner, int startCommand);

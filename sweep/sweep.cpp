@@ -26,7 +26,8 @@ void MakeInitialTable(SweepCategory (&table)[SWEEP_COUNT]) {
 // The junk sweep's shared state. The table is only ever read or written
 // whole under the lock; measuring happens outside it on per-run counters.
 // The "Other temporary files" row is the disk scan's, which keeps its
-// figures: copies of the table get them from there.
+// figures: copies of the table get them from there, and add them to the
+// totals, which here hold the sums of the other rows.
 struct SweepState {
     std::mutex lock;
     SweepCategory table[SWEEP_COUNT];
@@ -38,7 +39,8 @@ struct SweepState {
 
 SweepState g_sweep;
 
-// The totals = the sums over every category, ticked or not.
+// The totals = the sums over every category, ticked or not. Published with
+// the rows, in the same step, so that no copy shows the one without the other.
 void UpdateTotals(SweepCategory (&table)[SWEEP_COUNT]) {
     SweepCategory& totals = table[SWEEP_TOTALS];
     totals.files = totals.folders = totals.bytes = 0;
@@ -67,6 +69,7 @@ void PublishMeasuredCategories(const CategoryMeasurement (&measured)[SWEEP_COUNT
         g_sweep.table[i].bytes = measured[i].counters.bytes;
         snprintf(g_sweep.table[i].note, sizeof g_sweep.table[i].note, "%s", measured[i].counters.note.c_str());
     }
+    UpdateTotals(g_sweep.table);
 }
 
 void MeasureCategories() {
@@ -85,11 +88,13 @@ void GetSweepTable(SweepCategory (&out)[SWEEP_COUNT]) {
         std::lock_guard<std::mutex> guard(g_sweep.lock);
         memcpy(out, g_sweep.table, sizeof out);
     }
+    // The stored row is never written, so the totals hold none of it yet.
     DiskScanReport scan = GetDiskScanReport();
     out[SWEEP_OTHER].files = scan.files;
     out[SWEEP_OTHER].folders = 0;
     out[SWEEP_OTHER].bytes = scan.bytes;
-    UpdateTotals(out);
+    out[SWEEP_TOTALS].files += scan.files;
+    out[SWEEP_TOTALS].bytes += scan.bytes;
 }
 
 void SetCategoryTick(int index, BYTE ticked) {

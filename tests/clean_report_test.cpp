@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "clean_support.h"
+#include "cookies/cookies.h"
+#include "drives/found_files.h"
 #include "fs/text.h"
 #include "fs/tree.h"
 #include "sweep/app_caches.h"
@@ -183,6 +185,49 @@ TEST_F(CleanReportTest, FilesThatCannotGoAreLeftWithTheirReasonsInReportJournalA
     EXPECT_NE(journal.find("=== end: 1 deleted, 10 bytes freed, 3 left"), std::string::npos) << journal;
     EXPECT_NE(journal.find("\\x\\x0Aleft\\x09forged\r\n"), std::string::npos) << journal;
     EXPECT_EQ(journal.find("\nleft\tforged"), std::string::npos) << journal;
+}
+
+// A folder refused as a whole (a link put in its place): nothing behind it
+// goes, each file that was to go from it is left with the reason in the
+// report and the journal, and the list it came from keeps it.
+TEST_F(CleanReportTest, RefusedFoldersAreReportedAndTheirListsKept) {
+    std::string outside = planted_.root + "\\outside";
+    CreateDirectoryA(outside.c_str(), nullptr);
+    for (const char* name : {"\\a.tmp", "\\cookie.txt"}) MakeFile(outside + name, 7);
+    std::string found = planted_.root + "\\found";
+    ASSERT_TRUE(MakeUnixSymlink(outside, found));
+    FoundFileStore store;
+    store.Add(store.AddFolder(found.c_str()), "a.tmp");
+    ClearFoundFiles();
+    PublishFoundFiles(store);
+    std::string cookies = CookieFolder(), aside = cookies + ".aside";
+    ASSERT_FALSE(cookies.empty());
+    CreateDirectoryA(cookies.c_str(), nullptr);
+    ASSERT_TRUE(MoveFileA(cookies.c_str(), aside.c_str()));
+    bool linked = MakeUnixSymlink(outside, cookies);
+    SetCookieNames(COOKIES_TO_DELETE, {"cookie.txt"});
+    CategoryTicks ticks = {};
+    ticks[SWEEP_COOKIES] = ticks[SWEEP_OTHER] = 1;
+    if (linked) CleanCategoriesWithTicks(ticks);
+    RemoveUnixLink(cookies);
+    ASSERT_TRUE(MoveFileA(aside.c_str(), cookies.c_str()));
+    ASSERT_TRUE(linked);
+
+    CleanReport report = CopyLastCleanReport();
+    std::set<std::string> left;
+    for (const CategoryReport& category : report.categories)
+        for (const LeftItem& item : category.left) left.insert(Utf8FromWide(item.path) + ": " + LeftReasonText(item.reason));
+    EXPECT_EQ(left, (std::set<std::string>{found + "\\a.tmp: folder is a link", cookies + "\\cookie.txt: folder is a link"}));
+    EXPECT_EQ(report.itemsDeleted, 0u);
+    for (const char* name : {"\\a.tmp", "\\cookie.txt"}) EXPECT_TRUE(FileExists(outside + name)) << name;
+    std::string journal = Journal();
+    EXPECT_NE(journal.find("left\tfolder is a link\t" + found + "\\a.tmp\r\n"), std::string::npos) << journal;
+    EXPECT_EQ(CookieNames(COOKIES_TO_DELETE), std::vector<std::string>{"cookie.txt"});
+    std::vector<FoundFile> still = CopyFoundFiles();
+    ASSERT_EQ(still.size(), 1u);
+    EXPECT_TRUE(still[0].checked);
+    ClearFoundFiles();
+    ClearCookieLists();
 }
 
 TEST_F(CleanReportTest, JournalRotatesAtItsLimitKeepingOneOldFile) {

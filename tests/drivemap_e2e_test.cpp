@@ -11,7 +11,9 @@
 
 #include <algorithm>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/app_state.h"
@@ -20,9 +22,14 @@
 #include "drives/filters.h"
 #include "drives/found_files.h"
 #include "resource.h"
+#include "settings/settings.h"
 #include "sweep/cleaning.h"
+#include "sweep/job_lock.h"
+#include "sweep/measure.h"
 #include "sweep/progress.h"
+#include "sweep/progress_dialog.h"
 #include "sweep/sweep.h"
+#include "ui/skin.h"
 
 using namespace cleantest;
 
@@ -36,6 +43,43 @@ const int kNothing = -1;
 void TickOnly(int only) {
     for (int row = 0; row < SWEEP_CATEGORIES; ++row) SetStateImage(g_app.resultsList, row, row == only ? 2 : 1);
 }
+
+std::string StatusText() {
+    char text[256] = {};
+    SendMessageA(g_app.statusBar, SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+bool ButtonsUsable() {
+    return IsWindowEnabled(GetDlgItem(g_app.mainWindow, IDC_CLEAN)) && IsWindowEnabled(GetDlgItem(g_app.mainWindow, IDC_EXIT));
+}
+
+// The cleaning lock held by another clean, as brisolac holds it: by a
+// thread of its own, which the mutex tells apart from ours.
+class OtherClean {
+public:
+    OtherClean()
+        : thread_([this] {
+              JobLock lock;
+              held_ = lock.held();
+              taken_ = true;
+              WaitForSingleObject(release_, INFINITE);
+          }) {
+        PollUntil([this] { return taken_.load(); });
+    }
+    ~OtherClean() {
+        SetEvent(release_);
+        thread_.join();
+        CloseHandle(release_);
+    }
+    bool held() const { return held_; }
+
+private:
+    HANDLE release_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    std::atomic<bool> taken_{false};
+    std::atomic<bool> held_{false};
+    std::thread thread_;
+};
 
 int BarPosition() {
     HWND dialog = FindProcessWindow(IsProgress);
@@ -120,6 +164,38 @@ TEST_F(CleanE2E, CookiesAreDeletedOnlyAsTheManagerListedThem) {
     EXPECT_TRUE(Cookie("e2e-kept.txt"));
 }
 
+const char kCleanLocked[] = "Another Brisola clean is running; nothing was cleaned.";
+
+// Another clean holds the lock: CLEAN says so and deletes nothing, whether
+// the lock was taken before the button or between the button and the worker.
+TEST_F(CleanE2E, CleanWhileAnotherCleanHoldsTheLockDeletesNothingAndSaysSo) {
+    TickOnly(SWEEP_TEMP);
+    {
+        OtherClean other;
+        ASSERT_TRUE(other.held());
+        Command(IDC_CLEAN);
+        EXPECT_EQ(FindProcessWindow(IsProgress), nullptr);
+        EXPECT_FALSE(IsJobRunning());
+        EXPECT_EQ(StatusText(), kCleanLocked);
+        EXPECT_TRUE(ButtonsUsable());
+    }
+    Command(IDC_VIEW_INTERNET);  // another status line
+    HWND progress = ShowProgressDialog(g_app.mainWindow, CMD_START_CLEANING);
+    ASSERT_NE(progress, nullptr);
+    {
+        OtherClean other;
+        SendMessageA(progress, WM_COMMAND, CMD_START_CLEANING, 0);
+        ASSERT_TRUE(WaitForJobEnd());
+    }
+    EXPECT_EQ(StatusText(), kCleanLocked);
+    EXPECT_TRUE(ButtonsUsable());
+    EXPECT_TRUE(FileExists(temp_ + "\\junk.tmp") && FileExists(temp_ + "\\sub\\junk2.tmp"));
+    // Once the other clean is over, CLEAN works.
+    Command(IDC_CLEAN);
+    ASSERT_TRUE(WaitForJobEnd());
+    EXPECT_FALSE(FileExists(temp_ + "\\junk.tmp"));
+}
+
 TEST_F(CleanE2E, CommandsDuringACleanDoNotChangeWhatItCleans) {
     TickOnly(kNothing);
     Command(IDC_CLEAN);
@@ -193,12 +269,93 @@ TEST_F(CleanE2E, ClosingTheMainWindowWhileFilesAreDeletedEndsTheJob) {
     EXPECT_EQ(LastProgressPosition(), SWEEP_CATEGORIES);
 }
 
+// The colour a button's face is painted with, away from its edge and text.
+COLORREF FaceColour(HWND button) {
+    RECT rc;
+    GetClientRect(button, &rc);
+    HDC screen = GetDC(button);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, rc.right, rc.bottom);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    SendMessageA(button, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+    COLORREF colour = GetPixel(dc, 4, 4);
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    ReleaseDC(button, screen);
+    return colour;
+}
+
+// The current view's button is painted selected, the other not. The
+// selection is the main window's own, so the confirmation dialog, which
+// paints on the cleaning thread, never reads it.
+TEST_F(CleanE2E, TheCurrentViewsButtonIsPaintedSelected) {
+    HWND internet = GetDlgItem(g_app.mainWindow, IDC_VIEW_INTERNET);
+    HWND drives = GetDlgItem(g_app.mainWindow, IDC_VIEW_DRIVES);
+    g_skin.hoveredButton = nullptr;
+    for (int view : {IDC_VIEW_DRIVES, IDC_VIEW_INTERNET}) {
+        Command(view);
+        EXPECT_EQ(FaceColour(internet), view == IDC_VIEW_INTERNET ? kHoverColour : kPanelColour) << view;
+        EXPECT_EQ(FaceColour(drives), view == IDC_VIEW_DRIVES ? kHoverColour : kPanelColour) << view;
+    }
+}
+
+// A question the abort cannot close: the worker stays in it until the test
+// lets it go.
+HANDLE g_asking = nullptr, g_answer = nullptr;
+bool AskUntilLetGo(const char*) {
+    SetEvent(g_asking);
+    WaitForSingleObject(g_answer, INFINITE);
+    return true;
+}
+
+// A worker that outlasts the close keeps its job running and what it may
+// use; when it gets to its end it ends the job itself, having deleted
+// nothing after the close.
+TEST_F(CleanE2E, AWorkerThatOutlastsTheCloseKeepsItsJobUntilItEndsIt) {
+    g_asking = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    g_answer = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    g_settings.askDel = 1;
+    SetCleanConfirmer(AskUntilLetGo);
+    SetShutdownWaitForTest(100);
+    TickOnly(SWEEP_TEMP);
+    Command(IDC_CLEAN);
+    ASSERT_TRUE(PumpUntil([] { return WaitForSingleObject(g_asking, 0) == WAIT_OBJECT_0; }));
+    PostMessageA(g_app.mainWindow, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(DestroyMainWindowForTest());
+    EXPECT_TRUE(IsJobRunning());
+    EXPECT_NE(g_shellFolders.folderPath, nullptr);
+    EXPECT_NE(g_skin.buttonFont, nullptr);
+    SetEvent(g_answer);
+    EXPECT_TRUE(WaitForJobEnd());
+    EXPECT_TRUE(FileExists(temp_ + "\\junk.tmp"));
+    g_settings.askDel = 0;
+    SetShutdownWaitForTest(0);
+    SetCleanConfirmer(nullptr);
+    CloseHandle(g_asking);
+    CloseHandle(g_answer);
+    CreateMainWindowForTest();
+    TickOnly(kNothing);
+    Command(IDC_CLEAN);
+    ASSERT_TRUE(WaitForJobEnd());
+    EXPECT_EQ(LastProgressPosition(), SWEEP_CATEGORIES);
+}
+
 // --- the drive cleaner -----------------------------------------------------
 
 const char kRoot[] = "E:\\brisola-tests\\e2e";
 const char kExt[] = ".e2etmp";  // only our files carry it
 
 bool IsFoundFiles(HWND w) { return HasControls(w, {IDC_FF_LIST, IDC_FF_CLOSE, IDC_FF_CHECKED}); }
+
+// The threads the category measurements ran on, told by the URL cache's
+// watcher.
+std::mutex g_measuredOnLock;
+std::vector<DWORD> g_measuredOn;
+void NoteMeasuringThread(const char*) {
+    std::lock_guard<std::mutex> hold(g_measuredOnLock);
+    g_measuredOn.push_back(GetCurrentThreadId());
+}
 
 // What a found-files dialog showed.
 struct Seen {
@@ -258,12 +415,21 @@ TEST_F(DriveCleanerE2E, ScanFindsTheFilesThenCleanDeletesOnlyTheTickedOnes) {
     ASSERT_TRUE(MakeFile(Path("keep.txt"), 5));
     ASSERT_TRUE(MakeFile(Path("off.e2eoff"), 5));
 
+    // The sweep is measured again after the scan, off this thread.
+    const char kCachedUrl[] = "http://e2e.example/scan";
+    ASSERT_TRUE(AddCacheEntry(kCachedUrl, 10, NORMAL_CACHE_ENTRY));
+    g_measuredOn.clear();
+    SetUrlCacheWatcher(NoteMeasuringThread);
     Seen seen;
     WindowHelper found(IsFoundFiles, LookAndClose(seen), 30000);
     Command(IDC_CLEAN);
     ASSERT_TRUE(found.Join(30000));
     ASSERT_TRUE(WaitForJobEnd());
+    SetUrlCacheWatcher(nullptr);
+    DeleteUrlCacheEntryA(kCachedUrl);
     EXPECT_EQ(LastProgressPosition(), 16);
+    EXPECT_FALSE(g_measuredOn.empty());
+    EXPECT_EQ(std::count(g_measuredOn.begin(), g_measuredOn.end(), GetCurrentThreadId()), 0);
 
     std::vector<std::string> expected = {Path("a.e2etmp"), Path("sub\\b.e2etmp"), Path("sub\\c.e2etmp")};
     std::vector<std::string> rows = seen.rows;
@@ -272,9 +438,11 @@ TEST_F(DriveCleanerE2E, ScanFindsTheFilesThenCleanDeletesOnlyTheTickedOnes) {
     EXPECT_EQ(seen.found, 3u);
     EXPECT_GE(seen.checked, 5u) << "every file on E: is looked at";
 
-    // The sweep row of "Other temporary files" now holds the scan's count.
+    // The sweep row of "Other temporary files" now holds the scan's count,
+    // and the other rows their new figures.
     Command(IDC_VIEW_INTERNET);
     EXPECT_EQ(Cell(g_app.resultsList, SWEEP_OTHER, 1), "3");
+    EXPECT_EQ(Cell(g_app.resultsList, SWEEP_TEMP, 1), "2");
 
     // Untick b in View Files, then clean only "Sweep Other temporary files"
     // while c is held open.

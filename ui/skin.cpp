@@ -27,6 +27,7 @@ const size_t kMaxHoverButtons = 32;
 struct DialogSkin {
     HoverList list = {nullptr, 0};
     BYTE hot[kMaxHoverButtons] = {};
+    HWND selected = nullptr;  // painted sunken
 };
 
 HBRUSH SolidBrush(COLORREF colour) { return CreateSolidBrush(colour); }
@@ -255,7 +256,10 @@ void FreeSkinAssets() {
     g_skin.backgroundBitmap = nullptr;
     g_skin.logoBitmap = nullptr;
     g_skin.buttonFont = nullptr;
-    g_skin.selectedButton = nullptr;
+}
+
+void SetSelectedButton(HWND dialog, HWND button) {
+    if (DialogSkin* skin = FindDialogSkin(dialog)) skin->selected = button;
 }
 
 void PaintDialogBackground(HWND dialog) { PaintBackground(dialog, false); }
@@ -270,9 +274,10 @@ void PaintSkinnedButton(HDC dc, HWND button) {
     HBRUSH brush = g_skin.panelBrush;
     UINT edge = EDGE_ETCHED;
     HGDIOBJ oldFont = nullptr;
+    const DialogSkin* dialog = FindDialogSkin(GetParent(button));
     if (button == g_skin.hoveredButton.load()) {
         brush = g_skin.hoverBrush;
-    } else if (button == g_skin.selectedButton) {
+    } else if (dialog && button == dialog->selected) {
         brush = g_skin.selectionBrush;
         edge = EDGE_SUNKEN;
     } else if (g_skin.buttonFont) {

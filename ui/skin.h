@@ -22,8 +22,6 @@ struct SkinState {
     // dialog's tracker writes it on the cleaning thread while the main
     // thread paints, hence atomic.
     std::atomic<HWND> hoveredButton{nullptr};
-    // The main window's selected view button, painted sunken.
-    HWND selectedButton = nullptr;
     HFONT buttonFont = nullptr;
     HBITMAP backgroundBitmap = nullptr;  // "LOGO"
     HBITMAP logoBitmap = nullptr;        // "MAINLOGO"
@@ -51,6 +49,10 @@ void FreeSkinAssets();
 // the dialog too. Keyboard handling, the default button and BM_CLICK stay
 // the system's.
 void ApplySkin(HWND dialog);
+// The dialog's selected button (the main window's view button), painted
+// sunken; null for none. Kept with the skinned dialog, so only the
+// dialog's own thread reads it.
+void SetSelectedButton(HWND dialog, HWND button);
 void PaintDialogBackground(HWND dialog);
 void PaintMainBackground(HWND mainWindow);
 // WM_CTLCOLORBTN: paints the button's face; the dialog procedure returns FALSE.
