@@ -195,11 +195,7 @@ void SaveUserChoices() {
 void OnDestroy() {
     SaveFilterTable();
     // A thread still running keeps the library: the process exit frees it.
-    if (StopThreads() && g_shellFolders.library) {
-        FreeLibrary(g_shellFolders.library);
-        g_shellFolders.library = nullptr;
-        g_shellFolders.folderPath = nullptr;
-    }
+    if (StopThreads()) FreeShellFolders();
     FreeSkinAssets();
     FreeLinkResources();
     SaveSettings();

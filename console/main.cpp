@@ -273,6 +273,8 @@ int main(int argc, char** argv) {
     HRESULT com = CoInitialize(nullptr);
     LoadSettings();
     LoadCategoryTicks();
+    // The Recycle Bin is measured over the fixed drives of the drive table.
+    EnumerateDrives();
     int code;
     if (args.command == "list") code = List();
     else if (args.command == "measure") code = Measure(args);

@@ -398,10 +398,9 @@ TEST_F(CleanEngineTest, OverlappingMeasurementsPublishWholeTables) {
     EXPECT_EQ(t[SWEEP_OTHER].files, 50u);
     EXPECT_EQ(t[SWEEP_OTHER].bytes, 5000u);
 
-    FolderPathFunction saved = g_shellFolders.folderPath;
-    g_shellFolders.folderPath = nullptr;
+    SetShellFoldersMissingForTest(true);
     MeasureCategories();
-    g_shellFolders.folderPath = saved;
+    SetShellFoldersMissingForTest(false);
     GetSweepTable(t);
     for (int row : {SWEEP_COOKIES, SWEEP_RECENT, SWEEP_HISTORY}) EXPECT_EQ(t[row].files + t[row].folders, 0u) << row;
     ResetSweepTableForTest();
