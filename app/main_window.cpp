@@ -197,11 +197,7 @@ void OnDestroy() {
     // A thread still running keeps the library and the skin (a confirmation
     // on the cleaning thread paints with it): the process exit frees them.
     if (StopThreads()) {
-        if (g_shellFolders.library) {
-            FreeLibrary(g_shellFolders.library);
-            g_shellFolders.library = nullptr;
-            g_shellFolders.folderPath = nullptr;
-        }
+        FreeShellFolders();
         FreeSkinAssets();
     }
     FreeLinkResources();

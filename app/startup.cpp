@@ -37,12 +37,8 @@ void InitShell() {
     UseConfirmDialog(nullptr);
     SetSystemScanReporter(ReportSystemScan);
     InitCommonControls();
-    g_shellFolders.library = LoadLibraryA("shfolder.dll");
-    if (!g_shellFolders.library) MessageBoxA(nullptr, "missing dll!", "info", MB_OK);
-    g_shellFolders.folderPath = g_shellFolders.library
-                           ? reinterpret_cast<FolderPathFunction>(
-                                 reinterpret_cast<void*>(GetProcAddress(g_shellFolders.library, "SHGetFolderPathA")))
-                           : nullptr;
+    // Loaded here already, so that a missing library is said at once.
+    if (!LoadShellFolders()) MessageBoxA(nullptr, "missing dll!", "info", MB_OK);
 }
 
 void CreateMainWindow() {

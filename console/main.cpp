@@ -124,12 +124,16 @@ int Measure(const Arguments& args) {
     return kDone;
 }
 
-void PrintItem(const std::string& path, bool isFolder, unsigned long long size, bool json, bool& first) {
+// One listed item; `counted` false marks what the row's figure leaves out
+// (a preview's only: found files are all counted).
+void PrintItem(const std::string& path, bool isFolder, unsigned long long size, bool json, bool& first,
+               bool counted = true, bool withCounted = false) {
     if (json) {
-        printf("%s{\"path\": %s, \"folder\": %s, \"bytes\": %llu}", first ? "" : ",\n",
-               JsonString(path).c_str(), isFolder ? "true" : "false", size);
+        printf("%s{\"path\": %s, \"folder\": %s, \"bytes\": %llu%s}", first ? "" : ",\n",
+               JsonString(path).c_str(), isFolder ? "true" : "false", size,
+               !withCounted ? "" : counted ? ", \"counted\": true" : ", \"counted\": false");
     } else {
-        printf("%s%s\t%llu\n", path.c_str(), isFolder ? "\\" : "", size);
+        printf("%s%s\t%llu%s\n", path.c_str(), isFolder ? "\\" : "", size, counted ? "" : "\tnot counted");
     }
     first = false;
 }
@@ -151,13 +155,18 @@ int Preview(const std::vector<int>& which, bool json) {
         const PreviewList& list = lists[k];
         const char* name = CategoryAt(which[k]).shortName;
         if (json)
-            printf("%s{\"name\": %s, \"files\": %llu, \"folders\": %llu, \"bytes\": %llu, \"items\": [\n",
-                   k ? ",\n" : "", JsonString(name).c_str(), list.files, list.folderItems, list.bytes);
+            printf("%s{\"name\": %s, \"files\": %llu, \"folders\": %llu, \"bytes\": %llu, \"notCounted\": %llu, "
+                   "\"items\": [\n",
+                   k ? ",\n" : "", JsonString(name).c_str(), list.files, list.folderItems, list.bytes, list.uncounted);
+        else if (list.uncounted > 0)
+            printf("# %s: %llu files, %llu folders, %llu bytes; %llu not counted in the figure\n", name, list.files,
+                   list.folderItems, list.bytes, list.uncounted);
         else
             printf("# %s: %llu files, %llu folders, %llu bytes\n", name, list.files, list.folderItems, list.bytes);
         bool first = true;
         for (size_t i = 0; i < list.size(); ++i)
-            PrintItem(Utf8FromWide(list.PathOf(i)), list.IsFolder(i), list.items[i].size, json, first);
+            PrintItem(Utf8FromWide(list.PathOf(i)), list.IsFolder(i), list.items[i].size, json, first,
+                      list.IsCounted(i), true);
         if (json) printf("]}");
     }
     if (json) printf("\n]}\n");
@@ -273,6 +282,8 @@ int main(int argc, char** argv) {
     HRESULT com = CoInitialize(nullptr);
     LoadSettings();
     LoadCategoryTicks();
+    // The Recycle Bin is measured over the fixed drives of the drive table.
+    EnumerateDrives();
     int code;
     if (args.command == "list") code = List();
     else if (args.command == "measure") code = Measure(args);

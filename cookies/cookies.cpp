@@ -54,7 +54,7 @@ bool GetCookieFolder(char (&folder)[256]) { return GetSpecialFolder(kCsidlCookie
 // Cookies are files directly in that folder; ".dat" names are its index.
 TreeRules CookieFolderRules() {
     TreeRules rules;
-    rules.skipIndexNames = false;  // IsCookieFolderIndex decides, by the same test
+    rules.countIndexNames = true;  // IsCookieFolderIndex decides, by the same test
     return rules;
 }
 

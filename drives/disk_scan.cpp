@@ -63,7 +63,7 @@ private:
 // nothing itself), folder links counted but never entered.
 TreeRules ScanRules() {
     TreeRules rules;
-    rules.skipIndexNames = false;
+    rules.countIndexNames = true;
     rules.guardProtected = false;
     rules.allowDriveRoot = true;
     rules.countLinkedFolders = true;

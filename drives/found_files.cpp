@@ -130,7 +130,7 @@ void DeleteCheckedFoundFiles(TreeVisitor* report) {
         g_drives.filesFound = 0;
     }
     TreeRules rules;
-    rules.skipIndexNames = false;  // the user picked these very files
+    rules.countIndexNames = true;  // the user picked these very files
     rules.guardProtected = false;
     std::vector<std::vector<NamedFile>> byFolder(checked.folders.size());
     std::vector<std::vector<size_t>> entriesOf(checked.folders.size());  // beside byFolder

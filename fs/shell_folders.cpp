@@ -4,14 +4,61 @@
 
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 
-ShellFolders g_shellFolders;
+namespace {
+
+struct ShellFolderState {
+    // Guards the rest, and is held through each lookup so that the library
+    // is never freed under a thread that is calling into it.
+    std::mutex lock;
+    bool loaded = false;
+    HMODULE library = nullptr;  // shfolder.dll, or null
+    FolderPathFunction folderPath = nullptr;
+    bool missingForTest = false;
+};
+ShellFolderState g_shell;
+
+// With the lock held.
+FolderPathFunction LoadedFunction() {
+    if (!g_shell.loaded) {
+        g_shell.loaded = true;
+        g_shell.library = LoadLibraryA("shfolder.dll");
+        g_shell.folderPath = g_shell.library ? reinterpret_cast<FolderPathFunction>(reinterpret_cast<void*>(
+                                                   GetProcAddress(g_shell.library, "SHGetFolderPathA")))
+                                             : nullptr;
+    }
+    return g_shell.missingForTest ? nullptr : g_shell.folderPath;
+}
+
+}  // namespace
+
+bool LoadShellFolders() {
+    std::lock_guard<std::mutex> hold(g_shell.lock);
+    return LoadedFunction() != nullptr;
+}
+
+void FreeShellFolders() {
+    std::lock_guard<std::mutex> hold(g_shell.lock);
+    if (g_shell.library) FreeLibrary(g_shell.library);
+    g_shell.library = nullptr;
+    g_shell.folderPath = nullptr;
+    g_shell.loaded = false;
+}
+
+void SetShellFoldersMissingForTest(bool missing) {
+    std::lock_guard<std::mutex> hold(g_shell.lock);
+    g_shell.missingForTest = missing;
+}
 
 bool GetSpecialFolder(int csidl, char (&out)[256]) {
     out[0] = '\0';
-    if (!g_shellFolders.folderPath) return false;
     char path[MAX_PATH + 1] = {};
-    if (FAILED(g_shellFolders.folderPath(nullptr, csidl, nullptr, 0, path))) return false;
+    {
+        std::lock_guard<std::mutex> hold(g_shell.lock);
+        FolderPathFunction folderPath = LoadedFunction();
+        if (!folderPath || FAILED(folderPath(nullptr, csidl, nullptr, 0, path))) return false;
+    }
     size_t len = strnlen(path, sizeof path);
     if (len == 0 || len >= sizeof out) return false;
     memcpy(out, path, len + 1);

@@ -1,4 +1,4 @@
-// The shell's special folders as start-up found them, the Windows directory,
+// The shell's special folders through shfolder.dll, the Windows directory,
 // and the paths of the program's own data files built from them.
 #pragma once
 
@@ -7,17 +7,19 @@
 
 #include "fs/data_file.h"
 
-// The folder-path function resolved from shfolder.dll at start-up; its type
-// comes from the declaration, so the i686 calling convention cannot drift.
+// The folder-path function resolved from shfolder.dll; its type comes from
+// the declaration, so the i686 calling convention cannot drift.
 using FolderPathFunction = decltype(&SHGetFolderPathA);
 
-struct ShellFolders {
-    HMODULE library = nullptr;          // shfolder.dll, or null
-    FolderPathFunction folderPath = nullptr;
-};
-
-// Filled once by start-up on the main thread, before any other thread runs.
-extern ShellFolders g_shellFolders;
+// Loads shfolder.dll and resolves the folder-path function, once, on the
+// first call from any thread (every lookup below calls it, so neither
+// program has to); true when the function is there.
+bool LoadShellFolders();
+// Lets the library go (the GUI's ending, once its threads have ended); a
+// later lookup loads it again. Waits for a lookup that is under way.
+void FreeShellFolders();
+// Tests: lookups behave as without shfolder.dll while `missing` is true.
+void SetShellFoldersMissingForTest(bool missing);
 
 // Looks up a special folder (a CSIDL number) through the folder-path
 // function. Returns false, with `out` empty, when the function is missing,

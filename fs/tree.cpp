@@ -339,15 +339,24 @@ RootRefusal OpenRoot(std::wstring_view given, const TreeRules& rules, bool ancho
     return RootRefusal::None;
 }
 
-bool SkippedFileName(const TreeRules& rules, const Listed& entry) {
-    if (rules.skipIndexNames && Contains(entry.name, L".dat")) return true;
+// A file the walk passes over altogether: not the filter's.
+bool ExcludedFile(const TreeRules& rules, const Listed& entry) {
     return rules.fileFilter && !rules.fileFilter(entry.name);
 }
 
-// A folder left out by name, or every folder when the walk keeps to the root.
-bool SkippedFolderName(const TreeRules& rules, const Listed& entry) {
-    if (!rules.descend) return true;
-    return rules.skipIndexNames && (Contains(entry.name, L"History.IE") || Contains(entry.name, L"Content.IE"));
+// Names the category figures leave out (TreeRules::countIndexNames).
+bool IndexFileName(const TreeRules& rules, const Listed& entry) {
+    return !rules.countIndexNames && Contains(entry.name, L".dat");
+}
+
+bool IndexFolderName(const TreeRules& rules, const Listed& entry) {
+    return !rules.countIndexNames && (Contains(entry.name, L"History.IE") || Contains(entry.name, L"Content.IE"));
+}
+
+// A folder listed at `depth` whose path would be `parentPath` characters,
+// a backslash and its name: past the limits it is not entered.
+bool TooDeep(int depth, size_t parentPath, const Listed& entry) {
+    return depth >= kMaxWalkDepth || parentPath + 1 + entry.name.size() > kMaxWalkPath;
 }
 
 // True when the opened folder is the one its parent listed and may be entered.
@@ -357,14 +366,18 @@ bool EnterableFolder(const TreeRules& rules, uint32_t volume, const Listed& entr
 
 // The figures of a measurement that wants nothing but figures: two threads
 // list folders from one queue, so that one waits on Wine while the other
-// works. The rules are those of the walk below.
+// works. The rules are those of the walk below, except that folders the
+// figures leave out are not entered at all.
 class ParallelCount {
 public:
     ParallelCount(const TreeRules& rules, TreeVisitor& visitor, uint32_t volume)
         : rules_(rules), visitor_(visitor), volume_(volume) {}
 
     void Run(nt::Handle root, const std::wstring& path, TreeResult& result) {
-        pending_.push_back(Folder{std::move(root), path});
+        // Paths are built only for the listing hook of tests: a deep tree
+        // would otherwise cost the square of its depth.
+        withPaths_ = g_listingHook.load() != nullptr;
+        pending_.push_back(Folder{std::move(root), withPaths_ ? path : std::wstring(), path.size(), 0});
         std::vector<TreeFigures> figures(2);
         std::thread helper;
         try {
@@ -386,6 +399,8 @@ private:
     struct Folder {
         nt::Handle handle;
         std::wstring path;  // for the listing hook of tests
+        size_t pathLength;  // of the path as a walk shows it
+        int depth;          // of its entries
     };
 
     bool Take(Folder& folder) {
@@ -430,14 +445,18 @@ private:
                 return;
             }
             if (!entry.IsFolder()) {
-                if (SkippedFileName(rules_, entry) || entry.IsLink()) continue;
+                if (ExcludedFile(rules_, entry) || IndexFileName(rules_, entry) || entry.IsLink()) continue;
                 ++figures.files;
                 figures.bytes += entry.size;
                 continue;
             }
-            if (SkippedFolderName(rules_, entry)) continue;
+            if (!rules_.descend || IndexFolderName(rules_, entry)) continue;
             if (entry.IsLink()) {
                 if (rules_.countLinkedFolders) ++figures.folders;
+                continue;
+            }
+            if (TooDeep(folder.depth, folder.pathLength, entry)) {
+                ++figures.folders;  // listed, not entered
                 continue;
             }
             nt::Handle child;
@@ -450,13 +469,15 @@ private:
             uint64_t id = 0;
             if (!FileIdOf(child.get(), id) || !EnterableFolder(rules_, volume_, entry, id)) continue;
             ++figures.folders;
-            found.push_back(Folder{std::move(child), folder.path + L"\\" + entry.name});
+            found.push_back(Folder{std::move(child), withPaths_ ? folder.path + L"\\" + entry.name : std::wstring(),
+                                   folder.pathLength + 1 + entry.name.size(), folder.depth + 1});
         }
     }
 
     const TreeRules& rules_;
     TreeVisitor& visitor_;
     uint32_t volume_;
+    bool withPaths_ = false;
     std::mutex lock_;
     std::condition_variable ready_;
     std::vector<Folder> pending_;
@@ -464,6 +485,11 @@ private:
     bool stopped_ = false;
 };
 
+// The walk that reports its entries: it measures, previews and cleans.
+// Folders wait on an explicit stack, each with its open handle and its
+// listing, so depth costs heap and never the thread's stack. A folder's
+// files come before its sub-folders: its object name, needed to check each
+// file it deletes, is let go before the walk goes deeper.
 class Walker {
 public:
     Walker(TreeAction action, const TreeRules& rules, TreeVisitor& visitor, TreeResult& result, uint32_t volume,
@@ -475,31 +501,54 @@ public:
           volume_(volume),
           path_(std::move(path)) {}
 
-    // Walks the folder open in `folder`, shown as path_. False once stopped.
-    bool Walk(HANDLE folder, int depth) {
-        std::wstring folderName;
-        if (clean_ && !ObjectName(folder, folderName)) return true;
-        std::vector<Listed> entries;
-        if (!ListFolder(folder, entries)) return true;
-        AfterListing(path_);
-        for (const Listed& entry : entries) {
+    // Walks everything below the root open in `root`, shown as path_.
+    void Run(nt::Handle root) {
+        stack_.emplace_back();
+        Frame& top = stack_.back();
+        top.handle = std::move(root);
+        top.pathLength = path_.size();
+        List(top);
+        while (!stack_.empty()) {
+            Frame& frame = stack_.back();
+            if (frame.next == frame.entries.size()) {
+                Close();
+                continue;
+            }
             if (visitor_.Stop()) {
                 result_.stopped = true;
-                return false;
+                return;
             }
-            bool goOn = entry.IsFolder() ? Folder(folder, entry, depth) : File(folder, folderName, entry, depth);
-            if (!goOn) return false;
+            const Listed& entry = frame.entries[frame.next++];
+            if (!entry.IsFolder()) {
+                File(frame, entry);
+                continue;
+            }
+            if (!frame.objectName.empty()) std::wstring().swap(frame.objectName);
+            Frame child;
+            if (Enter(frame, entry, child)) stack_.push_back(std::move(child));  // `frame` may move
         }
-        return true;
     }
 
 private:
-    TreeEntry EntryOf(const Listed& listed, int depth) const {
-        return TreeEntry{path_, listed.name, listed.IsFolder(), listed.IsFolder() ? 0 : listed.size, depth};
+    struct Frame {
+        nt::Handle handle;
+        Listed self;                  // as its parent listed it; empty for the root
+        std::vector<Listed> entries;  // its files first, then its folders
+        size_t next = 0;
+        size_t pathLength = 0;        // of path_ while it is walked
+        std::wstring objectName;      // a clean's, while its files are deleted
+        bool nameAsked = false;
+        bool removable = false;       // a clean may delete it once emptied
+        bool counted = true;          // the figures count it and its entries
+        int depth = 0;                // of its entries
+    };
+
+    TreeEntry EntryOf(const Listed& listed, int depth, bool counted) const {
+        return TreeEntry{path_, listed.name, listed.IsFolder(), listed.IsFolder() ? 0 : listed.size, depth, counted};
     }
 
-    void Leave(const Listed& listed, int depth, LeftReason reason, bool counted) {
-        if (counted) {
+    void Leave(const Listed& listed, int depth, bool counted, LeftReason reason, bool tally) {
+        if (tally && counted) {
             if (listed.IsFolder()) {
                 ++result_.left.folders;
             } else {
@@ -507,88 +556,125 @@ private:
                 result_.left.bytes += listed.size;
             }
         }
-        visitor_.OnLeft(EntryOf(listed, depth), reason);
+        visitor_.OnLeft(EntryOf(listed, depth, counted), reason);
     }
 
-    bool File(HANDLE folder, const std::wstring& folderName, const Listed& entry, int depth) {
-        if (SkippedFileName(rules_, entry)) return true;
+    // Lists the frame's folder, path_ already its path.
+    void List(Frame& frame) {
+        if (!ListFolder(frame.handle.get(), frame.entries)) return;
+        AfterListing(path_);
+        std::stable_partition(frame.entries.begin(), frame.entries.end(),
+                              [](const Listed& entry) { return !entry.IsFolder(); });
+    }
+
+    void File(Frame& frame, const Listed& entry) {
+        if (ExcludedFile(rules_, entry)) return;
+        bool counted = frame.counted && !IndexFileName(rules_, entry);
         if (entry.IsLink()) {
-            if (clean_) Leave(entry, depth, LeftReason::LinkSkipped, false);
-            return true;
+            if (clean_) Leave(entry, frame.depth, counted, LeftReason::LinkSkipped, false);
+            return;
         }
-        ++result_.counted.files;
-        result_.counted.bytes += entry.size;
-        visitor_.OnFile(EntryOf(entry, depth));
-        if (!clean_) return true;
+        if (counted) {
+            ++result_.counted.files;
+            result_.counted.bytes += entry.size;
+        }
+        visitor_.OnFile(EntryOf(entry, frame.depth, counted));
+        if (!clean_) return;
+        if (!frame.nameAsked) {
+            frame.nameAsked = true;
+            if (!ObjectName(frame.handle.get(), frame.objectName)) frame.objectName.clear();
+        }
         LeftReason reason = LeftReason::Other;
-        switch (DeleteListedFile(folder, folderName, entry, reason)) {
+        FileOutcome outcome =
+            frame.objectName.empty() ? FileOutcome::Left : DeleteListedFile(frame.handle.get(), frame.objectName, entry, reason);
+        switch (outcome) {
         case FileOutcome::Deleted:
             ++result_.deleted.files;
             result_.deleted.bytes += entry.size;
-            visitor_.OnDeleted(EntryOf(entry, depth));
+            visitor_.OnDeleted(EntryOf(entry, frame.depth, counted));
             break;
         case FileOutcome::Left:
-            Leave(entry, depth, reason, true);
+            Leave(entry, frame.depth, counted, reason, true);
             break;
         case FileOutcome::Gone:
             break;
         }
-        return true;
     }
 
-    bool Folder(HANDLE parent, const Listed& entry, int depth) {
-        if (SkippedFolderName(rules_, entry)) return true;
+    // Opens and checks a listed folder into `child`; false when it is not
+    // to be entered.
+    bool Enter(Frame& parent, const Listed& entry, Frame& child) {
+        if (!rules_.descend) return false;
+        const int depth = parent.depth;
+        bool counted = parent.counted && !IndexFolderName(rules_, entry);
         if (entry.IsLink()) {
-            if (rules_.countLinkedFolders) ++result_.counted.folders;
-            if (clean_) Leave(entry, depth, LeftReason::LinkSkipped, false);
-            return true;
+            if (rules_.countLinkedFolders && counted) ++result_.counted.folders;
+            if (clean_) Leave(entry, depth, counted, LeftReason::LinkSkipped, false);
+            return false;
         }
-        nt::Handle child;
-        NTSTATUS status = OpenRelative(parent, entry.name, kListAccess | (clean_ ? DELETE : 0), FILE_DIRECTORY_FILE, child);
-        bool removable = clean_;
+        if (TooDeep(depth, path_.size(), entry)) {
+            if (counted) ++result_.counted.folders;  // listed, not entered
+            visitor_.OnFolder(EntryOf(entry, depth, counted));
+            if (clean_) Leave(entry, depth, counted, LeftReason::TooDeep, true);
+            return false;
+        }
+        NTSTATUS status = OpenRelative(parent.handle.get(), entry.name, kListAccess | (clean_ ? DELETE : 0),
+                                       FILE_DIRECTORY_FILE, child.handle);
+        child.removable = clean_;
         if (clean_ && status == nt::kSharingViolation) {
             // Someone holds it open: it cannot go, but its contents may.
-            removable = false;
-            status = OpenRelative(parent, entry.name, kListAccess, FILE_DIRECTORY_FILE, child);
+            child.removable = false;
+            status = OpenRelative(parent.handle.get(), entry.name, kListAccess, FILE_DIRECTORY_FILE, child.handle);
         }
-        if (Gone(status)) return true;
+        if (Gone(status)) return false;
         if (status != nt::kSuccess) {
             // Listed but not to be opened: counted as a plain listing counts it.
-            ++result_.counted.folders;
-            if (clean_) Leave(entry, depth, ReasonOf(status), true);
-            return true;
+            if (counted) ++result_.counted.folders;
+            if (clean_) Leave(entry, depth, counted, ReasonOf(status), true);
+            return false;
         }
         // The measurement needs only the ID (one cheap query); the clean
         // also asks the handle whether it opened a link itself (Windows).
         HandleFacts facts;
-        if (clean_ ? !QueryFacts(child.get(), facts) : !FileIdOf(child.get(), facts.id)) return true;
+        if (clean_ ? !QueryFacts(child.handle.get(), facts) : !FileIdOf(child.handle.get(), facts.id)) return false;
         if ((facts.attributes & FILE_ATTRIBUTE_REPARSE_POINT) || facts.id != entry.id) {
             // Swapped for a link, or for another folder, since it was listed.
-            if (clean_) Leave(entry, depth, LeftReason::LinkSkipped, false);
-            return true;
+            if (clean_) Leave(entry, depth, counted, LeftReason::LinkSkipped, false);
+            return false;
         }
         if (!EnterableFolder(rules_, volume_, entry, facts.id)) {
-            if (clean_) Leave(entry, depth, LeftReason::Protected, false);
-            return true;
+            if (clean_) Leave(entry, depth, counted, LeftReason::Protected, false);
+            return false;
         }
-        ++result_.counted.folders;
-        TreeEntry shown = EntryOf(entry, depth);
-        visitor_.OnFolder(shown);
-        size_t length = path_.size();
+        if (counted) ++result_.counted.folders;
+        visitor_.OnFolder(EntryOf(entry, depth, counted));
+        child.self = entry;
+        child.counted = counted;
+        child.depth = depth + 1;
+        child.pathLength = path_.size();
         path_ += L'\\';
         path_ += entry.name;
-        bool goOn = Walk(child.get(), depth + 1);
-        path_.resize(length);
-        if (!goOn || !clean_) return goOn;
-        if (removable && MarkForDeletion(child.get(), status)) {
+        List(child);
+        return true;
+    }
+
+    // The folder on top is done: the walk goes back to its parent, and a
+    // clean deletes it when nothing stayed inside.
+    void Close() {
+        Frame done = std::move(stack_.back());
+        stack_.pop_back();
+        path_.resize(done.pathLength);
+        if (stack_.empty() || !clean_) return;  // the root stays
+        TreeEntry shown = EntryOf(done.self, done.depth - 1, done.counted);
+        NTSTATUS status;
+        if (done.removable && MarkForDeletion(done.handle.get(), status)) {
             ++result_.deleted.folders;
-            visitor_.OnDeleted(EntryOf(entry, depth));
+            visitor_.OnDeleted(shown);
         } else {
             // Kept by what stayed inside it, or held open.
-            ++result_.left.folders;
-            if (!removable) visitor_.OnLeft(EntryOf(entry, depth), LeftReason::InUse);
+            if (done.counted) ++result_.left.folders;
+            if (!done.removable) visitor_.OnLeft(shown, LeftReason::InUse);
         }
-        return true;
     }
 
     bool clean_;
@@ -597,6 +683,7 @@ private:
     TreeResult& result_;
     uint32_t volume_;
     std::wstring path_;
+    std::vector<Frame> stack_;
 };
 
 }  // namespace
@@ -613,6 +700,8 @@ const char* LeftReasonText(LeftReason reason) {
         return "link skipped";
     case LeftReason::Protected:
         return "protected folder";
+    case LeftReason::TooDeep:
+        return "nested too deep";
     case LeftReason::FolderMissing:
         return "folder not found";
     case LeftReason::FolderNotAFolder:
@@ -674,7 +763,7 @@ TreeResult WalkTree(std::wstring_view root, TreeAction action, const TreeRules& 
         return result;
     }
     Walker walker(action, rules, visitor, result, opened.volume, shown);
-    walker.Walk(opened.handle.get(), 0);
+    walker.Run(std::move(opened.handle));
     return result;
 }
 

@@ -6,8 +6,9 @@
 // very folder its parent listed (same file ID); each file is opened the same
 // way, checked on its handle and deleted through it. No path string is
 // resolved below the root, so a folder swapped for a link mid-walk leads
-// nowhere. The same walk measures, previews and cleans, so what a category
-// counts is what its clean deletes.
+// nowhere. The same walk measures, previews and cleans; a clean deletes
+// every name the walk reaches, and each entry says whether the category's
+// figures count it.
 #pragma once
 
 #include <cstdint>
@@ -23,6 +24,7 @@ enum class LeftReason : uint8_t {
     ReadOnly,
     LinkSkipped,
     Protected,
+    TooDeep,
     Other,
     FolderMissing,
     FolderNotAFolder,
@@ -41,7 +43,16 @@ struct TreeEntry {
     bool isFolder;
     unsigned long long size;  // files only
     int depth;                // 0 for the root's own entries
+    bool counted = true;      // false: left out of the figures by the rules, deleted all the same
 };
+
+// Folders are entered down to this depth, and while their path fits the
+// longest path Windows can name; a folder past either limit is counted as
+// listed, never entered, and a clean leaves it as "nested too deep". Every
+// entry a walk reports carries its whole path, so the limits also bound
+// what a preview, a report or a journal holds for one hostile tree.
+constexpr int kMaxWalkDepth = 1000;
+constexpr size_t kMaxWalkPath = 32767;
 
 struct TreeFigures {
     unsigned long long files = 0;
@@ -50,10 +61,12 @@ struct TreeFigures {
 };
 
 struct TreeRules {
-    // The category rules: folders whose name holds "History.IE" or
-    // "Content.IE" and files whose name holds ".dat" (case-sensitive) are
-    // left out, neither counted nor deleted.
-    bool skipIndexNames = true;
+    // The category figures leave out folders whose name holds "History.IE"
+    // or "Content.IE", with all inside them, and files whose name holds
+    // ".dat" (case-sensitive). A figures-only measurement does not enter
+    // such folders; every other walk reports their entries as not counted,
+    // and a clean deletes them like the rest. True counts every name.
+    bool countIndexNames = false;
     // Protected folders refuse the root and are never entered. The disk
     // scan, which deletes nothing itself, walks them.
     bool guardProtected = true;
@@ -95,8 +108,8 @@ struct TreeResult {
     RootRefusal refusal = RootRefusal::None;
     bool stopped = false;
     TreeFigures counted;  // everything the rules count
-    TreeFigures deleted;  // what went (Clean)
-    TreeFigures left;     // what stayed, each reported through OnLeft
+    TreeFigures deleted;  // what went (Clean), counted or not
+    TreeFigures left;     // what the rules count and stayed, each reported through OnLeft
 };
 
 // Walks everything below `root` (the root itself stays).

@@ -71,7 +71,7 @@ bool IsChromiumProfile(std::wstring_view name) {
 
 TreeRules CacheRules() {
     TreeRules rules;
-    rules.skipIndexNames = false;  // cache files have names of every kind
+    rules.countIndexNames = true;  // cache files have names of every kind
     return rules;
 }
 

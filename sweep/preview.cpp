@@ -20,12 +20,13 @@ std::wstring PreviewList::PathOf(size_t i) const {
     return folder.empty() ? std::wstring(NameOf(i)) : folder + L"\\" + NameOf(i);
 }
 
-void PreviewList::Add(std::wstring_view folder, std::wstring_view name, bool isFolder, unsigned long long size) {
+void PreviewList::Add(std::wstring_view folder, std::wstring_view name, bool isFolder, unsigned long long size,
+                      bool counted) {
     if (folders.empty() || folders.back() != folder) folders.emplace_back(folder);
     Item item;
     item.size = isFolder ? 0 : size;
     item.name = static_cast<uint32_t>(names.size());
-    item.folder = static_cast<uint32_t>(folders.size() - 1) | (isFolder ? kFolderBit : 0);
+    item.folder = static_cast<uint32_t>(folders.size() - 1) | (isFolder ? kFolderBit : 0) | (counted ? 0 : kUncountedBit);
     names.insert(names.end(), name.begin(), name.end());
     names.push_back(L'\0');
     items.push_back(item);
@@ -34,6 +35,10 @@ void PreviewList::Add(std::wstring_view folder, std::wstring_view name, bool isF
     else
         ++files;
     bytes += item.size;
+    if (!counted) {
+        ++uncounted;
+        uncountedBytes += item.size;
+    }
 }
 
 void PreviewList::Clear() { *this = PreviewList(); }
@@ -51,8 +56,8 @@ namespace {
 class PreviewVisitor : public TreeVisitor {
 public:
     explicit PreviewVisitor(PreviewList& list) : list_(list) {}
-    void OnFile(const TreeEntry& e) override { list_.Add(e.folder, e.name, false, e.size); }
-    void OnFolder(const TreeEntry& e) override { list_.Add(e.folder, e.name, true, 0); }
+    void OnFile(const TreeEntry& e) override { list_.Add(e.folder, e.name, false, e.size, e.counted); }
+    void OnFolder(const TreeEntry& e) override { list_.Add(e.folder, e.name, true, 0, e.counted); }
 
 private:
     PreviewList& list_;

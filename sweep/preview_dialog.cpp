@@ -44,6 +44,7 @@ void SortBy(PreviewView* view, int column) {
         if (column == 0) c = _wcsicmp(list.NameOf(a), list.NameOf(b));
         if (column == 1) c = _wcsicmp(list.FolderOf(a).c_str(), list.FolderOf(b).c_str());
         if (column == 2) c = list.items[a].size < list.items[b].size ? -1 : list.items[a].size > list.items[b].size;
+        if (column == 3) c = static_cast<int>(list.IsCounted(a)) - static_cast<int>(list.IsCounted(b));
         return c == 0 ? a < b : (view->descending ? c > 0 : c < 0);
     };
     std::sort(view->order.begin(), view->order.end(), less);
@@ -52,7 +53,10 @@ void SortBy(PreviewView* view, int column) {
 void ShowTotal(HWND dialog, const PreviewView* view, bool listed) {
     char size[64], text[320];
     FormatSize(view->list.bytes, size, sizeof size);
-    if (listed)
+    if (listed && view->list.uncounted > 0)
+        snprintf(text, sizeof text, "%s: %llu files, %llu folders, %s; %llu not counted in the row's figure",
+                 CategoryAt(view->row).label, view->list.files, view->list.folderItems, size, view->list.uncounted);
+    else if (listed)
         snprintf(text, sizeof text, "%s: %llu files, %llu folders, %s", CategoryAt(view->row).label, view->list.files,
                  view->list.folderItems, size);
     else
@@ -71,8 +75,9 @@ void OnInitDialog(HWND dialog, LPARAM lParam) {
     HWND list = GetDlgItem(dialog, IDC_PV_LIST);
     SetListLook(list, LVS_EX_FULLROWSELECT | LVS_EX_FLATSB, kPanelColour);
     InsertListColumn(list, 0, "Name", 170, LVCFMT_LEFT);
-    InsertListColumn(list, 1, "Folder", 300, LVCFMT_LEFT);
+    InsertListColumn(list, 1, "Folder", 230, LVCFMT_LEFT);
     InsertListColumn(list, 2, "Size", 80, LVCFMT_RIGHT);
+    InsertListColumn(list, 3, "Counted", 70, LVCFMT_LEFT);
     SendMessageA(list, LVM_SETITEMCOUNT, view->order.size(), LVSICF_NOSCROLL);
     ShowTotal(dialog, view, listed);
 }
@@ -81,6 +86,7 @@ std::wstring CellText(const PreviewView* view, int shown, int column) {
     uint32_t i = view->order[shown];
     if (column == 0) return view->list.NameOf(i);
     if (column == 1) return view->list.FolderOf(i);
+    if (column == 3) return view->list.IsCounted(i) ? L"" : L"not counted";
     if (view->list.IsFolder(i)) return L"folder";
     char size[64];
     FormatSize(view->list.items[i].size, size, sizeof size);

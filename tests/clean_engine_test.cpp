@@ -17,9 +17,12 @@
 #include "drives/drive_table.h"
 #include "clean_support.h"
 #include "settings/settings.h"
+#include "fs/tree.h"
 #include "sweep/categories.h"
+#include "sweep/clean_report.h"
 #include "sweep/cleaning.h"
 #include "sweep/measure.h"
+#include "sweep/preview.h"
 #include "sweep/sweep.h"
 
 using namespace cleantest;
@@ -115,6 +118,8 @@ struct Planted {
         ++counted.files;
         counted.bytes += size;
     }
+    // Deleted by the clean, left out of the figures.
+    void Uncounted(const std::string& path, unsigned long long size) { File(junk, path, size); }
     void Keep(const std::string& path, unsigned long long size = 3, bool isCounted = false) {
         File(kept, path, size);
         for (ScanCounters* c : {&counted, &countedKept}) {
@@ -219,14 +224,15 @@ const CategoryCase kCategoryCases[SWEEP_CATEGORIES] = {
          p.Dir(temp + "\\sub");
          p.Junk(temp + "\\sub\\b.tmp", 20);
          p.Junk(temp + "\\a.tmp", 10);
-         p.Keep(temp + "\\index.dat");
+         p.Uncounted(temp + "\\index.dat", 30);
+         p.Uncounted(temp + "\\Content.IE5\\cached.bin", 40);
      }},
     {"Sweep Internet History",
      [](Planted& p) {
          std::string history = SpecialFolder(CSIDL_HISTORY);
          p.Dir(history + "\\brisola-day");
          p.Junk(history + "\\brisola-day\\visit.url", 12);
-         p.Keep(history + "\\index.dat", 12);  // the clean deletes what the measurement counts
+         p.Uncounted(history + "\\index.dat", 12);
          HKEY key;
          ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kTypedUrls, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr), 0);
          RegSetValueExA(key, "url1", 0, REG_SZ, reinterpret_cast<const BYTE*>("http://typed.example/"), 22);
@@ -337,6 +343,74 @@ TEST_F(CleanEngineTest, RunningBrowsersAreLeftAndNamed) {
     for (const std::string& path : browsers.removeAfter) RemoveTree(path);
 }
 
+// --- a hostile tree ---------------------------------------------------------
+
+// A chain of `levels` folders "d" below `folder`, made on the Unix side one
+// level at a time, each from the last (no path this long could be named at
+// once): mid.tmp (7 bytes) in the 500th, leaf.tmp (9 bytes) in the last.
+bool MakeDeepChain(const std::string& folder, int levels) {
+    std::string unix = UnixPath(folder);
+    return !unix.empty() &&
+           RunShell("cd '" + unix + "' && perl -e 'for my $i (1.." + std::to_string(levels) +
+                    ") { mkdir q(d) or die; chdir q(d) or die; if ($i == 500) { open my $f, q(>), q(mid.tmp) or die; "
+                    "print $f q(x) x 7; close $f } } open my $f, q(>), q(leaf.tmp) or die; print $f q(x) x 9; close $f'");
+}
+
+// Bottom up, the same way: rm's own walk takes many seconds at this depth.
+void RemoveDeepChain(const std::string& folder) {
+    std::string unix = UnixPath(folder);
+    if (!unix.empty())
+        RunShell("cd '" + unix + "' && perl -e 'my $n = 0; while (-d q(d)) { chdir q(d) or die; $n++ } "
+                 "for (1..$n) { chdir q(..) or die; unlink glob q(d/*.tmp); rmdir q(d) or die }'");
+}
+
+// 4,000 levels: a walk that recursed once a level, at some 700 bytes of
+// stack each, would need 2.8 MB and overflow the 2 MB stack of a thread. The walks go
+// down to their depth limit; the clean deletes what lies above it, leaves
+// the folder at the limit as nested too deep, and goes on to the next
+// ticked category. (Wine resolves each open's whole path, so these walks
+// take seconds here.)
+TEST_F(CleanEngineTest, AHostileDeepTreeIsWalkedToItsLimitAndTheCleanGoesOn) {
+    const int kLevels = 4000;
+    std::string temp = MakeSandboxFolder("deep-temp");
+    TempFolderOverride override(temp + "\\");
+    ASSERT_TRUE(MakeFile(temp + "\\top.tmp", 5));
+    ASSERT_TRUE(CreateDirectoryA((temp + "\\deep").c_str(), nullptr));
+    ASSERT_TRUE(MakeDeepChain(temp + "\\deep", kLevels));
+    std::string dumps = LocalAppData() + "\\CrashDumps";
+    CreateDirectoryA(dumps.c_str(), nullptr);
+    ASSERT_TRUE(MakeFile(dumps + "\\brisola-deep.dmp", 3));
+    // "deep" and the chain down to the limit; the folder at the limit is
+    // counted as listed but never entered.
+    const unsigned long long folders = 1 + kMaxWalkDepth;
+
+    ScanCounters measured = MeasureRow(SWEEP_TEMP);
+    EXPECT_EQ(measured.files, 2u);
+    EXPECT_EQ(measured.folders, folders);
+    EXPECT_EQ(measured.bytes, 12u);
+    PreviewList preview;
+    ASSERT_TRUE(PreviewCategory(SWEEP_TEMP, preview)) << preview.reason;
+    EXPECT_EQ(preview.files, 2u);
+    EXPECT_EQ(preview.folderItems, folders);
+
+    CategoryTicks ticks = {};
+    ticks[SWEEP_TEMP] = ticks[SWEEP_CRASH_DUMPS] = 1;
+    CleanCategoriesWithTicks(ticks);
+    EXPECT_FALSE(FileExists(temp + "\\top.tmp"));
+    EXPECT_FALSE(FileExists(dumps + "\\brisola-deep.dmp")) << "a later category was cleaned";
+    CleanReport report = CopyLastCleanReport();
+    ASSERT_EQ(report.categories.size(), 2u);
+    const CategoryReport& cleaned = report.categories[0];
+    EXPECT_EQ(cleaned.row, SWEEP_TEMP);
+    EXPECT_EQ(cleaned.itemsDeleted, 2u);
+    ASSERT_EQ(cleaned.left.size(), 1u);
+    EXPECT_EQ(cleaned.left[0].reason, LeftReason::TooDeep);
+    EXPECT_EQ(cleaned.left[0].path.size(), temp.size() + 5 + 2 * kMaxWalkDepth);
+
+    RemoveDeepChain(temp + "\\deep");
+    RemoveTree(temp);
+}
+
 // --- the measuring walks --------------------------------------------------
 
 // A tree with every skip rule: 3 counted files (10+20+5 GiB bytes, a size
@@ -407,10 +481,9 @@ TEST_F(CleanEngineTest, OverlappingMeasurementsPublishWholeTables) {
     EXPECT_EQ(t[SWEEP_OTHER].files, 50u);
     EXPECT_EQ(t[SWEEP_OTHER].bytes, 5000u);
 
-    FolderPathFunction saved = g_shellFolders.folderPath;
-    g_shellFolders.folderPath = nullptr;
+    SetShellFoldersMissingForTest(true);
     MeasureCategories();
-    g_shellFolders.folderPath = saved;
+    SetShellFoldersMissingForTest(false);
     GetSweepTable(t);
     for (int row : {SWEEP_COOKIES, SWEEP_RECENT, SWEEP_HISTORY}) EXPECT_EQ(t[row].files + t[row].folders, 0u) << row;
     ResetSweepTableForTest();

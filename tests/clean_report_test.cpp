@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <iterator>
 #include <set>
 #include <string>
 #include <vector>
@@ -139,6 +140,63 @@ TEST_F(CleanReportTest, PreviewListsThePlantedJunkAndTheCleanDeletesExactlyThat)
         DeleteFileW(JournalPath().c_str());
         if (kind.row == SWEEP_CRASH_DUMPS) RemoveTree(crash);
     }
+}
+
+// Index names: the row's figure leaves them out, yet the clean deletes
+// them with the rest, and the preview lists them, marked.
+TEST_F(CleanReportTest, IndexNamesAreNotCountedButListedMarkedAndCleaned) {
+    std::string temp = planted_.root + "\\temp";
+    TempFolderOverride override(temp);
+    for (const char* dir : {"", "\\Content.IE5", "\\nest", "\\nest\\XHistory.IE5x", "\\nest\\content.ie5"})
+        ASSERT_TRUE(CreateDirectoryA((temp + dir).c_str(), nullptr)) << dir;
+    const struct {
+        const char* path;
+        bool counted;
+        unsigned long long size;
+    } kItems[] = {
+        {"\\x.database", false, 11},
+        {"\\index.dat", false, 13},
+        {"\\Content.IE5\\cached.bin", false, 17},
+        {"\\nest\\XHistory.IE5x\\h.bin", false, 19},
+        {"\\nest\\content.ie5\\c.bin", true, 23},  // the rule is case-sensitive
+        {"\\Content.IE5", false, 0},
+        {"\\nest\\XHistory.IE5x", false, 0},
+        {"\\nest", true, 0},
+        {"\\nest\\content.ie5", true, 0},
+    };
+    for (const auto& item : kItems) {
+        if (item.size == 0) continue;
+        ASSERT_TRUE(MakeFile(temp + item.path, item.size)) << item.path;
+    }
+
+    CategoryMeasurement before;
+    MeasureCategory(SWEEP_TEMP, before);
+    EXPECT_EQ(before.counters.files, 1u);
+    EXPECT_EQ(before.counters.folders, 2u);
+    EXPECT_EQ(before.counters.bytes, 23u);
+
+    PreviewList preview;
+    ASSERT_TRUE(PreviewCategory(SWEEP_TEMP, preview)) << preview.reason;
+    ASSERT_EQ(preview.size(), std::size(kItems));
+    for (const auto& item : kItems) {
+        size_t i = 0;
+        while (i < preview.size() && Utf8FromWide(preview.PathOf(i)) != temp + item.path) ++i;
+        ASSERT_LT(i, preview.size()) << item.path;
+        EXPECT_EQ(preview.IsCounted(i), item.counted) << item.path;
+    }
+    EXPECT_EQ(preview.uncounted, 6u);
+    EXPECT_EQ(preview.uncountedBytes, 11u + 13 + 17 + 19);
+
+    CleanCategoriesWithTicks(Only(SWEEP_TEMP));
+    const CleanReport report = CopyLastCleanReport();
+    EXPECT_EQ(report.itemsDeleted, preview.size());
+    EXPECT_EQ(report.bytesFreed, preview.bytes);
+    EXPECT_EQ(report.itemsLeft, 0u);
+    for (const auto& item : kItems) EXPECT_FALSE(FileExists(temp + item.path) || DirExists(temp + item.path)) << item.path;
+    EXPECT_TRUE(DirExists(temp));
+    CategoryMeasurement after;
+    MeasureCategory(SWEEP_TEMP, after);
+    EXPECT_EQ(after.counters.files + after.counters.folders + after.counters.bytes, 0u);
 }
 
 // A file that went between the listing and its delete is neither deleted

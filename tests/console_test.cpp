@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <shellapi.h>
+#include <shlobj.h>
+#include <wininet.h>
 
 #include <cstdio>
 #include <cstring>
@@ -187,6 +190,112 @@ TEST_F(Console, CleanDeletesExactlyWhatPreviewListed) {
     EXPECT_NE(r.out.find("  left: " + temp_ + "\\held.tmp: in use"), std::string::npos) << r.out;
     EXPECT_TRUE(Exists(temp_ + "\\held.tmp"));
     DeleteFileA((temp_ + "\\held.tmp").c_str());
+}
+
+// An index file is deleted by the clean but left out of the figure: the
+// preview lists it, marked, in both forms.
+TEST_F(Console, PreviewMarksWhatTheFigureLeavesOut) {
+    WriteWholeFile(temp_ + "\\index.dat", "12345");
+    Result plain = RunConsole("preview temp");
+    Result json = RunConsole("preview temp --json");
+    Result measured = RunConsole("measure temp --json");
+    DeleteFileA((temp_ + "\\index.dat").c_str());
+    EXPECT_NE(plain.out.find(temp_ + "\\index.dat\t5\tnot counted\r\n"), std::string::npos) << plain.out;
+    EXPECT_NE(plain.out.find("\\a.tmp\t1000\r\n"), std::string::npos) << plain.out;
+    EXPECT_NE(plain.out.find("# temp: 3 files, 1 folders, 4005 bytes; 1 not counted in the figure"), std::string::npos)
+        << plain.out;
+    EXPECT_NE(json.out.find("index.dat\", \"folder\": false, \"bytes\": 5, \"counted\": false}"), std::string::npos)
+        << json.out;
+    EXPECT_EQ(JsonField(json.out, "temp", "notCounted"), 1) << json.out;
+    EXPECT_EQ(JsonField(measured.out, "temp", "files"), 2) << measured.out;
+    EXPECT_EQ(JsonField(measured.out, "temp", "bytes"), 4000) << measured.out;
+}
+
+// --- every category through the console ------------------------------------
+
+std::string Local() { return cleantest::SpecialFolder(CSIDL_LOCAL_APPDATA); }
+
+// Plants one file (its folders made) and gives its path as a preview prints it.
+std::string PlantFile(const std::string& path, unsigned long long size) {
+    SHCreateDirectoryExA(nullptr, path.substr(0, path.rfind('\\')).c_str(), nullptr);
+    return MakeFile(path, size) ? path : "";
+}
+
+bool BinHoldsSomething() {
+    SHQUERYRBINFO info = {};
+    info.cbSize = sizeof info;
+    return SUCCEEDED(SHQueryRecycleBinA(nullptr, &info)) && info.i64NumItems > 0;
+}
+
+const char kConsoleUrl[] = "http://console.example/page.html";
+
+// One item per category, planted by this process for the console program
+// to find through its own folder lookups.
+struct Reach {
+    const char* name;
+    std::string (*plant)();                      // the item as a preview prints it; "" when none can be planted
+    bool cleaned;                                // false: the clean keeps it by design
+    bool (*present)(const std::string& item);
+};
+
+const Reach kReaches[] = {
+    {"cache",
+     [] { return cleantest::AddCacheEntry(kConsoleUrl, 100, NORMAL_CACHE_ENTRY) ? std::string(kConsoleUrl) : ""; }, true,
+     [](const std::string& url) { return cleantest::CacheEntryExists(url); }},
+    // Only what the Cookies Manager listed goes, and brisolac lists none.
+    {"cookies", [] { return PlantFile(CookieFolder() + "\\brisolac@console.txt", 40); }, false, Exists},
+    {"recent", [] { return PlantFile(cleantest::SpecialFolder(CSIDL_RECENT) + "\\brisolac-doc.lnk", 12); }, true, Exists},
+    {"temp", [] { return std::string(); }, true, Exists},  // the fixture's own files
+    {"history", [] { return PlantFile(cleantest::SpecialFolder(CSIDL_HISTORY) + "\\brisolac-day\\visit.url", 12); },
+     true, Exists},
+    {"other", [] { return std::string(); }, true, Exists},  // found files live in the process that scanned
+    {"recycle",
+     [] {
+         std::string file = PlantFile(MakeSandboxFolder("console-bin") + "\\binned.txt", 64);
+         return cleantest::RecycleFile(file) ? std::string("binned.txt") : "";
+     },
+     true, [](const std::string&) { return BinHoldsSomething(); }},
+    {"browsers",
+     [] { return PlantFile(Local() + "\\Google\\Chrome\\User Data\\Default\\Cache\\Cache_Data\\f_console", 100); },
+     true, Exists},
+    {"thumbnails", [] { return PlantFile(Local() + "\\Microsoft\\Windows\\Explorer\\thumbcache_console.db", 50); },
+     true, Exists},
+    {"dumps", [] { return PlantFile(Local() + "\\CrashDumps\\console.exe.1.dmp", 70); }, true, Exists},
+};
+
+// Each category is measured, previewed and cleaned by brisolac itself: one
+// whose folder the console cannot find would measure nothing and refuse.
+TEST_F(Console, EveryCategoryIsMeasuredPreviewedAndCleaned) {
+    for (const Reach& reach : kReaches) {
+        SCOPED_TRACE(reach.name);
+        ASSERT_GE(FindCategory(reach.name), 0);
+        std::string item = reach.plant();
+        bool planted = !item.empty() || std::string(reach.name) == "temp";
+        if (std::string(reach.name) == "temp") item = temp_ + "\\a.tmp";
+
+        Result measured = RunConsole(std::string("measure ") + reach.name + " --json");
+        EXPECT_EQ(measured.code, 0u) << measured.out;
+        if (planted) {
+            EXPECT_GE(JsonField(measured.out, reach.name, "files"), 1) << measured.out;
+        }
+
+        Result preview = RunConsole(std::string("preview ") + reach.name);
+        EXPECT_EQ(preview.code, 0u) << preview.out;
+        bool listed = preview.out.find(item + "\t") != std::string::npos;
+        if (planted) {
+            EXPECT_EQ(listed, reach.cleaned) << item << "\n" << preview.out;
+        }
+
+        Result clean = RunConsole(std::string("clean ") + reach.name + " --yes");
+        EXPECT_LT(clean.code, 2u) << "refused: " << clean.out;
+        EXPECT_NE(clean.out.find(std::string(reach.name) + ": "), std::string::npos) << clean.out;
+        if (planted) {
+            EXPECT_EQ(reach.present(item), !reach.cleaned) << item;
+        }
+    }
+    DeleteFileA((CookieFolder() + "\\brisolac@console.txt").c_str());
+    RemoveTree(Local() + "\\Google");
+    RemoveTree("C:\\brisola-tests\\console-bin");
 }
 
 // The scan reads the shared datafilters.txt, as the GUI does.

@@ -56,6 +56,7 @@ struct LinkCase {
     Kind kind;
     int depth;  // 0, 1 or 3: where the link lies below the root
     Timing timing;
+    bool indexNames;  // the folders and the link named as the figures leave out, which a clean still empties
 };
 
 class LinkMatrix : public testing::TestWithParam<LinkCase> {
@@ -65,10 +66,15 @@ protected:
         base = MakeSandboxFolder("matrix");
         root = base + "\\root";
         outside = base + "\\outside";
-        for (const std::string& dir : {root, root + "\\a", root + "\\a\\b", root + "\\a\\b\\c", outside,
+        if (GetParam().indexNames) {
+            aName = "\\Content.IE5";
+            cName = "\\XHistory.IE5x";
+        }
+        for (const std::string& dir : {root, root + aName, root + aName + "\\b", root + aName + "\\b" + cName, outside,
                                        outside + "\\full", outside + "\\empty"})
             ASSERT_TRUE(CreateDirectoryA(dir.c_str(), nullptr)) << dir;
-        for (const std::string& junk : {root + "\\junk0.tmp", root + "\\a\\junk1.tmp", root + "\\a\\b\\c\\junk3.tmp"})
+        for (const std::string& junk : {root + "\\junk0.tmp", root + aName + "\\junk1.tmp", Holder(3) + "\\junk3.tmp",
+                                        root + "\\index.dat"})
             ASSERT_TRUE(MakeFile(junk, 10));
         ASSERT_TRUE(MakeFile(outside + "\\canary.tmp", kCanaryBytes));
         ASSERT_TRUE(MakeFile(outside + "\\full\\canary.tmp", kCanaryBytes));
@@ -81,19 +87,20 @@ protected:
         RemoveTree(base);  // rm never follows the links
     }
 
-    std::string Holder(int depth) const { return root + (depth == 0 ? "" : depth == 1 ? "\\a" : "\\a\\b\\c"); }
+    std::string Holder(int depth) const { return root + (depth == 0 ? "" : depth == 1 ? aName : aName + "\\b" + cName); }
     std::string Target(Kind kind) const {
         return outside + (kind == Kind::FileLink ? "\\canary.tmp" : kind == Kind::FullFolderLink ? "\\full" : "\\empty");
     }
     bool MakeVictimLink(Kind kind) { return MakeUnixSymlink(Target(kind), victim); }
 
-    std::string base, root, outside, victim;
+    std::string base, root, outside, victim, aName = "\\a", cName = "\\c";
 };
 
 TEST_P(LinkMatrix, NothingBehindALinkIsCountedOrDeleted) {
     const LinkCase c = GetParam();
     std::string holder = Holder(c.depth);
-    victim = holder + (c.kind == Kind::FileLink ? "\\victim.tmp" : "\\victim");
+    victim = holder + (c.kind == Kind::FileLink ? (c.indexNames ? "\\victim.dat" : "\\victim.tmp")
+                                                : (c.indexNames ? "\\Content.IE6" : "\\victim"));
     if (c.timing == Timing::Before) {
         ASSERT_TRUE(MakeVictimLink(c.kind));
     } else if (c.kind == Kind::FileLink) {
@@ -127,7 +134,8 @@ TEST_P(LinkMatrix, NothingBehindALinkIsCountedOrDeleted) {
     case Op::Clean:
         DeleteFolderContents(root.c_str());
         EXPECT_FALSE(FileExists(root + "\\junk0.tmp"));
-        EXPECT_FALSE(FileExists(root + "\\a\\b\\c\\junk3.tmp"));
+        EXPECT_FALSE(FileExists(root + "\\index.dat"));
+        EXPECT_FALSE(FileExists(Holder(3) + "\\junk3.tmp"));
         EXPECT_TRUE(DirExists(root));
         break;
     case Op::Scan: {
@@ -164,7 +172,9 @@ std::vector<LinkCase> AllLinkCases() {
         for (Kind kind : {Kind::FileLink, Kind::FullFolderLink, Kind::EmptyFolderLink})
             for (int depth : {0, 1, 3})
                 for (Timing timing : {Timing::Before, Timing::Swapped})
-                    if (op != Op::Cookies || depth == 0) cases.push_back(LinkCase{op, kind, depth, timing});
+                    for (bool index : {false, true})
+                        if ((op != Op::Cookies || depth == 0) && (op == Op::Clean || !index))
+                            cases.push_back(LinkCase{op, kind, depth, timing, index});
     return cases;
 }
 
@@ -173,7 +183,8 @@ std::string CaseName(const testing::TestParamInfo<LinkCase>& info) {
     static const char* const kinds[] = {"FileLink", "FullFolderLink", "EmptyFolderLink"};
     const LinkCase& c = info.param;
     return std::string(ops[static_cast<int>(c.op)]) + "_" + kinds[static_cast<int>(c.kind)] + "_depth" +
-           std::to_string(c.depth) + (c.timing == Timing::Before ? "_before" : "_swapped");
+           std::to_string(c.depth) + (c.timing == Timing::Before ? "_before" : "_swapped") +
+           (c.indexNames ? "_indexNames" : "");
 }
 
 INSTANTIATE_TEST_SUITE_P(Links, LinkMatrix, testing::ValuesIn(AllLinkCases()), CaseName);

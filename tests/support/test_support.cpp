@@ -249,7 +249,6 @@ void ResetProgramState() {
     ClearCookieLists();
     ResetSweepTableForTest();
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, kProgramKey);
-    if (!g_shellFolders.folderPath) InitShell();  // a main window's end let shfolder.dll go
     for (const char* name : {"datafilters.txt", "datacookies.txt"}) {
         DataFilePaths paths = ProgramDataFile(name);
         for (const std::string& path : {paths.shared, paths.user})
