@@ -21,6 +21,7 @@
 #include "cookies/cookies.h"
 #include "drives/filters.h"
 #include "drives/found_files.h"
+#include "fs/shell_folders.h"
 #include "resource.h"
 #include "settings/settings.h"
 #include "sweep/cleaning.h"
