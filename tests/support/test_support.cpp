@@ -250,7 +250,7 @@ void ResetProgramState() {
     ResetSweepTableForTest();
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, kProgramKey);
     if (!g_shellFolders.folderPath) InitShell();  // a main window's end let shfolder.dll go
-    for (const char* name : {"datafilters.txt", "datacookies.txt"}) {
+    for (const char* name : {"datafilters.txt", "datacookies.txt", "datasites.txt"}) {
         DataFilePaths paths = ProgramDataFile(name);
         for (const std::string& path : {paths.shared, paths.user})
             for (const char* suffix : {"", ".bak", ".tmp"}) DeleteFileA((path + suffix).c_str());
