@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <map>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "fs/data_file.h"
@@ -299,14 +300,28 @@ std::vector<SiteCookies> GroupCookieHosts(const std::vector<CookieHostCount>& ho
     return out;
 }
 
-SiteCookies CookiesKeptBy(const std::string& site, const std::vector<CookieHostCount>& hosts) {
-    SiteCookies group;
-    group.site = site;
-    std::vector<std::string> one{NormalizeHost(site)};
-    for (const CookieHostCount& host : hosts) {
-        if (!HostKeptBy(host.host, one)) continue;
-        group.cookies += host.cookies;
-        AddBrowser(group, host.browser);
+std::vector<SiteCookies> CookiesKeptBy(const std::vector<std::string>& sites,
+                                       const std::vector<CookieHostCount>& hosts) {
+    std::vector<SiteCookies> out(sites.size());
+    std::unordered_map<std::string, std::vector<size_t>> where;
+    for (size_t i = 0; i < sites.size(); ++i) {
+        out[i].site = sites[i];
+        where[NormalizeHost(sites[i])].push_back(i);
     }
-    return group;
+    // Each host once, by itself and by the part after each of its dots.
+    for (const CookieHostCount& host : hosts) {
+        std::string h = NormalizeHost(host.host);
+        for (size_t at = h.empty() ? std::string::npos : 0; at != std::string::npos;) {
+            auto found = where.find(h.substr(at));
+            if (found != where.end()) {
+                for (size_t i : found->second) {
+                    out[i].cookies += host.cookies;
+                    AddBrowser(out[i], host.browser);
+                }
+            }
+            at = h.find('.', at);
+            if (at != std::string::npos) ++at;
+        }
+    }
+    return out;
 }

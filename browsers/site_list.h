@@ -76,5 +76,7 @@ struct SiteCookies {
 // sorted by it.
 std::vector<SiteCookies> GroupCookieHosts(const std::vector<CookieHostCount>& hosts,
                                           const std::vector<std::string>& keep);
-// The cookies that the kept `site` keeps.
-SiteCookies CookiesKeptBy(const std::string& site, const std::vector<CookieHostCount>& hosts);
+// The cookies each of the kept `sites` keeps, in their order; a host under
+// two of them counts for both.
+std::vector<SiteCookies> CookiesKeptBy(const std::vector<std::string>& sites,
+                                       const std::vector<CookieHostCount>& hosts);

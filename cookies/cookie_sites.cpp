@@ -8,7 +8,10 @@ namespace {
 
 std::atomic<CookieHostCounter> g_hostCounter{&CountBrowserCookieHosts};
 
-void Regroup(CookieSites& sites) { sites.toDelete = GroupCookieHosts(sites.hosts, sites.kept); }
+void Regroup(CookieSites& sites) {
+    sites.toDelete = GroupCookieHosts(sites.hosts, sites.kept);
+    sites.keptCookies = CookiesKeptBy(sites.kept, sites.hosts);
+}
 
 // Valid rows, each once, in ascending order.
 std::vector<size_t> ValidRows(const std::vector<int>& rows, size_t size) {

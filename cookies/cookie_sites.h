@@ -17,6 +17,7 @@ struct CookieSites {
     std::vector<CookieHostCount> hosts;  // every host with cookies, as counted at the opening
     std::vector<SiteCookies> toDelete;   // registrable domains not kept, sorted
     std::vector<std::string> kept;       // the keep list, in its order
+    std::vector<SiteCookies> keptCookies;  // what each kept site keeps, in the same order
     // False when datasites.txt could not be read: nothing moves and the
     // file is never written.
     bool keepReadable = true;

@@ -55,8 +55,7 @@ void FillView(HWND dialog, CookieList list) {
         std::string note = "(kept sites unknown: " + sites.keepError + "; no browser cookie is deleted)";
         InsertListRow(view, row, note.c_str());
     } else {
-        for (const std::string& site : sites.kept)
-            InsertListRow(view, row++, SiteRowText(CookiesKeptBy(site, sites.hosts)).c_str());
+        for (const SiteCookies& site : sites.keptCookies) InsertListRow(view, row++, SiteRowText(site).c_str());
     }
 }
 

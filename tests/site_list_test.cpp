@@ -173,9 +173,10 @@ TEST(CookieSites, MovesRegroupBothSides) {
     EXPECT_EQ(Rows(sites.toDelete),
               "example.co.uk  (Firefox: 1 cookie);google.com  (Google Chrome, Firefox: 7 cookies);"
               "localhost  (Firefox: 1 cookie);thisisanexample.com  (Firefox: 5 cookies);");
-    EXPECT_EQ(SiteRowText(CookiesKeptBy("accounts.google.com", sites.hosts)),
-              "accounts.google.com  (Google Chrome: 2 cookies)");
-    EXPECT_EQ(SiteRowText(CookiesKeptBy("gone.net", sites.hosts)), "gone.net  (site, no cookies now)");
+    EXPECT_EQ(Rows(CookiesKeptBy({"google.com", "accounts.google.com", "gone.net"}, sites.hosts)),
+              "google.com  (Google Chrome, Firefox: 9 cookies);accounts.google.com  (Google Chrome: 2 cookies);"
+              "gone.net  (site, no cookies now);");
+    EXPECT_EQ(Rows(sites.keptCookies), "accounts.google.com  (Google Chrome: 2 cookies);keep.org  (Firefox: 2 cookies);");
 
     const struct {
         bool toKeep;
