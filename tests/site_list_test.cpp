@@ -7,6 +7,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -227,7 +228,8 @@ std::vector<CookieHostCount> DialogHosts() {
     return {{".google.com", "Google Chrome", 3},
             {"mail.google.com", "Firefox", 4},
             {"keep.org", "Firefox", 2},
-            {"shop.example.com", "Microsoft Edge", 1}};
+            {"shop.example.com", "Microsoft Edge", 1},
+            {"localhost", "Firefox", 1}};
 }
 
 bool IsCookiesManager(HWND w) { return HasControls(w, {IDC_CK_OK, IDC_CK_DELETE_LIST, IDC_CK_KEEP_LIST}); }
@@ -294,15 +296,14 @@ TEST_F(CookiesManagerSites, SitesMoveWithTheFilesAndOkSavesThem) {
         afterBack = ViewRows(left) + "|" + ViewRows(right);
         PostMessageA(w, WM_COMMAND, IDC_CK_OK, 0);
     });
+    const std::string local = "localhost  (Firefox: 1 cookie);";
     EXPECT_EQ(before,
-              "sites-e2e.txt;example.com  (Microsoft Edge: 1 cookie);google.com  (Google Chrome, Firefox: 7 cookies);"
-              "|keep.org  (Firefox: 2 cookies);");
-    EXPECT_EQ(afterKeep,
-              "example.com  (Microsoft Edge: 1 cookie);|sites-e2e.txt;keep.org  (Firefox: 2 cookies);"
-              "google.com  (Google Chrome, Firefox: 7 cookies);");
-    EXPECT_EQ(afterBack,
-              "example.com  (Microsoft Edge: 1 cookie);keep.org  (Firefox: 2 cookies);"
-              "|sites-e2e.txt;google.com  (Google Chrome, Firefox: 7 cookies);");
+              "sites-e2e.txt;example.com  (Microsoft Edge: 1 cookie);google.com  (Google Chrome, Firefox: 7 cookies);" +
+                  local + "|keep.org  (Firefox: 2 cookies);");
+    EXPECT_EQ(afterKeep, "example.com  (Microsoft Edge: 1 cookie);" + local +
+                             "|sites-e2e.txt;keep.org  (Firefox: 2 cookies);google.com  (Google Chrome, Firefox: 7 cookies);");
+    EXPECT_EQ(afterBack, "example.com  (Microsoft Edge: 1 cookie);keep.org  (Firefox: 2 cookies);" + local +
+                             "|sites-e2e.txt;google.com  (Google Chrome, Firefox: 7 cookies);");
     EXPECT_EQ(ReadWholeFile(sites_.shared), "google.com\r\n");
     EXPECT_EQ(ReadWholeFile(sites_.shared + ".bak"), "# kept by hand\r\nkeep.org\r\n");
     EXPECT_EQ(ReadWholeFile(KeptCookiesFilePath()), "sites-e2e.txt\r\n");
@@ -323,6 +324,50 @@ TEST_F(CookiesManagerSites, OnlyOkWithAMoveWritesTheFile) {
     RunManager([](HWND w, HWND, HWND) { PostMessageA(w, WM_COMMAND, IDC_CK_OK, 0); });
     EXPECT_EQ(ReadWholeFile(sites_.shared), hand);
     EXPECT_FALSE(FileExists(sites_.shared + ".bak"));
+}
+
+// The texts of a window's controls, one after another.
+std::string ControlTexts(HWND window) {
+    std::string texts;
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        char text[512] = {};
+        GetWindowTextA(child, text, sizeof text);
+        texts += std::string(text) + "|";
+    }
+    return texts;
+}
+
+// A public suffix moved to the keep side is refused with a plain message
+// and stays on the delete side.
+TEST_F(CookiesManagerSites, APublicSuffixIsRefusedInPlainWords) {
+    std::string message, left, right;
+    RunManager([&](HWND w, HWND deleteList, HWND keepList) {
+        Select(deleteList, {"localhost  (Firefox: 1 cookie)"});
+        PostMessageA(w, WM_COMMAND, IDC_CK_TO_KEEP, 0);
+        HWND box = nullptr;
+        PollUntil([&] {
+            box = FindProcessWindow([w](HWND candidate) {
+                char title[64] = {};
+                GetWindowTextA(candidate, title, sizeof title);
+                return candidate != w && IsWindowVisible(candidate) && strcmp(title, "Cookies Manager") == 0;
+            });
+            return box != nullptr;
+        });
+        if (box) {
+            message = ControlTexts(box);
+            PostMessageA(box, WM_COMMAND, IDOK, 0);
+            PollUntil([box] { return !IsWindow(box); });
+        }
+        left = ViewRows(deleteList);
+        right = ViewRows(keepList);
+        PostMessageA(w, WM_COMMAND, IDC_CK_OK, 0);
+    });
+    EXPECT_NE(message.find("These sites cannot be kept:\n\nlocalhost: a public suffix shared by many unrelated sites"),
+              std::string::npos)
+        << message;
+    EXPECT_NE(left.find("localhost  (Firefox: 1 cookie);"), std::string::npos) << left;
+    EXPECT_EQ(right, "");
+    EXPECT_FALSE(FileExists(sites_.shared));
 }
 
 // A keep list that cannot be read is said on the keep side, nothing moves
