@@ -5,7 +5,10 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
+
+#include "browsers/cookie_hosts.h"
 
 // A host as the rules compare it: lower case, without a leading dot, and
 // without a trailing one.
@@ -19,7 +22,10 @@ bool IsPublicSuffix(std::string_view host);
 // "mail.google.com" -> "google.com"); the host itself when it has none.
 std::string RegistrableDomain(std::string_view host);
 
-// Why a site was refused when the user added it, or when it was read.
+// Why a site was refused when the user added it, or when it was read. A
+// site is a host name in ASCII (an international name in its "xn--" form)
+// or a whole IPv4 address; never a URL, a port, a wildcard or a public
+// suffix. `site` is normalized first.
 enum class SiteRefusal { None, Empty, NotAHost, PublicSuffix };
 SiteRefusal CheckSite(std::string_view site);
 const char* SiteRefusalText(SiteRefusal refusal);
@@ -27,6 +33,17 @@ const char* SiteRefusalText(SiteRefusal refusal);
 // A cookie whose host equals a listed site, or ends with "." and a listed
 // site, is kept. `host` as the store holds it (leading dot, any case).
 bool HostKeptBy(std::string_view host, const std::vector<std::string>& sites);
+
+// The same rule over many hosts: the sites as one set, each host looked up
+// by itself and by the part after each of its dots.
+class SiteMatcher {
+public:
+    explicit SiteMatcher(const std::vector<std::string>& sites);
+    bool Keeps(std::string_view host) const;
+
+private:
+    std::unordered_set<std::string> sites_;
+};
 
 // The keep list as loaded.
 struct KeepSites {
@@ -39,7 +56,27 @@ struct KeepSites {
 };
 
 // Reads datasites.txt (both copies, as the other data files are read).
+// Fresh from the file at every call; safe on any thread.
 KeepSites LoadKeepSites();
-// Replaces datasites.txt with `sites`; false when it could not be written
-// or when saving is refused (the file could not be read).
+// The same rules over bytes already read (a file's content).
+KeepSites ParseKeepSites(const std::string& bytes);
+// Replaces datasites.txt with `sites` (refused ones left out), or retires
+// it to .bak when none is left; false when it could not be written or when
+// saving is refused (the file as it stands could not be read whole).
 bool SaveKeepSites(const std::vector<std::string>& sites);
+
+// The cookies of one site, over every browser: a registrable domain on the
+// delete side, a kept site on the keep side.
+struct SiteCookies {
+    std::string site;
+    std::vector<std::string> browsers;  // in the order first met
+    unsigned long long cookies = 0;
+};
+// The hosts that `keep` does not keep, grouped by registrable domain and
+// sorted by it.
+std::vector<SiteCookies> GroupCookieHosts(const std::vector<CookieHostCount>& hosts,
+                                          const std::vector<std::string>& keep);
+// The cookies each of the kept `sites` keeps, in their order; a host under
+// two of them counts for both.
+std::vector<SiteCookies> CookiesKeptBy(const std::vector<std::string>& sites,
+                                       const std::vector<CookieHostCount>& hosts);

@@ -1,9 +1,11 @@
 // The Cookies Manager dialog (138): the delete list on the left, the keep
-// list on the right, ">>" and "<<" between them, OK to save the keep list.
+// list on the right, each the cookie files and then the browsers' sites,
+// ">>" and "<<" between them, OK to save both keep lists.
 #include "cookies/cookies_manager_dialog.h"
 
 #include <commctrl.h>
 
+#include "cookies/cookie_sites.h"
 #include "resource.h"
 #include "ui/list_view.h"
 #include "ui/skin.h"
@@ -30,27 +32,86 @@ const HoverList kHoverList = {kHoverIds, sizeof kHoverIds / sizeof kHoverIds[0]}
 HWND DeleteView(HWND dialog) { return GetDlgItem(dialog, IDC_CK_DELETE_LIST); }
 HWND KeepView(HWND dialog) { return GetDlgItem(dialog, IDC_CK_KEEP_LIST); }
 
+// One opening: the sites, and how many cookie-file rows stand above them
+// in each view.
+struct ManagerState {
+    CookieSites sites;
+    int fileRows[2] = {};
+};
+
+ManagerState* StateOf(HWND dialog) { return reinterpret_cast<ManagerState*>(GetWindowLongPtrA(dialog, DWLP_USER)); }
+
+// A view: the cookie files of `list`, then the sites of that side. When the
+// keep list could not be read a last row on the keep side says why.
+void FillView(HWND dialog, CookieList list) {
+    ManagerState* state = StateOf(dialog);
+    HWND view = list == KEPT_COOKIES ? KeepView(dialog) : DeleteView(dialog);
+    int row = FillCookieListView(view, list);
+    state->fileRows[list] = row;
+    const CookieSites& sites = state->sites;
+    if (list == COOKIES_TO_DELETE) {
+        for (const SiteCookies& site : sites.toDelete) InsertListRow(view, row++, SiteRowText(site).c_str());
+    } else if (!sites.keepReadable) {
+        std::string note = "(kept sites unknown: " + sites.keepError + "; no browser cookie is deleted)";
+        InsertListRow(view, row, note.c_str());
+    } else {
+        for (const SiteCookies& site : sites.keptCookies) InsertListRow(view, row++, SiteRowText(site).c_str());
+    }
+}
+
 void RefillBothViews(HWND dialog) {
-    FillCookieListView(KeepView(dialog), KEPT_COOKIES);
-    FillCookieListView(DeleteView(dialog), COOKIES_TO_DELETE);
+    FillView(dialog, KEPT_COOKIES);
+    FillView(dialog, COOKIES_TO_DELETE);
 }
 
 INT_PTR OnInitDialog(HWND dialog) {
     ApplySkin(dialog);
+    auto* state = new ManagerState;
+    state->sites = LoadCookieSites();
+    SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(state));
     SetUpCookieListView(DeleteView(dialog));
     SetUpCookieListView(KeepView(dialog));
     ScanCookieFolder();
-    FillCookieListView(DeleteView(dialog), COOKIES_TO_DELETE);
-    FillCookieListView(KeepView(dialog), KEPT_COOKIES);
+    FillView(dialog, COOKIES_TO_DELETE);
+    FillView(dialog, KEPT_COOKIES);
     return TRUE;
 }
 
 // ">>" and "<<": with nothing on the source side nothing happens at all;
-// otherwise the selection moves and both views show the result.
+// otherwise the selection moves, cookie files and sites each to their
+// part of the other side, and both views show the result.
 void OnMove(HWND dialog, CookieList source, CookieList target, HWND sourceView) {
-    if (CopyCookieList(source).empty()) return;
-    MoveSelectedCookies(source, target, sourceView);
+    ManagerState* state = StateOf(dialog);
+    CookieSites& sites = state->sites;
+    size_t sourceSites = source == KEPT_COOKIES ? sites.kept.size() : sites.toDelete.size();
+    if (CopyCookieList(source).empty() && sourceSites == 0) return;
+    std::vector<int> fileRows, siteRows;
+    for (int row : SelectedRows(sourceView)) {
+        if (row < state->fileRows[source]) fileRows.push_back(row);
+        else siteRows.push_back(row - state->fileRows[source]);
+    }
+    MoveCookieRows(source, target, fileRows);
+    std::vector<std::string> refused;
+    if (source == COOKIES_TO_DELETE) refused = MoveSitesToKeep(sites, siteRows);
+    else MoveSitesToDelete(sites, siteRows);
     RefillBothViews(dialog);
+    if (!refused.empty()) {
+        std::string text = "These sites cannot be kept:\n";
+        for (const std::string& line : refused) text += "\n" + line;
+        MessageBoxA(dialog, text.c_str(), "Cookies Manager", MB_OK | MB_ICONINFORMATION);
+    }
+}
+
+void OnOk(HWND dialog) {
+    SaveKeptCookies();
+    // Unlike a cookie file's, a site's keeping rests on the saved file
+    // alone, so a failed save is said.
+    if (!SaveCookieSites(StateOf(dialog)->sites))
+        MessageBoxA(dialog,
+                    "The kept sites could not be saved to datasites.txt. Their cookies are kept only as the file "
+                    "stood before.",
+                    "Cookies Manager", MB_OK | MB_ICONWARNING);
+    EndDialog(dialog, DIALOG_RESULT);
 }
 
 INT_PTR OnCommand(HWND dialog, WORD id) {
@@ -62,8 +123,7 @@ INT_PTR OnCommand(HWND dialog, WORD id) {
         OnMove(dialog, KEPT_COOKIES, COOKIES_TO_DELETE, KeepView(dialog));
         return TRUE;
     case IDC_CK_OK:
-        SaveKeptCookies();
-        EndDialog(dialog, DIALOG_RESULT);
+        OnOk(dialog);
         return TRUE;
     case IDC_CK_DEL_SELECT_ALL:
     case IDC_CK_DEL_DESELECT_ALL:
@@ -81,10 +141,11 @@ void SetUpCookieListView(HWND listView) {
     InsertListColumn(listView, 0, "Cookies", 232, LVCFMT_LEFT);
 }
 
-void FillCookieListView(HWND listView, CookieList list) {
+int FillCookieListView(HWND listView, CookieList list) {
     std::vector<CookieEntry> entries = CookieListForView(list);
     SendMessageA(listView, LVM_DELETEALLITEMS, 0, 0);
     for (size_t i = 0; i < entries.size(); ++i) InsertListRow(listView, static_cast<int>(i), entries[i].name);
+    return static_cast<int>(entries.size());
 }
 
 void MoveSelectedCookies(CookieList source, CookieList target, HWND sourceView) {
@@ -103,8 +164,13 @@ INT_PTR CALLBACK CookiesManagerDialogProc(HWND dialog, UINT message, WPARAM wPar
         TrackHover(dialog, kHoverList, reinterpret_cast<HWND>(wParam));
         return FALSE;
     case WM_CLOSE:
-        // The moves stay in memory; only OK writes datacookies.txt.
+        // The file moves stay in memory; only OK writes datacookies.txt
+        // and datasites.txt.
         EndDialog(dialog, DIALOG_RESULT);
+        return FALSE;
+    case WM_DESTROY:
+        delete StateOf(dialog);
+        SetWindowLongPtrA(dialog, DWLP_USER, 0);
         return FALSE;
     case WM_COMMAND:
         return OnCommand(dialog, LOWORD(wParam));

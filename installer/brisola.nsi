@@ -141,17 +141,19 @@ Section "Uninstall"
   ; The user's data stays unless the user says otherwise; a silent
   ; uninstall keeps it.
   MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON2 \
-    "Also remove your Brisola data: the drive cleaner's filters, the kept cookies and the settings?" \
+    "Also remove your Brisola data: the drive cleaner's filters, the kept cookies and sites and the settings?" \
     /SD IDNO IDYES +2
   Return
   Delete "$WINDIR\datafilters.txt"
   Delete "$WINDIR\datacookies.txt"
+  Delete "$WINDIR\datasites.txt"
   DeleteRegKey HKLM "${PROGRAM_KEY}"
   DeleteRegKey /ifempty HKLM "Software\VOSK Software"
   ; The copies that Windows or the program keep for a standard user.
   SetShellVarContext current
   Delete "$LOCALAPPDATA\VirtualStore\Windows\datafilters.txt"
   Delete "$LOCALAPPDATA\VirtualStore\Windows\datacookies.txt"
+  Delete "$LOCALAPPDATA\VirtualStore\Windows\datasites.txt"
   DeleteRegKey HKCU "${PROGRAM_KEY}"
   DeleteRegKey /ifempty HKCU "Software\VOSK Software"
   DeleteRegKey HKCU "Software\Classes\VirtualStore\MACHINE\SOFTWARE\VOSK Software\Brisola"

@@ -1,6 +1,8 @@
 // The program's stores as the user's files and keys meet them.
 // datafilters.txt and datacookies.txt: the filter file's word rules, hand
 // edits, locks, denial, huge files, failed saves and the per-user copy.
+// datasites.txt: normalized lines, refused ones ignored with a warning, and
+// a file that cannot be read whole failing closed and never overwritten.
 // The cookie catalogue on the prefix's real cookie folder: its scan and the
 // safety of the cleaning step. The settings store: the four REG_BINARY
 // values, "exactly 1 is on", the per-user store of a user who cannot write
@@ -20,6 +22,7 @@
 #include <vector>
 
 #include "app/app_state.h"
+#include "browsers/site_list.h"
 #include "cookies/cookies.h"
 #include "clean_support.h"
 #include "drives/filters.h"
@@ -316,6 +319,116 @@ TEST_F(StoreTest, BinaryGarbageNeverOverrunsAField) {
             ASSERT_GT(length, 0u);
             ASSERT_LT(length, sizeof entry.name);
             EXPECT_EQ(strchr("\r\n \t", entry.name[length - 1]), nullptr);
+        }
+    }
+}
+
+// --- datasites.txt -----------------------------------------------------------
+
+std::string KeptSites(const KeepSites& keep) {
+    if (!keep.readable) return "unreadable: " + keep.error;
+    if (keep.sites.size() > 5) return std::to_string(keep.sites.size()) + " ... " + keep.sites.back();
+    std::string out;
+    for (const std::string& site : keep.sites) out += site + ";";
+    return out;
+}
+
+// Each case loads, adds "new.org" (or empties the list) and saves, then
+// loads again as the next start would.
+TEST_F(StoreTest, TheKeepListOfSitesFailsClosed) {
+    const std::string many = Records("s", 100001, "") + "\r\n";
+    std::string manySites;
+    for (int i = 0; i < 100001; ++i) manySites += "s" + std::to_string(i) + ".com\r\n";
+    const std::string big = "a.com\r\n" + std::string(16u << 20, ' ') + "\r\nlate.com\r\n";
+    const std::string overlong = std::string(300, 'a') + ".com\r\nok.com\r\n";
+    const char kJunk[] = "http://a.com/x\n*.b.com\nc.com:80\n\x01\x02\xFF\nd.com\0e.com\n";
+    const std::string junk(kJunk, sizeof kJunk - 1);
+    const struct {
+        const char* what;
+        std::string content;
+        Obstacle obstacle;
+        Change change;
+        const char* loaded;
+        size_t warnings;
+        const char *saved, *backup, *reloaded;  // nullptr: the content as it was
+        bool userCopy;
+    } cases[] = {
+        {"normalized, duplicates collapse", "\xEF\xBB\xBF# mine\r\nExample.COM\r\n\t.example.com \r\nshop.example.com.\x1A",
+         kNone, kAddOne, "example.com;shop.example.com;", 0, "example.com\r\nshop.example.com\r\nnew.org\r\n", nullptr,
+         "example.com;shop.example.com;new.org;", false},
+        {"public suffixes ignored", "com\nco.uk\ngithub.io\nx.ck\nkept.org\n", kNone, kAddOne, "kept.org;", 4,
+         "kept.org\r\nnew.org\r\n", nullptr, "kept.org;new.org;", false},
+        {"not sites", junk, kNone, kAddOne,
+         "d.com;e.com;", 4, "d.com\r\ne.com\r\nnew.org\r\n", nullptr, "d.com;e.com;new.org;", false},
+        {"an overlong line", overlong, kNone, kAddOne, "ok.com;", 1, "ok.com\r\nnew.org\r\n", nullptr,
+         "ok.com;new.org;", false},
+        {"emptied", "a.com\r\n", kNone, kEmpty, "a.com;", 0, "<missing>", "a.com\r\n", "", false},
+        {"locked", "a.com\r\n", kLocked, kAddOne, "unreadable: datasites.txt could not be read", 0, nullptr,
+         "<missing>", "a.com;", false},
+        {"denied", "", kDenied, kEmpty, "unreadable: datasites.txt could not be read", 0, nullptr, "<missing>",
+         "", false},
+        {"too many bytes", big, kNone, kEmpty, "unreadable: datasites.txt is too large to be read whole", 0, nullptr,
+         "<missing>", "unreadable: datasites.txt is too large to be read whole", false},
+        {"too many sites", manySites, kNone, kEmpty, "unreadable: datasites.txt holds more sites than can be kept", 0,
+         nullptr, "<missing>", "unreadable: datasites.txt holds more sites than can be kept", false},
+        {"too many junk lines", many, kNone, kAddOne, "", 21, "new.org\r\n", nullptr, "new.org;", false},
+        {"a failed save, then a restart", "a.com\r\n", kSaveFails, kAddOne, "a.com;", 0, nullptr, "<missing>",
+         "a.com;new.org;", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ResetProgramState();
+        DataFilePaths paths = ProgramDataFile("datasites.txt");
+        const std::string& shared = paths.shared;
+        HANDLE lock = INVALID_HANDLE_VALUE;
+        if (c.obstacle == kDenied) ASSERT_TRUE(CreateDirectoryA(shared.c_str(), nullptr));
+        else WriteWholeFile(shared, c.content);
+        if (c.obstacle == kLocked) lock = CreateFileA(shared.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (c.obstacle == kSaveFails) {
+            ASSERT_TRUE(CreateDirectoryA((shared + ".tmp").c_str(), nullptr));
+        }
+
+        KeepSites keep = LoadKeepSites();
+        EXPECT_EQ(KeptSites(keep), c.loaded);
+        EXPECT_EQ(keep.warnings.size(), c.warnings);
+        EXPECT_TRUE(keep.readable || keep.sites.empty());
+        std::vector<std::string> sites = keep.sites;
+        if (c.change == kAddOne) sites.push_back("new.org");
+        else sites.clear();
+        EXPECT_EQ(SaveKeepSites(sites), keep.readable);
+        if (lock != INVALID_HANDLE_VALUE) CloseHandle(lock);
+        RemoveDirectoryA((shared + ".tmp").c_str());
+        EXPECT_EQ(State(shared), c.saved ? c.saved : c.obstacle == kDenied ? "<folder>" : Brief(c.content));
+        EXPECT_EQ(State(shared + ".bak"), c.backup ? c.backup : Brief(c.content));
+        EXPECT_EQ(FileExists(paths.user), c.userCopy);
+        RemoveDirectoryA(shared.c_str());
+        EXPECT_EQ(KeptSites(LoadKeepSites()), c.reloaded);
+    }
+}
+
+// The warnings name the line and why, in printable text.
+TEST(KeepSitesFile, WarningsNameTheLine) {
+    KeepSites keep = ParseKeepSites("ok.com\r\n\r\ncom\r\nbad\x01site\r\n");
+    ASSERT_EQ(keep.warnings.size(), 2u);
+    EXPECT_EQ(keep.warnings[0],
+              "line 3, \"com\", ignored: a public suffix shared by many unrelated sites; keep a site under it instead");
+    EXPECT_EQ(keep.warnings[1].substr(0, 23), "line 4, \"bad?site\", ign");
+}
+
+TEST_F(StoreTest, JunkNeverBecomesAKeptSite) {
+    std::mt19937 random(4242);
+    for (int round = 0; round < 6; ++round) {
+        std::string bytes(200000, '\0');
+        for (char& c : bytes) {
+            unsigned r = random() % 300;
+            c = r < 256 ? static_cast<char>(r) : (r < 270 ? '.' : (r < 290 ? static_cast<char>('a' + r % 26) : '\n'));
+        }
+        KeepSites keep = ParseKeepSites(bytes);
+        EXPECT_TRUE(keep.readable);
+        EXPECT_LE(keep.warnings.size(), 21u);
+        for (const std::string& site : keep.sites) {
+            ASSERT_EQ(CheckSite(site), SiteRefusal::None) << site;
+            ASSERT_EQ(NormalizeHost(site), site);
         }
     }
 }

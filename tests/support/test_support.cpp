@@ -249,7 +249,7 @@ void ResetProgramState() {
     ClearCookieLists();
     ResetSweepTableForTest();
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, kProgramKey);
-    for (const char* name : {"datafilters.txt", "datacookies.txt"}) {
+    for (const char* name : {"datafilters.txt", "datacookies.txt", "datasites.txt"}) {
         DataFilePaths paths = ProgramDataFile(name);
         for (const std::string& path : {paths.shared, paths.user})
             for (const char* suffix : {"", ".bak", ".tmp"}) DeleteFileA((path + suffix).c_str());
