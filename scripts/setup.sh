@@ -21,7 +21,7 @@ need=(
   googletest
   wine wine64
   xvfb xauth x11-utils xdotool imagemagick
-  nsis fp-utils libchm-bin
+  nsis fp-utils libchm-bin wixl msitools
   dpkg-dev tcl8.6 publicsuffix
 )
 need_i386=(wine32:i386)

@@ -31,6 +31,8 @@ brisola_make_prefix "$BRISOLA_SANDBOX"
 brisola_make_prefix "$BRISOLA_INSTALL_SANDBOX"
 cp "$build/brisolac.exe" "$BRISOLA_SANDBOX/prefix/drive_c/brisolac.exe"
 cp "$build"/package/Brisola-*-setup.exe "$BRISOLA_INSTALL_SANDBOX/prefix/drive_c/brisola-setup.exe"
+cp "$build"/package/Brisola-?.*.msi "$BRISOLA_INSTALL_SANDBOX/prefix/drive_c/brisola.msi"
+cp "$build"/package/Brisola-next.msi "$BRISOLA_INSTALL_SANDBOX/prefix/drive_c/brisola-next.msi"
 
 cleanup() {
   for s in "$BRISOLA_SANDBOX" "$BRISOLA_DRIVES_SANDBOX" "$BRISOLA_INSTALL_SANDBOX"; do

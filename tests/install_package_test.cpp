@@ -1,7 +1,9 @@
 // The installer, run as a user would in its own prefix: a silent install
 // puts everything in place, the installed program starts and its Help
 // opens the help viewer, and a silent uninstall removes the program but
-// keeps the user's data. scripts/test.sh puts the installer at C:\.
+// keeps the user's data. The Windows Installer package does the same, and
+// a newer package replaces it. scripts/test.sh puts the installer and the
+// two packages at C:\.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -9,6 +11,7 @@
 #include <shlobj.h>
 
 #include <string>
+#include <vector>
 
 #include "clean_support.h"
 #include "settings/settings.h"
@@ -17,6 +20,9 @@
 namespace {
 
 const char kSetup[] = "C:\\brisola-setup.exe";
+const char kPackage[] = "C:\\brisola.msi";
+const char kNextPackage[] = "C:\\brisola-next.msi";
+const char kUninstallRoot[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brisola";
 using cleantest::KeyExists;
 using cleantest::SpecialFolder;
@@ -82,6 +88,56 @@ void ExpectHelpOpens(HWND main) {
     EndProcess(id);
 }
 
+// The DisplayVersion of every Add/Remove Programs entry named "Brisola".
+std::vector<std::string> InstalledVersions() {
+    std::vector<std::string> versions;
+    HKEY root;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallRoot, 0, KEY_READ, &root) != ERROR_SUCCESS) return versions;
+    char name[256];
+    for (DWORD i = 0;; ++i) {
+        DWORD length = sizeof name;
+        if (RegEnumKeyExA(root, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        char display[256] = {}, version[64] = {};
+        DWORD size = sizeof display - 1;
+        RegGetValueA(root, name, "DisplayName", RRF_RT_REG_SZ, nullptr, display, &size);
+        size = sizeof version - 1;
+        RegGetValueA(root, name, "DisplayVersion", RRF_RT_REG_SZ, nullptr, version, &size);
+        if (std::string(display) == "Brisola") versions.push_back(version);
+    }
+    RegCloseKey(root);
+    return versions;
+}
+
+// The installed program then starts without the Tips over its main window.
+void TurnTipsOff() {
+    HKEY key;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kProgramKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    const DWORD off = 0;
+    RegSetValueExA(key, "EnableTips", 0, REG_BINARY, reinterpret_cast<const BYTE*>(&off), sizeof off);
+    RegCloseKey(key);
+}
+
+// The installed program starts and shows its main window (and, when asked,
+// its Help); closed again.
+void ExpectProgramStarts(const std::string& dir, bool openHelp) {
+    PROCESS_INFORMATION program = Start("\"" + dir + "\\brisola.exe\"", dir);
+    HWND main = nullptr;
+    DWORD owner = 0;
+    EXPECT_TRUE(PollUntil(
+        [&] {
+            main = FindWindowA("#32770", "BRISOLA v" BRISOLA_VERSION);
+            return main && IsWindowVisible(main) && GetWindowThreadProcessId(main, &owner) && owner == program.dwProcessId;
+        },
+        60000));
+    if (main && openHelp) ExpectHelpOpens(main);
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitForSingleObject(program.hProcess, 30000), WAIT_OBJECT_0);
+    EndProcess(program.dwProcessId);
+    CloseHandle(program.hThread);
+    CloseHandle(program.hProcess);
+}
+
 TEST(InstallPackageTest, SilentInstallRunsAndSilentUninstallKeepsTheData) {
     const std::string windows = SpecialFolder(CSIDL_WINDOWS);
     const std::string dir = SpecialFolder(CSIDL_PROGRAM_FILESX86) + "\\Brisola";
@@ -99,28 +155,8 @@ TEST(InstallPackageTest, SilentInstallRunsAndSilentUninstallKeepsTheData) {
     EXPECT_EQ(RegText("UninstallString"), "\"" + uninstaller + "\"");
     EXPECT_EQ(RegText("QuietUninstallString"), "\"" + uninstaller + "\" /S");
 
-    // The installed program, without the Tips over its main window.
-    HKEY key;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kProgramKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    const DWORD off = 0;
-    RegSetValueExA(key, "EnableTips", 0, REG_BINARY, reinterpret_cast<const BYTE*>(&off), sizeof off);
-    RegCloseKey(key);
-    PROCESS_INFORMATION program = Start("\"" + exe + "\"", dir);
-    HWND main = nullptr;
-    DWORD owner = 0;
-    EXPECT_TRUE(PollUntil(
-        [&] {
-            main = FindWindowA("#32770", "BRISOLA v" BRISOLA_VERSION);
-            return main && IsWindowVisible(main) && GetWindowThreadProcessId(main, &owner) && owner == program.dwProcessId;
-        },
-        60000));
-    if (main) ExpectHelpOpens(main);
-    PostMessageA(main, WM_CLOSE, 0, 0);
-    EXPECT_EQ(WaitForSingleObject(program.hProcess, 30000), WAIT_OBJECT_0);
-    EndProcess(program.dwProcessId);
-    CloseHandle(program.hThread);
-    CloseHandle(program.hProcess);
+    TurnTipsOff();
+    ExpectProgramStarts(dir, true);
     CloseHandle(CreateFileA(cookies.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));  // the user's data
 
     // The uninstaller runs from a copy of itself and returns at once; its
@@ -133,6 +169,41 @@ TEST(InstallPackageTest, SilentInstallRunsAndSilentUninstallKeepsTheData) {
     EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kProgramKey));
 
     DeleteFileA(filters.c_str());
+    DeleteFileA(cookies.c_str());
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kProgramKey);
+}
+
+TEST(InstallPackageTest, WindowsInstallerPackageInstallsUpgradesAndUninstallsKeepingTheData) {
+    const std::string windows = SpecialFolder(CSIDL_WINDOWS);
+    const std::string dir = SpecialFolder(CSIDL_PROGRAM_FILESX86) + "\\Brisola";
+    const std::string help = windows + "\\BrisolaHelp.chm";
+    const std::string shortcut = SpecialFolder(CSIDL_COMMON_PROGRAMS) + "\\Brisola.lnk";
+    const std::string cookies = windows + "\\datacookies.txt";
+    const std::vector<std::string> installed = {dir + "\\brisola.exe", dir + "\\brisolac.exe", help, shortcut};
+    ASSERT_TRUE(InstalledVersions().empty());
+
+    ASSERT_EQ(RunToEnd(std::string("msiexec /i ") + kPackage + " /qn"), 0u);
+    for (const std::string& file : installed) EXPECT_TRUE(Exists(file)) << file;
+    EXPECT_EQ(InstalledVersions(), std::vector<std::string>{BRISOLA_VERSION ".0.0"});
+    TurnTipsOff();
+    ExpectProgramStarts(dir, false);
+    CloseHandle(CreateFileA(cookies.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));  // the user's data
+
+    // The next version replaces this one: one entry, the newer version.
+    ASSERT_EQ(RunToEnd(std::string("msiexec /i ") + kNextPackage + " /qn"), 0u);
+    std::vector<std::string> after = InstalledVersions();
+    ASSERT_EQ(after.size(), 1u);
+    EXPECT_NE(after[0], BRISOLA_VERSION ".0.0");
+    for (const std::string& file : installed) EXPECT_TRUE(Exists(file)) << file;
+    EXPECT_TRUE(Exists(cookies));
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kProgramKey));
+
+    ASSERT_EQ(RunToEnd(std::string("msiexec /x ") + kNextPackage + " /qn"), 0u);
+    EXPECT_TRUE(InstalledVersions().empty());
+    for (const std::string& file : installed) EXPECT_FALSE(Exists(file)) << file;
+    EXPECT_TRUE(Exists(cookies));
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kProgramKey));
+
     DeleteFileA(cookies.c_str());
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, kProgramKey);
 }
