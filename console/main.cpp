@@ -15,9 +15,11 @@
 #include "drives/drive_table.h"
 #include "drives/filters.h"
 #include "drives/found_files.h"
+#include "fs/data_file.h"
 #include "fs/text.h"
 #include "settings/settings.h"
 #include "sweep/categories.h"
+#include "sweep/clean_event.h"
 #include "sweep/clean_report.h"
 #include "sweep/cleaning.h"
 #include "sweep/job_lock.h"
@@ -35,9 +37,10 @@ const char kUsage[] =
     "  list                          the categories, their numbers, short names and ticks\n"
     "  measure [CATEGORY...] [--json] the figures of the categories (all when none named)\n"
     "  preview CATEGORY... [--json]  every item a clean of the categories would delete\n"
-    "  clean CATEGORY... | --ticked [--yes] [--dry-run]\n"
+    "  clean CATEGORY... | --ticked [--yes] [--dry-run] [--report FILE]\n"
     "                                cleans the named or the ticked categories;\n"
-    "                                --dry-run only lists what it would delete\n"
+    "                                --dry-run only lists what it would delete;\n"
+    "                                --report writes what the clean did to FILE as JSON\n"
     "  scan [--json]                 the disk scan: files of the fixed drives that\n"
     "                                the enabled filters of datafilters.txt match\n"
     "  schedule weekly|daily|logon|off\n"
@@ -54,6 +57,7 @@ struct Arguments {
     bool ticked = false;
     bool dryRun = false;
     std::string when;
+    std::string reportFile;  // --report: the clean's report as JSON
 };
 
 int BadUsage(const char* message, const char* what) {
@@ -71,6 +75,10 @@ int ParseArguments(int argc, char** argv, Arguments& args) {
         else if (strcmp(a, "--yes") == 0) args.yes = true;
         else if (strcmp(a, "--ticked") == 0) args.ticked = true;
         else if (strcmp(a, "--dry-run") == 0) args.dryRun = true;
+        else if (strcmp(a, "--report") == 0) {
+            if (i + 1 >= argc) return BadUsage("--report needs a file", nullptr);
+            args.reportFile = argv[++i];
+        }
         else if (a[0] == '-') return BadUsage("unknown option", a);
         else if (args.command == "schedule" && args.when.empty()) args.when = a;
         else {
@@ -82,6 +90,8 @@ int ParseArguments(int argc, char** argv, Arguments& args) {
     if (args.command == "clean" && args.ticked == !args.categories.empty())
         return BadUsage("clean takes either categories or --ticked", nullptr);
     if (args.command == "preview" && args.categories.empty()) return BadUsage("preview needs categories", nullptr);
+    if (!args.reportFile.empty() && (args.command != "clean" || args.dryRun))
+        return BadUsage("--report goes with a clean", nullptr);
     if (args.command == "schedule" && args.when.empty()) return BadUsage("schedule needs a time", nullptr);
     return -1;
 }
@@ -231,6 +241,20 @@ bool AskOnce(const std::vector<int>& which) {
     return answer[0] == 'y' || answer[0] == 'Y';
 }
 
+// The --report file: what became of the clean, as its event says it.
+void WriteReportFile(const Arguments& args, const CleanEvent& event) {
+    if (!args.reportFile.empty() && !WriteFileAtomically(args.reportFile, event.Json()))
+        fprintf(stderr, "brisolac: the report could not be written to %s\n", args.reportFile.c_str());
+}
+
+int Refuse(const Arguments& args, const std::string& why) {
+    fprintf(stderr, "brisolac: %s; nothing was cleaned\n", why.c_str());
+    CleanEvent event = RefusedEventOf(why, CurrentUserName());
+    WriteCleanEvent(event);
+    WriteReportFile(args, event);
+    return kRefused;
+}
+
 int Clean(const Arguments& args) {
     std::vector<int> which = args.categories;
     if (args.ticked) {
@@ -242,27 +266,22 @@ int Clean(const Arguments& args) {
     if (args.dryRun) return Preview(which, args.json);
     for (int i : which) {
         char subject[256] = {};
-        if (!CategoryAt(i).findSubject(subject)) {
-            fprintf(stderr, "brisolac: %s: its folder cannot be found; nothing was cleaned\n", CategoryAt(i).shortName);
-            return kRefused;
-        }
+        if (!CategoryAt(i).findSubject(subject))
+            return Refuse(args, std::string(CategoryAt(i).shortName) + ": its folder cannot be found");
     }
     JobLock lock;
-    if (!lock.held()) {
-        fprintf(stderr, "brisolac: Brisola is cleaning now; nothing was cleaned\n");
-        return kRefused;
-    }
-    if (!args.yes && !AskOnce(which)) {
-        fprintf(stderr, "brisolac: not confirmed; nothing was cleaned\n");
-        return kRefused;
-    }
+    if (!lock.held()) return Refuse(args, "Brisola is cleaning now");
+    if (!args.yes && !AskOnce(which)) return Refuse(args, "not confirmed");
     CategoryTicks ticks{};
     for (int i : which) ticks[i] = 1;
     SetCleanConfirmer(AlreadyConfirmed);
     ShowProgress("Cleaning...");
     CleanCategoriesWithTicks(ticks);
     ShowProgress("");
-    return PrintCleanReport(CopyLastCleanReport());
+    CleanReport report = CopyLastCleanReport();
+    // Its event was written as the clean ended.
+    WriteReportFile(args, CleanEventOf(report, CurrentUserName()));
+    return PrintCleanReport(report);
 }
 
 }  // namespace

@@ -132,6 +132,17 @@ bool ReplaceDataFile(const std::string& path, const std::string& bytes) {
     return true;
 }
 
+bool WriteFileAtomically(const std::string& path, const std::string& bytes) {
+    if (path.empty()) return false;
+    std::string temp = path + ".tmp";
+    if (!WriteNewFile(temp, bytes) ||
+        !MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        DeleteOwnFile(temp.c_str());
+        return false;
+    }
+    return true;
+}
+
 bool RetireDataFile(const std::string& path) {
     if (path.empty() || !Exists(path)) return true;
     std::string backup = path + ".bak";

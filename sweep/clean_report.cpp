@@ -5,6 +5,7 @@
 #include <mutex>
 
 #include "sweep/categories.h"
+#include "sweep/clean_event.h"
 #include "sweep/cleaning.h"
 #include "sweep/journal.h"
 #include "sweep/results_list.h"
@@ -83,6 +84,7 @@ void EndCleanReport() {
         report.itemsLeft += category.itemsLeft;
     }
     JournalEnd(report);
+    ReportCleanToEventLog(report);
     std::lock_guard<std::mutex> hold(g_report.lock);
     g_report.published = std::move(report);
     g_report.running = CleanReport();

@@ -1,0 +1,143 @@
+#include "sweep/clean_event.h"
+
+#include <cstdio>
+#include <mutex>
+
+#include "fs/text.h"
+#include "sweep/categories.h"
+#include "sweep/results_list.h"
+
+namespace {
+
+const wchar_t kSource[] = L"Brisola";
+
+// What the tests may look at, written by whichever thread ends a clean.
+struct EventLogState {
+    std::mutex lock;
+    CleanEvent last;
+    int written = 0;
+} g_eventLog;
+
+std::string Number(unsigned long long value) {
+    char text[32];
+    snprintf(text, sizeof text, "%llu", value);
+    return text;
+}
+
+// JSON string contents: quotes, backslashes and control characters escaped;
+// the text is UTF-8 already.
+std::string JsonText(const std::string& text) {
+    std::string out;
+    for (unsigned char c : text) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c < 0x20) {
+            char escaped[8];
+            snprintf(escaped, sizeof escaped, "\\u%04x", c);
+            out += escaped;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+std::vector<std::string> CleanEvent::Inserts() const {
+    std::string lines;
+    for (const CategoryReport& category : report.categories) {
+        char size[64];
+        FormatSize(category.bytesFreed, size, sizeof size);
+        char line[320];
+        snprintf(line, sizeof line, "%s (%s): %s freed (%llu bytes), %llu items deleted, %llu left\r\n",
+                 CategoryAt(category.row).shortName, CategoryAt(category.row).label, size, category.bytesFreed,
+                 category.itemsDeleted, category.itemsLeft);
+        lines += line;
+    }
+    return {user, Number(report.bytesFreed), Number(report.itemsDeleted), Number(report.itemsLeft), lines, reason};
+}
+
+std::string CleanEvent::Json() const {
+    std::string json = "{\"event\": " + Number(id) + ", \"user\": \"" + JsonText(user) + "\"";
+    if (id == kEventRefused) return json + ", \"refused\": \"" + JsonText(reason) + "\"}\n";
+    json += ", \"bytesFreed\": " + Number(report.bytesFreed) + ", \"itemsDeleted\": " + Number(report.itemsDeleted) +
+            ", \"itemsLeft\": " + Number(report.itemsLeft) + ", \"categories\": [";
+    const char* comma = "";
+    for (const CategoryReport& category : report.categories) {
+        json += comma;
+        json += "\n  {\"name\": \"" + JsonText(CategoryAt(category.row).shortName) + "\", \"label\": \"" +
+                JsonText(CategoryAt(category.row).label) + "\", \"bytesFreed\": " + Number(category.bytesFreed) +
+                ", \"itemsDeleted\": " + Number(category.itemsDeleted) + ", \"itemsLeft\": " + Number(category.itemsLeft) +
+                "}";
+        comma = ",";
+    }
+    return json + "\n]}\n";
+}
+
+std::string CurrentUserName() {
+    wchar_t name[256] = {};
+    DWORD size = sizeof name / sizeof name[0];
+    if (!GetUserNameW(name, &size)) return "";
+    wchar_t domain[256] = {};
+    DWORD length = GetEnvironmentVariableW(L"USERDOMAIN", domain, sizeof domain / sizeof domain[0]);
+    bool haveDomain = length > 0 && length < sizeof domain / sizeof domain[0];
+    return Utf8FromWide(haveDomain ? std::wstring(domain) + L"\\" + name : std::wstring(name));
+}
+
+CleanEvent CleanEventOf(const CleanReport& report, const std::string& user) {
+    CleanEvent event;
+    event.user = user;
+    event.report = report;
+    if (report.itemsLeft) {
+        event.id = kEventItemsLeft;
+        event.type = EVENTLOG_WARNING_TYPE;
+    }
+    return event;
+}
+
+CleanEvent RefusedEventOf(const std::string& reason, const std::string& user) {
+    CleanEvent event;
+    event.id = kEventRefused;
+    event.type = EVENTLOG_ERROR_TYPE;
+    event.user = user;
+    event.reason = reason;
+    return event;
+}
+
+bool WriteCleanEvent(const CleanEvent& event) {
+    {
+        std::lock_guard<std::mutex> hold(g_eventLog.lock);
+        g_eventLog.last = event;
+        ++g_eventLog.written;
+    }
+    // Unregistered, the source still writes; Event Viewer then lacks only
+    // the message text, which the installers' registration supplies.
+    HANDLE log = RegisterEventSourceW(nullptr, kSource);
+    if (!log) return false;
+    std::vector<std::wstring> inserts;
+    for (const std::string& insert : event.Inserts()) inserts.push_back(WideFromUtf8(insert));
+    std::vector<LPCWSTR> strings;
+    for (const std::wstring& insert : inserts) strings.push_back(insert.c_str());
+    BOOL done = ReportEventW(log, event.type, 0, event.id, nullptr, static_cast<WORD>(strings.size()), 0,
+                             strings.data(), nullptr);
+    DeregisterEventSource(log);
+    return done != FALSE;
+}
+
+void ReportCleanToEventLog(const CleanReport& report) { WriteCleanEvent(CleanEventOf(report, CurrentUserName())); }
+
+void ReportRefusalToEventLog(const std::string& reason) {
+    WriteCleanEvent(RefusedEventOf(reason, CurrentUserName()));
+}
+
+CleanEvent LastEventForTest() {
+    std::lock_guard<std::mutex> hold(g_eventLog.lock);
+    return g_eventLog.last;
+}
+
+int EventsWrittenForTest() {
+    std::lock_guard<std::mutex> hold(g_eventLog.lock);
+    return g_eventLog.written;
+}
