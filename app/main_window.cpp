@@ -25,6 +25,7 @@
 #include "sweep/last_clean_dialog.h"
 #include "sweep/progress.h"
 #include "sweep/progress_dialog.h"
+#include "sweep/results_list.h"
 #include "sweep/sweep.h"
 #include "sweep/sysinfo.h"
 #include "ui/link_label.h"
@@ -180,6 +181,12 @@ bool StopThreads() {
 // shows the last clean's report.
 void OnNotify(HWND window, const NMHDR* header) {
     if (!header) return;
+    // The answer of every notification is set, so that none inherits the
+    // one before.
+    LRESULT answer = 0;
+    bool answered = OnResultsListNotify(header, answer);
+    SetWindowLongPtrA(window, DWLP_MSGRESULT, answer);
+    if (answered) return;
     bool statusClick = header->hwndFrom == g_app.statusBar && header->code == NM_CLICK;
     bool infoOpen = header->hwndFrom == g_app.infoList && (header->code == NM_DBLCLK || header->code == NM_RETURN) &&
                     SendMessageA(g_app.infoList, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED) == kLastCleanRow;

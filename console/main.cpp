@@ -17,6 +17,7 @@
 #include "drives/found_files.h"
 #include "fs/data_file.h"
 #include "fs/text.h"
+#include "settings/policy.h"
 #include "settings/settings.h"
 #include "sweep/categories.h"
 #include "sweep/clean_event.h"
@@ -219,6 +220,7 @@ int PrintCleanReport(const CleanReport& report) {
         FormatSize(category.bytesFreed, size, sizeof size);
         printf("%s: %s freed, %llu items deleted, %llu left\n", CategoryAt(category.row).shortName, size,
                category.itemsDeleted, category.itemsLeft);
+        if (!category.refused.empty()) printf("  not cleaned: %s\n", category.refused.c_str());
         for (const LeftItem& item : category.left)
             printf("  left: %s: %s\n", Utf8FromWide(item.path).c_str(), LeftReasonText(item.reason));
         if (category.itemsLeft > category.left.size())
@@ -231,14 +233,23 @@ int PrintCleanReport(const CleanReport& report) {
 // The user has answered once for the whole clean.
 bool AlreadyConfirmed(const char*) { return true; }
 
-bool AskOnce(const std::vector<int>& which) {
-    printf("Clean");
-    for (int i : which) printf(" %s", CategoryAt(i).shortName);
-    printf("? [y/N] ");
+// "Clean WHAT? [y/N]" on the console; no answer (no console, a scheduled
+// run) is a no.
+bool AskYes(const std::string& what) {
+    printf("Clean %s? [y/N] ", what.c_str());
     fflush(stdout);
     char answer[16] = {};
     if (!fgets(answer, sizeof answer, stdin)) return false;
     return answer[0] == 'y' || answer[0] == 'Y';
+}
+
+// A policy that always asks is asked at each category, --yes or not.
+bool AskEach(const char* subject) { return AskYes(subject); }
+
+bool AskOnce(const std::vector<int>& which) {
+    std::string names;
+    for (int i : which) names += (names.empty() ? "" : " ") + std::string(CategoryAt(i).shortName);
+    return AskYes(names);
 }
 
 // The --report file: what became of the clean, as its event says it.
@@ -260,21 +271,25 @@ int Clean(const Arguments& args) {
     if (args.ticked) {
         SweepCategory table[SWEEP_COUNT];
         GetSweepTable(table);
+        CategoryTicks ticks;
+        for (int i = 0; i < SWEEP_CATEGORIES; ++i) ticks[i] = table[i].ticked;
+        ApplyPolicyToTicks(ticks);
         for (int i = 0; i < SWEEP_CATEGORIES; ++i)
-            if (table[i].ticked == 1) which.push_back(i);
+            if (ticks[i] == 1) which.push_back(i);
     }
     if (args.dryRun) return Preview(which, args.json);
     for (int i : which) {
         char subject[256] = {};
         if (!CategoryAt(i).findSubject(subject))
             return Refuse(args, std::string(CategoryAt(i).shortName) + ": its folder cannot be found");
+        if (PolicyTickFor(i) == 0) return Refuse(args, std::string(CategoryAt(i).shortName) + ": " + kBlockedByPolicy);
     }
     JobLock lock;
     if (!lock.held()) return Refuse(args, "Brisola is cleaning now");
     if (!args.yes && !AskOnce(which)) return Refuse(args, "not confirmed");
     CategoryTicks ticks{};
     for (int i : which) ticks[i] = 1;
-    SetCleanConfirmer(AlreadyConfirmed);
+    SetCleanConfirmer(PolicyAlwaysAsks() ? AskEach : AlreadyConfirmed);
     ShowProgress("Cleaning...");
     CleanCategoriesWithTicks(ticks);
     ShowProgress("");

@@ -50,10 +50,14 @@ std::vector<std::string> CleanEvent::Inserts() const {
     for (const CategoryReport& category : report.categories) {
         char size[64];
         FormatSize(category.bytesFreed, size, sizeof size);
-        char line[320];
-        snprintf(line, sizeof line, "%s (%s): %s freed (%llu bytes), %llu items deleted, %llu left\r\n",
-                 CategoryAt(category.row).shortName, CategoryAt(category.row).label, size, category.bytesFreed,
-                 category.itemsDeleted, category.itemsLeft);
+        char line[400];
+        if (!category.refused.empty())
+            snprintf(line, sizeof line, "%s (%s): not cleaned, %s\r\n", CategoryAt(category.row).shortName,
+                     CategoryAt(category.row).label, category.refused.c_str());
+        else
+            snprintf(line, sizeof line, "%s (%s): %s freed (%llu bytes), %llu items deleted, %llu left\r\n",
+                     CategoryAt(category.row).shortName, CategoryAt(category.row).label, size, category.bytesFreed,
+                     category.itemsDeleted, category.itemsLeft);
         lines += line;
     }
     return {user, Number(report.bytesFreed), Number(report.itemsDeleted), Number(report.itemsLeft), lines, reason};
@@ -69,8 +73,9 @@ std::string CleanEvent::Json() const {
         json += comma;
         json += "\n  {\"name\": \"" + JsonText(CategoryAt(category.row).shortName) + "\", \"label\": \"" +
                 JsonText(CategoryAt(category.row).label) + "\", \"bytesFreed\": " + Number(category.bytesFreed) +
-                ", \"itemsDeleted\": " + Number(category.itemsDeleted) + ", \"itemsLeft\": " + Number(category.itemsLeft) +
-                "}";
+                ", \"itemsDeleted\": " + Number(category.itemsDeleted) + ", \"itemsLeft\": " + Number(category.itemsLeft);
+        if (!category.refused.empty()) json += ", \"refused\": \"" + JsonText(category.refused) + "\"";
+        json += "}";
         comma = ",";
     }
     return json + "\n]}\n";
@@ -90,7 +95,9 @@ CleanEvent CleanEventOf(const CleanReport& report, const std::string& user) {
     CleanEvent event;
     event.user = user;
     event.report = report;
-    if (report.itemsLeft) {
+    bool refused = false;
+    for (const CategoryReport& category : report.categories) refused = refused || !category.refused.empty();
+    if (report.itemsLeft || refused) {
         event.id = kEventItemsLeft;
         event.type = EVENTLOG_WARNING_TYPE;
     }

@@ -53,6 +53,11 @@ void CleanRecorder::Left(std::wstring_view path, LeftReason reason) {
     JournalLeft(path, reason);
 }
 
+void CleanRecorder::Refused(const char* why) {
+    CategoryReport* category = g_report.current;
+    if (category) category->refused = why ? why : "";
+}
+
 CleanRecorder& ActiveCleanRecorder() {
     static CleanRecorder recorder;
     return recorder;

@@ -20,6 +20,7 @@ struct CategoryReport {
     unsigned long long itemsDeleted = 0;
     unsigned long long itemsLeft = 0;  // may exceed left.size(): the list is capped
     std::vector<LeftItem> left;
+    std::string refused;  // why the category was not cleaned at all ("blocked by policy")
 };
 
 struct CleanReport {
@@ -51,6 +52,8 @@ public:
     // For deletions that are not a walk's (cache entries, named files).
     void Deleted(std::wstring_view path, bool isFolder, unsigned long long size);
     void Left(std::wstring_view path, LeftReason reason);
+    // The whole category was refused, with why.
+    void Refused(const char* why);
 };
 CleanRecorder& ActiveCleanRecorder();
 

@@ -16,6 +16,7 @@
 
 #include "fs/text.h"
 #include "fs/tree.h"
+#include "settings/policy.h"
 #include "settings/settings.h"
 #include "sweep/categories.h"
 #include "sweep/clean_report.h"
@@ -187,8 +188,12 @@ void CleanCategoriesWithTicks(const CategoryTicks& ticked) {
         // Looked up afresh for every step: a failed lookup leaves the
         // buffer empty and the step skipped, never the last step's path.
         bool found = category.findSubject(subject);
-        if (found && ticked[step] == 1 && !g_clean.abort) {
-            bool ask = g_settings.askDel == 1;
+        // A category the policy forbids is never cleaned, whoever asks.
+        if (ticked[step] == 1 && PolicyTickFor(step) == 0) {
+            BeginCategoryReport(step);
+            ActiveCleanRecorder().Refused(kBlockedByPolicy);
+        } else if (found && ticked[step] == 1 && !g_clean.abort) {
+            bool ask = g_settings.askDel == 1 || PolicyAlwaysAsks();
             bool confirmed = ask && Confirm(subject);
             if (!ask || confirmed) {
                 BeginCategoryReport(step);
@@ -206,5 +211,6 @@ void CleanCategories() {
     GetSweepTable(table);
     CategoryTicks ticked;
     for (int i = 0; i < SWEEP_CATEGORIES; ++i) ticked[i] = table[i].ticked;
+    ApplyPolicyToTicks(ticked);
     CleanCategoriesWithTicks(ticked);
 }

@@ -29,9 +29,13 @@ struct ResultsListsState {
     // The main window's lists, handed over at set-up; read by any thread.
     std::atomic<HWND> results{nullptr};
     std::atomic<HWND> totals{nullptr};
+    // The ticks a policy fixed at the last fill (-1: the user's), read
+    // while the list draws and changes; the main thread's only.
+    int fixedTicks[SWEEP_CATEGORIES] = {};
 };
 
 ResultsListsState g_results;
+static_assert(sizeof(NMLISTVIEW) >= sizeof(NMHDR), "a list view's notification starts with its header");
 
 struct ColumnSpec {
     const char* header;
@@ -88,7 +92,8 @@ void FillOnOwnerThread(bool keepShownTicks) {
             int row = InsertListRow(results, i, shown);
             if (row < 0) continue;
             FillCounts(results, row, table[i], i != SWEEP_OTHER || scanned);
-            SetListRowTick(results, row, table[i].ticked == 1);
+            g_results.fixedTicks[i] = PolicyTickFor(i);
+            SetListRowTick(results, row, g_results.fixedTicks[i] >= 0 ? g_results.fixedTicks[i] == 1 : table[i].ticked == 1);
         }
     }
     HWND totals = g_results.totals;
@@ -263,6 +268,37 @@ void FillResultsLists(bool keepShownTicks) {
     LRESULT ignored = 0;
     if (OnOtherThread(kFillMessage, keepShownTicks ? 1 : 0, 0, ignored)) return;
     FillOnOwnerThread(keepShownTicks);
+}
+
+bool OnResultsListNotify(const NMHDR* header, LRESULT& result) {
+    if (!header || header->hwndFrom != g_results.results) return false;
+    if (header->code == LVN_ITEMCHANGING) {
+        // A tick the policy fixed does not move; the fill's own tick is
+        // the fixed one, so it passes.
+        const NMLISTVIEW* change = reinterpret_cast<const NMLISTVIEW*>(header);
+        int row = change->iItem;
+        if (!(change->uChanged & LVIF_STATE) || !((change->uNewState ^ change->uOldState) & LVIS_STATEIMAGEMASK) ||
+            row < 0 || row >= SWEEP_CATEGORIES || g_results.fixedTicks[row] < 0)
+            return false;
+        bool ticked = ((change->uNewState & LVIS_STATEIMAGEMASK) >> 12) != 1;
+        result = ticked != (g_results.fixedTicks[row] == 1);
+        return true;
+    }
+    if (header->code == NM_CUSTOMDRAW) {
+        // A fixed row is greyed.
+        NMLVCUSTOMDRAW* draw = reinterpret_cast<NMLVCUSTOMDRAW*>(const_cast<NMHDR*>(header));
+        if (draw->nmcd.dwDrawStage == CDDS_PREPAINT) {
+            result = CDRF_NOTIFYITEMDRAW;
+            return true;
+        }
+        if (draw->nmcd.dwDrawStage == CDDS_ITEMPREPAINT) {
+            DWORD_PTR row = draw->nmcd.dwItemSpec;
+            if (row < SWEEP_CATEGORIES && g_results.fixedTicks[row] >= 0) draw->clrText = GetSysColor(COLOR_GRAYTEXT);
+            result = CDRF_DODEFAULT;
+            return true;
+        }
+    }
+    return false;
 }
 
 bool ReadResultsListTicks(CategoryTicks& ticks) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstddef>
 
@@ -20,6 +21,11 @@ void SetUpResultsLists(HWND results, HWND totals, ResultsRowOpener openRow = nul
 // With `keepShownTicks` the ticks the list shows are first read into the
 // table (in the same go), so a refill never undoes the user's ticks.
 void FillResultsLists(bool keepShownTicks = false);
+
+// The results list's notifications to its owner: a tick that a policy
+// fixes does not move, and its row is greyed. True, with the answer in
+// `result`, when the notification was the list's and is answered.
+bool OnResultsListNotify(const NMHDR* header, LRESULT& result);
 
 // The checkboxes of the category rows (1 = ticked: any state image but the
 // empty box). False, leaving `ticks` alone, when there is no results list.

@@ -7,6 +7,7 @@
 #include <mutex>
 
 #include "drives/disk_scan.h"
+#include "settings/policy.h"
 #include "settings/settings.h"
 #include "sweep/categories.h"
 #include "sweep/measure.h"
@@ -106,8 +107,32 @@ void SetCategoryTick(int index, BYTE ticked) {
 void ReadTicksFromList() {
     CategoryTicks ticks;
     if (!ReadResultsListTicks(ticks)) return;
+    int fixed[SWEEP_CATEGORIES];
+    for (int i = 0; i < SWEEP_CATEGORIES; ++i) fixed[i] = PolicyTickFor(i);
     std::lock_guard<std::mutex> guard(g_sweep.lock);
-    for (int i = 0; i < SWEEP_CATEGORIES; ++i) g_sweep.table[i].ticked = ticks[i];
+    // A row the policy fixes shows the policy's tick, not the user's.
+    for (int i = 0; i < SWEEP_CATEGORIES; ++i)
+        if (fixed[i] < 0) g_sweep.table[i].ticked = ticks[i];
+}
+
+int PolicyTickFor(int index) {
+    if (index < 0 || index >= SWEEP_CATEGORIES) return -1;
+    if (index == SWEEP_OTHER && PolicyForbidsFoundFileDelete()) return 0;
+    switch (CategoryPolicyFor(CategoryAt(index).shortName)) {
+    case CategoryPolicy::AlwaysClean:
+        return 1;
+    case CategoryPolicy::NeverClean:
+        return 0;
+    default:
+        return -1;
+    }
+}
+
+void ApplyPolicyToTicks(CategoryTicks& ticks) {
+    for (int i = 0; i < SWEEP_CATEGORIES; ++i) {
+        int fixed = PolicyTickFor(i);
+        if (fixed >= 0) ticks[i] = static_cast<BYTE>(fixed);
+    }
 }
 
 void SaveCategoryTicks() {

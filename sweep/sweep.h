@@ -74,6 +74,14 @@ void GetSweepTable(SweepCategory (&out)[SWEEP_COUNT]);
 // Sets one record's tick (tests, and callers that hold no results list).
 void SetCategoryTick(int index, BYTE ticked);
 
+// The tick a Group Policy fixes for a category: 1 always cleaned, 0 never
+// (also the found files when their deletion is forbidden), -1 the user's
+// choice. A fixed tick is shown, never stored: the user's own choice is
+// kept for the day the policy goes.
+int PolicyTickFor(int index);
+// The ticks with every fixed one put in place.
+void ApplyPolicyToTicks(CategoryTicks& ticks);
+
 // Whether a disk scan has started in this run.
 bool DiskScanStarted();
 
