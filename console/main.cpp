@@ -44,8 +44,10 @@ const char kUsage[] =
     "                                --report writes what the clean did to FILE as JSON\n"
     "  scan [--json]                 the disk scan: files of the fixed drives that\n"
     "                                the enabled filters of datafilters.txt match\n"
-    "  schedule weekly|daily|logon|off\n"
-    "                                runs \"clean --ticked --yes\" from the Task Scheduler\n"
+    "  schedule weekly|daily|logon|policy|off\n"
+    "                                runs \"clean --ticked --yes\" from the Task Scheduler;\n"
+    "                                policy: at the weekly time a Group Policy sets\n"
+    "  policy                        the Group Policy values it reads, and how each is set\n"
     "  --help, --version\n"
     "A CATEGORY is its number or its short name.\n"
     "Exit codes: 0 done, 1 done with files left, 2 bad usage, 3 refused.\n";
@@ -95,6 +97,30 @@ int ParseArguments(int argc, char** argv, Arguments& args) {
         return BadUsage("--report goes with a clean", nullptr);
     if (args.command == "schedule" && args.when.empty()) return BadUsage("schedule needs a time", nullptr);
     return -1;
+}
+
+// Each policy value the program reads, a tab, and how it is set here.
+int ShowPolicy() {
+    for (int i = 0; i < SWEEP_CATEGORIES; ++i) {
+        const char* name = CategoryAt(i).shortName;
+        CategoryPolicy policy = CategoryPolicyFor(name);
+        printf("Categories\\%s\t%s\n", name,
+               policy == CategoryPolicy::AlwaysClean  ? "always clean"
+               : policy == CategoryPolicy::NeverClean ? "never clean"
+                                                      : "not set");
+    }
+    std::string sites;
+    for (const std::string& site : PolicyKeptSites()) sites += (sites.empty() ? "" : ", ") + site;
+    printf("KeptSites\t%s\n", sites.empty() ? "not set" : sites.c_str());
+    printf("AlwaysAsk\t%s\n", PolicyAlwaysAsks() ? "on" : "not set");
+    printf("NoFoundFileDelete\t%s\n", PolicyForbidsFoundFileDelete() ? "on" : "not set");
+    PolicySchedule schedule = PolicyWeeklySchedule();
+    if (schedule.set) {
+        printf("ScheduleDay\t%d\nScheduleTime\t%02d:%02d\n", schedule.day, schedule.hour, schedule.minute);
+    } else {
+        printf("ScheduleDay\tnot set\nScheduleTime\tnot set\n");
+    }
+    return kDone;
 }
 
 int List() {
@@ -325,6 +351,7 @@ int main(int argc, char** argv) {
     else if (args.command == "clean") code = Clean(args);
     else if (args.command == "scan") code = Scan(args.json);
     else if (args.command == "schedule") code = ScheduleClean(args.when.c_str());
+    else if (args.command == "policy") code = ShowPolicy();
     else code = BadUsage("unknown command", args.command.c_str());
     if (SUCCEEDED(com)) CoUninitialize();
     return code;

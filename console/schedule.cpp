@@ -9,6 +9,7 @@
 #include <string>
 
 #include "fs/tree.h"
+#include "settings/policy.h"
 
 
 namespace {
@@ -58,6 +59,19 @@ int RunSchtasks(const std::string& arguments) {
     return static_cast<int>(code);
 }
 
+// Weekly on the policy's day, at its time. 2000-01-03 was a Monday, so
+// the start day names the week's day as well.
+std::string PolicyTriggerXml(const PolicySchedule& policy) {
+    static const char* const kDays[] = {"Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday", "Sunday"};
+    char xml[400];
+    snprintf(xml, sizeof xml,
+             "<CalendarTrigger><StartBoundary>2000-01-%02dT%02d:%02d:00</StartBoundary>"
+             "<ScheduleByWeek><WeeksInterval>1</WeeksInterval><DaysOfWeek><%s/></DaysOfWeek></ScheduleByWeek>"
+             "</CalendarTrigger>",
+             2 + policy.day, policy.hour, policy.minute, kDays[(policy.day - 1) % 7]);
+    return xml;
+}
+
 }  // namespace
 
 int ScheduleClean(const char* when) {
@@ -69,11 +83,20 @@ int ScheduleClean(const char* when) {
         printf("Scheduled clean removed.\n");
         return 0;
     }
-    const Trigger* trigger = nullptr;
+    std::string triggerXml;
+    if (strcmp(when, "policy") == 0) {
+        // Run at every logon: the administrator's weekly time, when set.
+        PolicySchedule policy = PolicyWeeklySchedule();
+        if (!policy.set) {
+            printf("No weekly clean is set by policy.\n");
+            return 0;
+        }
+        triggerXml = PolicyTriggerXml(policy);
+    }
     for (const Trigger& t : kTriggers)
-        if (strcmp(t.when, when) == 0) trigger = &t;
-    if (!trigger) {
-        fprintf(stderr, "brisolac: schedule: unknown time \"%s\" (weekly, daily, logon or off)\n", when);
+        if (strcmp(t.when, when) == 0) triggerXml = t.xml;
+    if (triggerXml.empty()) {
+        fprintf(stderr, "brisolac: schedule: unknown time \"%s\" (weekly, daily, logon, policy or off)\n", when);
         return 2;
     }
     char self[MAX_PATH];
@@ -85,7 +108,7 @@ int ScheduleClean(const char* when) {
     std::string xml =
         "<?xml version=\"1.0\"?>\r\n<Task version=\"1.2\" "
         "xmlns=\"http://schemas.microsoft.com/windows/2004/02/mit/task\"><Triggers>" +
-        std::string(trigger->xml) +
+        triggerXml +
         "</Triggers><Settings><Enabled>true</Enabled></Settings><Actions><Exec><Command>" + XmlText(self) +
         "</Command><Arguments>clean --ticked --yes</Arguments></Exec></Actions></Task>\r\n";
     char folder[MAX_PATH], file[MAX_PATH];

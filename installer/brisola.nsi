@@ -1,12 +1,13 @@
 ; The Brisola installer and uninstaller. scripts/package.sh builds it:
 ;   makensis -DARCH=i686|x86_64 -DPROGRAMS=<folder with the programs>
-;            -DICON=<app.ico> -DHELP=<BrisolaHelp.chm> -DOUTFILE=<installer>
+;            -DICON=<app.ico> -DHELP=<BrisolaHelp.chm> -DPOLICIES=<policies folder>
+;            -DOUTFILE=<installer>
 ;            installer/brisola.nsi
 ; The shipped installer is the x86 one around the i686 programs. The
 ; x86_64 one, around the x86_64 build, exists only for the tests, which
 ; cannot run 32-bit code; it installs into the same places.
 
-!ifndef ARCH | PROGRAMS | ICON | HELP | OUTFILE
+!ifndef ARCH | PROGRAMS | ICON | HELP | POLICIES | OUTFILE
   !error "build it with scripts/package.sh"
 !endif
 
@@ -24,6 +25,10 @@
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Brisola"
 !define PROGRAM_KEY "Software\VOSK Software\Brisola"
 !define MAIN_CAPTION "BRISOLA v${VERSION}"
+; The Application log's source: its texts are the programs' message table.
+!define EVENT_SOURCE_KEY "SYSTEM\CurrentControlSet\Services\EventLog\Application\Brisola"
+; At every logon, the weekly clean that a Group Policy may set.
+!define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
 
 !include LogicLib.nsh
 !include WinVer.nsh
@@ -95,11 +100,22 @@ Section "Brisola"
   !if /FileExists "${PROGRAMS}/brisolac.exe"
     File "${PROGRAMS}/brisolac.exe"
   !endif
+  ; The Group Policy templates, for the administrator to copy.
+  SetOutPath "$INSTDIR\policies"
+  File "${POLICIES}\Brisola.admx"
+  SetOutPath "$INSTDIR\policies\en-US"
+  File "${POLICIES}\en-US\Brisola.adml"
   ; The Help button opens it from the Windows directory.
   SetOutPath "$WINDIR"
   File "${HELP}"
   SetOutPath "$INSTDIR"
   WriteUninstaller "$INSTDIR\uninstall.exe"
+
+  WriteRegExpandStr HKLM "${EVENT_SOURCE_KEY}" "EventMessageFile" "$INSTDIR\brisola.exe"
+  WriteRegDWORD HKLM "${EVENT_SOURCE_KEY}" "TypesSupported" 7
+  !if /FileExists "${PROGRAMS}/brisolac.exe"
+    WriteRegStr HKLM "${RUN_KEY}" "Brisola policy schedule" '"$INSTDIR\brisolac.exe" schedule policy'
+  !endif
 
   SetShellVarContext all
   CreateShortcut "$SMPROGRAMS\Brisola.lnk" "$INSTDIR\brisola.exe" "" "$INSTDIR\brisola.exe" 0
@@ -130,6 +146,10 @@ Section "Uninstall"
   Delete "$INSTDIR\brisola.exe"
   Delete "$INSTDIR\brisolac.exe"
   Delete "$INSTDIR\uninstall.exe"
+  Delete "$INSTDIR\policies\en-US\Brisola.adml"
+  RMDir "$INSTDIR\policies\en-US"
+  Delete "$INSTDIR\policies\Brisola.admx"
+  RMDir "$INSTDIR\policies"
   ; Out of the folder, which could not go while it is the working folder.
   SetOutPath "$TEMP"
   RMDir "$INSTDIR"
@@ -137,6 +157,8 @@ Section "Uninstall"
   SetShellVarContext all
   Delete "$SMPROGRAMS\Brisola.lnk"
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
+  DeleteRegKey HKLM "${EVENT_SOURCE_KEY}"
+  DeleteRegValue HKLM "${RUN_KEY}" "Brisola policy schedule"
 
   ; The user's data stays unless the user says otherwise; a silent
   ; uninstall keeps it.

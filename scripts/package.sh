@@ -65,7 +65,7 @@ done
 # make_installer ARCH OUTFILE
 make_installer() {
   makensis -V2 -DARCH="$1" -DPROGRAMS="$root/build/$1/package/programs" -DICON="$root/build/$1/art/app.ico" \
-           -DHELP="$chm" -DOUTFILE="$2" "$root/installer/brisola.nsi"
+           -DHELP="$chm" -DPOLICIES="$root/policies" -DOUTFILE="$2" "$root/installer/brisola.nsi"
 }
 
 # make_msi ARCH VERSION OUTFILE: the package around build/ARCH's programs,
@@ -75,7 +75,8 @@ make_msi() {
   [ "$arch" = x86_64 ] && wixarch=x64
   rm -rf "$stage"
   mkdir -p "$stage"
-  cp "$root/build/$arch/package/programs/"*.exe "$chm" "$root/build/$arch/art/app.ico" "$stage/"
+  cp "$root/build/$arch/package/programs/"*.exe "$chm" "$root/build/$arch/art/app.ico" \
+     "$root/policies/Brisola.admx" "$root/policies/en-US/Brisola.adml" "$stage/"
   (cd "$stage" && wixl -a "$wixarch" -D Version="$ver" -D Company="$company" -o "$out" "$root/installer/brisola.wxs")
 }
 
@@ -89,12 +90,16 @@ make_msi i686 "$version" "$dist/$msi"
 
 # The zip: one folder, the files in name order with one fixed date.
 sed "s/@VERSION@/$version/" "$root/installer/README-portable.txt" | sed 's/$/\r/' >"$help/README.txt"
-python3 - "$dist/$zip" "Brisola-$version" "$help/README.txt" "$chm" "${programs[@]/#/$staged/}" <<'PY'
+# Each file goes in under its own name, or under the name after "::".
+python3 - "$dist/$zip" "Brisola-$version" "$help/README.txt" "$chm" "${programs[@]/#/$staged/}" \
+  "$root/policies/Brisola.admx::policies/Brisola.admx" \
+  "$root/policies/en-US/Brisola.adml::policies/en-US/Brisola.adml" <<'PY'
 import os, sys, zipfile
 out, folder, files = sys.argv[1], sys.argv[2], sys.argv[3:]
+entries = sorted((f.split("::")[1] if "::" in f else os.path.basename(f), f.split("::")[0]) for f in files)
 with zipfile.ZipFile(out, "w", zipfile.ZIP_DEFLATED) as z:
-    for path in sorted(files, key=os.path.basename):
-        info = zipfile.ZipInfo(folder + "/" + os.path.basename(path), (2024, 1, 1, 0, 0, 0))
+    for name, path in entries:
+        info = zipfile.ZipInfo(folder + "/" + name, (2024, 1, 1, 0, 0, 0))
         info.compress_type = zipfile.ZIP_DEFLATED
         info.external_attr = 0o644 << 16
         with open(path, "rb") as f:
@@ -103,7 +108,8 @@ PY
 (cd "$dist" && sha256sum "$setup" "$msi" "$zip" >SHA256SUMS)
 
 # Checks: the zip's files, the installer's version, the sums.
-want=$(printf '%s\n' "${programs[@]}" BrisolaHelp.chm README.txt | sed "s|^|Brisola-$version/|" | sort)
+want=$(printf '%s\n' "${programs[@]}" BrisolaHelp.chm README.txt policies/Brisola.admx policies/en-US/Brisola.adml |
+       sed "s|^|Brisola-$version/|" | sort)
 got=$(python3 -c 'import sys, zipfile; print("\n".join(sorted(zipfile.ZipFile(sys.argv[1]).namelist())))' "$dist/$zip")
 [ "$want" = "$got" ] || fail "the zip holds $(echo $got), not $(echo $want)"
 header=$(i686-w64-mingw32-objdump -p "$dist/$setup")
@@ -117,7 +123,7 @@ msiprop() { msiinfo export "$dist/$msi" Property | awk -F'\t' -v k="$1" '$1 == k
 [ "$(msiprop UpgradeCode)" = "{D20F9FE5-D9EC-4F6B-B1EA-6788374A28CA}" ] || fail "$msi has another upgrade code"
 [ "$(msiprop ALLUSERS)" = 1 ] || fail "$msi is not a per-machine package"
 msifiles=$(msiinfo export "$dist/$msi" File | tail -n +4 | cut -f3 | sort | tr '\n' ' ')
-[ "$msifiles" = "$(printf '%s\n' BrisolaHelp.chm "${programs[@]}" | sort | tr '\n' ' ')" ] ||
+[ "$msifiles" = "$(printf '%s\n' BrisolaHelp.chm Brisola.admx Brisola.adml "${programs[@]}" | sort | tr '\n' ' ')" ] ||
   fail "$msi holds $msifiles"
 (cd "$dist" && sha256sum --quiet -c SHA256SUMS) || fail "SHA256SUMS does not match"
 echo "package: $dist: $setup, $msi, $zip ($(echo $got | sed "s|Brisola-$version/||g")), SHA256SUMS"

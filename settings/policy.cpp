@@ -120,7 +120,3 @@ PolicySchedule PolicyWeeklySchedule() {
     schedule.minute = minute;
     return schedule;
 }
-
-std::vector<std::string> PolicyValueNames() {
-    return {"Categories\\*", "KeptSites\\*", "AlwaysAsk", "NoFoundFileDelete", "ScheduleDay", "ScheduleTime"};
-}

@@ -37,8 +37,3 @@ PolicySchedule PolicyWeeklySchedule();
 
 // The text a refusal names.
 extern const char kBlockedByPolicy[];
-
-// Every value name the program reads under kPolicyKey, as "Sub\\Name" or
-// "Name" ("Categories\\*" for the per-category values): the ADMX test
-// holds the templates against it.
-std::vector<std::string> PolicyValueNames();
