@@ -16,7 +16,11 @@
 
 #include "clean_support.h"
 #include "fs/text.h"
+#include "settings/policy.h"
+#include "settings/settings.h"
 #include "sweep/categories.h"
+#include "sweep/clean_event.h"
+#include "sweep/cleaning.h"
 #include "sweep/journal.h"
 #include "sweep/job_lock.h"
 #include "sweep/sweep.h"
@@ -331,6 +335,157 @@ TEST_F(Console, ScheduleCreatesAndRemovesTheTask) {
     Result r = RunConsole("schedule off");
     EXPECT_EQ(r.code, 0u) << r.out;
     EXPECT_FALSE(Exists(task));
+}
+
+// Group Policy values under HKLM or HKCU, all removed again at the end.
+class Policies {
+public:
+    Policies() { Clear(); }
+    ~Policies() { Clear(); }
+    void Dword(HKEY root, const char* sub, const char* name, DWORD value) {
+        HKEY key;
+        std::string path = std::string(kPolicyKey) + (sub ? std::string("\\") + sub : "");
+        ASSERT_EQ(RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr), ERROR_SUCCESS);
+        RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+        RegCloseKey(key);
+    }
+
+private:
+    static void Clear() {
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, kPolicyKey);
+        RegDeleteTreeA(HKEY_CURRENT_USER, kPolicyKey);
+    }
+};
+
+enum Where { kNone, kMachine, kUser };
+
+// Each policy against what a clean in this process and brisolac then do
+// with the planted temporary folder.
+TEST_F(Console, PoliciesDecideWhatACleanDoes) {
+    const std::string report = "C:\\brisolac-report.json";
+    const struct {
+        const char* what;
+        Where temp;        // a per-category policy for temp, 0 never / 1 always
+        DWORD tempValue;
+        Where userOverride;  // the user's opposite value beside the machine's
+        Where alwaysAsk;
+        const char* arguments;
+        DWORD code;
+        bool cleaned;
+        DWORD event;
+    } kCases[] = {
+        {"no policy", kNone, 0, kNone, kNone, "clean temp --yes", 0, true, kEventCleaned},
+        {"machine: never", kMachine, 0, kNone, kNone, "clean temp --yes", 3, false, kEventRefused},
+        {"user: never", kUser, 0, kNone, kNone, "clean temp --yes", 3, false, kEventRefused},
+        {"machine always wins over user never", kMachine, 1, kUser, kNone, "clean temp --yes", 0, true, kEventCleaned},
+        {"always ask, nobody answers", kNone, 0, kNone, kUser, "clean temp --yes", 0, false, kEventCleaned},
+        {"always clean joins --ticked", kMachine, 1, kNone, kNone, "clean --ticked --yes", 0, true, kEventCleaned},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.what);
+        Policies policies;
+        HKEY root = c.temp == kUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+        if (c.temp != kNone) policies.Dword(root, "Categories", "temp", c.tempValue);
+        if (c.userOverride != kNone) policies.Dword(HKEY_CURRENT_USER, "Categories", "temp", !c.tempValue);
+        if (c.alwaysAsk != kNone) policies.Dword(HKEY_CURRENT_USER, nullptr, "AlwaysAsk", 1);
+        if (strstr(c.arguments, "--ticked")) {
+            // Only temp may be cleaned: every other category is forbidden,
+            // and temp's own stored tick is off.
+            for (int i = 0; i < SWEEP_CATEGORIES; ++i)
+                if (i != SWEEP_TEMP) policies.Dword(HKEY_LOCAL_MACHINE, "Categories", CategoryAt(i).shortName, 0);
+        }
+        DeleteFileA(report.c_str());
+        Result r = RunConsole(std::string(c.arguments) + " --report " + report);
+        EXPECT_EQ(r.code, c.code) << r.out;
+        EXPECT_EQ(!Planted(), c.cleaned) << r.out;
+        const std::string json = ReadWholeFile(report);
+        EXPECT_EQ(json.find("{\"event\": " + std::to_string(c.event) + ","), 0u) << json;
+        if (c.event == kEventRefused) {
+            EXPECT_NE(r.out.find("temp: blocked by policy; nothing was cleaned"), std::string::npos) << r.out;
+            EXPECT_NE(json.find("\"refused\": \"temp: blocked by policy\""), std::string::npos) << json;
+        }
+
+        // The same clean in this process, through the engine.
+        if (!Planted()) SetUp();
+        if (strstr(c.arguments, "--ticked")) continue;
+        SetCleanConfirmer(nullptr);
+        int before = EventsWrittenForTest();
+        CleanCategoriesWithTicks(cleantest::Only(SWEEP_TEMP));
+        EXPECT_EQ(!Planted(), c.cleaned);
+        // Wine keeps no Application log; the event is still handed over,
+        // and the clean went on.
+        EXPECT_EQ(EventsWrittenForTest(), before + 1);
+        CleanEvent event = LastEventForTest();
+        if (c.event == kEventRefused) {
+            EXPECT_EQ(event.id, kEventItemsLeft);
+            ASSERT_EQ(event.report.categories.size(), 1u);
+            EXPECT_EQ(event.report.categories[0].refused, "blocked by policy");
+        } else {
+            EXPECT_EQ(event.id, kEventCleaned);
+        }
+        if (!Planted()) SetUp();
+    }
+}
+
+TEST_F(Console, FoundFilesPolicyBlocksTheirCategory) {
+    Policies policies;
+    policies.Dword(HKEY_LOCAL_MACHINE, nullptr, "NoFoundFileDelete", 1);
+    Result r = RunConsole("clean other --yes");
+    EXPECT_EQ(r.code, 3u) << r.out;
+    EXPECT_NE(r.out.find("other: blocked by policy"), std::string::npos) << r.out;
+    r = RunConsole("policy");
+    EXPECT_NE(r.out.find("NoFoundFileDelete\ton"), std::string::npos) << r.out;
+}
+
+// What the Application log gets: the event's ID and type follow what the
+// clean did, and its inserts and the JSON report carry the same figures.
+TEST(CleanEvent, FollowsTheReport) {
+    CleanReport clean;
+    clean.valid = true;
+    CategoryReport temp;
+    temp.row = SWEEP_TEMP;
+    temp.bytesFreed = 4000;
+    temp.itemsDeleted = 3;
+    clean.categories.push_back(temp);
+    clean.bytesFreed = 4000;
+    clean.itemsDeleted = 3;
+    CleanReport left = clean;
+    left.categories[0].itemsLeft = left.itemsLeft = 2;
+    CleanReport blocked = clean;
+    blocked.categories[0].refused = "blocked by policy";
+
+    const struct {
+        const char* what;
+        CleanEvent event;
+        DWORD id;
+        WORD type;
+        const char* insert5;
+        const char* json;
+    } kCases[] = {
+        {"all went", CleanEventOf(clean, "PC\\ann"), kEventCleaned, EVENTLOG_INFORMATION_TYPE,
+         "temp (Sweep Temporary Windows file): 3.91 KB freed (4000 bytes), 3 items deleted, 0 left\r\n",
+         "{\"event\": 1000, \"user\": \"PC\\\\ann\", \"bytesFreed\": 4000, \"itemsDeleted\": 3, \"itemsLeft\": 0, "
+         "\"categories\": [\n  {\"name\": \"temp\", \"label\": \"Sweep Temporary Windows file\", \"bytesFreed\": 4000, "
+         "\"itemsDeleted\": 3, \"itemsLeft\": 0}\n]}\n"},
+        {"items left", CleanEventOf(left, "ann"), kEventItemsLeft, EVENTLOG_WARNING_TYPE,
+         "temp (Sweep Temporary Windows file): 3.91 KB freed (4000 bytes), 3 items deleted, 2 left\r\n",
+         "\"itemsLeft\": 2, \"categories\""},
+        {"blocked", CleanEventOf(blocked, "ann"), kEventItemsLeft, EVENTLOG_WARNING_TYPE,
+         "temp (Sweep Temporary Windows file): not cleaned, blocked by policy\r\n", "\"refused\": \"blocked by policy\"}"},
+        {"refused", RefusedEventOf("Brisola is \"cleaning\" now", "ann"), kEventRefused, EVENTLOG_ERROR_TYPE, "",
+         "{\"event\": 1002, \"user\": \"ann\", \"refused\": \"Brisola is \\\"cleaning\\\" now\"}\n"},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(c.event.id, c.id);
+        EXPECT_EQ(c.event.type, c.type);
+        std::vector<std::string> inserts = c.event.Inserts();
+        ASSERT_EQ(inserts.size(), 6u);
+        EXPECT_EQ(inserts[0], c.event.user);
+        EXPECT_EQ(inserts[4], c.insert5);
+        EXPECT_NE(c.event.Json().find(c.json), std::string::npos) << c.event.Json();
+    }
+    EXPECT_FALSE(CurrentUserName().empty());
 }
 
 }  // namespace
