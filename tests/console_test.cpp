@@ -349,6 +349,12 @@ public:
         RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
         RegCloseKey(key);
     }
+    void Text(HKEY root, const char* name, const char* text) {
+        HKEY key;
+        ASSERT_EQ(RegCreateKeyExA(root, kPolicyKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr), ERROR_SUCCESS);
+        RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), static_cast<DWORD>(strlen(text) + 1));
+        RegCloseKey(key);
+    }
 
 private:
     static void Clear() {
@@ -486,6 +492,28 @@ TEST(CleanEvent, FollowsTheReport) {
         EXPECT_NE(c.event.Json().find(c.json), std::string::npos) << c.event.Json();
     }
     EXPECT_FALSE(CurrentUserName().empty());
+}
+
+// At logon, the weekly time a policy sets; none set, nothing scheduled.
+TEST_F(Console, SchedulePolicyFollowsThePolicy) {
+    char windows[MAX_PATH];
+    GetWindowsDirectoryA(windows, sizeof windows);
+    const std::string task = std::string(windows) + "\\System32\\Tasks\\Brisola clean";
+    const struct {
+        DWORD day;
+        const char* time;
+        bool scheduled;
+    } kCases[] = {{0, nullptr, false}, {3, "21:30", true}, {3, "25:00", false}, {8, "12:00", false}, {7, "7:05", true}};
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.time ? c.time : "none");
+        Policies policies;
+        if (c.day) policies.Dword(HKEY_LOCAL_MACHINE, nullptr, "ScheduleDay", c.day);
+        if (c.time) policies.Text(HKEY_LOCAL_MACHINE, "ScheduleTime", c.time);
+        Result r = RunConsole("schedule policy");
+        EXPECT_EQ(r.code, 0u) << r.out;
+        EXPECT_EQ(Exists(task), c.scheduled) << r.out;
+        RunConsole("schedule off");
+    }
 }
 
 }  // namespace
