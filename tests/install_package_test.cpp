@@ -150,7 +150,8 @@ TEST(InstallPackageTest, SilentInstallRunsAndSilentUninstallKeepsTheData) {
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, kProgramKey);
 
     ASSERT_EQ(RunToEnd(std::string(kSetup) + " /S"), 0u);
-    for (const std::string& file : {exe, uninstaller, help, shortcut}) EXPECT_TRUE(Exists(file)) << file;
+    const std::string policies = dir + "\\policies\\en-US\\Brisola.adml";
+    for (const std::string& file : {exe, uninstaller, help, shortcut, policies}) EXPECT_TRUE(Exists(file)) << file;
     // What Programs and Features runs to remove it.
     EXPECT_EQ(RegText("UninstallString"), "\"" + uninstaller + "\"");
     EXPECT_EQ(RegText("QuietUninstallString"), "\"" + uninstaller + "\" /S");
@@ -177,13 +178,18 @@ TEST(InstallPackageTest, WindowsInstallerPackageInstallsUpgradesAndUninstallsKee
     const std::string windows = SpecialFolder(CSIDL_WINDOWS);
     const std::string dir = SpecialFolder(CSIDL_PROGRAM_FILESX86) + "\\Brisola";
     const std::string help = windows + "\\BrisolaHelp.chm";
-    const std::string shortcut = SpecialFolder(CSIDL_COMMON_PROGRAMS) + "\\Brisola.lnk";
+    // Windows puts a per-machine package's shortcut among all users'
+    // programs; Wine's installer resolves the Start menu folder per user.
+    const std::string common = SpecialFolder(CSIDL_COMMON_PROGRAMS) + "\\Brisola.lnk";
+    const std::string own = SpecialFolder(CSIDL_PROGRAMS) + "\\Brisola.lnk";
     const std::string cookies = windows + "\\datacookies.txt";
-    const std::vector<std::string> installed = {dir + "\\brisola.exe", dir + "\\brisolac.exe", help, shortcut};
+    const std::string policies = dir + "\\policies\\en-US\\Brisola.adml";
+    const std::vector<std::string> installed = {dir + "\\brisola.exe", dir + "\\brisolac.exe", help, policies};
     ASSERT_TRUE(InstalledVersions().empty());
 
     ASSERT_EQ(RunToEnd(std::string("msiexec /i ") + kPackage + " /qn"), 0u);
     for (const std::string& file : installed) EXPECT_TRUE(Exists(file)) << file;
+    EXPECT_TRUE(Exists(common) || Exists(own)) << "the Start-menu shortcut";
     EXPECT_EQ(InstalledVersions(), std::vector<std::string>{BRISOLA_VERSION ".0.0"});
     TurnTipsOff();
     ExpectProgramStarts(dir, false);
@@ -201,6 +207,7 @@ TEST(InstallPackageTest, WindowsInstallerPackageInstallsUpgradesAndUninstallsKee
     ASSERT_EQ(RunToEnd(std::string("msiexec /x ") + kNextPackage + " /qn"), 0u);
     EXPECT_TRUE(InstalledVersions().empty());
     for (const std::string& file : installed) EXPECT_FALSE(Exists(file)) << file;
+    EXPECT_FALSE(Exists(common) || Exists(own)) << "the Start-menu shortcut";
     EXPECT_TRUE(Exists(cookies));
     EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kProgramKey));
 
