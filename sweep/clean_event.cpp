@@ -7,6 +7,8 @@
 #include "sweep/categories.h"
 #include "sweep/results_list.h"
 
+const char kAnotherCleanRunning[] = "another Brisola clean is running";
+
 namespace {
 
 const wchar_t kSource[] = L"Brisola";

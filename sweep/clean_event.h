@@ -35,6 +35,9 @@ CleanEvent RefusedEventOf(const std::string& reason, const std::string& user);
 // Writes the event to the Application log; false when Windows could not
 // (no event log service, no right). The clean goes on either way.
 bool WriteCleanEvent(const CleanEvent& event);
+// Why a clean did not start while another one runs (either program's).
+extern const char kAnotherCleanRunning[];
+
 // The write of the last clean that ended, and of a refusal, for the front
 // ends: they build the event and write it.
 void ReportCleanToEventLog(const CleanReport& report);

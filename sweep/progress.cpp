@@ -19,6 +19,7 @@
 #include "drives/found_files.h"
 #include "settings/settings.h"
 #include "sweep/cleaning.h"
+#include "sweep/clean_event.h"
 #include "sweep/job_lock.h"
 #include "sweep/results_list.h"
 #include "sweep/sweep.h"
@@ -107,6 +108,7 @@ DWORD WINAPI CleaningThread(LPVOID) {
             JobLock lock;
             if (!lock.held()) {
                 g_job.lockRefused = true;
+                ReportRefusalToEventLog(kAnotherCleanRunning);
             } else if (!CleaningAborted()) {
                 ReadTicksFromList();
                 CleanCategories();

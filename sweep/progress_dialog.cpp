@@ -7,6 +7,7 @@
 #include "drives/drive_table.h"
 #include "drives/found_files_dialog.h"
 #include "resource.h"
+#include "sweep/clean_event.h"
 #include "sweep/clean_report.h"
 #include "sweep/job_lock.h"
 #include "sweep/progress.h"
@@ -165,6 +166,7 @@ HWND ShowProgressDialog(HWND owner, int startCommand) {
     // A clean of the console program (a scheduled one) is running: say so
     // and start nothing. The worker checks again as it takes the lock.
     if (startCommand == CMD_START_CLEANING && JobLockHeldElsewhere()) {
+        ReportRefusalToEventLog(kAnotherCleanRunning);
         TellJobEnd(kCleanLocked);
         return nullptr;
     }
