@@ -2,6 +2,8 @@
 // site, datasites.txt and the grouping of cookie hosts by site.
 #include "browsers/site_list.h"
 
+#include "settings/policy.h"
+
 #include <algorithm>
 #include <map>
 #include <unordered_map>
@@ -264,7 +266,19 @@ KeepSites ParseKeepSites(const std::string& bytes) {
 
 KeepSites LoadKeepSites() {
     DataFile file;
-    return LoadFrom(file);
+    KeepSites keep = LoadFrom(file);
+    if (!keep.readable) return keep;
+    for (const std::string& line : PolicyKeptSites()) {
+        std::string site = NormalizeHost(line);
+        if (CheckSite(site) != SiteRefusal::None) {
+            keep.warnings.push_back("policy site \"" + line + "\" ignored: " + SiteRefusalText(CheckSite(site)));
+            continue;
+        }
+        if (std::find(keep.sites.begin(), keep.sites.end(), site) != keep.sites.end()) continue;
+        keep.sites.push_back(site);
+        keep.policySites.push_back(site);
+    }
+    return keep;
 }
 
 bool SaveKeepSites(const std::vector<std::string>& sites) {

@@ -53,9 +53,13 @@ struct KeepSites {
     std::string error;                  // why, for the row's note
     std::vector<std::string> sites;     // normalized, each a valid site
     std::vector<std::string> warnings;  // lines ignored, with why
+    // The sites a Group Policy keeps that datasites.txt does not hold:
+    // part of `sites`, never written to the user's file, never removable.
+    std::vector<std::string> policySites;
 };
 
-// Reads datasites.txt (both copies, as the other data files are read).
+// Reads datasites.txt (both copies, as the other data files are read),
+// with the sites a Group Policy keeps added.
 // Fresh from the file at every call; safe on any thread.
 KeepSites LoadKeepSites();
 // The same rules over bytes already read (a file's content).

@@ -25,6 +25,10 @@ std::vector<size_t> ValidRows(const std::vector<int>& rows, size_t size) {
 
 }  // namespace
 
+bool KeptByPolicy(const CookieSites& sites, const std::string& site) {
+    return std::find(sites.policy.begin(), sites.policy.end(), site) != sites.policy.end();
+}
+
 CookieSites LoadCookieSites() { return MakeCookieSites(g_hostCounter.load()(), LoadKeepSites()); }
 
 CookieSites MakeCookieSites(std::vector<CookieHostCount> hosts, const KeepSites& keep) {
@@ -33,6 +37,7 @@ CookieSites MakeCookieSites(std::vector<CookieHostCount> hosts, const KeepSites&
     sites.keepReadable = keep.readable;
     sites.keepError = keep.error;
     if (keep.readable) sites.kept = keep.sites;
+    sites.policy = keep.policySites;
     Regroup(sites);
     return sites;
 }
@@ -57,14 +62,21 @@ std::vector<std::string> MoveSitesToKeep(CookieSites& sites, const std::vector<i
 void MoveSitesToDelete(CookieSites& sites, const std::vector<int>& rows) {
     if (!sites.keepReadable) return;
     std::vector<size_t> valid = ValidRows(rows, sites.kept.size());
-    for (auto row = valid.rbegin(); row != valid.rend(); ++row) sites.kept.erase(sites.kept.begin() + *row);
-    if (!valid.empty()) sites.changed = true;
+    for (auto row = valid.rbegin(); row != valid.rend(); ++row) {
+        if (KeptByPolicy(sites, sites.kept[*row])) continue;
+        sites.kept.erase(sites.kept.begin() + *row);
+        sites.changed = true;
+    }
     Regroup(sites);
 }
 
 bool SaveCookieSites(CookieSites& sites) {
     if (!sites.keepReadable || !sites.changed) return true;
-    if (!SaveKeepSites(sites.kept)) return false;
+    // The policy's sites are the administrator's, not the user's file's.
+    std::vector<std::string> own;
+    for (const std::string& site : sites.kept)
+        if (!KeptByPolicy(sites, site)) own.push_back(site);
+    if (!SaveKeepSites(own)) return false;
     sites.changed = false;
     return true;
 }

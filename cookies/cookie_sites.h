@@ -17,6 +17,7 @@ struct CookieSites {
     std::vector<CookieHostCount> hosts;  // every host with cookies, as counted at the opening
     std::vector<SiteCookies> toDelete;   // registrable domains not kept, sorted
     std::vector<std::string> kept;       // the keep list, in its order
+    std::vector<std::string> policy;     // kept by a Group Policy: they stay, and are not saved
     std::vector<SiteCookies> keptCookies;  // what each kept site keeps, in the same order
     // False when datasites.txt could not be read: nothing moves and the
     // file is never written.
@@ -24,6 +25,9 @@ struct CookieSites {
     std::string keepError;
     bool changed = false;  // a move since the opening
 };
+
+// Whether a Group Policy keeps `site` (it cannot be moved back).
+bool KeptByPolicy(const CookieSites& sites, const std::string& site);
 
 // Counts the cookie hosts of every closed browser and reads the keep list.
 CookieSites LoadCookieSites();
@@ -33,7 +37,8 @@ CookieSites MakeCookieSites(std::vector<CookieHostCount> hosts, const KeepSites&
 // Keeps the sites behind `rows` of the delete side. Returns one line per
 // site that cannot be kept, with why; those stay where they are.
 std::vector<std::string> MoveSitesToKeep(CookieSites& sites, const std::vector<int>& rows);
-// Puts the kept sites behind `rows` back on the delete side.
+// Puts the kept sites behind `rows` back on the delete side; a site a
+// Group Policy keeps stays.
 void MoveSitesToDelete(CookieSites& sites, const std::vector<int>& rows);
 // Saves the keep list when it was changed; true when nothing had to be
 // saved or the save worked.

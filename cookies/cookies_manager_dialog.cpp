@@ -55,7 +55,11 @@ void FillView(HWND dialog, CookieList list) {
         std::string note = "(kept sites unknown: " + sites.keepError + "; no browser cookie is deleted)";
         InsertListRow(view, row, note.c_str());
     } else {
-        for (const SiteCookies& site : sites.keptCookies) InsertListRow(view, row++, SiteRowText(site).c_str());
+        for (const SiteCookies& site : sites.keptCookies) {
+            std::string text = SiteRowText(site);
+            if (KeptByPolicy(sites, site.site)) text += "  - kept by policy";
+            InsertListRow(view, row++, text.c_str());
+        }
     }
 }
 

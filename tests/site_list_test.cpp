@@ -18,6 +18,7 @@
 #include "cookies/cookies.h"
 #include "fs/shell_folders.h"
 #include "resource.h"
+#include "settings/policy.h"
 #include "support/test_support.h"
 
 namespace {
@@ -220,6 +221,39 @@ TEST(CookieSites, AnUnreadableKeepListStaysAsItIs) {
     EXPECT_TRUE(sites.kept.empty());
     EXPECT_FALSE(sites.changed);
     EXPECT_TRUE(SaveCookieSites(sites));  // nothing to save, nothing written
+}
+
+// Sites a Group Policy keeps join the list, stay when moved back, and are
+// never written into the user's own file.
+TEST(CookieSites, PolicySitesStayAndAreNotSaved) {
+    const std::string key = std::string(kPolicyKey) + "\\KeptSites";
+    HKEY policy;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &policy, nullptr),
+              ERROR_SUCCESS);
+    const struct {
+        const char* name;
+        const char* site;
+    } kValues[] = {{"1", "Keep.ORG"}, {"2", "policy.example"}, {"3", "co.uk"}};
+    for (const auto& v : kValues)
+        RegSetValueExA(policy, v.name, 0, REG_SZ, reinterpret_cast<const BYTE*>(v.site), static_cast<DWORD>(strlen(v.site) + 1));
+    RegCloseKey(policy);
+    const DataFilePaths file = ProgramDataFile("datasites.txt");
+    DeleteFileA(file.shared.c_str());
+    DeleteFileA(file.user.c_str());
+    ASSERT_TRUE(SaveKeepSites({"keep.org", "mine.net"}));
+
+    KeepSites keep = LoadKeepSites();
+    EXPECT_EQ(keep.sites, (std::vector<std::string>{"keep.org", "mine.net", "policy.example"}));
+    EXPECT_EQ(keep.policySites, std::vector<std::string>{"policy.example"});
+    EXPECT_EQ(keep.warnings.size(), 1u) << "the public suffix is ignored with a warning";
+    CookieSites sites = MakeCookieSites(SampleHosts(), keep);
+    MoveSitesToDelete(sites, {0, 1, 2});
+    EXPECT_EQ(Kept(sites), "policy.example;");
+    ASSERT_TRUE(SaveCookieSites(sites));
+    EXPECT_EQ(ReadWholeFile(file.shared), "") << "nothing of the user's is left, and the policy's is not written";
+
+    RegDeleteTreeA(HKEY_CURRENT_USER, kPolicyKey);
+    EXPECT_TRUE(LoadKeepSites().sites.empty());
 }
 
 // --- the Cookies Manager under Wine ------------------------------------------
