@@ -7,23 +7,6 @@
 #include "sweep/categories.h"
 #include "sweep/results_list.h"
 
-std::string JsonString(const std::string& text) {
-    std::string out = "\"";
-    for (unsigned char c : text) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c < 0x20) {
-            char escaped[8];
-            snprintf(escaped, sizeof escaped, "\\u%04x", c);
-            out += escaped;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out + "\"";
-}
-
 std::string CategoryFigures(int index, const SweepCategory& row, bool json) {
     char text[512];
     if (json) {

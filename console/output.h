@@ -4,10 +4,9 @@
 
 #include <string>
 
+#include "fs/text.h"  // JsonString
 #include "sweep/sweep.h"
 
-// `text` quoted for JSON, control characters escaped.
-std::string JsonString(const std::string& text);
 // One category's figures: "label: N files, N folders, size" or a JSON object.
 std::string CategoryFigures(int index, const SweepCategory& row, bool json);
 // Shows `text` on stderr's one progress line, only when stderr is a

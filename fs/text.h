@@ -16,5 +16,9 @@ std::wstring WideFromUtf8(std::string_view text);
 // UTF-8 to the code page, for showing a stored name.
 std::string AnsiFromUtf8(std::string_view text);
 
+// A JSON string of UTF-8 text, quotes included: quotes, backslashes and
+// control characters escaped.
+std::string JsonString(const std::string& text);
+
 // "%.2f KB", "%.2f MB" or "%.2f GB" of a byte count.
 void FormatSize(unsigned long long bytes, char* out, size_t outSize);

@@ -26,25 +26,6 @@ std::string Number(unsigned long long value) {
     return text;
 }
 
-// JSON string contents: quotes, backslashes and control characters escaped;
-// the text is UTF-8 already.
-std::string JsonText(const std::string& text) {
-    std::string out;
-    for (unsigned char c : text) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c < 0x20) {
-            char escaped[8];
-            snprintf(escaped, sizeof escaped, "\\u%04x", c);
-            out += escaped;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out;
-}
-
 }  // namespace
 
 std::vector<std::string> CleanEvent::Inserts() const {
@@ -66,17 +47,17 @@ std::vector<std::string> CleanEvent::Inserts() const {
 }
 
 std::string CleanEvent::Json() const {
-    std::string json = "{\"event\": " + Number(id) + ", \"user\": \"" + JsonText(user) + "\"";
-    if (id == kEventRefused) return json + ", \"refused\": \"" + JsonText(reason) + "\"}\n";
+    std::string json = "{\"event\": " + Number(id) + ", \"user\": " + JsonString(user);
+    if (id == kEventRefused) return json + ", \"refused\": " + JsonString(reason) + "}\n";
     json += ", \"bytesFreed\": " + Number(report.bytesFreed) + ", \"itemsDeleted\": " + Number(report.itemsDeleted) +
             ", \"itemsLeft\": " + Number(report.itemsLeft) + ", \"categories\": [";
     const char* comma = "";
     for (const CategoryReport& category : report.categories) {
         json += comma;
-        json += "\n  {\"name\": \"" + JsonText(CategoryAt(category.row).shortName) + "\", \"label\": \"" +
-                JsonText(CategoryAt(category.row).label) + "\", \"bytesFreed\": " + Number(category.bytesFreed) +
+        json += "\n  {\"name\": " + JsonString(CategoryAt(category.row).shortName) + ", \"label\": " +
+                JsonString(CategoryAt(category.row).label) + ", \"bytesFreed\": " + Number(category.bytesFreed) +
                 ", \"itemsDeleted\": " + Number(category.itemsDeleted) + ", \"itemsLeft\": " + Number(category.itemsLeft);
-        if (!category.refused.empty()) json += ", \"refused\": \"" + JsonText(category.refused) + "\"";
+        if (!category.refused.empty()) json += ", \"refused\": " + JsonString(category.refused);
         json += "}";
         comma = ",";
     }

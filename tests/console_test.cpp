@@ -85,12 +85,15 @@ protected:
         char base[MAX_PATH];
         GetTempPathA(sizeof base, base);
         temp_ = std::string(base) + "brisolac-temp";
-        CreateDirectoryA(temp_.c_str(), nullptr);
         DeleteFileA((temp_ + "\\held.tmp").c_str());  // a run that stopped halfway
+        Plant();
+        override_.reset(new TempFolderOverride(temp_ + "\\"));
+    }
+    void Plant() const {
+        CreateDirectoryA(temp_.c_str(), nullptr);
         CreateDirectoryA((temp_ + "\\sub").c_str(), nullptr);
         WriteWholeFile(temp_ + "\\a.tmp", std::string(1000, 'a'));
         WriteWholeFile(temp_ + "\\sub\\b.log", std::string(3000, 'b'));
-        override_.reset(new TempFolderOverride(temp_ + "\\"));
     }
     bool Planted() const { return Exists(temp_ + "\\a.tmp") && Exists(temp_ + "\\sub\\b.log"); }
 
@@ -412,7 +415,7 @@ TEST_F(Console, PoliciesDecideWhatACleanDoes) {
         }
 
         // The same clean in this process, through the engine.
-        if (!Planted()) SetUp();
+        if (!Planted()) Plant();
         if (strstr(c.arguments, "--ticked")) continue;
         SetCleanConfirmer(nullptr);
         int before = EventsWrittenForTest();
@@ -429,7 +432,7 @@ TEST_F(Console, PoliciesDecideWhatACleanDoes) {
         } else {
             EXPECT_EQ(event.id, kEventCleaned);
         }
-        if (!Planted()) SetUp();
+        if (!Planted()) Plant();
     }
 }
 
