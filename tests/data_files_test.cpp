@@ -100,6 +100,17 @@ std::string Flags() {
            std::to_string(g_settings.enableSnd.load()) + std::to_string(g_settings.enableTips.load());
 }
 
+// After a save: the shared file (or the folder standing in its way), its
+// .bak and the user's copy are as the case says; the obstacle goes.
+template <typename Case>
+void ExpectSaved(const Case& c, const std::string& shared, const std::string& user) {
+    RemoveDirectoryA((shared + ".tmp").c_str());
+    EXPECT_EQ(State(shared), c.saved ? c.saved : c.obstacle == kDenied ? "<folder>" : Brief(c.content));
+    EXPECT_EQ(State(shared + ".bak"), c.backup ? c.backup : Brief(c.content));
+    EXPECT_EQ(FileExists(user), c.userCopy);
+    RemoveDirectoryA(shared.c_str());
+}
+
 void WriteRaw(HKEY root, const char* name, const void* data, DWORD size, DWORD type = REG_BINARY) {
     HKEY key = nullptr;
     ASSERT_EQ(RegCreateKeyExA(root, kProgramKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
@@ -273,11 +284,7 @@ TEST_F(StoreTest, UsersFilesAreReadSafelyAndNeverLost) {
         EXPECT_EQ(Loaded(c.kind), c.loaded);
         ChangeAndSave(c.kind, c.change);
         if (lock != INVALID_HANDLE_VALUE) CloseHandle(lock);
-        RemoveDirectoryA((shared + ".tmp").c_str());
-        EXPECT_EQ(State(shared), c.saved ? c.saved : c.obstacle == kDenied ? "<folder>" : Brief(c.content));
-        EXPECT_EQ(State(shared + ".bak"), c.backup ? c.backup : Brief(c.content));
-        EXPECT_EQ(FileExists(paths.user), c.userCopy);
-        RemoveDirectoryA(shared.c_str());
+        ExpectSaved(c, shared, paths.user);
         Load(c.kind);
         EXPECT_EQ(Loaded(c.kind), c.reloaded);
     }
@@ -397,11 +404,7 @@ TEST_F(StoreTest, TheKeepListOfSitesFailsClosed) {
         else sites.clear();
         EXPECT_EQ(SaveKeepSites(sites), keep.readable);
         if (lock != INVALID_HANDLE_VALUE) CloseHandle(lock);
-        RemoveDirectoryA((shared + ".tmp").c_str());
-        EXPECT_EQ(State(shared), c.saved ? c.saved : c.obstacle == kDenied ? "<folder>" : Brief(c.content));
-        EXPECT_EQ(State(shared + ".bak"), c.backup ? c.backup : Brief(c.content));
-        EXPECT_EQ(FileExists(paths.user), c.userCopy);
-        RemoveDirectoryA(shared.c_str());
+        ExpectSaved(c, shared, paths.user);
         EXPECT_EQ(KeptSites(LoadKeepSites()), c.reloaded);
     }
 }
