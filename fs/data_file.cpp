@@ -41,10 +41,10 @@ bool Exists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES || !IsAbsentError(GetLastError());
 }
 
-bool WriteNewFile(const std::string& path, const std::string& bytes) {
+bool WriteNewFile(const std::string& path, const std::string& bytes, bool removeLeftover = true) {
     // Never written through whatever stands at the name (a link, a stale
-    // leftover): it goes first, and the file must be new.
-    DeleteOwnFile(path.c_str());
+    // leftover of ours): it goes first, and the file must be new.
+    if (removeLeftover) DeleteOwnFile(path.c_str());
     FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid()) return false;
     size_t done = 0;
@@ -134,8 +134,11 @@ bool ReplaceDataFile(const std::string& path, const std::string& bytes) {
 
 bool WriteFileAtomically(const std::string& path, const std::string& bytes) {
     if (path.empty()) return false;
-    std::string temp = path + ".tmp";
-    if (!WriteNewFile(temp, bytes) ||
+    // A name of this process's own: a file the user keeps beside the report
+    // is never taken for a leftover of ours.
+    std::string temp = path + "." + std::to_string(GetCurrentProcessId()) + ".tmp";
+    if (Exists(temp)) return false;
+    if (!WriteNewFile(temp, bytes, false) ||
         !MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         DeleteOwnFile(temp.c_str());
         return false;

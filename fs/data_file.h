@@ -22,8 +22,8 @@ DataFileStatus ReadDataFile(const std::string& path, size_t maxBytes, std::strin
 // copied to NAME.bak, then moved over it. Unchanged content is not written.
 // False, the file left as it was, when any step fails.
 bool ReplaceDataFile(const std::string& path, const std::string& bytes);
-// Replaces the file by `bytes` at once (NAME.tmp moved over it), keeping
-// no .bak: for reports that others collect. False, the file as it was,
+// Replaces the file by `bytes` at once (NAME.<process id>.tmp moved over
+// it), keeping no .bak: for reports that others collect. False, the file as it was,
 // when any step fails.
 bool WriteFileAtomically(const std::string& path, const std::string& bytes);
 // Moves the file to NAME.bak; true when no file is left at `path`.
