@@ -418,24 +418,6 @@ TEST(KeepSitesFile, WarningsNameTheLine) {
     EXPECT_EQ(keep.warnings[1].substr(0, 23), "line 4, \"bad?site\", ign");
 }
 
-TEST_F(StoreTest, JunkNeverBecomesAKeptSite) {
-    std::mt19937 random(4242);
-    for (int round = 0; round < 6; ++round) {
-        std::string bytes(200000, '\0');
-        for (char& c : bytes) {
-            unsigned r = random() % 300;
-            c = r < 256 ? static_cast<char>(r) : (r < 270 ? '.' : (r < 290 ? static_cast<char>('a' + r % 26) : '\n'));
-        }
-        KeepSites keep = ParseKeepSites(bytes);
-        EXPECT_TRUE(keep.readable);
-        EXPECT_LE(keep.warnings.size(), 21u);
-        for (const std::string& site : keep.sites) {
-            ASSERT_EQ(CheckSite(site), SiteRefusal::None) << site;
-            ASSERT_EQ(NormalizeHost(site), site);
-        }
-    }
-}
-
 // --- the cookie catalogue ---------------------------------------------------
 
 using Names = std::vector<std::string>;

@@ -360,50 +360,6 @@ TEST_F(CookiesManagerSites, OnlyOkWithAMoveWritesTheFile) {
     EXPECT_FALSE(FileExists(sites_.shared + ".bak"));
 }
 
-// The texts of a window's controls, one after another.
-std::string ControlTexts(HWND window) {
-    std::string texts;
-    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        char text[512] = {};
-        GetWindowTextA(child, text, sizeof text);
-        texts += std::string(text) + "|";
-    }
-    return texts;
-}
-
-// A public suffix moved to the keep side is refused with a plain message
-// and stays on the delete side.
-TEST_F(CookiesManagerSites, APublicSuffixIsRefusedInPlainWords) {
-    std::string message, left, right;
-    RunManager([&](HWND w, HWND deleteList, HWND keepList) {
-        Select(deleteList, {"localhost  (Firefox: 1 cookie)"});
-        PostMessageA(w, WM_COMMAND, IDC_CK_TO_KEEP, 0);
-        HWND box = nullptr;
-        PollUntil([&] {
-            box = FindProcessWindow([w](HWND candidate) {
-                char title[64] = {};
-                GetWindowTextA(candidate, title, sizeof title);
-                return candidate != w && IsWindowVisible(candidate) && strcmp(title, "Cookies Manager") == 0;
-            });
-            return box != nullptr;
-        });
-        if (box) {
-            message = ControlTexts(box);
-            PostMessageA(box, WM_COMMAND, IDOK, 0);
-            PollUntil([box] { return !IsWindow(box); });
-        }
-        left = ViewRows(deleteList);
-        right = ViewRows(keepList);
-        PostMessageA(w, WM_COMMAND, IDC_CK_OK, 0);
-    });
-    EXPECT_NE(message.find("These sites cannot be kept:\n\nlocalhost: a public suffix shared by many unrelated sites"),
-              std::string::npos)
-        << message;
-    EXPECT_NE(left.find("localhost  (Firefox: 1 cookie);"), std::string::npos) << left;
-    EXPECT_EQ(right, "");
-    EXPECT_FALSE(FileExists(sites_.shared));
-}
-
 // A keep list that cannot be read is said on the keep side, nothing moves
 // and OK leaves the file alone.
 TEST_F(CookiesManagerSites, AnUnreadableFileIsSaidAndNeverOverwritten) {
