@@ -36,6 +36,12 @@ void RunUnix(std::string commandLine) {
     si.cb = sizeof si;
     PROCESS_INFORMATION pi = {};
     if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return;
+    // Wine starts a Unix program without a process handle and leaves
+    // stack junk in the rest of `pi`: closing that "thread handle" would
+    // close whatever handle of ours has the value (once, the cached key
+    // behind HKEY_LOCAL_MACHINE, and every shell-folder lookup after it
+    // failed). Only a real start has handles to close.
+    if (!pi.hProcess) return;
     WaitForSingleObject(pi.hProcess, 30000);
     CloseHandle(pi.hProcess);
     CloseHandle(pi.hThread);
@@ -151,11 +157,13 @@ bool DirExists(const std::string& path) {
 void RemoveTree(const std::string& path) {
     // From the Unix side: rm never follows links, while Win32 calls under
     // Wine resolve them. Only the tests' own folders, or what they planted
-    // in the sandbox's local application data, may be removed.
-    char local[MAX_PATH] = {};
+    // in the sandbox's application data, may be removed.
+    char local[MAX_PATH] = {}, roaming[MAX_PATH] = {};
     SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, local);
+    SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, 0, roaming);
     bool allowed = false;
-    for (std::string root : {std::string("C:\\brisola-tests"), std::string("E:\\brisola-tests"), std::string(local)}) {
+    for (std::string root : {std::string("C:\\brisola-tests"), std::string("E:\\brisola-tests"), std::string(local),
+                             std::string(roaming)}) {
         root += "\\";
         allowed |= root.size() > 3 && path.size() > root.size() && _strnicmp(path.c_str(), root.c_str(), root.size()) == 0;
     }

@@ -49,7 +49,7 @@ std::string MakeSandboxFolder(const std::string& name);
 bool MakeFile(const std::string& path, unsigned long long size = 0);
 bool FileExists(const std::string& path);
 bool DirExists(const std::string& path);
-// Removes a tree under the tests' own folders or the local application
+// Removes a tree under the tests' own folders or the (local or roaming) application
 // data without following links.
 void RemoveTree(const std::string& path);
 std::string UnixPath(const std::string& windowsPath);
