@@ -2,7 +2,7 @@
 // scan runs it, in the benchmark's own (empty) profile.
 //   bench_categories.exe RUNS
 // Prints one line per category and one for the original seven, the three
-// that the local application data holds, and all of them together:
+// application caches, the four browser stores, and all of them together:
 // name, median milliseconds, then the fastest and slowest run.
 #include <windows.h>
 
@@ -37,9 +37,9 @@ int main(int argc, char** argv) {
     InitShell();
     EnumerateDrives();
     std::vector<std::vector<double>> byRow(SWEEP_CATEGORIES);
-    std::vector<double> original, added, all;
+    std::vector<double> original, added, browsers, all;
     for (int run = 0; run <= runs; ++run) {
-        double sums[2] = {};
+        double sums[3] = {};
         for (int row = 0; row < SWEEP_CATEGORIES; ++row) {
             CategoryMeasurement measured;
             double start = NowMs();
@@ -47,17 +47,19 @@ int main(int argc, char** argv) {
             double took = NowMs() - start;
             if (run == 0) continue;  // the first run warms the caches
             byRow[row].push_back(took);
-            sums[row >= SWEEP_BROWSER_CACHES] += took;
+            sums[row >= SWEEP_BROWSER_COOKIES ? 2 : row >= SWEEP_BROWSER_CACHES ? 1 : 0] += took;
         }
         if (run == 0) continue;
         original.push_back(sums[0]);
         added.push_back(sums[1]);
-        all.push_back(sums[0] + sums[1]);
+        browsers.push_back(sums[2]);
+        all.push_back(sums[0] + sums[1] + sums[2]);
     }
     printf("%-40s %8s %8s %8s\n", "ms per measurement", "median", "min", "max");
     for (int row = 0; row < SWEEP_CATEGORIES; ++row) Print(CategoryAt(row).label, byRow[row]);
     Print("the original seven", original);
-    Print("the three new (added at start-up)", added);
-    Print("all ten", all);
+    Print("the three application caches", added);
+    Print("the four browser stores", browsers);
+    Print("all", all);
     return 0;
 }

@@ -2,6 +2,8 @@
 
 #include <sqlite3.h>
 
+#include <cstdio>
+
 const char* SqliteVersion() { return sqlite3_libversion(); }
 
 SqliteDb::~SqliteDb() { Close(); }
@@ -19,13 +21,40 @@ void SqliteDb::SetError(const char* what) {
     }
 }
 
+namespace {
+
+// "file:///C:/a%20b/c?immutable=1": every byte but the plainest escaped.
+std::string ImmutableUri(const std::string& path) {
+    std::string uri = "file:///";
+    for (unsigned char c : path) {
+        if (c == '\\') {
+            uri += '/';
+        } else if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '/' || c == ':' ||
+                   c == '-' || c == '_' || c == '.' || c == '~') {
+            uri += static_cast<char>(c);
+        } else {
+            char escaped[4];
+            snprintf(escaped, sizeof escaped, "%%%02X", c);
+            uri += escaped;
+        }
+    }
+    return uri + "?immutable=1";
+}
+
+}  // namespace
+
 bool SqliteDb::Open(const std::string& path, DbOpen mode) {
     Close();
     error_.clear();
     // Never SQLITE_OPEN_CREATE: a store that is not there stays not there.
-    int flags = (mode == DbOpen::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
+    int flags = (mode == DbOpen::ReadWrite ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY) | SQLITE_OPEN_NOMUTEX;
+    std::string name = path;
+    if (mode == DbOpen::ReadOnlyAsIs) {
+        flags |= SQLITE_OPEN_URI;
+        name = ImmutableUri(path);
+    }
     sqlite3* db = nullptr;
-    int rc = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
+    int rc = sqlite3_open_v2(name.c_str(), &db, flags, nullptr);
     db_ = db;
     if (rc != SQLITE_OK) {
         SetError("cannot open");

@@ -13,6 +13,10 @@ const char* SqliteVersion();
 enum class DbOpen {
     ReadOnly,   // measure and preview: no byte of the file changes
     ReadWrite,  // the clean: never creates a file that is not there
+    // A database in WAL mode whose log is gone (the browser closed it
+    // cleanly): read as the file stands, so that SQLite creates no log
+    // or shared-memory file beside it.
+    ReadOnlyAsIs,
 };
 
 // One connection, closed when the owner goes.

@@ -126,8 +126,10 @@ int ShowPolicy() {
 int List() {
     SweepCategory table[SWEEP_COUNT];
     GetSweepTable(table);
-    for (int i = 0; i < SWEEP_CATEGORIES; ++i)
+    for (int i = 0; i < SWEEP_CATEGORIES; ++i) {
         printf("%2d %-10s [%c] %s\n", i + 1, CategoryAt(i).shortName, table[i].ticked == 1 ? 'x' : ' ', table[i].label);
+        if (const char* explanation = CategoryExplanation(i)) printf("                  %s\n", explanation);
+    }
     return kDone;
 }
 
@@ -248,7 +250,7 @@ int PrintCleanReport(const CleanReport& report) {
                category.itemsDeleted, category.itemsLeft);
         if (!category.refused.empty()) printf("  not cleaned: %s\n", category.refused.c_str());
         for (const LeftItem& item : category.left)
-            printf("  left: %s: %s\n", Utf8FromWide(item.path).c_str(), LeftReasonText(item.reason));
+            printf("  left: %s: %s\n", Utf8FromWide(item.path).c_str(), LeftItemText(item).c_str());
         if (category.itemsLeft > category.left.size())
             printf("  ... and %llu more left\n", category.itemsLeft - category.left.size());
     }

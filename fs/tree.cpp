@@ -847,6 +847,14 @@ RootRefusal ListSubfolders(std::wstring_view folder, const TreeRules& rules, std
     return ListEntries(folder, rules, true, names);
 }
 
+RootRefusal CheckFolderPath(std::wstring_view folder) {
+    FsRedirectionOff redirection;
+    OpenedRoot opened;
+    TreeRules rules;
+    rules.guardProtected = false;
+    return OpenRoot(folder, rules, true, opened);
+}
+
 bool FileHeldOpen(std::wstring_view path) {
     if (path.empty()) return false;
     FsRedirectionOff redirection;

@@ -144,6 +144,11 @@ RootRefusal ListFolderFiles(std::wstring_view folder, const TreeRules& rules, st
 // The sub-folders directly in `folder` that are not links.
 RootRefusal ListSubfolders(std::wstring_view folder, const TreeRules& rules, std::vector<std::wstring>& names);
 
+// Whether `folder` is a real folder reached from its drive's root through
+// real folders only, each as its parent lists it: Link when any folder on
+// the way is a link (a browser profile that must not be used).
+RootRefusal CheckFolderPath(std::wstring_view folder);
+
 // True when another program holds the file open without letting it be
 // deleted (a browser's profile lock, a thumbnail cache in use).
 bool FileHeldOpen(std::wstring_view path);

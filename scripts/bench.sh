@@ -10,12 +10,17 @@
 #                             category on the prefix's empty profile
 #   scripts/bench.sh preview [RUNS]   the preview dialog of a 100,000-file
 #                             temp folder: walk, open, close, bytes per file
+#   scripts/bench.sh browsers [RUNS]  the browser rows' clean of a 100,000-
+#                             cookie and a 100,000-page History database
+#                             against Debian's sqlite3 shell running the
+#                             same statements on a copy; peak memory; the
+#                             measurement of the four rows
 # The trees are generated once inside the benchmark's own sandboxed Wine
 # prefix (build/sandbox-<arch>/bench), never in the test prefixes.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 mode=walk
-case "${1:-}" in delete|scan|categories|preview) mode=$1; shift ;; esac
+case "${1:-}" in delete|scan|categories|preview|browsers) mode=$1; shift ;; esac
 runs=5
 case "${1:-}" in [0-9]*) [ "$mode" = delete ] || { runs=$1; shift; } ;; esac
 bash "$root/scripts/setup.sh" >/dev/null
@@ -40,6 +45,61 @@ if [ "$mode" = delete ]; then
     "$root/scripts/wine-exec" "$root/build/$BRISOLA_ARCH/bench/bench_delete.exe" "${1:-200}" "${2:-100}" "$size" "$runs" |
       tr -d '\r'
   done
+  exit 0
+fi
+
+if [ "$mode" = browsers ]; then
+  work="$root/build/bench-browsers"
+  mkdir -p "$work"
+  if [ ! -f "$work/ready" ]; then
+    python3 "$root/bench/make_browser_dbs.py" "$work"
+    touch "$work/ready"
+  fi
+  local_dir=$(ls -d "$WINEPREFIX"/drive_c/users/*/AppData/Local 2>/dev/null | grep -v /Public/ | head -1)
+  [ -n "$local_dir" ] || { echo "bench: no local application data in the prefix" >&2; exit 1; }
+  profile="$local_dir/Google/Chrome/User Data/Default"
+  mkdir -p "$profile/Network"
+  cp "$work/Local State" "$profile/../Local State"
+  cp "$work/Bookmarks" "$profile/Bookmarks"
+  echo '{}' >"$profile/Preferences"
+  "$WINESERVER" -p
+  trap '"$WINESERVER" -k >/dev/null 2>&1 || true' EXIT
+  brisola_warm_prefix
+  exe="$root/build/$BRISOLA_ARCH/bench/bench_browsers.exe"
+  cp "$work/keep.txt" "$WINEPREFIX/drive_c/keep.txt"
+  : >"$work/times"
+  for run in $(seq 1 "$runs"); do
+    cp "$work/Cookies" "$profile/Network/Cookies"
+    cp "$work/History" "$profile/History"
+    out=$("$root/scripts/wine-exec" "$exe" cookies 'C:\keep.txt' | tr -d '\r')
+    echo "ours_cookies $(awk '{print $2}' <<<"$out") $(awk '{print $4}' <<<"$out")" >>"$work/times"
+    out=$("$root/scripts/wine-exec" "$exe" history | tr -d '\r')
+    echo "ours_history $(awk '{print $2}' <<<"$out") $(awk '{print $4}' <<<"$out")" >>"$work/times"
+    for db in Cookies History; do
+      cp "$work/$db" "$work/copy.db"
+      name=$(tr 'A-Z' 'a-z' <<<"$db")
+      start=$(date +%s%N); sqlite3 "$work/copy.db" <"$work/$name.sql" >/dev/null; end=$(date +%s%N)
+      echo "native_$name $(awk -v a="$start" -v b="$end" 'BEGIN {printf "%.4f", (b - a) / 1e9}') 0" >>"$work/times"
+    done
+  done
+  cp "$work/Cookies" "$profile/Network/Cookies"
+  cp "$work/History" "$profile/History"
+  "$root/scripts/wine-exec" "$exe" measure 'C:\keep.txt' | tr -d '\r'
+  # The other benchmarks measure an empty profile.
+  rm -rf "$local_dir/Google"
+  python3 - "$work/times" <<'PY'
+import statistics, sys
+times, peaks = {}, {}
+for line in open(sys.argv[1]):
+    name, seconds, peak = line.split()
+    times.setdefault(name, []).append(float(seconds))
+    peaks[name] = max(peaks.get(name, 0.0), float(peak))
+for kind in ("cookies", "history"):
+    ours, native = times["ours_" + kind], times["native_" + kind]
+    mo, mn = statistics.median(ours), statistics.median(native)
+    print("%-8s ours %.3f s (%.3f-%.3f)  sqlite3 %.3f s (%.3f-%.3f)  ratio %.2f  peak %.1f MB"
+          % (kind, mo, min(ours), max(ours), mn, min(native), max(native), mo / mn if mn else 0, peaks["ours_" + kind]))
+PY
   exit 0
 fi
 

@@ -22,7 +22,7 @@ need=(
   wine wine64
   xvfb xauth x11-utils xdotool imagemagick
   nsis fp-utils libchm-bin wixl msitools
-  dpkg-dev tcl8.6 publicsuffix
+  dpkg-dev tcl8.6 publicsuffix sqlite3
 )
 need_i386=(wine32:i386)
 

@@ -16,6 +16,7 @@
 #include "fs/text.h"
 #include "fs/tree.h"
 #include "sweep/app_caches.h"
+#include "sweep/browser_rows.h"
 #include "sweep/clean_report.h"
 #include "sweep/cleaning.h"
 #include "sweep/measure.h"
@@ -110,6 +111,24 @@ constexpr CategoryRecord kTable[SWEEP_COUNT] = {
      [](const char*, bool) { CleanThumbnailCache(); }},
     {"Sweep Crash dumps and error reports", "dumps", 1, "Checking Crash Dumps and Error Reports...", CrashDumpsSubject,
      MeasureCrashDumps, [](const char*, bool) { CleanCrashDumps(); }},
+    // The browsers' own stores. Unticked until the user asks: a clean with
+    // the first-run ticks never logs anybody out.
+    {"Sweep Browser cookies", "browser-cookies", 0, "Checking Browser Cookies...",
+     [](char (&s)[256]) { return BrowserStoreSubject(SWEEP_BROWSER_COOKIES, s); },
+     [](ScanCounters& c) { MeasureBrowserStoreRow(SWEEP_BROWSER_COOKIES, c); },
+     [](const char*, bool) { CleanBrowserStoreRow(SWEEP_BROWSER_COOKIES); }},
+    {"Sweep Browser history", "browser-history", 0, "Checking Browser History...",
+     [](char (&s)[256]) { return BrowserStoreSubject(SWEEP_BROWSER_HISTORY, s); },
+     [](ScanCounters& c) { MeasureBrowserStoreRow(SWEEP_BROWSER_HISTORY, c); },
+     [](const char*, bool) { CleanBrowserStoreRow(SWEEP_BROWSER_HISTORY); }},
+    {"Sweep Browser sessions", "browser-sessions", 0, "Checking Browser Sessions...",
+     [](char (&s)[256]) { return BrowserStoreSubject(SWEEP_BROWSER_SESSIONS, s); },
+     [](ScanCounters& c) { MeasureBrowserStoreRow(SWEEP_BROWSER_SESSIONS, c); },
+     [](const char*, bool) { CleanBrowserStoreRow(SWEEP_BROWSER_SESSIONS); }},
+    {"Sweep Browser form history", "browser-forms", 0, "Checking Browser Form History...",
+     [](char (&s)[256]) { return BrowserStoreSubject(SWEEP_BROWSER_FORMS, s); },
+     [](ScanCounters& c) { MeasureBrowserStoreRow(SWEEP_BROWSER_FORMS, c); },
+     [](const char*, bool) { CleanBrowserStoreRow(SWEEP_BROWSER_FORMS); }},
     // The totals: the sums of all the rows above, ticked or not.
     {"OVERALL GAIN", nullptr, 0, nullptr, nullptr, nullptr, nullptr},
 };
@@ -119,6 +138,22 @@ constexpr CategoryRecord kTable[SWEEP_COUNT] = {
 const CategoryRecord& CategoryAt(int index) {
     if (index < 0 || index >= SWEEP_COUNT) index = SWEEP_TOTALS;
     return kTable[index];
+}
+
+const char* CategoryExplanation(int index) {
+    switch (index) {
+    case SWEEP_BROWSER_COOKIES:
+        return "The browsers' cookies of every site not on the keep list (datasites.txt); never kept sites, "
+               "passwords or bookmarks, and nothing at all when the keep list cannot be read.";
+    case SWEEP_BROWSER_HISTORY:
+        return "The browsers' visited pages, typed and searched terms, downloads list and icons of pages that are "
+               "not bookmarked; never the bookmarks, their icons or passwords.";
+    case SWEEP_BROWSER_SESSIONS:
+        return "The files that hold the browsers' open tabs and windows; nothing else in the profile.";
+    case SWEEP_BROWSER_FORMS:
+        return "The values typed into web forms and search boxes; never addresses, cards, search engines or sign-in.";
+    default: return nullptr;
+    }
 }
 
 int FindCategory(const char* name) {

@@ -24,6 +24,10 @@ struct CategoryRecord {
     void (*clean)(const char* subject, bool confirmed);
 };
 
+// One plain sentence on what a row removes and never touches, for the
+// rows whose label does not say it all; null for the others.
+const char* CategoryExplanation(int index);
+
 // Row `index` of the table, 0 to SWEEP_COUNT - 1.
 const CategoryRecord& CategoryAt(int index);
 // The category row named by its number (as `list` shows it, from 1) or its

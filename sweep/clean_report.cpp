@@ -49,7 +49,7 @@ void CleanRecorder::Left(std::wstring_view path, LeftReason reason) {
     if (!category) return;
     ++category->itemsLeft;
     if (reason == LeftReason::InUse) ++g_report.running.leftInUse;
-    if (category->left.size() < kReportLeftCap) category->left.push_back({std::wstring(path), reason});
+    if (category->left.size() < kReportLeftCap) category->left.push_back({std::wstring(path), reason, std::string()});
     JournalLeft(path, reason);
 }
 
@@ -57,6 +57,25 @@ void CleanRecorder::Refused(const char* why) {
     CategoryReport* category = g_report.current;
     if (category) category->refused = why ? why : "";
 }
+
+void CleanRecorder::DeletedEntries(std::wstring_view store, const std::string& what, unsigned long long count,
+                                   unsigned long long bytes) {
+    CategoryReport* category = g_report.current;
+    if (!category) return;
+    category->itemsDeleted += count;
+    category->bytesFreed += bytes;
+    JournalDeletedEntries(store, what, bytes);
+}
+
+void CleanRecorder::LeftWithNote(std::wstring_view path, const std::string& note) {
+    CategoryReport* category = g_report.current;
+    if (!category) return;
+    ++category->itemsLeft;
+    if (category->left.size() < kReportLeftCap) category->left.push_back({std::wstring(path), LeftReason::Other, note});
+    JournalLeftNote(path, note);
+}
+
+std::string LeftItemText(const LeftItem& item) { return item.note.empty() ? LeftReasonText(item.reason) : item.note; }
 
 CleanRecorder& ActiveCleanRecorder() {
     static CleanRecorder recorder;

@@ -12,7 +12,11 @@
 struct LeftItem {
     std::wstring path;
     LeftReason reason;
+    std::string note;  // when set, says why instead of the reason (a browser store's error)
 };
+
+// Why an item was left, as the report shows it.
+std::string LeftItemText(const LeftItem& item);
 
 struct CategoryReport {
     int row = 0;
@@ -54,6 +58,12 @@ public:
     void Left(std::wstring_view path, LeftReason reason);
     // The whole category was refused, with why.
     void Refused(const char* why);
+    // Entries removed from inside a file (a browser database's rows): one
+    // line for the lot, `count` items, `what` saying what they were.
+    void DeletedEntries(std::wstring_view store, const std::string& what, unsigned long long count,
+                        unsigned long long bytes);
+    // A store or profile left as it was, with why.
+    void LeftWithNote(std::wstring_view path, const std::string& note);
 };
 CleanRecorder& ActiveCleanRecorder();
 

@@ -112,6 +112,16 @@ void JournalLeft(std::wstring_view path, LeftReason reason) {
     WriteLine(std::string("left\t") + LeftReasonText(reason) + "\t" + PathText(path) + "\r\n");
 }
 
+void JournalDeletedEntries(std::wstring_view store, const std::string& what, unsigned long long bytes) {
+    if (g_journal.file == INVALID_HANDLE_VALUE) return;
+    WriteLine("deleted\t" + Number(bytes) + "\t" + PathText(store) + "\t" + PathText(WideFromUtf8(what)) + "\r\n");
+}
+
+void JournalLeftNote(std::wstring_view path, const std::string& note) {
+    if (g_journal.file == INVALID_HANDLE_VALUE) return;
+    WriteLine("left\t" + PathText(WideFromUtf8(note)) + "\t" + PathText(path) + "\r\n");
+}
+
 void JournalEnd(const CleanReport& report) {
     if (g_journal.file == INVALID_HANDLE_VALUE) return;
     WriteLine("=== end: " + Number(report.itemsDeleted) + " deleted, " + Number(report.bytesFreed) + " bytes freed, " +

@@ -16,6 +16,10 @@ std::wstring JournalPath();
 void JournalBegin(const std::string& categories);
 void JournalDeleted(std::wstring_view path, bool isFolder, unsigned long long size);
 void JournalLeft(std::wstring_view path, LeftReason reason);
+// Rows deleted from inside a file: "deleted <bytes> <path> <what>".
+void JournalDeletedEntries(std::wstring_view store, const std::string& what, unsigned long long bytes);
+// Something left with its own reason ("Google Chrome running, skipped").
+void JournalLeftNote(std::wstring_view path, const std::string& note);
 // The footer with the totals; flushes and closes.
 void JournalEnd(const CleanReport& report);
 

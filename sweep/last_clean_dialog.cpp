@@ -48,7 +48,7 @@ void OnInitDialog(HWND dialog) {
 std::wstring CellText(const LastCleanView* view, size_t shown, int column) {
     const CategoryReport& category = view->report.categories[view->rows[shown].first];
     int left = view->rows[shown].second;
-    if (left >= 0) return column == 0 ? L"    " + category.left[left].path : WideFromAnsi(LeftReasonText(category.left[left].reason));
+    if (left >= 0) return column == 0 ? L"    " + category.left[left].path : WideFromUtf8(LeftItemText(category.left[left]));
     if (column == 0) return WideFromAnsi(CategoryAt(category.row).label);
     char size[64], text[160];
     FormatSize(category.bytesFreed, size, sizeof size);

@@ -11,6 +11,7 @@
 #include "fs/text.h"
 #include "fs/tree.h"
 #include "sweep/app_caches.h"
+#include "sweep/browser_rows.h"
 #include "sweep/categories.h"
 #include "sweep/cleaning.h"
 #include "sweep/sweep.h"
@@ -179,6 +180,7 @@ bool PreviewCategory(int row, PreviewList& out) {
     case SWEEP_RECENT:
     case SWEEP_HISTORY: return WalkRoot(WideFromAnsi(subject), rules, out);
     default:
+        if (IsBrowserStoreRow(row)) return PreviewBrowserStoreRow(row, out);
         if (!AppCacheRoots(row, roots, rules)) return Fail(out, "The category's folder cannot be found.");
         // The clean walks every root it can and passes over the others.
         for (const std::wstring& root : roots)

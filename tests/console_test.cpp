@@ -14,6 +14,8 @@
 #include <set>
 #include <string>
 
+#include "browser_support.h"
+#include "browsers/site_list.h"
 #include "clean_support.h"
 #include "fs/text.h"
 #include "settings/policy.h"
@@ -122,7 +124,7 @@ TEST_F(Console, BadOrRefusedCommandsDeleteNothing) {
     } kCases[] = {
         {"clean nosuch --yes", 2, "nosuch"},
         {"clean 0 --yes", 2, "no category"},
-        {"clean 11 --yes", 2, "no category"},
+        {"clean 15 --yes", 2, "no category"},
         {"clean temp nosuch --yes", 2, "nosuch"},
         {"clean --yes", 2, "either"},
         {"clean temp --ticked --yes", 2, "either"},
@@ -517,6 +519,71 @@ TEST_F(Console, SchedulePolicyFollowsThePolicy) {
         EXPECT_EQ(Exists(task), c.scheduled) << r.out;
         RunConsole("schedule off");
     }
+}
+
+// A closed Chrome profile in the sandbox, for the browser rows.
+class ConsoleBrowsers : public Console {
+protected:
+    void SetUp() override {
+        Console::SetUp();
+        data_ = SpecialFolderPath(CSIDL_LOCAL_APPDATA) + "\\Google\\Chrome\\User Data";
+        profile_ = data_ + "\\Default";
+        RemoveTree(SpecialFolderPath(CSIDL_LOCAL_APPDATA) + "\\Google");
+        SHCreateDirectoryExA(nullptr, (profile_ + "\\Network").c_str(), nullptr);
+        WriteWholeFile(profile_ + "\\Preferences", "{}");
+        browsertest::Sql(profile_ + "\\Network\\Cookies",
+                         std::string(browsertest::kChromeCookies) + browsertest::ChromeCookie(".example.com", "", "SID") +
+                             browsertest::ChromeCookie(".example.net", "", "ad"));
+        browsertest::Sql(profile_ + "\\Web Data", browsertest::kChromeWebData);
+        std::string kept = KeptCookiesFilePath();
+        sites_ = kept.substr(0, kept.rfind('\\')) + "\\datasites.txt";
+    }
+    void TearDown() override { RemoveTree(SpecialFolderPath(CSIDL_LOCAL_APPDATA) + "\\Google"); }
+    static std::string SpecialFolderPath(int csidl) { return cleantest::SpecialFolder(csidl); }
+
+    std::string data_, profile_, sites_;
+};
+
+TEST_F(ConsoleBrowsers, FormValuesAreMeasuredListedAndCleaned) {
+    Result measure = RunConsole("measure browser-forms --json");
+    ASSERT_EQ(measure.code, 0u) << measure.out;
+    EXPECT_EQ(JsonField(measure.out, "browser-forms", "files"), 2) << measure.out;
+    Result preview = RunConsole("preview browser-forms");
+    EXPECT_NE(preview.out.find("field email (1 value)"), std::string::npos) << preview.out;
+    Result r = RunConsole("clean browser-forms --yes");
+    EXPECT_EQ(r.code, 0u) << r.out;
+    EXPECT_NE(r.out.find("browser-forms: "), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("2 items deleted, 0 left"), std::string::npos) << r.out;
+    EXPECT_EQ(browsertest::Query(profile_ + "\\Web Data", "SELECT COUNT(*) FROM autofill"), "0");
+    EXPECT_EQ(browsertest::Query(profile_ + "\\Web Data", "SELECT COUNT(*) FROM token_service"), "1");
+}
+
+TEST_F(ConsoleBrowsers, CookiesFollowTheKeepList) {
+    // A keep list that cannot be read: no cookie goes, and the row says why.
+    WriteWholeFile(sites_, "example.com\r\n");
+    HANDLE held = CreateFileA(sites_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    const std::string cookies = ReadWholeFile(profile_ + "\\Network\\Cookies");
+    Result measure = RunConsole("measure browser-cookies --json");
+    EXPECT_EQ(JsonField(measure.out, "browser-cookies", "files"), 0) << measure.out;
+    EXPECT_NE(measure.out.find("keep list"), std::string::npos) << measure.out;
+    Result refused = RunConsole("clean browser-cookies --yes");
+    CloseHandle(held);
+    EXPECT_EQ(refused.code, 1u) << refused.out;
+    EXPECT_EQ(ReadWholeFile(profile_ + "\\Network\\Cookies"), cookies);
+    DeleteFileA(sites_.c_str());
+
+    KeepSites probe = LoadKeepSites();
+    if (!probe.readable && probe.error == "keep list not available") GTEST_SKIP() << "keep list not built in yet";
+    ASSERT_TRUE(SaveKeepSites({"example.com"}));
+    Result preview = RunConsole("preview browser-cookies");
+    EXPECT_NE(preview.out.find(".example.net (1 cookie)"), std::string::npos) << preview.out;
+    EXPECT_EQ(preview.out.find(".example.com"), std::string::npos) << preview.out;
+    Result r = RunConsole("clean browser-cookies --yes");
+    EXPECT_EQ(r.code, 0u) << r.out;
+    EXPECT_EQ(browsertest::Column(profile_ + "\\Network\\Cookies", "SELECT host_key FROM cookies"),
+              (std::set<std::string>{".example.com"}));
+    ASSERT_TRUE(SaveKeepSites({}));
 }
 
 }  // namespace

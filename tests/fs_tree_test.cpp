@@ -255,6 +255,29 @@ std::string ShortName(const std::string& path) {
 
 std::string UserName(const std::string& profile) { return profile.substr(profile.rfind('\\') + 1); }
 
+// A browser profile is used only when no folder on its way from the drive
+// down is a link: a link anywhere above it names the whole path a link.
+TEST(FsRoots, APathThroughALinkIsNamedAsOne) {
+    std::string base = MakeSandboxFolder("path-links");
+    ASSERT_TRUE(CreateDirectoryA((base + "\\real").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA((base + "\\real\\inner").c_str(), nullptr));
+    ASSERT_TRUE(MakeUnixSymlink(base + "\\real", base + "\\link"));
+    const struct {
+        std::string path;
+        RootRefusal expected;
+    } rows[] = {
+        {base + "\\real\\inner", RootRefusal::None},
+        {base + "\\link", RootRefusal::Link},
+        {base + "\\link\\inner", RootRefusal::Link},
+        {base + "\\real\\missing", RootRefusal::Missing},
+        {SpecialFolder(CSIDL_LOCAL_APPDATA), RootRefusal::None},
+        {"relative\\path", RootRefusal::Missing},
+    };
+    for (const auto& row : rows) EXPECT_EQ(CheckFolderPath(WideFromAnsi(row.path)), row.expected) << row.path;
+    RemoveUnixLink(base + "\\link");
+    RemoveTree(base);
+}
+
 TEST(FsRoots, ProtectedFoldersAreRefusedByIdentity) {
     char windows[MAX_PATH], system[MAX_PATH];
     GetWindowsDirectoryA(windows, sizeof windows);

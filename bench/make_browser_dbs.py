@@ -1,0 +1,108 @@
+#!/usr/bin/env python3
+"""Makes the browser benchmark's databases: a Chromium cookie store of
+100,000 cookies over 5,000 sites with a keep list of 1,000 of them, and a
+History of 100,000 pages and 300,000 visits with 1,000 bookmarked pages;
+also the statements Debian's sqlite3 shell runs on a copy of each."""
+import json
+import os
+import sqlite3
+import sys
+
+out = sys.argv[1]
+os.makedirs(out, exist_ok=True)
+
+SITES = 5000
+sites = ["site%04d.example%d.com" % (i, i % 7) for i in range(SITES)]
+keep = sites[::5]  # 1,000 sites
+
+path = os.path.join(out, "Cookies")
+if os.path.exists(path):
+    os.remove(path)
+db = sqlite3.connect(path)
+db.executescript("""
+CREATE TABLE meta(key LONGVARCHAR NOT NULL UNIQUE PRIMARY KEY, value LONGVARCHAR);
+INSERT INTO meta VALUES('version','24'),('last_compatible_version','24');
+CREATE TABLE cookies(creation_utc INTEGER NOT NULL,host_key TEXT NOT NULL,top_frame_site_key TEXT NOT NULL,
+name TEXT NOT NULL,value TEXT NOT NULL,encrypted_value BLOB NOT NULL,path TEXT NOT NULL,expires_utc INTEGER NOT NULL,
+is_secure INTEGER NOT NULL,is_httponly INTEGER NOT NULL,last_access_utc INTEGER NOT NULL,has_expires INTEGER NOT NULL,
+is_persistent INTEGER NOT NULL,priority INTEGER NOT NULL,samesite INTEGER NOT NULL,source_scheme INTEGER NOT NULL,
+source_port INTEGER NOT NULL,last_update_utc INTEGER NOT NULL,source_type INTEGER NOT NULL,
+has_cross_site_ancestor INTEGER NOT NULL);
+CREATE UNIQUE INDEX cookies_unique_index ON cookies(host_key, top_frame_site_key, has_cross_site_ancestor, name, path,
+source_scheme, source_port);
+""")
+rows = []
+for i in range(100000):
+    site = sites[i % SITES]
+    host = ("." + site) if i % 3 == 0 else ("www." + site if i % 3 == 1 else site)
+    rows.append((13300000000000000 + i, host, "", "c%d" % i, "", os.urandom(60), "/", 13400000000000000, 1, 1,
+                 13300000000000000, 1, 1, 1, 0, 2, 443, 0, 0, 0))
+db.executemany("INSERT INTO cookies VALUES(" + ",".join("?" * 20) + ")", rows)
+db.commit()
+db.close()
+with open(os.path.join(out, "keep.txt"), "w") as f:
+    f.write("\n".join(keep) + "\n")
+with open(os.path.join(out, "cookies.sql"), "w") as f:
+    f.write("BEGIN IMMEDIATE;\n")
+    f.write("SELECT host_key, COUNT(*), SUM(LENGTH(host_key) + LENGTH(name) + LENGTH(value) + LENGTH(path) + "
+            "LENGTH(encrypted_value)) FROM cookies GROUP BY host_key;\n")
+    # One OR term per site would pass SQLite's expression depth; the same
+    # rule over a table of the kept sites.
+    f.write("CREATE TEMP TABLE keep(site TEXT PRIMARY KEY);\n")
+    for s in keep:
+        f.write("INSERT INTO temp.keep VALUES ('%s');\n" % s)
+    f.write("DELETE FROM cookies WHERE NOT EXISTS (SELECT 1 FROM temp.keep WHERE cookies.host_key = site "
+            "OR cookies.host_key LIKE '%.' || site);\n")
+    f.write("COMMIT;\nVACUUM;\n")
+
+path = os.path.join(out, "History")
+if os.path.exists(path):
+    os.remove(path)
+db = sqlite3.connect(path)
+db.executescript("""
+CREATE TABLE meta(key LONGVARCHAR NOT NULL UNIQUE PRIMARY KEY, value LONGVARCHAR);
+CREATE TABLE urls(id INTEGER PRIMARY KEY AUTOINCREMENT,url LONGVARCHAR,title LONGVARCHAR,
+visit_count INTEGER DEFAULT 0 NOT NULL,typed_count INTEGER DEFAULT 0 NOT NULL,last_visit_time INTEGER NOT NULL,
+hidden INTEGER DEFAULT 0 NOT NULL);
+CREATE INDEX urls_url_index ON urls (url);
+CREATE TABLE visits(id INTEGER PRIMARY KEY AUTOINCREMENT,url INTEGER NOT NULL,visit_time INTEGER NOT NULL,
+from_visit INTEGER,transition INTEGER DEFAULT 0 NOT NULL,segment_id INTEGER,visit_duration INTEGER DEFAULT 0 NOT NULL);
+CREATE INDEX visits_url_index ON visits (url);
+CREATE INDEX visits_time_index ON visits (visit_time);
+CREATE TABLE keyword_search_terms(keyword_id INTEGER NOT NULL,url_id INTEGER NOT NULL,term LONGVARCHAR NOT NULL,
+normalized_term LONGVARCHAR NOT NULL);
+CREATE TABLE downloads(id INTEGER PRIMARY KEY,guid VARCHAR NOT NULL,current_path LONGVARCHAR NOT NULL,
+target_path LONGVARCHAR NOT NULL);
+CREATE TABLE segments(id INTEGER PRIMARY KEY,name VARCHAR,url_id INTEGER NON NULL);
+CREATE TABLE segment_usage(id INTEGER PRIMARY KEY,segment_id INTEGER NOT NULL,time_slot INTEGER NOT NULL,
+visit_count INTEGER DEFAULT 0 NOT NULL);
+""")
+urls = ["https://%s/page/%d?q=%d" % (sites[i % SITES], i, i * 7) for i in range(100000)]
+db.executemany("INSERT INTO urls VALUES(?,?,?,3,0,?,0)",
+               [(i + 1, u, "Page %d" % i, 13350000000000000 + i) for i, u in enumerate(urls)])
+db.executemany("INSERT INTO visits(url,visit_time) VALUES(?,?)",
+               [((i % 100000) + 1, 13350000000000000 + i) for i in range(300000)])
+db.executemany("INSERT INTO keyword_search_terms VALUES(2,?,?,?)",
+               [(i + 1, "term %d" % i, "term %d" % i) for i in range(0, 100000, 10)])
+db.commit()
+db.close()
+bookmarked = urls[::100]  # 1,000 pages
+children = [{"id": str(i + 10), "name": "b%d" % i, "type": "url", "url": u} for i, u in enumerate(bookmarked)]
+with open(os.path.join(out, "Bookmarks"), "w") as f:
+    json.dump({"checksum": "0", "roots": {"bookmark_bar": {"children": children, "type": "folder", "name": "Bar"},
+                                           "other": {"children": [], "type": "folder", "name": "Other"}},
+               "version": 1}, f)
+with open(os.path.join(out, "Local State"), "w") as f:
+    json.dump({"profile": {"info_cache": {"Default": {"name": "Bench"}}}}, f)
+with open(os.path.join(out, "history.sql"), "w") as f:
+    f.write("BEGIN IMMEDIATE;\n")
+    f.write("SELECT url, title, last_visit_time, visit_count FROM urls;\n")
+    f.write("SELECT COUNT(*) FROM downloads;\n")
+    f.write("CREATE TEMP TABLE brisola_keep(url TEXT PRIMARY KEY);\n")
+    for u in bookmarked:
+        f.write("INSERT OR IGNORE INTO temp.brisola_keep(url) VALUES ('%s');\n" % u)
+    for t in ["visits", "keyword_search_terms", "segment_usage", "segments", "downloads"]:
+        f.write("DELETE FROM %s;\n" % t)
+    f.write("DELETE FROM urls WHERE url NOT IN (SELECT url FROM temp.brisola_keep);\n")
+    f.write("UPDATE urls SET visit_count = 0, typed_count = 0, last_visit_time = 0;\n")
+    f.write("COMMIT;\nVACUUM;\n")

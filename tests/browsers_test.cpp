@@ -1,0 +1,697 @@
+// The browser stores: real databases with the browsers' own layouts, made
+// here through the built-in SQLite, in a Chrome, an Edge and a Firefox
+// profile of the sandbox. Each row removes exactly its own data; bookmarks,
+// passwords and settings stay byte for byte; locks, links, broken and
+// unknown databases leave everything as it was.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <shlobj.h>
+#include <sqlite3.h>
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "browsers/cookie_hosts.h"
+#include "browsers/json_scan.h"
+#include "browsers/profiles.h"
+#include "browsers/site_list.h"
+#include "browsers/stores.h"
+#include "browser_support.h"
+#include "clean_support.h"
+#include "settings/settings.h"
+#include "sweep/categories.h"
+#include "sweep/clean_report.h"
+#include "sweep/cleaning.h"
+#include "sweep/sweep.h"
+
+using namespace browsertest;
+using namespace cleantest;
+
+namespace {
+
+const char kFirefoxCookies[] =
+    "CREATE TABLE moz_cookies (id INTEGER PRIMARY KEY, originAttributes TEXT NOT NULL DEFAULT '', name TEXT, value TEXT,"
+    " host TEXT, path TEXT, expiry INTEGER, lastAccessed INTEGER, creationTime INTEGER, isSecure INTEGER,"
+    " isHttpOnly INTEGER, inBrowserElement INTEGER DEFAULT 0, sameSite INTEGER DEFAULT 0, schemeMap INTEGER DEFAULT 0,"
+    " isPartitionedAttributeSet INTEGER DEFAULT 0, updateTime INTEGER,"
+    " CONSTRAINT moz_uniqueid UNIQUE (name, host, path, originAttributes));";
+
+std::string FirefoxCookie(const std::string& host, const std::string& origin, const std::string& name) {
+    return "INSERT INTO moz_cookies(originAttributes,name,value,host,path,expiry,lastAccessed,creationTime,isSecure,"
+           "isHttpOnly) VALUES('" + origin + "','" + name + "','v','" + host + "','/',1900000000,1,1,1,0);";
+}
+
+const char kChromeHistory[] =
+    "CREATE TABLE meta(key LONGVARCHAR NOT NULL UNIQUE PRIMARY KEY, value LONGVARCHAR);"
+    "CREATE TABLE urls(id INTEGER PRIMARY KEY AUTOINCREMENT,url LONGVARCHAR,title LONGVARCHAR,"
+    "visit_count INTEGER DEFAULT 0 NOT NULL,typed_count INTEGER DEFAULT 0 NOT NULL,last_visit_time INTEGER NOT NULL,"
+    "hidden INTEGER DEFAULT 0 NOT NULL);"
+    "CREATE TABLE visits(id INTEGER PRIMARY KEY AUTOINCREMENT,url INTEGER NOT NULL,visit_time INTEGER NOT NULL,"
+    "from_visit INTEGER,transition INTEGER DEFAULT 0 NOT NULL,segment_id INTEGER,visit_duration INTEGER DEFAULT 0 NOT NULL);"
+    "CREATE TABLE keyword_search_terms(keyword_id INTEGER NOT NULL,url_id INTEGER NOT NULL,term LONGVARCHAR NOT NULL,"
+    "normalized_term LONGVARCHAR NOT NULL);"
+    "CREATE TABLE downloads(id INTEGER PRIMARY KEY,guid VARCHAR NOT NULL,current_path LONGVARCHAR NOT NULL,"
+    "target_path LONGVARCHAR NOT NULL);"
+    "CREATE TABLE downloads_url_chains(id INTEGER NOT NULL,chain_index INTEGER NOT NULL,url LONGVARCHAR NOT NULL,"
+    "PRIMARY KEY(id,chain_index));"
+    "CREATE TABLE segments(id INTEGER PRIMARY KEY,name VARCHAR,url_id INTEGER NON NULL);"
+    "CREATE TABLE segment_usage(id INTEGER PRIMARY KEY,segment_id INTEGER NOT NULL,time_slot INTEGER NOT NULL,"
+    "visit_count INTEGER DEFAULT 0 NOT NULL);"
+    "CREATE TABLE visited_links(id INTEGER PRIMARY KEY AUTOINCREMENT NOT NULL,link_url_id INTEGER NOT NULL,"
+    "top_level_url LONGVARCHAR NOT NULL,frame_url LONGVARCHAR NOT NULL,visit_count INTEGER DEFAULT 0 NOT NULL);"
+    "INSERT INTO meta VALUES('version','70');"
+    "INSERT INTO urls VALUES(1,'https://mail.example.com/inbox','Inbox',5,1,13350000000000000,0);"
+    "INSERT INTO urls VALUES(2,'https://news.example.org/today','News',2,0,13350000000000000,0);"
+    "INSERT INTO urls VALUES(3,'https://search.example.net/?q=secret','secret',1,1,13350000000000000,0);"
+    "INSERT INTO visits(url,visit_time) VALUES(1,13350000000000000),(1,13350000000000001),(2,13350000000000002),"
+    "(3,13350000000000003);"
+    "INSERT INTO keyword_search_terms VALUES(2,3,'secret','secret');"
+    "INSERT INTO downloads VALUES(1,'g','C:\\d\\a.zip','C:\\d\\a.zip');"
+    "INSERT INTO downloads_url_chains VALUES(1,0,'https://files.example.org/a.zip');"
+    "INSERT INTO segments VALUES(1,'http://news.example.org/',2);INSERT INTO segment_usage VALUES(1,1,1,2);"
+    "INSERT INTO visited_links VALUES(1,2,'https://news.example.org/','https://news.example.org/',1);";
+
+const char kChromeFavicons[] =
+    "CREATE TABLE icon_mapping(id INTEGER PRIMARY KEY,page_url LONGVARCHAR NOT NULL,icon_id INTEGER);"
+    "CREATE TABLE favicons(id INTEGER PRIMARY KEY,url LONGVARCHAR NOT NULL,icon_type INTEGER DEFAULT 1);"
+    "CREATE TABLE favicon_bitmaps(id INTEGER PRIMARY KEY,icon_id INTEGER NOT NULL,last_updated INTEGER DEFAULT 0,"
+    "image_data BLOB,width INTEGER DEFAULT 0,height INTEGER DEFAULT 0,last_requested INTEGER NOT NULL DEFAULT 0);"
+    "INSERT INTO favicons VALUES(1,'https://mail.example.com/favicon.ico',1),(2,'https://news.example.org/f.ico',1);"
+    "INSERT INTO favicon_bitmaps VALUES(1,1,0,X'89504E47',16,16,0),(2,2,0,X'89504E47',16,16,0);"
+    "INSERT INTO icon_mapping VALUES(1,'https://mail.example.com/inbox',1),(2,'https://news.example.org/today',2);";
+
+const char kBookmarks[] =
+    "{\"checksum\":\"0\",\"roots\":{\"bookmark_bar\":{\"children\":[{\"id\":\"5\",\"name\":\"Inbox\",\"type\":\"url\","
+    "\"url\":\"https://mail.example.com/inbox\"}],\"name\":\"Bookmarks bar\",\"type\":\"folder\"},"
+    "\"other\":{\"children\":[],\"name\":\"Other\",\"type\":\"folder\"}},\"version\":1}";
+
+const char kPlaces[] =
+    "CREATE TABLE moz_origins (id INTEGER PRIMARY KEY, prefix TEXT NOT NULL, host TEXT NOT NULL, frecency INTEGER NOT NULL,"
+    " UNIQUE (prefix, host));"
+    "CREATE TABLE moz_places (id INTEGER PRIMARY KEY, url LONGVARCHAR, title LONGVARCHAR, rev_host LONGVARCHAR,"
+    " visit_count INTEGER DEFAULT 0, hidden INTEGER DEFAULT 0 NOT NULL, typed INTEGER DEFAULT 0 NOT NULL,"
+    " frecency INTEGER DEFAULT -1 NOT NULL, last_visit_date INTEGER , guid TEXT, foreign_count INTEGER DEFAULT 0 NOT NULL,"
+    " url_hash INTEGER DEFAULT 0 NOT NULL , description TEXT, preview_image_url TEXT, site_name TEXT,"
+    " origin_id INTEGER REFERENCES moz_origins(id), recalc_frecency INTEGER NOT NULL DEFAULT 0);"
+    "CREATE TABLE moz_historyvisits (id INTEGER PRIMARY KEY, from_visit INTEGER, place_id INTEGER, visit_date INTEGER,"
+    " visit_type INTEGER, session INTEGER, source INTEGER DEFAULT 0 NOT NULL, triggeringPlaceId INTEGER);"
+    "CREATE TABLE moz_inputhistory (place_id INTEGER NOT NULL, input LONGVARCHAR NOT NULL, use_count INTEGER,"
+    " PRIMARY KEY (place_id, input));"
+    "CREATE TABLE moz_bookmarks (id INTEGER PRIMARY KEY, type INTEGER, fk INTEGER DEFAULT NULL, parent INTEGER,"
+    " position INTEGER, title LONGVARCHAR, keyword_id INTEGER, folder_type TEXT, dateAdded INTEGER, lastModified INTEGER,"
+    " guid TEXT, syncStatus INTEGER NOT NULL DEFAULT 0, syncChangeCounter INTEGER NOT NULL DEFAULT 1);"
+    "CREATE TABLE moz_anno_attributes (id INTEGER PRIMARY KEY, name VARCHAR(32) UNIQUE NOT NULL);"
+    "CREATE TABLE moz_annos (id INTEGER PRIMARY KEY, place_id INTEGER NOT NULL, anno_attribute_id INTEGER,"
+    " content LONGVARCHAR, flags INTEGER DEFAULT 0, expiration INTEGER DEFAULT 0, type INTEGER DEFAULT 0,"
+    " dateAdded INTEGER DEFAULT 0, lastModified INTEGER DEFAULT 0);"
+    "CREATE TABLE moz_places_metadata_search_queries (id INTEGER PRIMARY KEY, terms TEXT NOT NULL UNIQUE);"
+    "CREATE TABLE moz_places_metadata (id INTEGER PRIMARY KEY, place_id INTEGER NOT NULL, referrer_place_id INTEGER,"
+    " created_at INTEGER NOT NULL DEFAULT 0, updated_at INTEGER NOT NULL DEFAULT 0, search_query_id INTEGER);"
+    "INSERT INTO moz_origins VALUES(1,'https://','mail.example.com',100),(2,'https://','news.example.org',50);"
+    "INSERT INTO moz_places(id,url,title,visit_count,last_visit_date,foreign_count,origin_id) VALUES"
+    "(1,'https://mail.example.com/inbox','Inbox',4,1700000000000000,1,1),"
+    "(2,'https://news.example.org/today','News',2,1700000000000000,0,2),"
+    "(3,'https://news.example.org/old','Old',1,1600000000000000,0,2);"
+    "INSERT INTO moz_historyvisits(place_id,visit_date,visit_type) VALUES(1,1700000000000000,1),(2,1700000000000000,1),"
+    "(3,1600000000000000,1);"
+    "INSERT INTO moz_inputhistory VALUES(2,'new',1);"
+    "INSERT INTO moz_bookmarks VALUES(1,2,NULL,0,0,'',NULL,NULL,0,0,'root________',0,1),"
+    "(2,1,1,1,0,'Inbox',NULL,NULL,0,0,'bookmark0001',0,1);"
+    "INSERT INTO moz_anno_attributes VALUES(1,'downloads/destinationFileURI');"
+    "INSERT INTO moz_annos(place_id,anno_attribute_id,content) VALUES(3,1,'file:///C:/d/old.zip');"
+    "INSERT INTO moz_places_metadata_search_queries VALUES(1,'secret');"
+    "INSERT INTO moz_places_metadata(place_id,search_query_id) VALUES(2,1);";
+
+const char kFirefoxFavicons[] =
+    "CREATE TABLE moz_icons (id INTEGER PRIMARY KEY, icon_url TEXT NOT NULL, fixed_icon_url_hash INTEGER NOT NULL,"
+    " width INTEGER NOT NULL DEFAULT 0, root INTEGER NOT NULL DEFAULT 0, color INTEGER, expire_ms INTEGER NOT NULL DEFAULT 0,"
+    " data BLOB);"
+    "CREATE TABLE moz_pages_w_icons (id INTEGER PRIMARY KEY, page_url TEXT NOT NULL, page_url_hash INTEGER NOT NULL);"
+    "CREATE TABLE moz_icons_to_pages (page_id INTEGER NOT NULL, icon_id INTEGER NOT NULL,"
+    " expire_ms INTEGER NOT NULL DEFAULT 0, PRIMARY KEY (page_id, icon_id)) WITHOUT ROWID;"
+    "INSERT INTO moz_icons VALUES(1,'https://mail.example.com/i.png',1,16,0,NULL,0,X'01'),"
+    "(2,'https://news.example.org/i.png',2,16,0,NULL,0,X'02'),(3,'https://mail.example.com/favicon.ico',3,16,1,NULL,0,X'03'),"
+    "(4,'https://news.example.org/favicon.ico',4,16,1,NULL,0,X'04');"
+    "INSERT INTO moz_pages_w_icons VALUES(1,'https://mail.example.com/inbox',1),(2,'https://news.example.org/today',2);"
+    "INSERT INTO moz_icons_to_pages VALUES(1,1,0),(2,2,0);";
+
+const char kFormHistory[] =
+    "CREATE TABLE moz_formhistory (id INTEGER PRIMARY KEY, fieldname TEXT NOT NULL, value TEXT NOT NULL,"
+    " timesUsed INTEGER, firstUsed INTEGER, lastUsed INTEGER, guid TEXT);"
+    "INSERT INTO moz_formhistory(fieldname,value,timesUsed) VALUES('searchbar-history','private words',1),"
+    "('email','me@example.com',2);";
+
+// --- the profiles -------------------------------------------------------
+
+std::string Local() { return SpecialFolder(CSIDL_LOCAL_APPDATA); }
+std::string Roaming() { return SpecialFolder(CSIDL_APPDATA); }
+std::string ChromeData() { return Local() + "\\Google\\Chrome\\User Data"; }
+std::string EdgeData() { return Local() + "\\Microsoft\\Edge\\User Data"; }
+std::string Chrome() { return ChromeData() + "\\Default"; }
+std::string Edge() { return EdgeData() + "\\Profile 1"; }
+std::string FirefoxData() { return Roaming() + "\\Mozilla\\Firefox"; }
+std::string Firefox() { return FirefoxData() + "\\Profiles\\ab12cd34.default-release"; }
+
+void Write(const std::string& path, const std::string& bytes) {
+    SHCreateDirectoryExA(nullptr, path.substr(0, path.rfind('\\')).c_str(), nullptr);
+    WriteWholeFile(path, bytes);
+}
+
+void PlantChromium(const std::string& profile) {
+    SHCreateDirectoryExA(nullptr, (profile + "\\Network").c_str(), nullptr);
+    Sql(profile + "\\Network\\Cookies",
+        std::string(kChromeCookies) + ChromeCookie(".example.com", "", "SID") + ChromeCookie("mail.example.com", "", "x") +
+            ChromeCookie("tracker.example.net", "https://example.com", "id") + ChromeCookie(".example.net", "", "ad"));
+    Sql(profile + "\\History", kChromeHistory);
+    Sql(profile + "\\Favicons", kChromeFavicons);
+    Sql(profile + "\\Web Data", kChromeWebData);
+    Write(profile + "\\Bookmarks", kBookmarks);
+    Write(profile + "\\Bookmarks.bak", kBookmarks);
+    Write(profile + "\\Login Data", "SQLite format 3 (a password store, never touched)");
+    Write(profile + "\\Preferences", "{\"profile\":{\"name\":\"Person\"}}");
+    Write(profile + "\\Secure Preferences", "{}");
+    Write(profile + "\\Top Sites", "top sites");
+    Write(profile + "\\Top Sites-journal", "journal");
+    Write(profile + "\\Shortcuts", "shortcuts");
+    Write(profile + "\\Visited Links", "links");
+    Write(profile + "\\Sessions\\Session_13350000000000000", std::string(300, 's'));
+    Write(profile + "\\Sessions\\Tabs_13350000000000000", std::string(200, 't'));
+    Write(profile + "\\Current Session", std::string(100, 'c'));
+    Write(profile + "\\Local Extension Settings\\abc\\000003.log", "extension data");
+}
+
+void PlantFirefox() {
+    std::string p = Firefox();
+    SHCreateDirectoryExA(nullptr, p.c_str(), nullptr);
+    Write(FirefoxData() + "\\profiles.ini",
+          "[General]\r\nStartWithLastProfile=1\r\n\r\n[Profile0]\r\nName=default-release\r\nIsRelative=1\r\n"
+          "Path=Profiles/ab12cd34.default-release\r\nDefault=1\r\n");
+    Sql(p + "\\cookies.sqlite", std::string(kFirefoxCookies) + FirefoxCookie(".example.com", "", "SID") +
+                                    FirefoxCookie("example.com", "^userContextId=2", "c") +
+                                    FirefoxCookie(".example.net", "", "ad") +
+                                    FirefoxCookie("www.example.org", "^partitionKey=%28https%2Cexample.com%29", "p"));
+    Sql(p + "\\places.sqlite", kPlaces);
+    Sql(p + "\\favicons.sqlite", kFirefoxFavicons);
+    Sql(p + "\\formhistory.sqlite", kFormHistory);
+    Write(p + "\\sessionstore.jsonlz4", std::string("mozLz40\0", 8) + std::string(50, 'x'));
+    Write(p + "\\sessionstore-backups\\recovery.jsonlz4", std::string(60, 'r'));
+    Write(p + "\\sessionstore-backups\\previous.jsonlz4", std::string(40, 'p'));
+    Write(p + "\\key4.db", "key store");
+    Write(p + "\\cert9.db", "certificates");
+    Write(p + "\\logins.json", "{\"logins\":[]}");
+    Write(p + "\\prefs.js", "user_pref(\"a\", 1);");
+}
+
+void PlantAll() {
+    PlantChromium(Chrome());
+    Write(ChromeData() + "\\Local State", "{\"profile\":{\"info_cache\":{\"Default\":{\"name\":\"Person\"}}}}");
+    PlantChromium(Edge());
+    // Edge lists its profile in Local State; the guest and a deleted one are skipped.
+    Write(EdgeData() + "\\Local State",
+          "{\"os_crypt\":{\"encrypted_key\":\"RFBBUEk=\"},\"profile\":{\"info_cache\":{\"Profile 1\":{\"name\":\"Work\"},"
+          "\"Guest Profile\":{},\"Profile 9\":{}},\"profiles_deleted\":[\"C:\\\\x\\\\Profile 9\"]}}");
+    PlantChromium(EdgeData() + "\\Profile 9");
+    PlantChromium(EdgeData() + "\\Guest Profile");
+    PlantFirefox();
+}
+
+void RemoveAll() {
+    RemoveTree(Local() + "\\Google");
+    RemoveTree(Local() + "\\Microsoft\\Edge");
+    RemoveTree(Roaming() + "\\Mozilla");
+}
+
+// Every file below the browsers' folders, with its bytes.
+using Snapshot = std::map<std::string, std::string>;
+
+void AddFiles(const std::string& folder, Snapshot& out) {
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return;
+    do {
+        std::string name = data.cFileName;
+        if (name == "." || name == "..") continue;
+        std::string path = folder + "\\" + name;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) continue;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            AddFiles(path, out);
+        else
+            out[path] = ReadWholeFile(path);
+    } while (FindNextFileA(find, &data));
+    FindClose(find);
+}
+
+Snapshot TakeSnapshot() {
+    Snapshot out;
+    for (const std::string& root : {ChromeData(), EdgeData(), FirefoxData()}) AddFiles(root, out);
+    return out;
+}
+
+bool Ends(const std::string& path, const std::string& end) {
+    return path.size() >= end.size() && _stricmp(path.c_str() + path.size() - end.size(), end.c_str()) == 0;
+}
+
+// Records what a clean reports.
+class Recorder : public StoreVisitor {
+public:
+    void OnDeleted(const TreeEntry& e) override { deleted.push_back(std::string(e.name.begin(), e.name.end())); }
+    void OnRowsDeleted(const std::wstring&, const std::string& what, unsigned long long count,
+                       unsigned long long) override {
+        rows += count;
+        whats.push_back(what);
+    }
+    void OnStoreLeft(const std::wstring& store, const std::string& why) override {
+        left.push_back(std::string(store.begin(), store.end()) + ": " + why);
+    }
+    std::vector<std::string> deleted, whats, left;
+    unsigned long long rows = 0;
+};
+
+KeepSites Keep(std::vector<std::string> sites) {
+    KeepSites keep;
+    keep.sites = std::move(sites);
+    return keep;
+}
+
+std::string Integrity(const std::string& db) { return Query(db, "PRAGMA integrity_check"); }
+
+class BrowserStores : public testing::Test {
+protected:
+    void SetUp() override {
+        RemoveAll();
+        PlantAll();
+    }
+    void TearDown() override { RemoveAll(); }
+};
+
+// --- each row alone -----------------------------------------------------
+
+struct RowCase {
+    const char* name;
+    BrowserRow row;
+    // Files the row may change or delete (by their ends); everything else
+    // stays byte for byte.
+    std::vector<std::string> touches;
+    // Checks after the clean, for each Chromium profile and Firefox.
+    void (*chromium)(const std::string& profile);
+    void (*firefox)(const std::string& profile);
+};
+
+const RowCase kRows[] = {
+    {"cookies", BrowserRow::Cookies, {"\\Network\\Cookies", "\\cookies.sqlite"},
+     [](const std::string& p) {
+         EXPECT_EQ(Column(p + "\\Network\\Cookies", "SELECT host_key FROM cookies"),
+                   (std::set<std::string>{".example.com", "mail.example.com"}));
+     },
+     [](const std::string& p) {
+         EXPECT_EQ(Column(p + "\\cookies.sqlite", "SELECT host || originAttributes FROM moz_cookies"),
+                   (std::set<std::string>{".example.com", "example.com^userContextId=2"}));
+     }},
+    {"history", BrowserRow::History,
+     {"\\History", "\\Favicons", "\\Top Sites", "\\Top Sites-journal", "\\Shortcuts", "\\Visited Links", "\\places.sqlite",
+      "\\favicons.sqlite"},
+     [](const std::string& p) {
+         std::string h = p + "\\History";
+         EXPECT_EQ(Column(h, "SELECT url FROM urls"), (std::set<std::string>{"https://mail.example.com/inbox"}));
+         for (const char* table : {"visits", "keyword_search_terms", "downloads", "downloads_url_chains", "segments",
+                                   "segment_usage", "visited_links"})
+             EXPECT_EQ(Query(h, std::string("SELECT COUNT(*) FROM ") + table), "0") << table;
+         EXPECT_EQ(Query(h, "SELECT visit_count || '/' || last_visit_time FROM urls"), "0/0");
+         std::string f = p + "\\Favicons";
+         EXPECT_EQ(Column(f, "SELECT page_url FROM icon_mapping"), (std::set<std::string>{"https://mail.example.com/inbox"}));
+         EXPECT_EQ(Column(f, "SELECT url FROM favicons"), (std::set<std::string>{"https://mail.example.com/favicon.ico"}));
+         EXPECT_EQ(Query(f, "SELECT COUNT(*) FROM favicon_bitmaps"), "1");
+         for (const char* gone : {"\\Top Sites", "\\Top Sites-journal", "\\Shortcuts", "\\Visited Links"})
+             EXPECT_FALSE(FileExists(p + gone)) << gone;
+     },
+     [](const std::string& p) {
+         std::string places = p + "\\places.sqlite";
+         EXPECT_EQ(Column(places, "SELECT url FROM moz_places"), (std::set<std::string>{"https://mail.example.com/inbox"}));
+         EXPECT_EQ(Query(places, "SELECT visit_count || '/' || IFNULL(last_visit_date, 'none') FROM moz_places"), "0/none");
+         for (const char* table : {"moz_historyvisits", "moz_inputhistory", "moz_annos", "moz_places_metadata",
+                                   "moz_places_metadata_search_queries"})
+             EXPECT_EQ(Query(places, std::string("SELECT COUNT(*) FROM ") + table), "0") << table;
+         EXPECT_EQ(Column(places, "SELECT host FROM moz_origins"), (std::set<std::string>{"mail.example.com"}));
+         EXPECT_EQ(Query(places, "SELECT COUNT(*) FROM moz_bookmarks"), "2");
+         std::string icons = p + "\\favicons.sqlite";
+         EXPECT_EQ(Column(icons, "SELECT icon_url FROM moz_icons"),
+                   (std::set<std::string>{"https://mail.example.com/i.png", "https://mail.example.com/favicon.ico"}));
+         EXPECT_EQ(Column(icons, "SELECT page_url FROM moz_pages_w_icons"),
+                   (std::set<std::string>{"https://mail.example.com/inbox"}));
+     }},
+    {"sessions", BrowserRow::Sessions,
+     {"\\Session_13350000000000000", "\\Tabs_13350000000000000", "\\Current Session", "\\sessionstore.jsonlz4",
+      "\\recovery.jsonlz4", "\\previous.jsonlz4"},
+     [](const std::string& p) {
+         EXPECT_FALSE(FileExists(p + "\\Current Session"));
+         EXPECT_TRUE(DirExists(p + "\\Sessions"));
+         EXPECT_FALSE(FileExists(p + "\\Sessions\\Session_13350000000000000"));
+     },
+     [](const std::string& p) {
+         EXPECT_FALSE(FileExists(p + "\\sessionstore.jsonlz4"));
+         EXPECT_FALSE(FileExists(p + "\\sessionstore-backups\\recovery.jsonlz4"));
+     }},
+    {"forms", BrowserRow::Forms, {"\\Web Data", "\\formhistory.sqlite"},
+     [](const std::string& p) {
+         std::string w = p + "\\Web Data";
+         EXPECT_EQ(Query(w, "SELECT COUNT(*) FROM autofill"), "0");
+         for (const char* table : {"keywords", "token_service", "local_addresses", "credit_cards"})
+             EXPECT_EQ(Query(w, std::string("SELECT COUNT(*) FROM ") + table), "1") << table;
+     },
+     [](const std::string& p) { EXPECT_EQ(Query(p + "\\formhistory.sqlite", "SELECT COUNT(*) FROM moz_formhistory"), "0"); }},
+};
+
+TEST_F(BrowserStores, EachRowRemovesExactlyItsOwnData) {
+    for (const RowCase& c : kRows) {
+        SCOPED_TRACE(c.name);
+        RemoveAll();
+        PlantAll();
+        KeepSites keep = Keep({"example.com"});
+        Snapshot snapshot = TakeSnapshot();
+        StoreFigures before = MeasureBrowserRow(c.row, keep);
+        EXPECT_GT(before.entries, 0u);
+        EXPECT_EQ(before.note, "");
+        EXPECT_EQ(TakeSnapshot(), snapshot) << "measuring changed a file";
+        Recorder recorder;
+        CleanBrowserRow(c.row, keep, recorder);
+        EXPECT_EQ(recorder.left, std::vector<std::string>());
+        EXPECT_EQ(MeasureBrowserRow(c.row, keep).entries, 0u) << "a clean leaves nothing to measure";
+        Snapshot after = TakeSnapshot();
+        for (const auto& file : snapshot) {
+            bool touched = false;
+            for (const std::string& end : c.touches) touched = touched || Ends(file.first, end);
+            bool skippedProfile = file.first.find("\\Profile 9\\") != std::string::npos ||
+                                  file.first.find("\\Guest Profile\\") != std::string::npos;
+            if (!touched || skippedProfile) {
+                auto now = after.find(file.first);
+                EXPECT_TRUE(now != after.end() && now->second == file.second) << file.first << " changed";
+            } else if (after.count(file.first) && (Ends(file.first, "Cookies") || Ends(file.first, "sqlite") ||
+                                                   Ends(file.first, "History") || Ends(file.first, "Favicons") ||
+                                                   Ends(file.first, "Web Data"))) {
+                EXPECT_EQ(Integrity(file.first), "ok") << file.first;
+            }
+        }
+        for (const std::string& p : {Chrome(), Edge()}) c.chromium(p);
+        c.firefox(Firefox());
+    }
+}
+
+// The rows through the category table: measured, previewed and cleaned
+// with the report and journal; a browser row never ticked at first run.
+TEST_F(BrowserStores, RowsRunThroughTheCategoryTable) {
+    ResetSweepTableForTest();
+    SweepCategory table[SWEEP_COUNT];
+    GetSweepTable(table);
+    const int rows[] = {SWEEP_BROWSER_COOKIES, SWEEP_BROWSER_HISTORY, SWEEP_BROWSER_SESSIONS, SWEEP_BROWSER_FORMS};
+    const char* names[] = {"browser-cookies", "browser-history", "browser-sessions", "browser-forms"};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(table[rows[i]].ticked, 0) << names[i];
+        EXPECT_EQ(FindCategory(names[i]), rows[i]);
+    }
+    EXPECT_STREQ(CategoryAt(SWEEP_BROWSER_COOKIES - 1).label, "Sweep Crash dumps and error reports");
+    EXPECT_STREQ(CategoryAt(SWEEP_BROWSER_FORMS + 1).label, "OVERALL GAIN");
+
+    g_settings.askDel = 0;
+    ResetCleaningAbort();
+    CategoryMeasurement forms;
+    MeasureCategory(SWEEP_BROWSER_FORMS, forms);
+    EXPECT_EQ(forms.counters.files, 2u * 2u + 2u);  // two Chromium profiles, Firefox
+    CleanCategoriesWithTicks(Only(SWEEP_BROWSER_FORMS));
+    CleanReport report = CopyLastCleanReport();
+    ASSERT_EQ(report.categories.size(), 1u);
+    EXPECT_EQ(report.categories[0].itemsDeleted, 6u);
+    EXPECT_EQ(report.categories[0].itemsLeft, 0u);
+    MeasureCategory(SWEEP_BROWSER_FORMS, forms);
+    EXPECT_EQ(forms.counters.files, 0u);
+}
+
+// --- keep list ----------------------------------------------------------
+
+// The host alone decides, in both cookie layouts, whatever the partition
+// or container, and agrees with the shared rule.
+TEST_F(BrowserStores, TheKeepListKeepsSitesAndTheirSubdomainsOnly) {
+    struct HostCase {
+        const char* host;
+        bool kept;
+    } const hosts[] = {
+        {"example.com", true},          {".example.com", true},         {"shop.example.com", true},
+        {"SHOP.Example.COM", true},     {".a.b.example.com", true},     {"thisisanexample.com", false},
+        {"example.com.evil.net", false}, {"shop-example.com", false},   {"example.co", false},
+        {".other.org", false},          {"com", false},
+    };
+    std::string chrome = Chrome() + "\\Network\\Cookies", firefox = Firefox() + "\\cookies.sqlite";
+    std::string chromeRows = "DELETE FROM cookies;", firefoxRows = "DELETE FROM moz_cookies;";
+    int n = 0;
+    for (const HostCase& h : hosts) {
+        std::string name = "c" + std::to_string(n++);
+        chromeRows += ChromeCookie(h.host, "", name) + ChromeCookie(h.host, "https://partition.example.net", name);
+        firefoxRows += FirefoxCookie(h.host, "", name) + FirefoxCookie(h.host, "^userContextId=4", name);
+        EXPECT_EQ(HostKeptBy(h.host, {"example.com"}), h.kept) << h.host;
+    }
+    Sql(chrome, chromeRows);
+    Sql(firefox, firefoxRows);
+    StoreFigures measured = MeasureBrowserRow(BrowserRow::Cookies, Keep({"example.com"}));
+    Recorder recorder;
+    StoreFigures cleaned = CleanBrowserRow(BrowserRow::Cookies, Keep({"example.com"}), recorder);
+    EXPECT_EQ(measured.entries, cleaned.entries);
+    std::set<std::string> chromeLeft = Column(chrome, "SELECT host_key FROM cookies");
+    std::set<std::string> firefoxLeft = Column(firefox, "SELECT host FROM moz_cookies");
+    for (const HostCase& h : hosts) {
+        EXPECT_EQ(chromeLeft.count(h.host) == 1, h.kept) << h.host;
+        EXPECT_EQ(firefoxLeft.count(h.host) == 1, h.kept) << h.host;
+    }
+    EXPECT_EQ(Query(chrome, "SELECT COUNT(*) FROM cookies"), "10");  // 5 kept hosts, each partitioned and not
+    EXPECT_EQ(Query(firefox, "SELECT COUNT(*) FROM moz_cookies"), "10");
+    EXPECT_EQ(Integrity(chrome), "ok");
+    EXPECT_EQ(Integrity(firefox), "ok");
+}
+
+// An unreadable keep list deletes no cookie anywhere, and the row says why.
+TEST_F(BrowserStores, AnUnreadableKeepListDeletesNoCookie) {
+    std::string kept = KeptCookiesFilePath();
+    std::string sites = kept.substr(0, kept.rfind('\\')) + "\\datasites.txt";
+    WriteWholeFile(sites, "example.com\r\n");
+    HANDLE held = CreateFileA(sites.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    Snapshot before = TakeSnapshot();
+    CategoryMeasurement measured;
+    MeasureCategory(SWEEP_BROWSER_COOKIES, measured);
+    EXPECT_EQ(measured.counters.files, 0u);
+    EXPECT_NE(measured.counters.note.find("keep list"), std::string::npos) << measured.counters.note;
+    g_settings.askDel = 0;
+    ResetCleaningAbort();
+    CleanCategoriesWithTicks(Only(SWEEP_BROWSER_COOKIES));
+    EXPECT_EQ(TakeSnapshot(), before);
+    CloseHandle(held);
+    DeleteFileA(sites.c_str());
+}
+
+// The cookie row through datasites.txt once the keep list is read.
+TEST_F(BrowserStores, TheCookieRowUsesDatasitesTxt) {
+    KeepSites probe = LoadKeepSites();
+    if (!probe.readable && probe.error == "keep list not available") GTEST_SKIP() << "keep list not built in yet";
+    ASSERT_TRUE(SaveKeepSites({"example.com"}));
+    g_settings.askDel = 0;
+    ResetCleaningAbort();
+    CleanCategoriesWithTicks(Only(SWEEP_BROWSER_COOKIES));
+    EXPECT_EQ(Column(Chrome() + "\\Network\\Cookies", "SELECT host_key FROM cookies"),
+              (std::set<std::string>{".example.com", "mail.example.com"}));
+    ASSERT_TRUE(SaveKeepSites({}));
+}
+
+// --- what is never touched ------------------------------------------------
+
+// A held lockfile or parent.lock: that browser is neither read nor written.
+TEST_F(BrowserStores, ARunningBrowserIsLeftWhole) {
+    HANDLE chromeLock = CreateFileA((ChromeData() + "\\lockfile").c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                    CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    HANDLE firefoxLock = CreateFileA((Firefox() + "\\parent.lock").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                     CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(chromeLock, INVALID_HANDLE_VALUE);
+    ASSERT_NE(firefoxLock, INVALID_HANDLE_VALUE);
+    Snapshot before;
+    AddFiles(ChromeData(), before);
+    AddFiles(FirefoxData(), before);
+    for (BrowserRow row : {BrowserRow::Cookies, BrowserRow::History, BrowserRow::Sessions, BrowserRow::Forms}) {
+        EXPECT_EQ(MeasureBrowserRow(row, Keep({})).note, "Google Chrome, Firefox running, skipped");
+        Recorder recorder;
+        CleanBrowserRow(row, Keep({}), recorder);
+        EXPECT_EQ(recorder.left.size(), 2u);
+    }
+    Snapshot after;
+    AddFiles(ChromeData(), after);
+    AddFiles(FirefoxData(), after);
+    EXPECT_EQ(after, before);
+    EXPECT_EQ(Query(Edge() + "\\Web Data", "SELECT COUNT(*) FROM autofill"), "0") << "Edge was closed";
+    CloseHandle(chromeLock);
+    CloseHandle(firefoxLock);
+}
+
+// Random bytes and an unknown layout are left byte for byte, and reported.
+TEST_F(BrowserStores, BrokenAndUnknownDatabasesAreLeftAndReported) {
+    std::string random;
+    for (int i = 0; i < 4096; ++i) random += static_cast<char>((i * 7919 + 13) & 0xFF);
+    struct Bad {
+        BrowserRow row;
+        std::string path;
+        std::string sql;  // empty: random bytes
+    } const bad[] = {
+        {BrowserRow::Cookies, Edge() + "\\Network\\Cookies", ""},
+        {BrowserRow::History, Chrome() + "\\History", "CREATE TABLE urls(id INTEGER PRIMARY KEY, address TEXT);"},
+        {BrowserRow::Forms, Firefox() + "\\formhistory.sqlite", "CREATE TABLE moz_formhistory(id INTEGER, what TEXT);"},
+        {BrowserRow::History, Firefox() + "\\places.sqlite", ""},
+    };
+    for (const Bad& b : bad) {
+        DeleteFileA(b.path.c_str());
+        if (b.sql.empty())
+            WriteWholeFile(b.path, random);
+        else
+            Sql(b.path, b.sql);
+    }
+    for (const Bad& b : bad) {
+        SCOPED_TRACE(b.path);
+        std::string bytes = ReadWholeFile(b.path);
+        Recorder recorder;
+        CleanBrowserRow(b.row, Keep({"example.com"}), recorder);
+        EXPECT_EQ(ReadWholeFile(b.path), bytes);
+        bool named = false;
+        for (const std::string& left : recorder.left) named = named || left.find(b.path) == 0;
+        EXPECT_TRUE(named);
+        EXPECT_NE(MeasureBrowserRow(b.row, Keep({"example.com"})).note.find("left"), std::string::npos);
+    }
+    // Without places, Firefox's icons stay: which pages are bookmarked is unknown.
+    EXPECT_EQ(Query(Firefox() + "\\favicons.sqlite", "SELECT COUNT(*) FROM moz_icons"), "4");
+}
+
+// Measuring a WAL-mode database that Firefox closed cleanly (no log
+// beside it) makes no file appear: it is read as the file stands.
+TEST_F(BrowserStores, MeasuringAClosedWalDatabaseAddsNoFile) {
+    Sql(Firefox() + "\\places.sqlite", "PRAGMA journal_mode=WAL;");
+    ASSERT_FALSE(FileExists(Firefox() + "\\places.sqlite-wal"));
+    Snapshot before;
+    AddFiles(Firefox(), before);
+    // Per Chromium profile 3 pages, a download and 4 history files; Firefox 3 pages.
+    EXPECT_EQ(MeasureBrowserRow(BrowserRow::History, Keep({})).entries, 2u * (3u + 1u + 4u) + 3u);
+    Snapshot after;
+    AddFiles(Firefox(), after);
+    EXPECT_EQ(after, before);
+}
+
+// Changes still in the write-ahead log are cleaned, and the log is the
+// browser's: emptied, not deleted.
+TEST_F(BrowserStores, AWalDatabaseIsCleanedThroughItsLog) {
+    std::string scratch = MakeSandboxFolder("wal") + "\\formhistory.sqlite";
+    std::string target = Firefox() + "\\formhistory.sqlite";
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(scratch.c_str(), &db), SQLITE_OK);
+    sqlite3_exec(db, "PRAGMA journal_mode=WAL; PRAGMA wal_autocheckpoint=0;", nullptr, nullptr, nullptr);
+    sqlite3_exec(db, kFormHistory, nullptr, nullptr, nullptr);
+    sqlite3_exec(db, "INSERT INTO moz_formhistory(fieldname,value) VALUES('name','only in the log');", nullptr, nullptr,
+                 nullptr);
+    // The files as a crash leaves them: the log holds every change.
+    DeleteFileA(target.c_str());
+    ASSERT_TRUE(CopyFileA(scratch.c_str(), target.c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA((scratch + "-wal").c_str(), (target + "-wal").c_str(), FALSE));
+    sqlite3_close(db);
+    ASSERT_GT(ReadWholeFile(target + "-wal").size(), 0u);
+
+    EXPECT_EQ(MeasureBrowserRow(BrowserRow::Forms, Keep({})).entries, 2u * 2u + 3u);
+    Recorder recorder;
+    CleanBrowserRow(BrowserRow::Forms, Keep({}), recorder);
+    EXPECT_TRUE(recorder.left.empty());
+    EXPECT_TRUE(FileExists(target + "-wal"));
+    EXPECT_EQ(Query(target, "SELECT COUNT(*) FROM moz_formhistory"), "0");
+    EXPECT_EQ(Integrity(target), "ok");
+    EXPECT_EQ(ReadWholeFile(target + "-wal").find("only in the log"), std::string::npos);
+    RemoveTree("C:\\brisola-tests\\wal");
+}
+
+// A profile or a session folder that is a link: what is behind it stays.
+TEST_F(BrowserStores, LinkedProfilesAndFoldersAreNeverUsed) {
+    std::string outside = MakeSandboxFolder("linked-profile");
+    PlantChromium(outside);
+    Write(outside + "\\elsewhere\\Session_1", "canary");
+    RemoveTree(Chrome() + "\\Sessions");
+    ASSERT_TRUE(MakeUnixSymlink(outside + "\\elsewhere", Chrome() + "\\Sessions"));
+    Write(ChromeData() + "\\Local State",
+          "{\"profile\":{\"info_cache\":{\"Default\":{},\"Profile 2\":{}}}}");
+    ASSERT_TRUE(MakeUnixSymlink(outside, ChromeData() + "\\Profile 2"));
+    Snapshot before;
+    AddFiles(outside, before);
+    for (BrowserRow row : {BrowserRow::Cookies, BrowserRow::History, BrowserRow::Sessions, BrowserRow::Forms}) {
+        Recorder recorder;
+        CleanBrowserRow(row, Keep({"example.com"}), recorder);
+        bool named = false;
+        for (const std::string& left : recorder.left) named = named || left.find("Profile 2") != std::string::npos;
+        EXPECT_TRUE(named) << static_cast<int>(row);
+    }
+    Snapshot after;
+    AddFiles(outside, after);
+    EXPECT_EQ(after, before);
+    EXPECT_EQ(ReadWholeFile(outside + "\\elsewhere\\Session_1"), "canary");
+    EXPECT_EQ(Query(Chrome() + "\\Web Data", "SELECT COUNT(*) FROM autofill"), "0") << "the real profile is cleaned";
+    RemoveUnixLink(Chrome() + "\\Sessions");
+    RemoveUnixLink(ChromeData() + "\\Profile 2");
+    RemoveTree(outside);
+}
+
+// The Cookies Manager's count: every host of every closed profile.
+TEST_F(BrowserStores, CookieHostsAreCountedPerBrowser) {
+    std::map<std::string, unsigned long long> seen;
+    for (const CookieHostCount& c : CountBrowserCookieHosts()) seen[c.browser + " " + c.host] += c.cookies;
+    EXPECT_EQ(seen["Google Chrome .example.com"], 1u);
+    EXPECT_EQ(seen["Microsoft Edge tracker.example.net"], 1u);
+    EXPECT_EQ(seen["Firefox .example.net"], 1u);
+    EXPECT_EQ(seen.count("Microsoft Edge .example.com"), 1u);
+    EXPECT_EQ(seen.size(), 4u + 4u + 4u);
+}
+
+// --- the small readers ------------------------------------------------------
+
+TEST(BrowserFiles, LocalStateListsOnlyPlainLiveProfiles) {
+    struct Case {
+        const char* text;
+        bool ok;
+        std::vector<std::string> names;
+    } const cases[] = {
+        {"{\"profile\":{\"info_cache\":{\"Default\":{},\"Profile 3\":{\"name\":\"x\"}}}}", true, {"Default", "Profile 3"}},
+        {"{\"profile\":{\"info_cache\":{\"Guest Profile\":{},\"System Profile\":{},\"Default\":{}}}}", true, {"Default"}},
+        {"{\"profile\":{\"info_cache\":{\"Profile 1\":{},\"Profile 2\":{}},\"profiles_deleted\":[\"C:\\\\u\\\\Profile 2\"]}}",
+         true, {"Profile 1"}},
+        {"{\"profile\":{\"info_cache\":{\"..\":{},\"a\\\\b\":{},\"C:\":{},\"../up\":{},\"Default\":{}}}}", true, {"Default"}},
+        {"{\"profile\":{\"info_cache\":{\"Default\":{}}", false, {}},
+        {"{\"profile\":{}}", false, {}},
+        {"\xEF\xBB\xBF{\"profile\":{\"info_cache\":{\"Prof\\u00e9\":{}}}}", true, {"Prof\xC3\xA9"}},
+        {"", false, {}},
+        {"[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[",
+         false, {}},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> names;
+        EXPECT_EQ(ParseLocalStateProfiles(c.text, names), c.ok) << c.text;
+        if (c.ok) {
+            EXPECT_EQ(names, c.names) << c.text;
+        }
+    }
+    std::string deep(100000, '[');
+    std::vector<std::string> names;
+    EXPECT_FALSE(ParseLocalStateProfiles(deep, names));
+}
+
+TEST(BrowserFiles, ProfilesIniKeepsRelativePathsInside) {
+    std::vector<FirefoxIniProfile> got = ParseProfilesIni(
+        "[General]\nStartWithLastProfile=1\n[Profile0]\nPath=Profiles/a.default\nIsRelative=1\n"
+        "[Profile1]\r\nIsRelative=0\r\nPath=D:\\Firefox\\b\r\n[Install1234]\nDefault=Profiles/a.default\n"
+        "[Profile2]\nPath=../../Windows\nIsRelative=1\n[Profile3]\nIsRelative=0\nPath=relative\\but\\absolute\n"
+        "[Profile4]\nName=no path\n");
+    ASSERT_EQ(got.size(), 2u);
+    EXPECT_EQ(got[0].path, "Profiles\\a.default");
+    EXPECT_TRUE(got[0].relative);
+    EXPECT_EQ(got[1].path, "D:\\Firefox\\b");
+    EXPECT_FALSE(got[1].relative);
+}
+
+}  // namespace
