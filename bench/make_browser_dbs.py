@@ -42,17 +42,22 @@ db.commit()
 db.close()
 with open(os.path.join(out, "keep.txt"), "w") as f:
     f.write("\n".join(keep) + "\n")
+# The program asks its keep list through a function of its own; the shell
+# asks a table of the kept sites for the host and each parent domain (the
+# hosts here have at most four labels): the same rule, as plain SQL.
+host = "lower(ltrim(host_key, '.'))"
+levels = [host]
+for _ in range(3):
+    levels.append("substr(%s, instr(%s, '.') + 1)" % (levels[-1], levels[-1]))
+kept = "(" + " OR ".join("%s IN temp.keep" % level for level in levels) + ")"
 with open(os.path.join(out, "cookies.sql"), "w") as f:
-    f.write("BEGIN IMMEDIATE;\n")
-    f.write("SELECT host_key, COUNT(*), SUM(LENGTH(host_key) + LENGTH(name) + LENGTH(value) + LENGTH(path) + "
-            "LENGTH(encrypted_value)) FROM cookies GROUP BY host_key;\n")
-    # One OR term per site would pass SQLite's expression depth; the same
-    # rule over a table of the kept sites.
     f.write("CREATE TEMP TABLE keep(site TEXT PRIMARY KEY);\n")
     for s in keep:
         f.write("INSERT INTO temp.keep VALUES ('%s');\n" % s)
-    f.write("DELETE FROM cookies WHERE NOT EXISTS (SELECT 1 FROM temp.keep WHERE cookies.host_key = site "
-            "OR cookies.host_key LIKE '%.' || site);\n")
+    f.write("BEGIN IMMEDIATE;\n")
+    f.write("SELECT NULL, COUNT(*), SUM(LENGTH(host_key) + LENGTH(name) + LENGTH(value) + LENGTH(path) + "
+            "LENGTH(encrypted_value)) FROM cookies WHERE NOT %s;\n" % kept)
+    f.write("DELETE FROM cookies WHERE NOT %s;\n" % kept)
     f.write("COMMIT;\nVACUUM;\n")
 
 path = os.path.join(out, "History")
@@ -95,12 +100,17 @@ with open(os.path.join(out, "Bookmarks"), "w") as f:
 with open(os.path.join(out, "Local State"), "w") as f:
     json.dump({"profile": {"info_cache": {"Default": {"name": "Bench"}}}}, f)
 with open(os.path.join(out, "history.sql"), "w") as f:
-    f.write("BEGIN IMMEDIATE;\n")
-    f.write("SELECT url, title, last_visit_time, visit_count FROM urls;\n")
-    f.write("SELECT COUNT(*) FROM downloads;\n")
+    # The program asks the bookmarks through a function; the shell, a
+    # table of them filled first.
     f.write("CREATE TEMP TABLE brisola_keep(url TEXT PRIMARY KEY);\n")
     for u in bookmarked:
         f.write("INSERT OR IGNORE INTO temp.brisola_keep(url) VALUES ('%s');\n" % u)
+    f.write("BEGIN IMMEDIATE;\n")
+    f.write("SELECT SUM(NOT (kept AND IFNULL(visit_count, 0) <= 0 AND IFNULL(last_visit_time, 0) <= 0)), "
+            "SUM(CASE WHEN kept THEN 0 ELSE IFNULL(LENGTH(CAST(url AS BLOB)), 0) + "
+            "IFNULL(LENGTH(CAST(title AS BLOB)), 0) END) FROM (SELECT url IN temp.brisola_keep AS kept, url, "
+            "title, visit_count, last_visit_time FROM urls);\n")
+    f.write("SELECT COUNT(*) FROM downloads;\n")
     for t in ["visits", "keyword_search_terms", "segment_usage", "segments", "downloads"]:
         f.write("DELETE FROM %s;\n" % t)
     f.write("DELETE FROM urls WHERE url NOT IN (SELECT url FROM temp.brisola_keep);\n")

@@ -51,9 +51,9 @@ fi
 if [ "$mode" = browsers ]; then
   work="$root/build/bench-browsers"
   mkdir -p "$work"
-  if [ ! -f "$work/ready" ]; then
+  if [ ! -f "$work/ready-2" ]; then
     python3 "$root/bench/make_browser_dbs.py" "$work"
-    touch "$work/ready"
+    touch "$work/ready-2"
   fi
   local_dir=$(ls -d "$WINEPREFIX"/drive_c/users/*/AppData/Local 2>/dev/null | grep -v /Public/ | head -1)
   [ -n "$local_dir" ] || { echo "bench: no local application data in the prefix" >&2; exit 1; }
