@@ -18,6 +18,7 @@
 #include "browsers/json_scan.h"
 #include "browsers/profiles.h"
 #include "browsers/site_list.h"
+#include "browsers/sqlite_db.h"
 #include "browsers/stores.h"
 #include "browser_support.h"
 #include "clean_support.h"
@@ -647,6 +648,38 @@ TEST_F(BrowserStores, CookieHostsAreCountedPerBrowser) {
     EXPECT_EQ(seen["Firefox .example.net"], 1u);
     EXPECT_EQ(seen.count("Microsoft Edge .example.com"), 1u);
     EXPECT_EQ(seen.size(), 4u + 4u + 4u);
+}
+
+// A clean's journal goes out in large writes. A change that spills pages
+// into the file and is then rolled back, or left with its journal as a
+// crash would leave it, must give the database back byte for byte.
+TEST(BrowserJournal, ARolledBackOrAbandonedChangeGivesTheDatabaseBack) {
+    const std::string folder = MakeSandboxFolder("journal");
+    for (bool crash : {false, true}) {
+        SCOPED_TRACE(crash ? "abandoned" : "rolled back");
+        const std::string path = folder + "\\Cookies", copy = folder + "\\Copy";
+        for (const std::string& file : {path, path + "-journal", copy, copy + "-journal"}) DeleteFileA(file.c_str());
+        browsertest::Sql(path, "CREATE TABLE t(id INTEGER PRIMARY KEY, v BLOB); WITH RECURSIVE n(i) AS (SELECT 1 "
+                               "UNION ALL SELECT i + 1 FROM n WHERE i < 3000) INSERT INTO t SELECT i, randomblob(900) FROM n");
+        const std::string before = ReadWholeFile(path);
+        SqliteDb db;
+        ASSERT_TRUE(db.Open(path, DbOpen::ReadWrite));
+        // A cache of a few pages: the change spills into the file, which
+        // SQLite does only once the journal is synced.
+        ASSERT_TRUE(db.Exec("PRAGMA cache_size = 2") && db.Exec("BEGIN IMMEDIATE") &&
+                    db.Exec("UPDATE t SET v = zeroblob(900)"));
+        ASSERT_TRUE(ReadWholeFile(path) != before);
+        if (crash) {
+            WriteWholeFile(copy, ReadWholeFile(path));
+            WriteWholeFile(copy + "-journal", ReadWholeFile(path + "-journal"));
+        }
+        ASSERT_TRUE(db.Exec("ROLLBACK"));
+        db.Close();
+        const std::string& check = crash ? copy : path;
+        browsertest::Sql(check, "SELECT COUNT(*) FROM t");  // rolls a crash's journal back
+        EXPECT_TRUE(ReadWholeFile(check) == before) << "the database differs from before the change";
+        EXPECT_EQ(browsertest::Query(check, "PRAGMA integrity_check"), "ok");
+    }
 }
 
 // --- the small readers ------------------------------------------------------
