@@ -60,8 +60,6 @@ struct BufferedFile {
     sqlite3_int64 start;  // the file offset of buffer[0]
 };
 
-sqlite3_vfs* g_systemVfs = nullptr;
-
 sqlite3_file* Real(sqlite3_file* file) { return reinterpret_cast<BufferedFile*>(file)->real; }
 
 int Flush(BufferedFile* file) {
@@ -162,14 +160,15 @@ const sqlite3_io_methods kBufferedMethods = {
     BufferedUnfetch,
 };
 
-int BufferedOpen(sqlite3_vfs*, sqlite3_filename name, sqlite3_file* f, int flags, int* outFlags) {
+int BufferedOpen(sqlite3_vfs* vfs, sqlite3_filename name, sqlite3_file* f, int flags, int* outFlags) {
+    auto* system = static_cast<sqlite3_vfs*>(vfs->pAppData);
     auto* file = reinterpret_cast<BufferedFile*>(f);
     file->base.pMethods = nullptr;
     file->real = reinterpret_cast<sqlite3_file*>(file + 1);
     file->buffer = nullptr;
     file->used = 0;
     file->start = 0;
-    int rc = g_systemVfs->xOpen(g_systemVfs, name, file->real, flags, outFlags);
+    int rc = system->xOpen(system, name, file->real, flags, outFlags);
     if (rc != SQLITE_OK) return rc;
     if (flags & SQLITE_OPEN_MAIN_JOURNAL) {
         file->buffer = static_cast<char*>(sqlite3_malloc(kJournalBuffer));
@@ -187,15 +186,17 @@ int BufferedOpen(sqlite3_vfs*, sqlite3_filename name, sqlite3_file* f, int flags
 const char* BufferedVfs() {
     static const char* name = [] {
         static sqlite3_vfs vfs;
-        g_systemVfs = sqlite3_vfs_find(nullptr);
-        if (!g_systemVfs) return static_cast<const char*>(nullptr);
-        vfs = *g_systemVfs;
+        sqlite3_vfs* system = sqlite3_vfs_find(nullptr);
+        if (!system) return static_cast<const char*>(nullptr);
+        vfs = *system;
         vfs.pNext = nullptr;
-        vfs.szOsFile = static_cast<int>(sizeof(BufferedFile)) + g_systemVfs->szOsFile;
+        vfs.szOsFile = static_cast<int>(sizeof(BufferedFile)) + system->szOsFile;
         vfs.zName = kBufferedVfs;
         vfs.xOpen = BufferedOpen;
-        // The rest (delete, access, full path, randomness, time) and the
-        // app data they may use are the system VFS's own.
+        // The system VFS's own open is the only one of its calls that reads
+        // its app data, and BufferedOpen hands it the system VFS itself; the
+        // rest (delete, access, full path, randomness, time) read none.
+        vfs.pAppData = system;
         return sqlite3_vfs_register(&vfs, 0) == SQLITE_OK ? kBufferedVfs : nullptr;
     }();
     return name;
