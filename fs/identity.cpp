@@ -25,6 +25,7 @@ bool RunningOnWine() {
 }
 
 nt::Handle OpenFolderByPath(const std::wstring& path) {
+    nt::Count(nt::Call::Open);
     return nt::Handle(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES | SYNCHRONIZE,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                   FILE_FLAG_BACKUP_SEMANTICS, nullptr));
@@ -146,6 +147,7 @@ const ProtectedSet& Protected() {
 bool VolumeOf(HANDLE handle, uint32_t& volume) {
     BYTE buffer[sizeof(FILE_FS_VOLUME_INFORMATION) + 64 * sizeof(WCHAR)];
     IO_STATUS_BLOCK io;
+    nt::Count(nt::Call::Volume);
     NTSTATUS status = NtQueryVolumeInformationFile(handle, &io, buffer, sizeof buffer, nt::kFileFsVolumeInformation);
     if (status != nt::kSuccess && status != nt::kBufferOverflow) return false;
     volume = reinterpret_cast<FILE_FS_VOLUME_INFORMATION*>(buffer)->VolumeSerialNumber;
@@ -155,6 +157,7 @@ bool VolumeOf(HANDLE handle, uint32_t& volume) {
 bool FileIdOf(HANDLE handle, uint64_t& file) {
     FILE_INTERNAL_INFORMATION info;
     IO_STATUS_BLOCK io;
+    nt::Count(nt::Call::Query);
     if (NtQueryInformationFile(handle, &io, &info, sizeof info, nt::kFileInternalInformation) != nt::kSuccess)
         return false;
     file = static_cast<uint64_t>(info.IndexNumber.QuadPart);

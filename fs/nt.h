@@ -6,6 +6,7 @@
 #include <winternl.h>
 
 #include <cstddef>
+#include <cstdint>
 
 extern "C" NTSTATUS NTAPI NtQueryDirectoryFile(HANDLE file, HANDLE event, PVOID apcRoutine, PVOID apcContext,
                                                PIO_STATUS_BLOCK io, PVOID buffer, ULONG length,
@@ -42,6 +43,15 @@ static_assert(offsetof(FILE_ID_BOTH_DIR_INFORMATION, FileId) == 96, "FILE_ID_BOT
 static_assert(offsetof(FILE_ID_BOTH_DIR_INFORMATION, FileName) == 104, "FILE_ID_BOTH_DIR_INFORMATION");
 static_assert(sizeof(IO_STATUS_BLOCK) == 2 * sizeof(void*), "IO_STATUS_BLOCK");
 
+// The native calls the layer makes, counted by kind: each costs Wine at
+// least one round trip to its server, so the counts pin what a walk or a
+// delete costs (a test seam; a relaxed increment, so always on).
+enum class Call : int { Open, List, Query, Name, Dispose, Close, Volume, Kinds };
+void Count(Call call);
+uint64_t CallCount(Call call);
+uint64_t CallCountTotal();
+void ResetCallCounts();
+
 // Owns a kernel handle.
 class Handle {
 public:
@@ -62,7 +72,10 @@ public:
     HANDLE get() const { return h_; }
     explicit operator bool() const { return h_ != nullptr; }
     void Reset() {
-        if (h_) CloseHandle(h_);
+        if (h_) {
+            Count(Call::Close);
+            CloseHandle(h_);
+        }
         h_ = nullptr;
     }
 

@@ -54,6 +54,7 @@ NTSTATUS OpenRelative(HANDLE parent, std::wstring_view name, ACCESS_MASK access,
     InitializeObjectAttributes(&attributes, &text, OBJ_CASE_INSENSITIVE, parent, nullptr);
     IO_STATUS_BLOCK io;
     HANDLE handle = nullptr;
+    nt::Count(nt::Call::Open);
     NTSTATUS status = NtCreateFile(&handle, access | SYNCHRONIZE, &attributes, &io, nullptr, 0, kShareAll, FILE_OPEN,
                                    options | kOpenOptions, nullptr, 0);
     if (status == nt::kSuccess) out = nt::Handle(handle);
@@ -73,6 +74,7 @@ bool ListFolder(HANDLE folder, std::vector<Listed>& out, std::wstring_view only 
     bool restart = true;
     for (;;) {
         IO_STATUS_BLOCK io = {};
+        nt::Count(nt::Call::List);
         NTSTATUS status = NtQueryDirectoryFile(folder, nullptr, nullptr, nullptr, &io, buffer.data(), kListingBytes,
                                                nt::kFileIdBothDirectoryInformation, only.empty() ? FALSE : TRUE,
                                                only.empty() ? nullptr : &mask, restart ? TRUE : FALSE);
@@ -133,6 +135,7 @@ struct HandleFacts {
 bool QueryFacts(HANDLE handle, HandleFacts& facts) {
     FILE_BASIC_INFORMATION basic;
     IO_STATUS_BLOCK io;
+    nt::Count(nt::Call::Query);
     if (NtQueryInformationFile(handle, &io, &basic, sizeof basic, FileBasicInformation) != nt::kSuccess) return false;
     facts.attributes = basic.FileAttributes;
     return FileIdOf(handle, facts.id);
@@ -143,6 +146,7 @@ bool QueryFacts(HANDLE handle, HandleFacts& facts) {
 bool ObjectName(HANDLE handle, std::wstring& out) {
     thread_local std::vector<ULONGLONG> buffer((sizeof(UNICODE_STRING) + 65536 + 16) / sizeof(ULONGLONG));
     ULONG returned = 0;
+    nt::Count(nt::Call::Name);
     NTSTATUS status = NtQueryObject(handle, ObjectNameInformation, buffer.data(),
                                     static_cast<ULONG>(buffer.size() * 8), &returned);
     if (status != nt::kSuccess) return false;
@@ -174,6 +178,7 @@ bool Gone(NTSTATUS status) {
 bool MarkForDeletion(HANDLE handle, NTSTATUS& status) {
     FILE_DISPOSITION_INFORMATION disposition = {TRUE};
     IO_STATUS_BLOCK io;
+    nt::Count(nt::Call::Dispose);
     status = NtSetInformationFile(handle, &io, &disposition, sizeof disposition, nt::kFileDispositionInformation);
     return status == nt::kSuccess;
 }
@@ -248,6 +253,7 @@ std::wstring LongForm(const std::wstring& path) {
 nt::Handle OpenFolderByPath(const std::wstring& path) {
     std::wstring longPath = LongForm(path);
     if (longPath.back() != L'\\' && DriveRootLength(path) == path.size()) longPath += L'\\';
+    nt::Count(nt::Call::Open);
     return nt::Handle(CreateFileW(longPath.c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
                                   kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
 }
@@ -321,6 +327,7 @@ RootRefusal OpenRoot(std::wstring_view given, const TreeRules& rules, bool ancho
         if (refusal == RootRefusal::Missing && !parent) {
             // A parent the user may pass through but not list: Windows then
             // opens the root itself, not what a link points to, and says so.
+            nt::Count(nt::Call::Open);
             root.handle = nt::Handle(CreateFileW(LongForm(path).c_str(), kListAccess, kShareAll, nullptr, OPEN_EXISTING,
                                                  FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
             HandleFacts facts;

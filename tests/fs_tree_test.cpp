@@ -20,6 +20,7 @@
 #include "drives/filters.h"
 #include "drives/found_files.h"
 #include "fs/identity.h"
+#include "fs/nt.h"
 #include "fs/text.h"
 #include "fs/tree.h"
 #include "sweep/cleaning.h"
@@ -492,6 +493,118 @@ TEST_F(DiskScanTest, CommandsDuringAScanDoNotReachIt) {
     EXPECT_EQ(FoundFileCount(), 60u);
     EXPECT_EQ(GetDiskScanReport().files, 60u);
     EXPECT_EQ(GetDiskScanReport().bytes, 180u);
+}
+
+// --- cost: what each file costs in native calls ----------------------------
+
+// Every native call costs Wine a round trip to its server, so a call added
+// to the check of every file shows here, as a count, before any benchmark.
+using CallTally = std::vector<uint64_t>;
+
+CallTally CallsFor(const std::string& root, int files, bool clean) {
+    CallTally tally(static_cast<size_t>(nt::Call::Kinds), 0);
+    if (!CreateDirectoryA(root.c_str(), nullptr) || !CreateDirectoryA((root + "\\a").c_str(), nullptr)) return tally;
+    for (int i = 0; i < files; ++i) MakeFile(root + "\\a\\f" + std::to_string(i) + ".tmp", 1);
+    nt::ResetCallCounts();
+    if (clean) {
+        DeleteFolderContents(root.c_str());
+    } else {
+        ScanCounters counters;
+        MeasureFolder(root.c_str(), counters);
+    }
+    for (size_t k = 0; k < tally.size(); ++k) tally[k] = nt::CallCount(static_cast<nt::Call>(k));
+    return tally;
+}
+
+TEST(FsCost, NativeCallsPerFileOfAMeasurementAndACheckedDelete) {
+    std::string base = MakeSandboxFolder("cost");
+    ScanCounters warm;  // the protected set is built on first use
+    MeasureFolder(base.c_str(), warm);
+    CallTally cleanSmall = CallsFor(base + "\\clean10", 10, true), cleanLarge = CallsFor(base + "\\clean30", 30, true);
+    CallTally measureSmall = CallsFor(base + "\\measure10", 10, false);
+    CallTally measureLarge = CallsFor(base + "\\measure30", 30, false);
+    // Per file: the clean opens it relative to its folder, asks the handle
+    // its attributes, file ID and object name, marks it and closes it; the
+    // measurement has all it needs from the folder's listing.
+    struct Row {
+        nt::Call call;
+        const char* name;
+        uint64_t clean;
+        uint64_t measure;
+    } rows[] = {
+        {nt::Call::Open, "open", 1, 0},       {nt::Call::List, "list", 0, 0},
+        {nt::Call::Query, "query", 2, 0},     {nt::Call::Name, "object name", 1, 0},
+        {nt::Call::Dispose, "dispose", 1, 0}, {nt::Call::Close, "close", 1, 0},
+        {nt::Call::Volume, "volume", 0, 0},
+    };
+    for (const Row& row : rows) {
+        size_t k = static_cast<size_t>(row.call);
+        EXPECT_EQ(cleanLarge[k] - cleanSmall[k], 20 * row.clean) << row.name;
+        EXPECT_EQ(measureLarge[k] - measureSmall[k], 20 * row.measure) << row.name;
+    }
+    ScanCounters left;
+    MeasureFolder((base + "\\clean30").c_str(), left);
+    EXPECT_EQ(left.files + left.folders, 0u);
+    RemoveTree(base);
+}
+
+// --- reports: each entry once, in the walk's order ------------------------
+
+struct ReportLog : TreeVisitor {
+    std::vector<std::string> files;   // OnFile, in the walk's order
+    std::vector<std::string> events;  // "path: deleted" or "path: <reason>"
+    static std::string PathOf(const TreeEntry& e) { return AnsiFromWide(e.folder + L"\\" + std::wstring(e.name)); }
+    void OnFile(const TreeEntry& e) override { files.push_back(PathOf(e)); }
+    void OnDeleted(const TreeEntry& e) override { events.push_back(PathOf(e) + ": deleted"); }
+    void OnLeft(const TreeEntry& e, LeftReason r) override { events.push_back(PathOf(e) + ": " + LeftReasonText(r)); }
+};
+
+TEST(FsReports, EachEntryIsReportedOnceInTheWalksOrderAndEachFolderAfterItsFiles) {
+    std::string root = MakeSandboxFolder("reports");
+    const int kFolders = 4, kFiles = 25;
+    for (int d = 0; d < kFolders; ++d) {
+        ASSERT_TRUE(CreateDirectoryA((root + "\\d" + std::to_string(d)).c_str(), nullptr));
+        for (int f = 0; f < kFiles; ++f) ASSERT_TRUE(MakeFile(root + "\\d" + std::to_string(d) + "\\f" + std::to_string(f) + ".tmp", 3));
+    }
+    HANDLE held = CreateFileA((root + "\\d1\\f7.tmp").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    ASSERT_TRUE(SetFileAttributesA((root + "\\d2\\f11.tmp").c_str(), FILE_ATTRIBUTE_READONLY));
+
+    ReportLog log;
+    TreeResult result = WalkTree(WideFromAnsi(root), TreeAction::Clean, TreeRules(), log);
+    CloseHandle(held);
+    SetFileAttributesA((root + "\\d2\\f11.tmp").c_str(), FILE_ATTRIBUTE_NORMAL);
+
+    struct Row {
+        std::string item;
+        const char* outcome;
+    } rows[] = {
+        {"d1\\f7.tmp", "in use"}, {"d2\\f11.tmp", "read-only"}, {"d0\\f0.tmp", "deleted"},
+        {"d3\\f24.tmp", "deleted"}, {"d0", "deleted"}, {"d3", "deleted"},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(std::count(log.events.begin(), log.events.end(), root + "\\" + row.item + ": " + row.outcome), 1)
+            << row.item;
+    // Every file once, in the order the walk met them; the folders that
+    // went, after all of their files; the kept ones, kept by what stayed.
+    ASSERT_EQ(log.files.size(), static_cast<size_t>(kFolders * kFiles));
+    std::vector<std::string> fileEvents;
+    for (const std::string& e : log.events)
+        if (e.find(".tmp: ") != std::string::npos) fileEvents.push_back(e.substr(0, e.find(".tmp: ") + 4));
+    EXPECT_EQ(fileEvents, log.files);
+    for (int d : {0, 3}) {
+        std::string folder = root + "\\d" + std::to_string(d);
+        auto gone = std::find(log.events.begin(), log.events.end(), folder + ": deleted");
+        ASSERT_NE(gone, log.events.end());
+        EXPECT_EQ(std::count_if(log.events.begin(), gone, [&](const std::string& e) { return e.rfind(folder + "\\", 0) == 0; }),
+                  kFiles);
+        EXPECT_FALSE(DirExists(folder));
+    }
+    EXPECT_EQ(result.deleted.files, static_cast<unsigned long long>(kFolders * kFiles - 2));
+    EXPECT_EQ(result.left.files, 2u);
+    EXPECT_TRUE(FileExists(root + "\\d1\\f7.tmp"));
+    EXPECT_TRUE(FileExists(root + "\\d2\\f11.tmp"));
+    RemoveTree(root);
 }
 
 }  // namespace
