@@ -327,6 +327,17 @@ int Clean(const Arguments& args) {
     return PrintCleanReport(report);
 }
 
+// COM for what may go through the shell: the Recycle Bin, the history's
+// shell folder, or categories not named. Under Wine, COM's start-up also
+// starts the desktop process, which a clean of named folders never needs.
+bool NeedsCom(const Arguments& args) {
+    if (args.command != "measure" && args.command != "preview" && args.command != "clean") return true;
+    if (args.categories.empty()) return true;
+    for (int i : args.categories)
+        if (i == SWEEP_RECYCLE_BIN || i == SWEEP_HISTORY) return true;
+    return false;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -341,7 +352,7 @@ int main(int argc, char** argv) {
     Arguments args;
     int bad = ParseArguments(argc, argv, args);
     if (bad >= 0) return bad;
-    HRESULT com = CoInitialize(nullptr);
+    HRESULT com = NeedsCom(args) ? CoInitialize(nullptr) : E_FAIL;
     LoadSettings();
     LoadCategoryTicks();
     // The Recycle Bin is measured over the fixed drives of the drive table.

@@ -85,8 +85,7 @@ void SetUpDriveListView(HWND list) {
     g_driveList = list;
     if (list) {
         SetListLook(list, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_FLATSB, kPanelColour);
-        HIMAGELIST images = ImageList_Create(16, 16, ILC_COLOR8, 1, 0);
-        ImageList_ReplaceIcon(images, -1, LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_DISK)));
+        HIMAGELIST images = CreateIconImageList(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_DISK)));
         SendMessageA(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images));
     }
     EnumerateDrives();

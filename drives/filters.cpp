@@ -216,8 +216,7 @@ void SetUpFilterListView(HWND list) {
     g_filterList = list;
     if (!list) return;
     SetListLook(list, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_FLATSB, kPanelColour);
-    HIMAGELIST images = ImageList_Create(16, 16, ILC_COLOR8, 1, 0);
-    ImageList_ReplaceIcon(images, -1, LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_FILTER)));
+    HIMAGELIST images = CreateIconImageList(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_FILTER)));
     SendMessageA(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images));
     InsertListColumn(list, 0, "Filter", 100, LVCFMT_LEFT);
     InsertListColumn(list, 1, "Description", 345, LVCFMT_LEFT);

@@ -185,14 +185,13 @@ void CleanCategoriesWithTicks(const CategoryTicks& ticked) {
     for (int step = 0; step < SWEEP_CATEGORIES; ++step) {
         const CategoryRecord& category = CategoryAt(step);
         char subject[256] = {};
-        // Looked up afresh for every step: a failed lookup leaves the
-        // buffer empty and the step skipped, never the last step's path.
-        bool found = category.findSubject(subject);
+        // Looked up afresh for every ticked step: a failed lookup leaves
+        // the buffer empty and the step skipped, never the last step's path.
         // A category the policy forbids is never cleaned, whoever asks.
         if (ticked[step] == 1 && PolicyTickFor(step) == 0) {
             BeginCategoryReport(step);
             ActiveCleanRecorder().Refused(kBlockedByPolicy);
-        } else if (found && ticked[step] == 1 && !g_clean.abort) {
+        } else if (ticked[step] == 1 && !g_clean.abort && category.findSubject(subject)) {
             bool ask = g_settings.askDel == 1 || PolicyAlwaysAsks();
             bool confirmed = ask && Confirm(subject);
             if (!ask || confirmed) {
@@ -200,7 +199,9 @@ void CleanCategoriesWithTicks(const CategoryTicks& ticked) {
                 category.clean(subject, confirmed);
             }
         }
-        PaceStep(mark);
+        // The steps are paced for the eye; without a bar (brisolac, the
+        // tests) nobody watches them.
+        if (HasJobProgressBar()) PaceStep(mark);
         StepProgressBar();
     }
     EndCleanReport();

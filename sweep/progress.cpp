@@ -285,6 +285,8 @@ void StepProgressBar() {
     if (bar) SendMessageA(bar, PBM_STEPIT, 0, 0);
 }
 
+bool HasJobProgressBar() { return g_job.progressBar.load() != nullptr; }
+
 int LastProgressPosition() { return g_job.lastPosition; }
 
 int JobSoundsRequested() { return g_job.soundsRequested; }

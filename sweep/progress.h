@@ -66,6 +66,8 @@ void ReportScanPosition(const char* folder, const char* file);
 bool StopRequested();
 // Steps the progress bar by one.
 void StepProgressBar();
+// True while a job's progress dialog shows a bar.
+bool HasJobProgressBar();
 
 // The bar's position when the last job's progress dialog closed.
 int LastProgressPosition();

@@ -231,12 +231,12 @@ LRESULT CALLBACK ResultsListProc(HWND list, UINT message, WPARAM wParam, LPARAM 
         ShowRowMenu(list, lParam);
         return 0;
     case WM_NCDESTROY:
-        RemoveWindowSubclass(list, ResultsListProc, kResultsSubclass);
+        UnsubclassList(list, ResultsListProc, kResultsSubclass);
         break;
     default:
         break;
     }
-    return DefSubclassProc(list, message, wParam, lParam);
+    return DefListSubclassProc(list, message, wParam, lParam);
 }
 
 }  // namespace
@@ -254,12 +254,10 @@ void SetUpResultsLists(HWND results, HWND totals, ResultsRowOpener openRow) {
         // The label tip shows a cut label whole, with its note.
         SetListLook(results, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP, kPanelColour);
         // The list view owns its image list and frees it with itself.
-        HIMAGELIST images = ImageList_Create(16, 16, ILC_COLOR8, 1, 0);
-        HICON icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_CATEGORY));
-        if (images && icon) ImageList_ReplaceIcon(images, -1, icon);
+        HIMAGELIST images = CreateIconImageList(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_CATEGORY)));
         if (images) SendMessageA(results, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images));
         InsertColumns(results, kResultsColumns);
-        SetWindowSubclass(results, ResultsListProc, kResultsSubclass, 0);
+        SubclassList(results, ResultsListProc, kResultsSubclass);
     }
     FillResultsLists();
 }

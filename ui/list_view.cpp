@@ -2,6 +2,60 @@
 
 #include <commctrl.h>
 
+namespace {
+
+struct CommonControls {
+    decltype(&ImageList_Create) createList = nullptr;
+    decltype(&ImageList_ReplaceIcon) replaceIcon = nullptr;
+    decltype(&SetWindowSubclass) subclass = nullptr;
+    decltype(&RemoveWindowSubclass) unsubclass = nullptr;
+    decltype(&DefSubclassProc) defProc = nullptr;
+
+    template <typename F>
+    static void Resolve(HMODULE module, const char* name, F& out) {
+        if (FARPROC proc = GetProcAddress(module, name)) out = reinterpret_cast<F>(reinterpret_cast<void*>(proc));
+    }
+
+    CommonControls() {
+        HMODULE module = GetModuleHandleA("comctl32.dll");
+        if (!module) module = LoadLibraryA("comctl32.dll");
+        if (!module) return;
+        Resolve(module, "ImageList_Create", createList);
+        Resolve(module, "ImageList_ReplaceIcon", replaceIcon);
+        Resolve(module, "SetWindowSubclass", subclass);
+        Resolve(module, "RemoveWindowSubclass", unsubclass);
+        Resolve(module, "DefSubclassProc", defProc);
+    }
+};
+
+const CommonControls& Controls() {
+    static const CommonControls controls;
+    return controls;
+}
+
+}  // namespace
+
+HIMAGELIST CreateIconImageList(HICON icon) {
+    const CommonControls& c = Controls();
+    if (!c.createList || !c.replaceIcon) return nullptr;
+    HIMAGELIST images = c.createList(16, 16, ILC_COLOR8, 1, 0);
+    if (images && icon) c.replaceIcon(images, -1, icon);
+    return images;
+}
+
+BOOL SubclassList(HWND list, SUBCLASSPROC proc, UINT_PTR id) {
+    return Controls().subclass ? Controls().subclass(list, proc, id, 0) : FALSE;
+}
+
+BOOL UnsubclassList(HWND list, SUBCLASSPROC proc, UINT_PTR id) {
+    return Controls().unsubclass ? Controls().unsubclass(list, proc, id) : FALSE;
+}
+
+LRESULT DefListSubclassProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (Controls().defProc) return Controls().defProc(list, message, wParam, lParam);
+    return DefWindowProcA(list, message, wParam, lParam);
+}
+
 void SetListLook(HWND list, DWORD extendedStyles, COLORREF background) {
     SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, extendedStyles);
     SendMessageA(list, LVM_SETBKCOLOR, 0, background);

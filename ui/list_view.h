@@ -2,6 +2,7 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 
 // Extended styles (all others cleared), the given background behind rows
 // and text, and black text.
@@ -23,3 +24,12 @@ bool IsListRowTicked(HWND list, int row);
 // Writes a tick the way every fill does; writing one also clears the
 // row's selection.
 void SetListRowTick(HWND list, int row, bool ticked);
+
+// comctl32 is loaded on first use, never at start-up: brisolac links the
+// lists' code but shows no list, and under Wine loading comctl32 starts the
+// desktop process and the theming engine.
+// A 16x16 image list holding `icon`; null when comctl32 is missing.
+HIMAGELIST CreateIconImageList(HICON icon);
+BOOL SubclassList(HWND list, SUBCLASSPROC proc, UINT_PTR id);
+BOOL UnsubclassList(HWND list, SUBCLASSPROC proc, UINT_PTR id);
+LRESULT DefListSubclassProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam);
