@@ -15,14 +15,20 @@
 #                             against Debian's sqlite3 shell running the
 #                             same statements on a copy; peak memory; the
 #                             measurement of the four rows
+#   scripts/bench.sh peers [RUNS]   brisolac's clean and measure against
+#                             what a user has (del /s /q, rd /s /q, dir /s /a)
+#                             as whole processes, each delete on a fresh copy
+#                             of one tree; default 5 runs
+#   scripts/bench.sh memory [FOLDERS FILES]   the peak memory of a recorded
+#                             clean (default 10,000 folders x 100 files)
 # The trees are generated once inside the benchmark's own sandboxed Wine
 # prefix (build/sandbox-<arch>/bench), never in the test prefixes.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 mode=walk
-case "${1:-}" in delete|scan|categories|preview|browsers) mode=$1; shift ;; esac
+case "${1:-}" in delete|scan|categories|preview|browsers|peers|memory) mode=$1; shift ;; esac
 runs=5
-case "${1:-}" in [0-9]*) [ "$mode" = delete ] || { runs=$1; shift; } ;; esac
+case "${1:-}" in [0-9]*) [ "$mode" = delete ] || [ "$mode" = memory ] || { runs=$1; shift; } ;; esac
 bash "$root/scripts/setup.sh" >/dev/null
 source "$root/scripts/wine-env.sh"
 brisola_pick_arch
@@ -105,6 +111,11 @@ m = [t * 1000 for t in times["measure"]]
 print("measure  four rows %.0f ms (%.0f-%.0f), target under 150 ms  peak %.1f MB"
       % (statistics.median(m), min(m), max(m), peaks["measure"]))
 PY
+  exit 0
+fi
+
+if [ "$mode" = peers ] || [ "$mode" = memory ]; then
+  source "$root/scripts/bench-peers.sh"
   exit 0
 fi
 
