@@ -44,9 +44,10 @@ public:
         if (views_.empty()) return false;
         while (!host.empty() && host.front() == '.') host.remove_prefix(1);
         while (!host.empty() && host.back() == '.') host.remove_suffix(1);
-        if (host.size() > sizeof scratch_) return false;  // no site is that long
-        for (size_t i = 0; i < host.size(); ++i) scratch_[i] = LowerAscii(host[i]);
-        std::string_view h(scratch_, host.size());
+        // The buffer grows to the longest host once and is reused after.
+        scratch_.assign(host.data(), host.size());
+        for (char& c : scratch_) c = LowerAscii(c);
+        std::string_view h(scratch_);
         while (!h.empty()) {
             if (views_.count(h)) return true;
             size_t dot = h.find('.');
@@ -61,7 +62,7 @@ private:
 
     std::unordered_set<std::string> owned_;  // node-based: the views stay valid
     std::unordered_set<std::string_view> views_;
-    mutable char scratch_[1024] = {};
+    mutable std::string scratch_;
 };
 
 struct Run {

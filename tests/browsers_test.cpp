@@ -434,6 +434,8 @@ TEST_F(BrowserStores, RowsRunThroughTheCategoryTable) {
 // The host alone decides, in both cookie layouts, whatever the partition
 // or container, and agrees with the shared rule.
 TEST_F(BrowserStores, TheKeepListKeepsSitesAndTheirSubdomainsOnly) {
+    // Longer than any DNS name, as a hand-made store may hold.
+    static const std::string longHost = std::string(1100, 'a') + ".example.com";
     struct HostCase {
         const char* host;
         bool kept;
@@ -441,7 +443,7 @@ TEST_F(BrowserStores, TheKeepListKeepsSitesAndTheirSubdomainsOnly) {
         {"example.com", true},          {".example.com", true},         {"shop.example.com", true},
         {"SHOP.Example.COM", true},     {".a.b.example.com", true},     {"thisisanexample.com", false},
         {"example.com.evil.net", false}, {"shop-example.com", false},   {"example.co", false},
-        {".other.org", false},          {"com", false},
+        {".other.org", false},          {"com", false},                 {longHost.c_str(), true},
     };
     std::string chrome = Chrome() + "\\Network\\Cookies", firefox = Firefox() + "\\cookies.sqlite";
     std::string chromeRows = "DELETE FROM cookies;", firefoxRows = "DELETE FROM moz_cookies;";
@@ -464,8 +466,8 @@ TEST_F(BrowserStores, TheKeepListKeepsSitesAndTheirSubdomainsOnly) {
         EXPECT_EQ(chromeLeft.count(h.host) == 1, h.kept) << h.host;
         EXPECT_EQ(firefoxLeft.count(h.host) == 1, h.kept) << h.host;
     }
-    EXPECT_EQ(Query(chrome, "SELECT COUNT(*) FROM cookies"), "10");  // 5 kept hosts, each partitioned and not
-    EXPECT_EQ(Query(firefox, "SELECT COUNT(*) FROM moz_cookies"), "10");
+    EXPECT_EQ(Query(chrome, "SELECT COUNT(*) FROM cookies"), "12");  // 6 kept hosts, each partitioned and not
+    EXPECT_EQ(Query(firefox, "SELECT COUNT(*) FROM moz_cookies"), "12");
     EXPECT_EQ(Integrity(chrome), "ok");
     EXPECT_EQ(Integrity(firefox), "ok");
 }
