@@ -15,11 +15,18 @@ SITES = 5000
 sites = ["site%04d.example%d.com" % (i, i % 7) for i in range(SITES)]
 keep = sites[::5]  # 1,000 sites
 
-path = os.path.join(out, "Cookies")
-if os.path.exists(path):
-    os.remove(path)
-db = sqlite3.connect(path)
-db.executescript("""
+
+def new_db(name, schema):
+    """A database made afresh in `out` with `schema`."""
+    path = os.path.join(out, name)
+    if os.path.exists(path):
+        os.remove(path)
+    db = sqlite3.connect(path)
+    db.executescript(schema)
+    return db
+
+
+db = new_db("Cookies", """
 CREATE TABLE meta(key LONGVARCHAR NOT NULL UNIQUE PRIMARY KEY, value LONGVARCHAR);
 INSERT INTO meta VALUES('version','24'),('last_compatible_version','24');
 CREATE TABLE cookies(creation_utc INTEGER NOT NULL,host_key TEXT NOT NULL,top_frame_site_key TEXT NOT NULL,
@@ -60,11 +67,7 @@ with open(os.path.join(out, "cookies.sql"), "w") as f:
     f.write("DELETE FROM cookies WHERE NOT %s;\n" % kept)
     f.write("COMMIT;\nVACUUM;\n")
 
-path = os.path.join(out, "History")
-if os.path.exists(path):
-    os.remove(path)
-db = sqlite3.connect(path)
-db.executescript("""
+db = new_db("History", """
 CREATE TABLE meta(key LONGVARCHAR NOT NULL UNIQUE PRIMARY KEY, value LONGVARCHAR);
 CREATE TABLE urls(id INTEGER PRIMARY KEY AUTOINCREMENT,url LONGVARCHAR,title LONGVARCHAR,
 visit_count INTEGER DEFAULT 0 NOT NULL,typed_count INTEGER DEFAULT 0 NOT NULL,last_visit_time INTEGER NOT NULL,
