@@ -215,17 +215,27 @@ bool HostKeptBy(std::string_view host, const std::vector<std::string>& sites) {
     return false;
 }
 
-SiteMatcher::SiteMatcher(const std::vector<std::string>& sites) : sites_(sites.begin(), sites.end()) {}
+SiteMatcher::SiteMatcher(const std::vector<std::string>& sites) {
+    for (const std::string& site : sites) {
+        auto added = sites_.insert(NormalizeHost(site));
+        if (added.second && !added.first->empty()) views_.insert(*added.first);
+    }
+}
 
 bool SiteMatcher::Keeps(std::string_view host) const {
-    std::string h = NormalizeHost(host);
-    if (h.empty()) return false;
-    for (size_t at = 0; at != std::string::npos;) {
-        if (sites_.count(h.substr(at))) return true;
-        at = h.find('.', at);
-        if (at != std::string::npos) ++at;
+    while (!host.empty() && host.front() == '.') host.remove_prefix(1);
+    while (!host.empty() && host.back() == '.') host.remove_suffix(1);
+    if (host.empty() || views_.empty()) return false;
+    // Grows to the longest host once per thread, and is reused after.
+    thread_local std::string lower;
+    lower.assign(host.data(), host.size());
+    for (char& c : lower) c = LowerAscii(c);
+    for (std::string_view h(lower);;) {
+        if (views_.count(h)) return true;
+        size_t dot = h.find('.');
+        if (dot == std::string_view::npos) return false;
+        h.remove_prefix(dot + 1);
     }
-    return false;
 }
 
 KeepSites ParseKeepSites(const std::string& bytes) {

@@ -27,57 +27,18 @@ const size_t kBookmarksMax = 64u << 20;
 
 using UrlSet = std::unordered_set<std::string>;
 
-// The kept sites, asked once for every cookie of a store: a question costs
-// no allocation, as a clean of a hundred thousand cookies asks it that
-// often.
-class KeptSet {
-public:
-    void Add(const std::string& site) {
-        std::string normal = NormalizeHost(site);
-        if (normal.empty() || !owned_.insert(normal).second) return;
-        views_.insert(*owned_.find(normal));
-    }
-
-    // The same rule as HostKeptBy: the host itself or any of its parent
-    // domains is a kept site.
-    bool Keeps(std::string_view host) const {
-        if (views_.empty()) return false;
-        while (!host.empty() && host.front() == '.') host.remove_prefix(1);
-        while (!host.empty() && host.back() == '.') host.remove_suffix(1);
-        // The buffer grows to the longest host once and is reused after.
-        scratch_.assign(host.data(), host.size());
-        for (char& c : scratch_) c = LowerAscii(c);
-        std::string_view h(scratch_);
-        while (!h.empty()) {
-            if (views_.count(h)) return true;
-            size_t dot = h.find('.');
-            if (dot == std::string_view::npos) break;
-            h.remove_prefix(dot + 1);
-        }
-        return false;
-    }
-
-private:
-    static char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-    std::unordered_set<std::string> owned_;  // node-based: the views stay valid
-    std::unordered_set<std::string_view> views_;
-    mutable std::string scratch_;
-};
-
 struct Run {
     Mode mode;
     BrowserRow row;
     const KeepSites& keep;
     StoreVisitor& visitor;
     StoreFigures figures;
-    KeptSet keptSites;
+    SiteMatcher keptSites;
     unsigned storesLeft = 0;
     std::string firstLeft;  // the first reason, for the row's note
 
-    Run(Mode m, BrowserRow r, const KeepSites& k, StoreVisitor& v) : mode(m), row(r), keep(k), visitor(v) {
-        for (const std::string& site : keep.sites) keptSites.Add(site);
-    }
+    Run(Mode m, BrowserRow r, const KeepSites& k, StoreVisitor& v)
+        : mode(m), row(r), keep(k), visitor(v), keptSites(k.sites) {}
 
     void Left(const std::wstring& store, const std::string& why) {
         ++storesLeft;
@@ -99,7 +60,7 @@ std::string Counted(unsigned long long n, const char* one, const char* many) {
 std::wstring Wide(const std::string& utf8) { return WideFromUtf8(utf8); }
 
 void KeptFunction(sqlite3_context* context, int count, sqlite3_value** values) {
-    const auto* sites = static_cast<const KeptSet*>(sqlite3_user_data(context));
+    const auto* sites = static_cast<const SiteMatcher*>(sqlite3_user_data(context));
     const unsigned char* host = count == 1 ? sqlite3_value_text(values[0]) : nullptr;
     int length = count == 1 ? sqlite3_value_bytes(values[0]) : 0;
     bool kept = host && sites->Keeps(std::string_view(reinterpret_cast<const char*>(host), static_cast<size_t>(length)));
