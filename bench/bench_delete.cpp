@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "sweep/clean_report.h"
-#include "sweep/cleaning.h"
+#include "sweep/clean_steps.h"
 #include "sweep/journal.h"
 
 namespace {
@@ -74,10 +74,11 @@ double RecordedDelete(const std::string& folder, bool journal, LARGE_INTEGER fre
     ticks[SWEEP_TEMP] = 1;
     LARGE_INTEGER a, b;
     QueryPerformanceCounter(&a);
-    BeginCleanReport(ticks);
-    BeginCategoryReport(SWEEP_TEMP);
-    DeleteFolderContents(folder.c_str());
-    EndCleanReport();
+    CleanRecorder recorder;
+    recorder.Begin(ticks);
+    recorder.BeginCategory(SWEEP_TEMP);
+    DeleteFolderContents(folder.c_str(), &recorder);
+    recorder.End();
     QueryPerformanceCounter(&b);
     SetJournalEnabled(true);
     return Seconds(a, b, freq);

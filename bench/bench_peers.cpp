@@ -15,7 +15,7 @@
 
 #include "fs/tree.h"
 #include "sweep/clean_report.h"
-#include "sweep/cleaning.h"
+#include "sweep/clean_steps.h"
 
 namespace {
 
@@ -53,12 +53,13 @@ int RecordedClean(const char* folder) {
     unsigned long long before = PeakBytes();
     CategoryTicks ticks{};
     ticks[SWEEP_TEMP] = 1;
-    BeginCleanReport(ticks);
-    BeginCategoryReport(SWEEP_TEMP);
+    CleanRecorder recorder;
+    recorder.Begin(ticks);
+    recorder.BeginCategory(SWEEP_TEMP);
     DWORD start = GetTickCount();
-    DeleteFolderContents(folder);
+    DeleteFolderContents(folder, &recorder);
     DWORD took = GetTickCount() - start;
-    EndCleanReport();
+    recorder.End();
     CleanReport report = CopyLastCleanReport();
     printf("recorded clean: %llu items deleted, %llu left, %lu ms\n", report.itemsDeleted, report.itemsLeft,
            static_cast<unsigned long>(took));

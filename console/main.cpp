@@ -20,6 +20,7 @@
 #include "settings/policy.h"
 #include "settings/settings.h"
 #include "sweep/categories.h"
+#include "sweep/clean_context.h"
 #include "sweep/clean_event.h"
 #include "sweep/clean_report.h"
 #include "sweep/cleaning.h"
@@ -317,9 +318,10 @@ int Clean(const Arguments& args) {
     if (!args.yes && !AskOnce(which)) return Refuse(args, "not confirmed");
     CategoryTicks ticks{};
     for (int i : which) ticks[i] = 1;
-    SetCleanConfirmer(PolicyAlwaysAsks() ? AskEach : AlreadyConfirmed);
+    CleanContext context;
+    context.confirm = PolicyAlwaysAsks() ? AskEach : AlreadyConfirmed;
     ShowProgress("Cleaning...");
-    CleanCategoriesWithTicks(ticks);
+    CleanCategoriesWithTicks(ticks, context);
     ShowProgress("");
     CleanReport report = CopyLastCleanReport();
     // Its event was written as the clean ended.

@@ -10,8 +10,7 @@
 
 #include "fs/text.h"
 #include "fs/tree.h"
-#include "sweep/clean_report.h"
-#include "sweep/cleaning.h"
+#include "sweep/clean_context.h"
 #include "sweep/measure.h"
 #include "sweep/sweep.h"
 
@@ -118,10 +117,10 @@ void MeasureRoot(const std::wstring& root, const TreeRules& rules, TreeVisitor& 
     counters.bytes += result.counted.bytes;
 }
 
-void CleanRoots(const std::vector<std::wstring>& roots, const TreeRules& rules) {
+void CleanRoots(const std::vector<std::wstring>& roots, const TreeRules& rules, CleanContext& context) {
     for (const std::wstring& root : roots) {
-        if (CleaningAborted()) return;
-        WalkTree(root, TreeAction::Clean, rules, ActiveCleanRecorder());
+        if (context.Aborted()) return;
+        WalkTree(root, TreeAction::Clean, rules, context.recorder);
     }
 }
 
@@ -203,7 +202,7 @@ void MeasureBrowserCaches(ScanCounters& counters) {
     counters.note = names + " running, skipped";
 }
 
-void CleanBrowserCaches() { CleanRoots(FindBrowserCacheFolders().folders, CacheRules()); }
+void CleanBrowserCaches(CleanContext& context) { CleanRoots(FindBrowserCacheFolders().folders, CacheRules(), context); }
 
 bool ThumbnailCacheSubject(char (&subject)[256]) { return CopySubject(ThumbnailFolder(), subject); }
 
@@ -218,9 +217,9 @@ void MeasureThumbnailCache(ScanCounters& counters) {
     counters.note = note;
 }
 
-void CleanThumbnailCache() {
+void CleanThumbnailCache(CleanContext& context) {
     std::wstring folder = ThumbnailFolder();
-    if (!folder.empty()) CleanRoots({folder}, ThumbnailRules());
+    if (!folder.empty()) CleanRoots({folder}, ThumbnailRules(), context);
 }
 
 bool CrashDumpsSubject(char (&subject)[256]) {
@@ -232,7 +231,7 @@ void MeasureCrashDumps(ScanCounters& counters) {
     for (const std::wstring& folder : CrashFolders()) MeasureRoot(folder, CacheRules(), visitor, counters);
 }
 
-void CleanCrashDumps() { CleanRoots(CrashFolders(), CacheRules()); }
+void CleanCrashDumps(CleanContext& context) { CleanRoots(CrashFolders(), CacheRules(), context); }
 
 bool AppCacheRoots(int row, std::vector<std::wstring>& roots, TreeRules& rules) {
     rules = CacheRules();

@@ -8,6 +8,7 @@
 
 #include "fs/tree.h"
 
+struct CleanContext;
 struct ScanCounters;
 
 // The local application-data folder, "" when unknown.
@@ -19,18 +20,18 @@ std::wstring LocalAppDataPath();
 // the note names it.
 bool BrowserCachesSubject(char (&subject)[256]);
 void MeasureBrowserCaches(ScanCounters& counters);
-void CleanBrowserCaches();
+void CleanBrowserCaches(CleanContext& context);
 
 // thumbcache_*.db and iconcache_*.db of Explorer's folder; a file in use
 // is counted, named in the note, and left by the clean.
 bool ThumbnailCacheSubject(char (&subject)[256]);
 void MeasureThumbnailCache(ScanCounters& counters);
-void CleanThumbnailCache();
+void CleanThumbnailCache(CleanContext& context);
 
 // The contents of CrashDumps and of WER's ReportArchive and ReportQueue.
 bool CrashDumpsSubject(char (&subject)[256]);
 void MeasureCrashDumps(ScanCounters& counters);
-void CleanCrashDumps();
+void CleanCrashDumps(CleanContext& context);
 
 // The folders and rules the clean of row SWEEP_BROWSER_CACHES,
 // SWEEP_THUMBNAILS or SWEEP_CRASH_DUMPS walks; false for any other row or

@@ -5,7 +5,7 @@
 #include "browsers/site_list.h"
 #include "browsers/stores.h"
 #include "sweep/app_caches.h"
-#include "sweep/clean_report.h"
+#include "sweep/clean_context.h"
 #include "sweep/measure.h"
 #include "sweep/preview.h"
 #include "sweep/sweep.h"
@@ -40,6 +40,7 @@ private:
 
 class CleanAdapter : public StoreVisitor {
 public:
+    explicit CleanAdapter(CleanRecorder& recorder) : recorder_(recorder) {}
     bool Stop() override { return recorder_.Stop(); }
     void OnDeleted(const TreeEntry& e) override { recorder_.OnDeleted(e); }
     void OnLeft(const TreeEntry& e, LeftReason reason) override { recorder_.OnLeft(e, reason); }
@@ -50,7 +51,7 @@ public:
     void OnStoreLeft(const std::wstring& store, const std::string& why) override { recorder_.LeftWithNote(store, why); }
 
 private:
-    CleanRecorder& recorder_ = ActiveCleanRecorder();
+    CleanRecorder& recorder_;
 };
 
 }  // namespace
@@ -86,9 +87,9 @@ bool PreviewBrowserStoreRow(int row, PreviewList& out) {
     return true;
 }
 
-void CleanBrowserStoreRow(int row) {
+void CleanBrowserStoreRow(int row, CleanContext& context) {
     BrowserRow which;
     if (!RowOf(row, which)) return;
-    CleanAdapter adapter;
+    CleanAdapter adapter(context.recorder);
     CleanBrowserRow(which, KeepListFor(which), adapter);
 }

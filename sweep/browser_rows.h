@@ -3,6 +3,7 @@
 // closed browser profile (browsers/stores.h does the work).
 #pragma once
 
+struct CleanContext;
 struct ScanCounters;
 struct PreviewList;
 
@@ -16,5 +17,5 @@ bool BrowserStoreSubject(int row, char (&subject)[256]);
 void MeasureBrowserStoreRow(int row, ScanCounters& counters);
 // Lists what a clean of the row would remove now.
 bool PreviewBrowserStoreRow(int row, PreviewList& out);
-// Cleans the row into the running clean's report and journal.
-void CleanBrowserStoreRow(int row);
+// Cleans the row into the clean's record; stops on its abort.
+void CleanBrowserStoreRow(int row, CleanContext& context);

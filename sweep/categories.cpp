@@ -17,8 +17,8 @@
 #include "fs/tree.h"
 #include "sweep/app_caches.h"
 #include "sweep/browser_rows.h"
-#include "sweep/clean_report.h"
-#include "sweep/cleaning.h"
+#include "sweep/clean_context.h"
+#include "sweep/clean_steps.h"
 #include "sweep/measure.h"
 #include "sweep/preview.h"
 
@@ -49,16 +49,16 @@ void MeasureSpecialFolder(int csidl, ScanCounters& counters) {
     if (GetSpecialFolder(csidl, folder)) MeasureFolder(folder, counters);
 }
 
-void CleanHistory(const char* path, bool confirmed) {
+void CleanHistory(CleanContext& context, const char* path, bool confirmed) {
     // The shell step only after the user said yes to this very folder.
     if (confirmed) ShellDeleteHistoryItem();
-    EmptyCategoryFolder(WideFromAnsi(path));
+    EmptyCategoryFolder(WideFromAnsi(path), context);
     RegDeleteKeyA(HKEY_CURRENT_USER, kTypedUrlsKey);
 }
 
 // The shell empties the bin as a whole: what it held before is what went,
 // unless an item is still listed after.
-void CleanRecycleBin() {
+void CleanRecycleBin(CleanRecorder& recorder) {
     PreviewList before;
     ListRecycleBin(before);
     SHEmptyRecycleBinA(nullptr, nullptr, SHERB_NOCONFIRMATION | SHERB_NOPROGRESSUI | SHERB_NOSOUND);
@@ -66,7 +66,6 @@ void CleanRecycleBin() {
     ListRecycleBin(after);
     std::vector<std::wstring> still;
     for (size_t i = 0; i < after.size(); ++i) still.push_back(after.PathOf(i));
-    CleanRecorder& recorder = ActiveCleanRecorder();
     for (size_t i = 0; i < before.size(); ++i) {
         std::wstring path = before.PathOf(i);
         bool left = std::find(still.begin(), still.end(), path) != still.end();
@@ -83,52 +82,52 @@ constexpr CategoryRecord kTable[SWEEP_COUNT] = {
      [](char (&s)[256]) { return GetSpecialFolder(CSIDL_INTERNET_CACHE, s); },
      [](ScanCounters& c) { MeasureUrlCache(c); },
      // The URL cache is emptied, not the folder shown.
-     [](const char*, bool) { DeleteUrlCacheEntries(); }},
+     [](CleanContext& c, const char*, bool) { DeleteUrlCacheEntries(c); }},
     {"Sweep Internet cookies", "cookies", 1, "Checking Internet Cookies...",
      [](char (&s)[256]) { return GetSpecialFolder(CSIDL_COOKIES, s); },
      [](ScanCounters& c) { MeasureSpecialFolder(CSIDL_COOKIES, c); },
      // Only what the Cookies Manager listed for deletion.
-     [](const char*, bool) { DeleteListedCookies(&ActiveCleanRecorder()); }},
+     [](CleanContext& c, const char*, bool) { DeleteListedCookies(&c.recorder); }},
     {"Sweep Start menu Documents", "recent", 1, "Checking Start Menu Documents...",
      [](char (&s)[256]) { return GetSpecialFolder(CSIDL_RECENT, s); },
      [](ScanCounters& c) { MeasureSpecialFolder(CSIDL_RECENT, c); },
-     [](const char* path, bool) { EmptyCategoryFolder(WideFromAnsi(path)); }},
+     [](CleanContext& c, const char* path, bool) { EmptyCategoryFolder(WideFromAnsi(path), c); }},
     {"Sweep Temporary Windows file", "temp", 1, "Checking Temporary Windows Files...", TempSubject,
      [](ScanCounters& c) { MeasureFolder(TempFolderPath(), c); },
-     [](const char*, bool) { EmptyCategoryFolder(TempFolderPath()); }},
+     [](CleanContext& c, const char*, bool) { EmptyCategoryFolder(TempFolderPath(), c); }},
     {"Sweep Internet History", "history", 1, "Checking Internet History...",
      [](char (&s)[256]) { return GetSpecialFolder(CSIDL_HISTORY, s); },
      [](ScanCounters& c) { MeasureSpecialFolder(CSIDL_HISTORY, c); }, CleanHistory},
     // Measured only by the disk scan of the drive cleaner.
     {"Sweep Other temporary files", "other", 0, nullptr, [](char (&s)[256]) { return FixedSubject("Temporary Files", s); },
-     nullptr, [](const char*, bool) { DeleteCheckedFoundFiles(&ActiveCleanRecorder()); }},
+     nullptr, [](CleanContext& c, const char*, bool) { DeleteCheckedFoundFiles(&c.recorder); }},
     {"Sweep Recycle Bin", "recycle", 1, "Checking Recycle Bin...", [](char (&s)[256]) { return FixedSubject("Recycle Bin", s); },
      MeasureRecycleBin,
-     [](const char*, bool) { CleanRecycleBin(); }},
+     [](CleanContext& c, const char*, bool) { CleanRecycleBin(c.recorder); }},
     {"Sweep Browser caches", "browsers", 1, "Checking Browser Caches...", BrowserCachesSubject, MeasureBrowserCaches,
-     [](const char*, bool) { CleanBrowserCaches(); }},
+     [](CleanContext& c, const char*, bool) { CleanBrowserCaches(c); }},
     {"Sweep Thumbnail cache", "thumbnails", 1, "Checking Thumbnail Cache...", ThumbnailCacheSubject, MeasureThumbnailCache,
-     [](const char*, bool) { CleanThumbnailCache(); }},
+     [](CleanContext& c, const char*, bool) { CleanThumbnailCache(c); }},
     {"Sweep Crash dumps and error reports", "dumps", 1, "Checking Crash Dumps and Error Reports...", CrashDumpsSubject,
-     MeasureCrashDumps, [](const char*, bool) { CleanCrashDumps(); }},
+     MeasureCrashDumps, [](CleanContext& c, const char*, bool) { CleanCrashDumps(c); }},
     // The browsers' own stores. Unticked until the user asks: a clean with
     // the first-run ticks never logs anybody out.
     {"Sweep Browser cookies", "browser-cookies", 0, "Checking Browser Cookies...",
      [](char (&s)[256]) { return BrowserStoreSubject(SWEEP_BROWSER_COOKIES, s); },
      [](ScanCounters& c) { MeasureBrowserStoreRow(SWEEP_BROWSER_COOKIES, c); },
-     [](const char*, bool) { CleanBrowserStoreRow(SWEEP_BROWSER_COOKIES); }},
+     [](CleanContext& c, const char*, bool) { CleanBrowserStoreRow(SWEEP_BROWSER_COOKIES, c); }},
     {"Sweep Browser history", "browser-history", 0, "Checking Browser History...",
      [](char (&s)[256]) { return BrowserStoreSubject(SWEEP_BROWSER_HISTORY, s); },
      [](ScanCounters& c) { MeasureBrowserStoreRow(SWEEP_BROWSER_HISTORY, c); },
-     [](const char*, bool) { CleanBrowserStoreRow(SWEEP_BROWSER_HISTORY); }},
+     [](CleanContext& c, const char*, bool) { CleanBrowserStoreRow(SWEEP_BROWSER_HISTORY, c); }},
     {"Sweep Browser sessions", "browser-sessions", 0, "Checking Browser Sessions...",
      [](char (&s)[256]) { return BrowserStoreSubject(SWEEP_BROWSER_SESSIONS, s); },
      [](ScanCounters& c) { MeasureBrowserStoreRow(SWEEP_BROWSER_SESSIONS, c); },
-     [](const char*, bool) { CleanBrowserStoreRow(SWEEP_BROWSER_SESSIONS); }},
+     [](CleanContext& c, const char*, bool) { CleanBrowserStoreRow(SWEEP_BROWSER_SESSIONS, c); }},
     {"Sweep Browser form history", "browser-forms", 0, "Checking Browser Form History...",
      [](char (&s)[256]) { return BrowserStoreSubject(SWEEP_BROWSER_FORMS, s); },
      [](ScanCounters& c) { MeasureBrowserStoreRow(SWEEP_BROWSER_FORMS, c); },
-     [](const char*, bool) { CleanBrowserStoreRow(SWEEP_BROWSER_FORMS); }},
+     [](CleanContext& c, const char*, bool) { CleanBrowserStoreRow(SWEEP_BROWSER_FORMS, c); }},
     // The totals: the sums of all the rows above, ticked or not.
     {"OVERALL GAIN", nullptr, 0, nullptr, nullptr, nullptr, nullptr},
 };

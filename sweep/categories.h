@@ -7,6 +7,7 @@
 
 #include "sweep/sweep.h"
 
+struct CleanContext;
 struct ScanCounters;
 
 struct CategoryRecord {
@@ -19,9 +20,10 @@ struct CategoryRecord {
     bool (*findSubject)(char (&subject)[256]);
     // Null for the rows that the disk scan or the totals fill.
     void (*measure)(ScanCounters& counters);
-    // Null for the totals. `subject` is what findSubject gave; `confirmed`
-    // says the user answered OK to it (false when nobody was asked).
-    void (*clean)(const char* subject, bool confirmed);
+    // Null for the totals. Deletes into the context's record and stops on
+    // its abort. `subject` is what findSubject gave; `confirmed` says the
+    // user answered OK to it (false when nobody was asked).
+    void (*clean)(CleanContext& context, const char* subject, bool confirmed);
 };
 
 // One plain sentence on what a row removes and never touches, for the

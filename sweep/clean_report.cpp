@@ -6,7 +6,6 @@
 
 #include "sweep/categories.h"
 #include "sweep/clean_event.h"
-#include "sweep/cleaning.h"
 #include "sweep/journal.h"
 #include "sweep/results_list.h"
 
@@ -15,8 +14,6 @@ namespace {
 struct ReportState {
     std::mutex lock;         // guards published
     CleanReport published;   // the last clean that ended
-    CleanReport running;     // the cleaning thread's only
-    CategoryReport* current = nullptr;
 };
 ReportState g_report;
 
@@ -29,14 +26,14 @@ std::wstring PathOf(const TreeEntry& entry) {
 
 }  // namespace
 
-bool CleanRecorder::Stop() { return CleaningAborted(); }
+bool CleanRecorder::Stop() { return abort_ && abort_->load(); }
 
 void CleanRecorder::OnDeleted(const TreeEntry& entry) { Deleted(PathOf(entry), entry.isFolder, entry.size); }
 
 void CleanRecorder::OnLeft(const TreeEntry& entry, LeftReason reason) { Left(PathOf(entry), reason); }
 
 void CleanRecorder::Deleted(std::wstring_view path, bool isFolder, unsigned long long size) {
-    CategoryReport* category = g_report.current;
+    CategoryReport* category = current_;
     if (!category) return;
     if (isFolder) size = 0;
     ++category->itemsDeleted;
@@ -45,22 +42,22 @@ void CleanRecorder::Deleted(std::wstring_view path, bool isFolder, unsigned long
 }
 
 void CleanRecorder::Left(std::wstring_view path, LeftReason reason) {
-    CategoryReport* category = g_report.current;
+    CategoryReport* category = current_;
     if (!category) return;
     ++category->itemsLeft;
-    if (reason == LeftReason::InUse) ++g_report.running.leftInUse;
+    if (reason == LeftReason::InUse) ++running_.leftInUse;
     if (category->left.size() < kReportLeftCap) category->left.push_back({std::wstring(path), reason, std::string()});
     JournalLeft(path, reason);
 }
 
 void CleanRecorder::Refused(const char* why) {
-    CategoryReport* category = g_report.current;
+    CategoryReport* category = current_;
     if (category) category->refused = why ? why : "";
 }
 
 void CleanRecorder::DeletedEntries(std::wstring_view store, const std::string& what, unsigned long long count,
                                    unsigned long long bytes) {
-    CategoryReport* category = g_report.current;
+    CategoryReport* category = current_;
     if (!category) return;
     category->itemsDeleted += count;
     category->bytesFreed += bytes;
@@ -68,7 +65,7 @@ void CleanRecorder::DeletedEntries(std::wstring_view store, const std::string& w
 }
 
 void CleanRecorder::LeftWithNote(std::wstring_view path, const std::string& note) {
-    CategoryReport* category = g_report.current;
+    CategoryReport* category = current_;
     if (!category) return;
     ++category->itemsLeft;
     if (category->left.size() < kReportLeftCap) category->left.push_back({std::wstring(path), LeftReason::Other, note});
@@ -77,30 +74,25 @@ void CleanRecorder::LeftWithNote(std::wstring_view path, const std::string& note
 
 std::string LeftItemText(const LeftItem& item) { return item.note.empty() ? LeftReasonText(item.reason) : item.note; }
 
-CleanRecorder& ActiveCleanRecorder() {
-    static CleanRecorder recorder;
-    return recorder;
-}
-
-void BeginCleanReport(const CategoryTicks& ticked) {
-    g_report.running = CleanReport();
-    g_report.current = nullptr;
+void CleanRecorder::Begin(const CategoryTicks& ticked) {
+    running_ = CleanReport();
+    current_ = nullptr;
     std::string labels;
     for (int row = 0; row < SWEEP_CATEGORIES; ++row)
         if (ticked[row] == 1) labels += (labels.empty() ? "" : ", ") + std::string(CategoryAt(row).label);
-    g_report.running.categories.reserve(SWEEP_CATEGORIES);
+    running_.categories.reserve(SWEEP_CATEGORIES);
     JournalBegin(labels.empty() ? "(none)" : labels);
 }
 
-void BeginCategoryReport(int row) {
-    g_report.running.categories.emplace_back();
-    g_report.current = &g_report.running.categories.back();
-    g_report.current->row = row;
+void CleanRecorder::BeginCategory(int row) {
+    running_.categories.emplace_back();
+    current_ = &running_.categories.back();
+    current_->row = row;
 }
 
-void EndCleanReport() {
-    g_report.current = nullptr;
-    CleanReport& report = g_report.running;
+void CleanRecorder::End() {
+    current_ = nullptr;
+    CleanReport& report = running_;
     report.valid = true;
     for (const CategoryReport& category : report.categories) {
         report.bytesFreed += category.bytesFreed;
@@ -111,7 +103,7 @@ void EndCleanReport() {
     ReportCleanToEventLog(report);
     std::lock_guard<std::mutex> hold(g_report.lock);
     g_report.published = std::move(report);
-    g_report.running = CleanReport();
+    running_ = CleanReport();
 }
 
 CleanReport CopyLastCleanReport() {

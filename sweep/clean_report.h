@@ -2,6 +2,7 @@
 // deletes, so every front end that cleans gets it.
 #pragma once
 
+#include <atomic>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -45,11 +46,18 @@ CleanReport CopyLastCleanReport();
 // "Cleaned 1.23 GB; 17 files in use were left", "Nothing was cleaned".
 std::string CleanSummaryText(const CleanReport& report);
 
-// Records the deletions of the running clean into the report and the
-// journal. Only the cleaning thread uses it; with no clean running it
-// records nothing. Stop() answers the clean's abort.
+// Records the deletions of one clean into its report and the journal, and
+// publishes the report at its end. Only the cleaning thread uses it;
+// outside Begin and End, or before a category began, it records nothing.
+// Stop() answers the clean's abort.
 class CleanRecorder : public TreeVisitor {
 public:
+    // `abort`, when given, is the flag the clean's caller may set from any
+    // thread; it must outlive the recorder.
+    explicit CleanRecorder(const std::atomic<bool>* abort = nullptr) : abort_(abort) {}
+    CleanRecorder(const CleanRecorder&) = delete;
+    CleanRecorder& operator=(const CleanRecorder&) = delete;
+
     bool Stop() override;
     void OnDeleted(const TreeEntry& entry) override;
     void OnLeft(const TreeEntry& entry, LeftReason reason) override;
@@ -64,10 +72,15 @@ public:
                         unsigned long long bytes);
     // A store or profile left as it was, with why.
     void LeftWithNote(std::wstring_view path, const std::string& note);
-};
-CleanRecorder& ActiveCleanRecorder();
 
-// The clean engine's calls around its steps.
-void BeginCleanReport(const CategoryTicks& ticked);
-void BeginCategoryReport(int row);
-void EndCleanReport();
+    // The clean engine's calls around its steps. End writes the journal's
+    // footer, tells the event log and publishes the report as the last.
+    void Begin(const CategoryTicks& ticked);
+    void BeginCategory(int row);
+    void End();
+
+private:
+    const std::atomic<bool>* abort_;
+    CleanReport running_;
+    CategoryReport* current_ = nullptr;
+};

@@ -5,7 +5,7 @@
 #include <atomic>
 
 #include "resource.h"
-#include "sweep/cleaning.h"
+#include "sweep/progress.h"
 #include "ui/skin.h"
 
 namespace {
@@ -22,7 +22,7 @@ void OnConfirmInit(HWND dialog, LPARAM lParam) {
     SetDlgItemTextA(dialog, IDC_CONF_TEXT, subject ? subject : "");
     g_confirmDialog = dialog;
     // An abort that came before the handle was known still closes it.
-    if (CleaningAborted()) PostMessageA(dialog, WM_CLOSE, 0, 0);
+    if (JobAborted()) PostMessageA(dialog, WM_CLOSE, 0, 0);
 }
 
 void EndConfirm(HWND dialog, INT_PTR result) {
@@ -62,7 +62,7 @@ void CloseConfirmDialog() {
 
 void UseConfirmDialog(HWND owner) {
     g_confirmOwner = owner;
-    SetCleanConfirmer(RunConfirmDialog, CloseConfirmDialog);
+    SetJobConfirmer(RunConfirmDialog, CloseConfirmDialog);
 }
 
 bool RunConfirmDialog(const char* subject) {

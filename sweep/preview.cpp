@@ -13,7 +13,7 @@
 #include "sweep/app_caches.h"
 #include "sweep/browser_rows.h"
 #include "sweep/categories.h"
-#include "sweep/cleaning.h"
+#include "sweep/clean_steps.h"
 #include "sweep/sweep.h"
 
 std::wstring PreviewList::PathOf(size_t i) const {

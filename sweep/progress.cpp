@@ -18,6 +18,7 @@
 #include "drives/drive_table.h"
 #include "drives/found_files.h"
 #include "settings/settings.h"
+#include "sweep/clean_context.h"
 #include "sweep/cleaning.h"
 #include "sweep/clean_event.h"
 #include "sweep/job_lock.h"
@@ -44,6 +45,13 @@ struct JobState {
     std::atomic<int> driveScan{0};
     std::atomic<bool> stop{false};
     std::atomic<bool> userStopped{false};
+    // A clean's abort: the program ends. Set on the main thread, cleared
+    // by the next start.
+    std::atomic<bool> abort{false};
+    std::atomic<bool> hasBar{false};  // a progress bar shows the steps
+    // The confirmer the clean asks, and what closes its open question.
+    std::atomic<CleanConfirmer> confirmer{nullptr};
+    std::atomic<void (*)()> confirmCloser{nullptr};
     std::atomic<int> scanResult{0};
     std::atomic<int> lastPosition{0};
     std::atomic<int> soundsRequested{0};
@@ -109,13 +117,17 @@ DWORD WINAPI CleaningThread(LPVOID) {
             if (!lock.held()) {
                 g_job.lockRefused = true;
                 ReportRefusalToEventLog(kAnotherCleanRunning);
-            } else if (!CleaningAborted()) {
+            } else if (!g_job.abort) {
                 ReadTicksFromList();
-                CleanCategories();
+                CleanContext context(&g_job.abort);
+                context.confirm = g_job.confirmer;
+                context.stepped = StepProgressBar;
+                context.paced = &g_job.hasBar;
+                CleanCategories(context);
                 cleaned = true;
             }
         }
-        if (cleaned && !CleaningAborted()) MeasureAfterJob();
+        if (cleaned && !g_job.abort) MeasureAfterJob();
     } catch (const std::bad_alloc&) {
         g_job.outOfMemory = true;
     }
@@ -165,7 +177,7 @@ bool StartWorker(HWND notify, UINT endMessage, LPTHREAD_START_ROUTINE proc) {
 
 bool StartCleaningJob(HWND notify, UINT endMessage) {
     g_job.driveScan = 0;
-    ResetCleaningAbort();
+    g_job.abort = false;
     return StartWorker(notify, endMessage, CleaningThread);
 }
 
@@ -197,12 +209,16 @@ void RequestJobStop() {
 
 void SetJobProgressBar(HWND bar) {
     g_job.progressBar = bar;
+    g_job.hasBar = bar != nullptr;
     g_job.lastPosition = 0;
 }
 
 void ForgetProgressDialog(HWND dialog) {
     HWND expected = dialog;
-    if (g_job.progressDialog.compare_exchange_strong(expected, nullptr)) g_job.progressBar = nullptr;
+    if (g_job.progressDialog.compare_exchange_strong(expected, nullptr)) {
+        g_job.progressBar = nullptr;
+        g_job.hasBar = false;
+    }
 }
 
 bool TakeScanPosition(char (&folder)[256], char (&file)[256]) {
@@ -251,7 +267,8 @@ bool WaitForThread(HANDLE thread, DWORD timeoutMs) {
 bool ReleaseWorkerThread() {
     if (!g_job.workerThread) return true;
     g_job.shuttingDown = true;
-    AbortCleaning();
+    g_job.abort = true;
+    if (auto closer = g_job.confirmCloser.load()) closer();
     g_job.stop = true;
     g_job.userStopped = true;
     // A worker still running keeps its job, its handle and the abort: it
@@ -259,7 +276,7 @@ bool ReleaseWorkerThread() {
     if (!WaitForThread(g_job.workerThread, g_job.shutdownWaitMs)) return false;
     CloseHandle(g_job.workerThread);
     g_job.workerThread = nullptr;
-    ResetCleaningAbort();
+    g_job.abort = false;
     g_job.shuttingDown = false;
     g_job.stop = false;
     g_job.userStopped = false;
@@ -285,7 +302,12 @@ void StepProgressBar() {
     if (bar) SendMessageA(bar, PBM_STEPIT, 0, 0);
 }
 
-bool HasJobProgressBar() { return g_job.progressBar.load() != nullptr; }
+void SetJobConfirmer(CleanConfirmer confirmer, void (*closer)()) {
+    g_job.confirmCloser = closer;
+    g_job.confirmer = confirmer;
+}
+
+bool JobAborted() { return g_job.abort; }
 
 int LastProgressPosition() { return g_job.lastPosition; }
 

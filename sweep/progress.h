@@ -66,8 +66,11 @@ void ReportScanPosition(const char* folder, const char* file);
 bool StopRequested();
 // Steps the progress bar by one.
 void StepProgressBar();
-// True while a job's progress dialog shows a bar.
-bool HasJobProgressBar();
+// The question a clean asks before a category, and what closes it when
+// the program ends meanwhile (from the main thread).
+void SetJobConfirmer(bool (*confirmer)(const char* subject), void (*closer)());
+// True once the program's end has asked the running clean to stop.
+bool JobAborted();
 
 // The bar's position when the last job's progress dialog closed.
 int LastProgressPosition();

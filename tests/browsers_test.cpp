@@ -416,11 +416,10 @@ TEST_F(BrowserStores, RowsRunThroughTheCategoryTable) {
     EXPECT_STREQ(CategoryAt(SWEEP_BROWSER_FORMS + 1).label, "OVERALL GAIN");
 
     g_settings.askDel = 0;
-    ResetCleaningAbort();
     CategoryMeasurement forms;
     MeasureCategory(SWEEP_BROWSER_FORMS, forms);
     EXPECT_EQ(forms.counters.files, 2u * 2u + 2u);  // two Chromium profiles, Firefox
-    CleanCategoriesWithTicks(Only(SWEEP_BROWSER_FORMS));
+    Clean(Only(SWEEP_BROWSER_FORMS));
     CleanReport report = CopyLastCleanReport();
     ASSERT_EQ(report.categories.size(), 1u);
     EXPECT_EQ(report.categories[0].itemsDeleted, 6u);
@@ -485,8 +484,7 @@ TEST_F(BrowserStores, AnUnreadableKeepListDeletesNoCookie) {
     EXPECT_EQ(measured.counters.files, 0u);
     EXPECT_NE(measured.counters.note.find("keep list"), std::string::npos) << measured.counters.note;
     g_settings.askDel = 0;
-    ResetCleaningAbort();
-    CleanCategoriesWithTicks(Only(SWEEP_BROWSER_COOKIES));
+    Clean(Only(SWEEP_BROWSER_COOKIES));
     EXPECT_EQ(TakeSnapshot(), before);
     CloseHandle(held);
     DeleteFileA(sites.c_str());
@@ -498,8 +496,7 @@ TEST_F(BrowserStores, TheCookieRowUsesDatasitesTxt) {
     if (!probe.readable && probe.error == "keep list not available") GTEST_SKIP() << "keep list not built in yet";
     ASSERT_TRUE(SaveKeepSites({"example.com"}));
     g_settings.askDel = 0;
-    ResetCleaningAbort();
-    CleanCategoriesWithTicks(Only(SWEEP_BROWSER_COOKIES));
+    Clean(Only(SWEEP_BROWSER_COOKIES));
     EXPECT_EQ(Column(Chrome() + "\\Network\\Cookies", "SELECT host_key FROM cookies"),
               (std::set<std::string>{".example.com", "mail.example.com"}));
     ASSERT_TRUE(SaveKeepSites({}));

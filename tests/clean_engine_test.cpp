@@ -41,7 +41,6 @@ LONGLONG RecycleBinItems() {
 class CleanEngineTest : public testing::Test {
 protected:
     void SetUp() override {
-        ResetCleaningAbort();
         g_settings.askDel = 0;  // the confirmation case turns it on
     }
 };
@@ -55,7 +54,7 @@ TEST_F(CleanEngineTest, AFailedTempLookupSkipsTheStep) {
     MakeFile(recent + "\\brisola-previous-step.lnk", 1);
     {
         TempFolderOverride temp("C:\\" + std::string(300, 't'));
-        CleanCategoriesWithTicks(Only(SWEEP_TEMP));
+        Clean(Only(SWEEP_TEMP));
     }
     EXPECT_TRUE(FileExists(recent + "\\brisola-previous-step.lnk"));
     DeleteFileA((recent + "\\brisola-previous-step.lnk").c_str());
@@ -79,11 +78,9 @@ TEST_F(CleanEngineTest, EachConfirmationDecidesItsOwnCategory) {
     g_settings.askDel = 1;
     g_yes = {shown};  // a yes to the history would open the shell's own question
     g_asked.clear();
-    SetCleanConfirmer(AskAndAnswer);
     CategoryTicks all;
     all.fill(1);
-    CleanCategoriesWithTicks(all);
-    SetCleanConfirmer(nullptr);
+    Clean(all, AskAndAnswer);
     EXPECT_EQ(g_asked.size(), static_cast<size_t>(SWEEP_CATEGORIES));
     for (const std::string& yes : g_yes) EXPECT_EQ(std::count(g_asked.begin(), g_asked.end(), yes), 1) << yes;
     EXPECT_FALSE(FileExists(temp + "\\junk.tmp"));
@@ -294,7 +291,7 @@ TEST_F(CleanEngineTest, EveryCategoryMeasuresAndCleansItsOwnJunkOnly) {
         }
     }
 
-    CleanCategoriesWithTicks(CategoryTicks{});
+    Clean(CategoryTicks{});
     for (const Planted& p : planted) {
         for (const std::string& path : p.junk) EXPECT_TRUE(FileExists(path) || DirExists(path)) << path;
         for (auto& gone : p.gone) EXPECT_FALSE(gone());
@@ -303,7 +300,7 @@ TEST_F(CleanEngineTest, EveryCategoryMeasuresAndCleansItsOwnJunkOnly) {
     for (int row = 0; row < SWEEP_CATEGORIES; ++row) {
         const Planted& p = planted[row];
         SCOPED_TRACE(kCategoryCases[row].label);
-        CleanCategoriesWithTicks(Only(row));
+        Clean(Only(row));
         for (const std::string& path : p.junk) EXPECT_FALSE(FileExists(path) || DirExists(path)) << path;
         for (const std::string& path : p.kept) EXPECT_TRUE(FileExists(path)) << path;
         for (auto& gone : p.gone) EXPECT_TRUE(gone());
@@ -344,7 +341,7 @@ TEST_F(CleanEngineTest, RunningBrowsersAreLeftAndNamed) {
     EXPECT_EQ(measured.bytes, 2u * (8192 + 1000 + 24 + 500 + 2048 + 100));
     EXPECT_EQ(measured.note, "Google Chrome, Firefox running, skipped");
 
-    CleanCategoriesWithTicks(Only(SWEEP_BROWSER_CACHES));
+    Clean(Only(SWEEP_BROWSER_CACHES));
     EXPECT_TRUE(FileExists(chrome + "\\Default\\Cache\\Cache_Data\\data_0"));
     EXPECT_TRUE(FileExists(firefox + "\\cache2\\index"));
     EXPECT_FALSE(FileExists(local + "\\Microsoft\\Edge\\User Data\\Profile 1\\GPUCache\\data_1"));
@@ -408,7 +405,7 @@ TEST_F(CleanEngineTest, AHostileDeepTreeIsWalkedToItsLimitAndTheCleanGoesOn) {
 
     CategoryTicks ticks = {};
     ticks[SWEEP_TEMP] = ticks[SWEEP_CRASH_DUMPS] = 1;
-    CleanCategoriesWithTicks(ticks);
+    Clean(ticks);
     EXPECT_FALSE(FileExists(temp + "\\top.tmp"));
     EXPECT_FALSE(FileExists(dumps + "\\brisola-deep.dmp")) << "a later category was cleaned";
     CleanReport report = CopyLastCleanReport();

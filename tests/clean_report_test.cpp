@@ -62,7 +62,6 @@ struct Planted {
 class CleanReportTest : public testing::Test {
 protected:
     void SetUp() override {
-        ResetCleaningAbort();
         DeleteFileW(JournalPath().c_str());
         DeleteFileW((JournalPath() + L".1").c_str());
         planted_.root = MakeSandboxFolder("report");
@@ -116,7 +115,7 @@ TEST_F(CleanReportTest, PreviewListsThePlantedJunkAndTheCleanDeletesExactlyThat)
         }
         for (const std::string& kept : p.kept) EXPECT_EQ(listed.count(kept), 0u) << kept;
 
-        CleanCategoriesWithTicks(Only(kind.row));
+        Clean(Only(kind.row));
         const CleanReport report = CopyLastCleanReport();
         ASSERT_TRUE(report.valid);
         ASSERT_EQ(report.categories.size(), 1u);
@@ -187,7 +186,7 @@ TEST_F(CleanReportTest, IndexNamesAreNotCountedButListedMarkedAndCleaned) {
     EXPECT_EQ(preview.uncounted, 6u);
     EXPECT_EQ(preview.uncountedBytes, 11u + 13 + 17 + 19);
 
-    CleanCategoriesWithTicks(Only(SWEEP_TEMP));
+    Clean(Only(SWEEP_TEMP));
     const CleanReport report = CopyLastCleanReport();
     EXPECT_EQ(report.itemsDeleted, preview.size());
     EXPECT_EQ(report.bytesFreed, preview.bytes);
@@ -222,7 +221,7 @@ TEST_F(CleanReportTest, FilesThatCannotGoAreLeftWithTheirReasonsInReportJournalA
     // A Unix name with a newline and a tab must not forge a journal line.
     ASSERT_TRUE(RunShell("cd '" + UnixPath(temp) + "' && IFS= && touch $(printf 'x\\nleft\\tforged')"));
     SetListingHookForTest(RemoveVanishing);
-    CleanCategoriesWithTicks(Only(SWEEP_TEMP));
+    Clean(Only(SWEEP_TEMP));
     SetListingHookForTest(nullptr);
     CloseHandle(open);
     SetFileAttributesA((temp + "\\readonly.tmp").c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -266,7 +265,7 @@ TEST_F(CleanReportTest, RefusedFoldersAreReportedAndTheirListsKept) {
     SetCookieNames(COOKIES_TO_DELETE, {"cookie.txt"});
     CategoryTicks ticks = {};
     ticks[SWEEP_COOKIES] = ticks[SWEEP_OTHER] = 1;
-    if (linked) CleanCategoriesWithTicks(ticks);
+    if (linked) Clean(ticks);
     RemoveUnixLink(cookies);
     ASSERT_TRUE(MoveFileA(aside.c_str(), cookies.c_str()));
     ASSERT_TRUE(linked);
@@ -298,7 +297,7 @@ TEST_F(CleanReportTest, JournalRotatesAtItsLimitKeepingOneOldFile) {
     WriteWholeFile(log + ".1", "older");
     SetJournalLimitForTest(1000);
     for (int i = 0; i < 20; ++i) MakeFile(temp + "\\f" + std::to_string(i) + ".tmp", 1);
-    CleanCategoriesWithTicks(Only(SWEEP_TEMP));
+    Clean(Only(SWEEP_TEMP));
     std::string rotated = ReadWholeFile(log + ".1"), current = Journal();
     EXPECT_LE(current.size(), 1000u);
     EXPECT_LE(rotated.size(), 1000u);

@@ -9,6 +9,8 @@
 #include <string>
 
 #include "support/test_support.h"
+#include "sweep/clean_context.h"
+#include "sweep/cleaning.h"
 #include "sweep/sweep.h"
 
 namespace cleantest {
@@ -34,6 +36,13 @@ private:
     char saved_[2][1024] = {};
     bool had_[2] = {};
 };
+
+// A clean of `ticks` as brisolac runs one, asking `confirm`, if given.
+inline void Clean(const CategoryTicks& ticks, CleanConfirmer confirm = nullptr) {
+    CleanContext context;
+    context.confirm = confirm;
+    CleanCategoriesWithTicks(ticks, context);
+}
 
 inline CategoryTicks Only(int row) {
     CategoryTicks ticks = {};

@@ -419,9 +419,8 @@ TEST_F(Console, PoliciesDecideWhatACleanDoes) {
         // The same clean in this process, through the engine.
         if (!Planted()) Plant();
         if (strstr(c.arguments, "--ticked")) continue;
-        SetCleanConfirmer(nullptr);
         int before = EventsWrittenForTest();
-        CleanCategoriesWithTicks(cleantest::Only(SWEEP_TEMP));
+        cleantest::Clean(cleantest::Only(SWEEP_TEMP));
         EXPECT_EQ(!Planted(), c.cleaned);
         // Wine keeps no Application log; the event is still handed over,
         // and the clean went on.

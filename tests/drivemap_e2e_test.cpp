@@ -107,7 +107,6 @@ class CleanE2E : public testing::Test {
 protected:
     void SetUp() override {
         ResetProgramState();
-        ResetCleaningAbort();
         folder_ = MakeSandboxFolder("e2e-clean");
         temp_ = folder_ + "\\temp";
         CreateDirectoryA(temp_.c_str(), nullptr);
@@ -324,7 +323,7 @@ TEST_F(CleanE2E, AWorkerThatOutlastsTheCloseKeepsItsJobUntilItEndsIt) {
     g_asking = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     g_answer = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     g_settings.askDel = 1;
-    SetCleanConfirmer(AskUntilLetGo);
+    SetJobConfirmer(AskUntilLetGo, nullptr);
     SetShutdownWaitForTest(100);
     TickOnly(SWEEP_TEMP);
     Command(IDC_CLEAN);
@@ -340,7 +339,7 @@ TEST_F(CleanE2E, AWorkerThatOutlastsTheCloseKeepsItsJobUntilItEndsIt) {
     EXPECT_TRUE(FileExists(temp_ + "\\junk.tmp"));
     g_settings.askDel = 0;
     SetShutdownWaitForTest(0);
-    SetCleanConfirmer(nullptr);
+    SetJobConfirmer(nullptr, nullptr);
     CloseHandle(g_asking);
     CloseHandle(g_answer);
     CreateMainWindowForTest();

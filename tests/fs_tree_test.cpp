@@ -23,7 +23,7 @@
 #include "fs/nt.h"
 #include "fs/text.h"
 #include "fs/tree.h"
-#include "sweep/cleaning.h"
+#include "sweep/clean_steps.h"
 #include "sweep/measure.h"
 
 using cleantest::SpecialFolder;
@@ -341,7 +341,7 @@ TEST(FsRoots, ProtectedFoldersAreRefusedByIdentity) {
                                     mapped.empty() ? std::string() : mapped + "\\" + UserName(profile)}) {
         if (temp.empty()) continue;
         TempFolderOverride override(temp);
-        CleanCategoriesWithTicks(onlyTemp);
+        cleantest::Clean(onlyTemp);
         EXPECT_TRUE(FileExists(profile + "\\brisola-canary.txt")) << temp;
         EXPECT_TRUE(FileExists(std::string(windows) + "\\brisola-canary.txt")) << temp;
     }
