@@ -16,8 +16,7 @@ struct AppState {
     HWND statusBar = nullptr;
     HWND resultsList = nullptr;         // 1010
     HWND infoList = nullptr;            // 1020
-    HANDLE sysInfoThread = nullptr;     // never waited for
-    DWORD sysInfoThreadId = 0;
+    HANDLE sysInfoThread = nullptr;     // the start-up scan, ended with the window
     int currentView = VIEW_INTERNET;
 };
 

@@ -28,6 +28,8 @@
 #include "sweep/results_list.h"
 #include "sweep/sweep.h"
 #include "sweep/sysinfo.h"
+#include "sweep/sysinfo_dialog.h"
+#include "sweep/threads.h"
 #include "ui/link_label.h"
 #include "ui/list_view.h"
 #include "ui/skin.h"
@@ -93,7 +95,6 @@ void OnInitDialog(HWND window) {
     Show(IDC_REMOVE_FILTER, false);
     Show(IDC_VIEW_FILES, false);
     LoadKeptCookies();
-    SetJobEndListener(OnJobEnded);
     SetSelectedButton(window, GetDlgItem(window, IDC_VIEW_INTERNET));
 }
 
@@ -163,6 +164,17 @@ INT_PTR OnCommand(WORD id) {
     }
 }
 
+// The start-up scan's report goes to its dialog, its figures to the lists;
+// running out of memory is said in the status bar.
+void OnSystemScanChanged() {
+    SystemScanView view = TakeSystemScanView();
+    ShowSystemScanView(view);
+    // Ticks the user changed during the scan stay as they are.
+    if (view.completed) FillResultsLists(true);
+    if (view.outOfMemory && g_app.statusBar)
+        SetStatusText("Out of memory: the system information scan was stopped.");
+}
+
 const DWORD kScanShutdownWaitMs = 10000;
 
 // Ends the job and the start-up scan, the threads that look up folders
@@ -201,8 +213,8 @@ void SaveUserChoices() {
 
 void OnDestroy() {
     SaveFilterTable();
-    // A thread still running keeps the library and the skin (a confirmation
-    // on the cleaning thread paints with it): the process exit frees them.
+    // A thread still running keeps the library and the skin: it may still
+    // look folders up, and the process exit frees them.
     if (StopThreads()) {
         FreeShellFolders();
         FreeSkinAssets();
@@ -317,6 +329,12 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return TRUE;
     case WM_ENDSESSION:
         OnEndSession(wParam != FALSE);
+        return TRUE;
+    case kJobEndedMessage:
+        OnJobEnded(reinterpret_cast<const char*>(lParam));
+        return TRUE;
+    case kSystemScanChanged:
+        OnSystemScanChanged();
         return TRUE;
     default:
         return SkinnedDialogDefault(window, message, wParam, lParam);

@@ -3,6 +3,9 @@
 
 #include <windows.h>
 
+// The start-up scan's report changed: the main window pulls and shows it.
+const UINT kSystemScanChanged = WM_APP + 30;
+
 INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 void CreateStatusBar();
 void SetUpInfoList();

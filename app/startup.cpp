@@ -9,33 +9,16 @@
 #include "drives/filters.h"
 #include "resource.h"
 #include "settings/settings.h"
-#include "sweep/confirm_dialog.h"
 #include "sweep/preview_dialog.h"
 #include "sweep/progress.h"
 #include "sweep/results_list.h"
 #include "sweep/sweep.h"
+#include "sweep/sysinfo.h"
 #include "sweep/sysinfo_dialog.h"
+#include "sweep/threads.h"
 #include "ui/skin.h"
 
-namespace {
-
-// The start-up scan's report goes to its dialog; running out of memory is
-// said in the status bar.
-void ReportSystemScan(SystemScanStage stage, const char* text) {
-    if (stage != SystemScanStage::OutOfMemory) {
-        ShowSystemScanStage(stage, text);
-        return;
-    }
-    if (g_app.statusBar)
-        SendMessageA(g_app.statusBar, SB_SETTEXTA, 0,
-                     reinterpret_cast<LPARAM>("Out of memory: the system information scan was stopped."));
-}
-
-}  // namespace
-
 void InitShell() {
-    UseConfirmDialog(nullptr);
-    SetSystemScanReporter(ReportSystemScan);
     InitCommonControls();
     // Loaded here already, so that a missing library is said at once.
     if (!LoadShellFolders()) MessageBoxA(nullptr, "missing dll!", "info", MB_OK);
@@ -48,7 +31,6 @@ void CreateMainWindow() {
         MessageBoxA(nullptr, "creation error!", "info", MB_OK);
         return;
     }
-    UseConfirmDialog(g_app.mainWindow);
     CreateStatusBar();
     g_app.resultsList = GetDlgItem(g_app.mainWindow, IDC_RESULTS_LIST);
     HWND filters = GetDlgItem(g_app.mainWindow, IDC_FILTER_LIST);
@@ -100,7 +82,8 @@ int RunMessageLoop() {
             firstPass = false;
             AllowSystemScan();
             ShowSystemInfoDialog(g_app.mainWindow);
-            g_app.sysInfoThread = CreateThread(nullptr, 0, SystemScanThread, nullptr, 0, &g_app.sysInfoThreadId);
+            SetSystemScanWindow(g_app.mainWindow, kSystemScanChanged);
+            g_app.sysInfoThread = StartThread(SystemScanThread, nullptr);
         }
     }
     return static_cast<int>(msg.wParam);

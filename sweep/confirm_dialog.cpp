@@ -2,31 +2,35 @@
 
 #include <windows.h>
 
-#include <atomic>
-
 #include "resource.h"
-#include "sweep/progress.h"
 #include "ui/skin.h"
 
 namespace {
 
-std::atomic<HWND> g_confirmDialog{nullptr};  // the open confirmation, if any
-std::atomic<HWND> g_confirmOwner{nullptr};
-
 const int kConfirmHoverIds[] = {IDC_CONF_OK, IDC_CONF_CANCEL};
 const HoverList kConfirmHover = {kConfirmHoverIds, 2};
 
+// One opening, behind DWLP_USER.
+struct Question {
+    const char* subject;
+    HWND* open;
+};
+
 void OnConfirmInit(HWND dialog, LPARAM lParam) {
     ApplySkin(dialog);
-    const char* subject = reinterpret_cast<const char*>(lParam);
-    SetDlgItemTextA(dialog, IDC_CONF_TEXT, subject ? subject : "");
-    g_confirmDialog = dialog;
-    // An abort that came before the handle was known still closes it.
-    if (JobAborted()) PostMessageA(dialog, WM_CLOSE, 0, 0);
+    const Question* question = reinterpret_cast<const Question*>(lParam);
+    SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+    SetDlgItemTextA(dialog, IDC_CONF_TEXT, question->subject ? question->subject : "");
+    if (question->open) *question->open = dialog;
+}
+
+void ForgetOpen(HWND dialog) {
+    const Question* question = reinterpret_cast<const Question*>(GetWindowLongPtrA(dialog, DWLP_USER));
+    if (question && question->open) *question->open = nullptr;
 }
 
 void EndConfirm(HWND dialog, INT_PTR result) {
-    g_confirmDialog = nullptr;
+    ForgetOpen(dialog);
     EndDialog(dialog, result);
 }
 
@@ -44,6 +48,10 @@ INT_PTR CALLBACK ConfirmDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
     case WM_CLOSE:
         EndConfirm(dialog, DIALOG_RESULT);
         return TRUE;
+    case WM_DESTROY:
+        // Destroyed with its owner: the caller's slot must not name it.
+        ForgetOpen(dialog);
+        return FALSE;
     case WM_SETCURSOR:
         TrackHover(dialog, kConfirmHover, reinterpret_cast<HWND>(wParam));
         return TRUE;
@@ -52,21 +60,12 @@ INT_PTR CALLBACK ConfirmDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
     }
 }
 
-// Called by the engine's abort, from any thread.
-void CloseConfirmDialog() {
-    HWND dialog = g_confirmDialog;
-    if (dialog) PostMessageA(dialog, WM_CLOSE, 0, 0);
-}
-
 }  // namespace
 
-void UseConfirmDialog(HWND owner) {
-    g_confirmOwner = owner;
-    SetJobConfirmer(RunConfirmDialog, CloseConfirmDialog);
-}
-
-bool RunConfirmDialog(const char* subject) {
-    INT_PTR result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_CONFIRM), g_confirmOwner,
-                                     ConfirmDialogProc, reinterpret_cast<LPARAM>(subject));
+bool RunConfirmDialog(HWND owner, const char* subject, HWND* open) {
+    Question question = {subject, open};
+    INT_PTR result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_CONFIRM), owner,
+                                     ConfirmDialogProc, reinterpret_cast<LPARAM>(&question));
+    if (open) *open = nullptr;
     return result == IDC_CONF_OK;
 }

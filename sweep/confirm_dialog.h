@@ -3,9 +3,8 @@
 
 #include <windows.h>
 
-// Makes the dialog the cleaning engine's confirmer, owned by `owner` (null
-// until the main window exists).
-void UseConfirmDialog(HWND owner);
-// Asks on the calling thread; true only for OK. An abort of the clean
-// closes it as if cancelled.
-bool RunConfirmDialog(const char* subject);
+// Asks about `subject` on the calling thread, the user-interface thread,
+// owned by `owner`; true only for OK. While it is open its window is in
+// `*open` (when given), so that the caller can close it, as a cancel, when
+// the question is withdrawn.
+bool RunConfirmDialog(HWND owner, const char* subject, HWND* open = nullptr);

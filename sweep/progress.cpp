@@ -1,11 +1,10 @@
 // The worker threads of the two long jobs, cleaning and the disk scan, and
-// the state of the one that runs. Only one job runs at a time. A worker reaches
-// the windows only through synchronous sends to the main thread and never
-// holds a lock while it sends; the main thread never blocks on a worker
-// without answering the calls the worker sends to it.
+// the model of the one that runs. Only one job runs at a time. A worker
+// reaches the window only through the job model and its changed message;
+// it never sends, and a question waits for the dialog's answer or the
+// program's end, whichever comes first.
 #include "sweep/progress.h"
 
-#include <commctrl.h>
 #include <mmsystem.h>
 
 #include <atomic>
@@ -19,61 +18,69 @@
 #include "drives/found_files.h"
 #include "settings/settings.h"
 #include "sweep/clean_context.h"
-#include "sweep/cleaning.h"
 #include "sweep/clean_event.h"
+#include "sweep/cleaning.h"
 #include "sweep/job_lock.h"
 #include "sweep/results_list.h"
 #include "sweep/sweep.h"
+#include "sweep/threads.h"
 
 namespace {
 
 const DWORD kWorkerStartWaitMs = 5000;
 const DWORD kWorkerShutdownWaitMs = 10000;
-// After its end message the worker only has to return.
+// After the end is told the worker only has to return.
 const DWORD kWorkerReturnWaitMs = 2000;
 
+enum JobPhase : int { kIdle, kRunning, kEnded };
+
 struct JobState {
-    std::atomic<HWND> progressDialog{nullptr};
-    std::atomic<HWND> progressBar{nullptr};
-    std::atomic<UINT> endMessage{0};  // sent to progressDialog by the worker
     HANDLE workerThread = nullptr;  // main thread only
-    DWORD workerThreadId = 0;
     DWORD shutdownWaitMs = kWorkerShutdownWaitMs;  // main thread only
-    // From the start of a job until its worker is done; cleared only by
-    // the worker (or by a start whose thread never came).
-    std::atomic<bool> busy{false};
-    std::atomic<int> driveScan{0};
+    bool scan = false;  // set before the worker starts
+    // Taken on the main thread before the scan thread starts; only that
+    // thread reads it afterwards.
+    DiskScanSnapshot scanSnapshot;
+    ChangeNotice notice;  // the progress dialog
     std::atomic<bool> stop{false};
     std::atomic<bool> userStopped{false};
-    // A clean's abort: the program ends. Set on the main thread, cleared
-    // by the next start.
-    std::atomic<bool> abort{false};
-    std::atomic<bool> hasBar{false};  // a progress bar shows the steps
-    // The confirmer the clean asks, and what closes its open question.
-    std::atomic<CleanConfirmer> confirmer{nullptr};
-    std::atomic<void (*)()> confirmCloser{nullptr};
+    std::atomic<bool> abort{false};     // the program ends: a clean stops
+    std::atomic<bool> watched{false};   // a progress dialog shows the steps
     std::atomic<int> scanResult{0};
     std::atomic<int> lastPosition{0};
     std::atomic<int> soundsRequested{0};
     std::atomic<bool> outOfMemory{false};
-    std::atomic<bool> lockRefused{false};  // another clean held the lock
-    std::atomic<bool> measured{false};     // the worker measured the sweep again
+    std::atomic<bool> lockRefused{false};   // another clean held the lock
+    std::atomic<bool> measured{false};      // the worker measured the sweep again
     std::atomic<bool> shuttingDown{false};  // the program ends: no refresh, no dialog
-    // Taken on the main thread before the scan thread starts; only that
-    // thread reads it afterwards.
-    DiskScanSnapshot scanSnapshot;
+    std::atomic<CleanConfirmer> testConfirmer{nullptr};
+    // Set when a question has its answer, or nobody is left to give one.
+    HANDLE answered = CreateEventA(nullptr, TRUE, FALSE, nullptr);
 
-    // The disk scan's latest position, shown by the dialog's timer.
-    std::mutex positionLock;
+    // The model the dialog pulls; phase is read without the lock.
+    std::mutex lock;
+    std::atomic<int> phase{kIdle};
+    int steps = 0;
     char folder[256] = {};
     char file[256] = {};
     unsigned positionVersion = 0;
-    unsigned shownVersion = 0;  // main thread only
+    unsigned shownVersion = 0;
+    unsigned question = 0;  // the open question's number, 0: none
+    unsigned questions = 0;  // numbers given so far
+    bool answer = false;
+    char subject[256] = {};
 };
 JobState g_job;
 
+// Ends the job when it has ended and nobody took the end yet; true when
+// this call did. Under the lock.
+bool TakeEndLocked() {
+    int ended = kEnded;
+    return g_job.phase.compare_exchange_strong(ended, kIdle);
+}
+
 // Closes the handle of the previous job's thread, which has finished or is
-// returning from its last send.
+// about to return.
 void CloseWorkerHandle(DWORD waitMs) {
     if (!g_job.workerThread) return;
     WaitForThread(g_job.workerThread, waitMs);
@@ -89,17 +96,68 @@ void PlayJobSound(const char* name) {
     PlaySoundA(name, GetModuleHandleA(nullptr), SND_RESOURCE | SND_ASYNC | SND_NODEFAULT);
 }
 
-// The worker's last act. The dialog, if there still is one, has its answer
-// before the job ends; without one (the program is ending) the worker ends
-// its job alone. Nothing is touched after.
+// The worker's last act: the job has ended, and the dialog takes the end.
+// Without a dialog to tell (the program is ending) the worker takes it
+// itself. Nothing is touched after.
 void EndJobOnWorker() {
-    HWND dialog = g_job.progressDialog;
-    if (dialog) SendMessageA(dialog, g_job.endMessage, 0, 0);
-    g_job.busy = false;
+    {
+        std::lock_guard<std::mutex> hold(g_job.lock);
+        g_job.phase = kEnded;
+    }
+    if (g_job.notice.Post()) return;
+    std::lock_guard<std::mutex> hold(g_job.lock);
+    TakeEndLocked();
+}
+
+void StepJob() {
+    {
+        std::lock_guard<std::mutex> hold(g_job.lock);
+        ++g_job.steps;
+    }
+    g_job.notice.Post();
+}
+
+// The disk scan's position, told at the rate the dialog pulls it.
+void NoteScanPosition(const char* folder, const char* file) {
+    {
+        std::lock_guard<std::mutex> hold(g_job.lock);
+        if (folder) snprintf(g_job.folder, sizeof g_job.folder, "%s", folder);
+        if (file) snprintf(g_job.file, sizeof g_job.file, "%s", file);
+        ++g_job.positionVersion;
+    }
+    g_job.notice.Post();
+}
+
+bool ScanStopRequested() { return g_job.stop; }
+
+// The clean's confirmer: the question goes into the model and the worker
+// waits for the dialog's answer. The program's end, or a dialog that goes,
+// answers no.
+bool AskTheDialog(const char* subject) {
+    if (CleanConfirmer test = g_job.testConfirmer) return test(subject);
+    {
+        std::lock_guard<std::mutex> hold(g_job.lock);
+        if (g_job.abort) return false;
+        if (++g_job.questions == 0) ++g_job.questions;
+        g_job.question = g_job.questions;
+        g_job.answer = false;
+        snprintf(g_job.subject, sizeof g_job.subject, "%s", subject);
+        ResetEvent(g_job.answered);
+    }
+    if (g_job.notice.Post()) WaitForSingleObject(g_job.answered, INFINITE);
+    bool yes;
+    {
+        std::lock_guard<std::mutex> hold(g_job.lock);
+        yes = g_job.answer && !g_job.abort;
+        g_job.question = 0;
+    }
+    // A question still on the screen (the program is ending) is withdrawn.
+    g_job.notice.Post();
+    return yes;
 }
 
 // The figures after a job, measured here on the worker; the main thread
-// fills the lists from them when the job's end reaches it.
+// fills the lists from them when it takes the job's end.
 void MeasureAfterJob() {
     MeasureCategories();
     g_job.measured = true;
@@ -120,9 +178,9 @@ DWORD WINAPI CleaningThread(LPVOID) {
             } else if (!g_job.abort) {
                 ReadTicksFromList();
                 CleanContext context(&g_job.abort);
-                context.confirm = g_job.confirmer;
-                context.stepped = StepProgressBar;
-                context.paced = &g_job.hasBar;
+                context.confirm = AskTheDialog;
+                context.stepped = StepJob;
+                context.paced = &g_job.watched;
                 CleanCategories(context);
                 cleaned = true;
             }
@@ -139,9 +197,9 @@ DWORD WINAPI DiskScanThread(LPVOID) {
     try {
         PlayJobSound("filtering");
         DiskScanProgress progress;
-        progress.stopRequested = StopRequested;
-        progress.position = ReportScanPosition;
-        progress.step = StepProgressBar;
+        progress.stopRequested = ScanStopRequested;
+        progress.position = NoteScanPosition;
+        progress.step = StepJob;
         g_job.scanResult = RunDiskScan(g_job.scanSnapshot, progress);
         // Stopped or not, the sweep shows the scan's row with fresh figures.
         if (!g_job.shuttingDown) MeasureAfterJob();
@@ -154,35 +212,41 @@ DWORD WINAPI DiskScanThread(LPVOID) {
 }
 
 // False, nothing left busy, when the thread could not start.
-bool StartWorker(HWND notify, UINT endMessage, LPTHREAD_START_ROUTINE proc) {
+bool StartWorker(HWND dialog, UINT changedMessage, LPTHREAD_START_ROUTINE proc) {
     CloseWorkerHandle(kWorkerStartWaitMs);
     // What a job abandoned at the program's end left behind.
     g_job.shuttingDown = false;
     g_job.outOfMemory = false;
     g_job.lockRefused = false;
     g_job.measured = false;
-    g_job.progressDialog = notify;
-    g_job.endMessage = endMessage;
-    // Busy from here on, before the thread exists, so that no second job
-    // can slip in.
-    g_job.busy = true;
-    g_job.workerThread = CreateThread(nullptr, 0, proc, nullptr, 0, &g_job.workerThreadId);
+    g_job.lastPosition = 0;
+    {
+        std::lock_guard<std::mutex> hold(g_job.lock);
+        // Running from here on, before the thread exists, so that no second
+        // job can slip in.
+        g_job.phase = kRunning;
+        g_job.steps = 0;
+        g_job.positionVersion = g_job.shownVersion = 0;
+        g_job.question = 0;
+    }
+    g_job.notice.Target(dialog, changedMessage);
+    g_job.watched = dialog != nullptr;
+    g_job.workerThread = StartThread(proc, nullptr);
     if (g_job.workerThread) return true;
-    g_job.busy = false;
-    g_job.driveScan = 0;
+    g_job.phase = kIdle;
     return false;
 }
 
 }  // namespace
 
-bool StartCleaningJob(HWND notify, UINT endMessage) {
-    g_job.driveScan = 0;
+bool StartCleaningJob(HWND dialog, UINT changedMessage) {
+    g_job.scan = false;
     g_job.abort = false;
-    return StartWorker(notify, endMessage, CleaningThread);
+    return StartWorker(dialog, changedMessage, CleaningThread);
 }
 
-bool StartDiskScanJob(HWND notify, UINT endMessage) {
-    g_job.driveScan = 1;
+bool StartDiskScanJob(HWND dialog, UINT changedMessage) {
+    g_job.scan = true;
     ClearFoundFiles();
     g_job.stop = false;
     g_job.userStopped = false;
@@ -190,53 +254,56 @@ bool StartDiskScanJob(HWND notify, UINT endMessage) {
     // The lists' ticks, read here where the lists live.
     RefreshDriveTable();
     g_job.scanSnapshot = TakeDiskScanSnapshot();
-    return StartWorker(notify, endMessage, DiskScanThread);
+    return StartWorker(dialog, changedMessage, DiskScanThread);
 }
-
-void SetProgressDialog(HWND dialog) {
-    g_job.progressDialog = dialog;
-    if (!dialog) g_job.driveScan = 0;  // the scan it was set for never started
-}
-
-void SetDriveScanFlag() { g_job.driveScan = 1; }
-
-bool IsDriveScanJob() { return g_job.driveScan == 1; }
 
 void RequestJobStop() {
     g_job.stop = true;
     g_job.userStopped = true;
 }
 
-void SetJobProgressBar(HWND bar) {
-    g_job.progressBar = bar;
-    g_job.hasBar = bar != nullptr;
-    g_job.lastPosition = 0;
-}
-
 void ForgetProgressDialog(HWND dialog) {
-    HWND expected = dialog;
-    if (g_job.progressDialog.compare_exchange_strong(expected, nullptr)) {
-        g_job.progressBar = nullptr;
-        g_job.hasBar = false;
-    }
+    if (g_job.notice.Window() != dialog) return;
+    g_job.notice.Target(nullptr, 0);
+    g_job.watched = false;
+    std::lock_guard<std::mutex> hold(g_job.lock);
+    SetEvent(g_job.answered);
+    TakeEndLocked();
 }
 
-bool TakeScanPosition(char (&folder)[256], char (&file)[256]) {
-    std::lock_guard<std::mutex> lock(g_job.positionLock);
-    if (g_job.positionVersion == g_job.shownVersion) return false;
+JobView TakeJobView() {
+    g_job.notice.Taken();
+    JobView view;
+    std::lock_guard<std::mutex> hold(g_job.lock);
+    view.steps = g_job.steps;
+    view.positionChanged = g_job.positionVersion != g_job.shownVersion;
     g_job.shownVersion = g_job.positionVersion;
-    memcpy(folder, g_job.folder, sizeof folder);
-    memcpy(file, g_job.file, sizeof file);
-    return true;
+    memcpy(view.folder, g_job.folder, sizeof view.folder);
+    memcpy(view.file, g_job.file, sizeof view.file);
+    view.question = g_job.question;
+    memcpy(view.subject, g_job.subject, sizeof view.subject);
+    view.ended = g_job.phase == kEnded;
+    return view;
 }
 
-JobOutcome FinishJob(int barPosition) {
-    // The worker, answered already, ends its job and returns; the buttons
-    // come back only once it has.
+void AnswerJobQuestion(unsigned number, bool yes) {
+    std::lock_guard<std::mutex> hold(g_job.lock);
+    if (number == 0 || g_job.question != number) return;
+    g_job.answer = yes;
+    SetEvent(g_job.answered);
+}
+
+bool FinishJob(int barPosition, JobOutcome& outcome) {
+    {
+        std::lock_guard<std::mutex> hold(g_job.lock);
+        if (!TakeEndLocked()) return false;
+    }
+    // The worker has told its end and only returns; the buttons come back
+    // only once it has.
     if (g_job.workerThread) WaitForThread(g_job.workerThread, kWorkerReturnWaitMs);
     g_job.lastPosition = barPosition;
-    JobOutcome outcome;
-    outcome.scan = g_job.driveScan == 1;
+    outcome = JobOutcome();
+    outcome.scan = g_job.scan;
     outcome.ending = g_job.shuttingDown;
     outcome.lockRefused = g_job.lockRefused.exchange(false);
     // The ticks the list shows are kept; only the figures are new.
@@ -245,30 +312,16 @@ JobOutcome FinishJob(int barPosition) {
     outcome.outOfMemory = g_job.outOfMemory.exchange(false);
     outcome.showFoundFiles = outcome.scan && !outcome.ending && g_job.scanResult == 1 && !g_job.userStopped;
     g_job.userStopped = false;
-    g_job.driveScan = 0;
-    return outcome;
+    return true;
 }
 
-bool IsJobRunning() { return g_job.busy; }
-
-bool WaitForThread(HANDLE thread, DWORD timeoutMs) {
-    DWORD start = GetTickCount();
-    for (;;) {
-        DWORD elapsed = GetTickCount() - start;
-        if (elapsed >= timeoutMs) return WaitForSingleObject(thread, 0) == WAIT_OBJECT_0;
-        DWORD r = MsgWaitForMultipleObjects(1, &thread, FALSE, timeoutMs - elapsed, QS_SENDMESSAGE);
-        if (r == WAIT_OBJECT_0) return true;
-        if (r != WAIT_OBJECT_0 + 1) return WaitForSingleObject(thread, 0) == WAIT_OBJECT_0;
-        MSG msg;
-        PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-    }
-}
+bool IsJobRunning() { return g_job.phase != kIdle; }
 
 bool ReleaseWorkerThread() {
     if (!g_job.workerThread) return true;
     g_job.shuttingDown = true;
     g_job.abort = true;
-    if (auto closer = g_job.confirmCloser.load()) closer();
+    SetEvent(g_job.answered);
     g_job.stop = true;
     g_job.userStopped = true;
     // A worker still running keeps its job, its handle and the abort: it
@@ -276,38 +329,19 @@ bool ReleaseWorkerThread() {
     if (!WaitForThread(g_job.workerThread, g_job.shutdownWaitMs)) return false;
     CloseHandle(g_job.workerThread);
     g_job.workerThread = nullptr;
+    // The end the dialog may still take says the program ends; the next
+    // start clears that.
     g_job.abort = false;
-    g_job.shuttingDown = false;
     g_job.stop = false;
     g_job.userStopped = false;
-    g_job.driveScan = 0;
     return true;
 }
 
 void SetShutdownWaitForTest(DWORD ms) { g_job.shutdownWaitMs = ms ? ms : kWorkerShutdownWaitMs; }
 
-HWND CurrentProgressDialog() { return g_job.progressDialog; }
+void SetJobConfirmerForTest(bool (*confirmer)(const char* subject)) { g_job.testConfirmer = confirmer; }
 
-void ReportScanPosition(const char* folder, const char* file) {
-    std::lock_guard<std::mutex> lock(g_job.positionLock);
-    if (folder) snprintf(g_job.folder, sizeof g_job.folder, "%s", folder);
-    if (file) snprintf(g_job.file, sizeof g_job.file, "%s", file);
-    ++g_job.positionVersion;
-}
-
-bool StopRequested() { return g_job.stop; }
-
-void StepProgressBar() {
-    HWND bar = g_job.progressBar;
-    if (bar) SendMessageA(bar, PBM_STEPIT, 0, 0);
-}
-
-void SetJobConfirmer(CleanConfirmer confirmer, void (*closer)()) {
-    g_job.confirmCloser = closer;
-    g_job.confirmer = confirmer;
-}
-
-bool JobAborted() { return g_job.abort; }
+HWND CurrentProgressDialog() { return g_job.notice.Window(); }
 
 int LastProgressPosition() { return g_job.lastPosition; }
 

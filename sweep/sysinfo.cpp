@@ -1,33 +1,82 @@
 #include "sweep/sysinfo.h"
 
 #include <atomic>
+#include <cstdio>
+#include <mutex>
 #include <new>
 #include <string>
 
 #include "sweep/categories.h"
 #include "sweep/measure.h"
-#include "sweep/results_list.h"
 #include "sweep/sweep.h"
+#include "sweep/threads.h"
 
 namespace {
 
 const char kDoneMark[] = " [OK]\r\n";
 const char kRule[] = "...............................................................\r\n";
 const char kEndLine[] = "COMPLETED!\r\n";
+const char kFinalMessage[] = "Checking System Information successfully completed!\r\n";
 
-std::atomic<bool> g_stopScan{false};
-std::atomic<SystemScanReporter> g_reporter{nullptr};
+struct SystemScanState {
+    std::atomic<bool> stop{false};
+    ChangeNotice notice;
+    std::mutex lock;      // guards the view
+    SystemScanView view;  // what changed since the last pull
+};
+SystemScanState g_scan;
 
-void Report(SystemScanStage stage, const char* text = nullptr) {
-    if (SystemScanReporter reporter = g_reporter) reporter(stage, text);
+template <typename Change>
+void Report(Change change) {
+    {
+        std::lock_guard<std::mutex> hold(g_scan.lock);
+        change(g_scan.view);
+    }
+    g_scan.notice.Post();
+}
+
+void ShowReport(const std::string& text) {
+    Report([&text](SystemScanView& v) {
+        v.report = text;
+        v.reportChanged = true;
+    });
+}
+
+void ShowLine(const std::string& line) {
+    Report([&line](SystemScanView& v) {
+        v.line = line;
+        v.lineChanged = true;
+    });
+}
+
+// Each address the URL-cache measuring counts, from whichever thread
+// measures; a line that would be cut is never shown.
+void NoteCheckedEntry(const char* url) {
+    char line[512];
+    int n = snprintf(line, sizeof line, "Checking file:%s\r\n", url);
+    if (n < 0 || n >= static_cast<int>(sizeof line)) return;
+    ShowLine(line);
 }
 
 }  // namespace
 
-void SetSystemScanReporter(SystemScanReporter reporter) { g_reporter = reporter; }
+void SetSystemScanWindow(HWND window, UINT message) {
+    g_scan.notice.Target(window, message);
+    SetUrlCacheWatcher(window ? NoteCheckedEntry : nullptr);
+}
+
+SystemScanView TakeSystemScanView() {
+    g_scan.notice.Taken();
+    std::lock_guard<std::mutex> hold(g_scan.lock);
+    SystemScanView view = g_scan.view;
+    g_scan.view = SystemScanView();
+    g_scan.view.report = view.report;
+    g_scan.view.line = view.line;
+    return view;
+}
 
 void RunSystemScan() {
-    Report(SystemScanStage::Started);
+    Report([](SystemScanView& v) { v.started = true; });
     // The figures of this run are published together at the end; each
     // category's only where nothing measured it later meanwhile.
     CategoryMeasurement measured[SWEEP_COUNT];
@@ -37,34 +86,35 @@ void RunSystemScan() {
     for (int i = 0; i < SWEEP_CATEGORIES; ++i) {
         const char* heading = CategoryAt(i).heading;
         if (!heading) continue;
-        if (g_stopScan) return;
+        if (g_scan.stop) return;
         if (!first) text += kDoneMark;
         first = false;
         text += heading;
-        Report(SystemScanStage::Progress, text.c_str());
+        ShowReport(text);
         MeasureCategory(i, measured[i]);
     }
     text += kDoneMark;
-    Report(SystemScanStage::Progress, text.c_str());
+    ShowReport(text);
     text += kRule;
-    Report(SystemScanStage::Progress, text.c_str());
+    ShowReport(text);
     text += kEndLine;
-    Report(SystemScanStage::Finished, text.c_str());
+    ShowReport(text);
+    ShowLine(kFinalMessage);
     PublishMeasuredCategories(measured);
-    Report(SystemScanStage::Completed);
+    // The window fills the lists, keeping the ticks the user changed
+    // during the scan.
+    if (!g_scan.stop) Report([](SystemScanView& v) { v.completed = true; });
 }
 
 DWORD WINAPI SystemScanThread(LPVOID) {
     try {
         RunSystemScan();
-        // Ticks the user changed during the scan stay as they are.
-        if (!g_stopScan) FillResultsLists(true);
     } catch (const std::bad_alloc&) {
-        if (!g_stopScan) Report(SystemScanStage::OutOfMemory);
+        if (!g_scan.stop) Report([](SystemScanView& v) { v.outOfMemory = true; });
     }
     return 0;
 }
 
-void StopSystemScan() { g_stopScan = true; }
+void StopSystemScan() { g_scan.stop = true; }
 
-void AllowSystemScan() { g_stopScan = false; }
+void AllowSystemScan() { g_scan.stop = false; }

@@ -1,20 +1,29 @@
 // The system-information scan run once at every start: every category
-// measured in full, with a running report for whoever shows it.
+// measured in full, with a running report. The scan writes the report
+// into its model and posts the window it was given; the window pulls a
+// SystemScanView and shows it (sweep/threads.h).
 #pragma once
 
 #include <windows.h>
 
-enum class SystemScanStage {
-    Started,
-    Progress,     // `text`: the report so far
-    Finished,     // `text`: the whole report; the figures are not yet published
-    Completed,    // the figures are in the sweep table
-    OutOfMemory,  // the scan was stopped
+#include <string>
+
+// What changed in the start-up report since the last view.
+struct SystemScanView {
+    bool started = false;
+    bool reportChanged = false;
+    std::string report;  // the report so far
+    bool lineChanged = false;
+    std::string line;    // the entry being checked, or the closing line
+    bool completed = false;    // the figures are in the sweep table
+    bool outOfMemory = false;  // the scan was stopped
 };
-// Called on the scan's thread; `text` is null where not said above.
-using SystemScanReporter = void (*)(SystemScanStage stage, const char* text);
-// Set before the scan's thread starts; none by default.
-void SetSystemScanReporter(SystemScanReporter reporter);
+
+// The window told with `message` when the report changes; also told of
+// every URL cache entry a measurement counts. Main thread, before the scan.
+void SetSystemScanWindow(HWND window, UINT message);
+// On the main thread, on that message.
+SystemScanView TakeSystemScanView();
 
 DWORD WINAPI SystemScanThread(LPVOID);
 void RunSystemScan();

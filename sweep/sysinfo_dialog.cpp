@@ -1,20 +1,14 @@
 #include "sweep/sysinfo_dialog.h"
 
-#include <atomic>
-#include <cstdio>
-
 #include "resource.h"
-#include "sweep/measure.h"
 #include "ui/skin.h"
 
 namespace {
 
-const char kFinalMessage[] = "Checking System Information successfully completed!\r\n";
-
 // Set on the dialog once Close has put it away, so it never comes back.
 const LONG_PTR kClosedMark = 1;
 
-std::atomic<HWND> g_dialog{nullptr};
+HWND g_dialog = nullptr;  // main thread only
 
 bool WasClosed(HWND dialog) { return GetWindowLongPtrA(dialog, DWLP_USER) == kClosedMark; }
 
@@ -25,19 +19,8 @@ void ShowLine(HWND dialog, int id, const char* text) {
     RepaintNow(control, true);
 }
 
-// Each address the URL-cache measuring counts, while the dialog exists.
-void ShowCheckedEntry(const char* url) {
-    HWND dialog = g_dialog;
-    if (!dialog) return;
-    char line[512];
-    int n = snprintf(line, sizeof line, "Checking file:%s\r\n", url);
-    if (n < 0 || n >= static_cast<int>(sizeof line)) return;  // never show a cut address
-    ShowLine(dialog, IDC_SI_LINE, line);
-}
-
 void OnDestroy(HWND dialog) {
-    HWND expected = dialog;
-    g_dialog.compare_exchange_strong(expected, nullptr);
+    if (g_dialog == dialog) g_dialog = nullptr;
 }
 
 INT_PTR CALLBACK SystemInfoDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -77,33 +60,23 @@ HWND ShowSystemInfoDialog(HWND owner) {
     if (dialog && IsWindow(dialog)) return dialog;
     dialog = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_SYSINFO), owner, SystemInfoDialogProc, 0);
     g_dialog = dialog;
-    SetUrlCacheWatcher(ShowCheckedEntry);
     return dialog;
 }
 
 HWND SystemInfoDialog() { return g_dialog; }
 
-void ShowSystemScanStage(SystemScanStage stage, const char* text) {
+void ShowSystemScanView(const SystemScanView& view) {
     HWND dialog = g_dialog;
     if (!dialog || !IsWindow(dialog)) return;
-    switch (stage) {
-    case SystemScanStage::Started:
+    if (view.started) {
         if (!WasClosed(dialog)) ShowWindow(dialog, SW_SHOW);
         SetDlgItemTextA(dialog, IDC_SI_STATE, "Please Wait...");
         ShowWindow(GetDlgItem(dialog, IDC_SI_CLOSE), SW_HIDE);
-        break;
-    case SystemScanStage::Progress:
-        ShowLine(dialog, IDC_SI_REPORT, text ? text : "");
-        break;
-    case SystemScanStage::Finished:
-        ShowLine(dialog, IDC_SI_REPORT, text ? text : "");
-        ShowLine(dialog, IDC_SI_LINE, kFinalMessage);
-        break;
-    case SystemScanStage::Completed:
+    }
+    if (view.reportChanged) ShowLine(dialog, IDC_SI_REPORT, view.report.c_str());
+    if (view.lineChanged) ShowLine(dialog, IDC_SI_LINE, view.line.c_str());
+    if (view.completed) {
         SetDlgItemTextA(dialog, IDC_SI_STATE, "Completed");
         ShowWindow(GetDlgItem(dialog, IDC_SI_CLOSE), SW_SHOW);
-        break;
-    case SystemScanStage::OutOfMemory:
-        break;
     }
 }

@@ -294,8 +294,7 @@ COLORREF FaceColour(HWND button) {
 }
 
 // The current view's button is painted selected, the other not. The
-// selection is the main window's own, so the confirmation dialog, which
-// paints on the cleaning thread, never reads it.
+// selection is the main window's own; no other dialog reads it.
 TEST_F(CleanE2E, TheCurrentViewsButtonIsPaintedSelected) {
     HWND internet = GetDlgItem(g_app.mainWindow, IDC_VIEW_INTERNET);
     HWND drives = GetDlgItem(g_app.mainWindow, IDC_VIEW_DRIVES);
@@ -323,7 +322,7 @@ TEST_F(CleanE2E, AWorkerThatOutlastsTheCloseKeepsItsJobUntilItEndsIt) {
     g_asking = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     g_answer = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     g_settings.askDel = 1;
-    SetJobConfirmer(AskUntilLetGo, nullptr);
+    SetJobConfirmerForTest(AskUntilLetGo);
     SetShutdownWaitForTest(100);
     TickOnly(SWEEP_TEMP);
     Command(IDC_CLEAN);
@@ -339,10 +338,57 @@ TEST_F(CleanE2E, AWorkerThatOutlastsTheCloseKeepsItsJobUntilItEndsIt) {
     EXPECT_TRUE(FileExists(temp_ + "\\junk.tmp"));
     g_settings.askDel = 0;
     SetShutdownWaitForTest(0);
-    SetJobConfirmer(nullptr, nullptr);
+    SetJobConfirmerForTest(nullptr);
     CloseHandle(g_asking);
     CloseHandle(g_answer);
     CreateMainWindowForTest();
+    TickOnly(kNothing);
+    Command(IDC_CLEAN);
+    ASSERT_TRUE(WaitForJobEnd());
+    EXPECT_EQ(LastProgressPosition(), SWEEP_CATEGORIES);
+}
+
+bool IsConfirmation(HWND w) { return HasControls(w, {IDC_CONF_OK, IDC_CONF_CANCEL, IDC_CONF_TEXT}); }
+
+// The confirmation runs on the window's thread while the worker waits for
+// its answer. However it ends, the job ends once and the question goes;
+// an end of the program while it is open deletes nothing and leaves no
+// question behind.
+TEST_F(CleanE2E, AnOpenConfirmationEndsWithItsAnswerOrTheProgramsEnd) {
+    const struct {
+        const char* name;
+        void (*act)(HWND confirmation);
+        bool deleted;
+        bool windowGoes;
+    } cases[] = {
+        {"OK", [](HWND w) { PostMessageA(w, WM_COMMAND, IDC_CONF_OK, 0); }, true, false},
+        {"Cancel", [](HWND w) { PostMessageA(w, WM_COMMAND, IDC_CONF_CANCEL, 0); }, false, false},
+        {"end of the session", [](HWND) { SendMessageA(g_app.mainWindow, WM_ENDSESSION, TRUE, 0); }, false, false},
+        {"main window closed", [](HWND) { PostMessageA(g_app.mainWindow, WM_CLOSE, 0, 0); }, false, true},
+    };
+    g_settings.askDel = 1;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        MakeFile(temp_ + "\\junk.tmp", 10);
+        TickOnly(SWEEP_TEMP);
+        WindowHelper answer(IsConfirmation, c.act);
+        Command(IDC_CLEAN);
+        EXPECT_TRUE(answer.Join());
+        EXPECT_TRUE(WaitForJobEnd());
+        PumpUntil([] { return !FindProcessWindow(IsConfirmation) && !FindProcessWindow(IsProgress); }, 5000);
+        EXPECT_EQ(FindProcessWindow(IsConfirmation), nullptr);
+        EXPECT_EQ(FindProcessWindow(IsProgress), nullptr);
+        EXPECT_EQ(FileExists(temp_ + "\\junk.tmp"), !c.deleted);
+        if (c.windowGoes) {
+            EXPECT_FALSE(IsWindow(g_app.mainWindow));
+            g_app.mainWindow = nullptr;
+            CreateMainWindowForTest();
+        } else {
+            EXPECT_TRUE(ButtonsUsable());
+        }
+    }
+    g_settings.askDel = 0;
+    // The next clean runs as usual.
     TickOnly(kNothing);
     Command(IDC_CLEAN);
     ASSERT_TRUE(WaitForJobEnd());
