@@ -101,6 +101,6 @@ int RunBrisola() {
     CreateMainWindow();
     // Without a main window there is nothing to run.
     if (!g_app.mainWindow) return 1;
-    if (g_settings.enableTips == 1) SendMessageA(g_app.mainWindow, WM_COMMAND, IDC_TIPS, 0);
+    if (g_settings.enableTips) SendMessageA(g_app.mainWindow, WM_COMMAND, IDC_TIPS, 0);
     return RunMessageLoop();
 }

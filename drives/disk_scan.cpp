@@ -132,11 +132,11 @@ private:
 
 // Ends a scan: its records always join the found-files array; the totals
 // and the sweep row change only when the scan completed.
-int FinishScan(const DiskScan& scan, bool completed) {
+bool FinishScan(const DiskScan& scan, bool completed) {
     PublishFoundFiles(scan.records);
-    if (!completed) return 0;
+    if (!completed) return false;
     PublishDiskScanResult(scan.filesSeen, scan.filesFound, scan.bytes);
-    return 1;
+    return true;
 }
 
 }  // namespace
@@ -151,7 +151,7 @@ DiskScanSnapshot TakeDiskScanSnapshot() {
     return snapshot;
 }
 
-int RunDiskScan(const DiskScanSnapshot& snapshot, const DiskScanProgress& progress) {
+bool RunDiskScan(const DiskScanSnapshot& snapshot, const DiskScanProgress& progress) {
     {
         std::lock_guard<std::mutex> hold(g_drives.lock);
         g_drives.diskScanStarted = true;
@@ -166,7 +166,7 @@ int RunDiskScan(const DiskScanSnapshot& snapshot, const DiskScanProgress& progre
     return FinishScan(scan, true);
 }
 
-int RunDiskScanOfFolders(const std::vector<std::string>& folders, const DiskScanProgress& progress) {
+bool RunDiskScanOfFolders(const std::vector<std::string>& folders, const DiskScanProgress& progress) {
     return RunDiskScan(DiskScanSnapshot{folders, CopyFilterTable()}, progress);
 }
 

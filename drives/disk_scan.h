@@ -27,13 +27,13 @@ struct DiskScanProgress {
     void (*step)() = nullptr;
 };
 
-// Scans the snapshot's roots. Returns 1 when every root was scanned, 0 when
+// Scans the snapshot's roots. True when every root was scanned, false when
 // it was stopped.
-int RunDiskScan(const DiskScanSnapshot& snapshot, const DiskScanProgress& progress = {});
+bool RunDiskScan(const DiskScanSnapshot& snapshot, const DiskScanProgress& progress = {});
 
 // The same over the given folders with the filter table as it is now; for
 // tests and benchmarks.
-int RunDiskScanOfFolders(const std::vector<std::string>& folders, const DiskScanProgress& progress = {});
+bool RunDiskScanOfFolders(const std::vector<std::string>& folders, const DiskScanProgress& progress = {});
 
 // What the sweep table's "Other temporary files" row shows: whether a scan
 // has started in this run, and the last completed scan's files and bytes.

@@ -32,7 +32,7 @@ private:
 
 struct NamedFlag {
     const char* name;
-    std::atomic<BYTE>* flag;
+    std::atomic<bool>* flag;
 };
 
 const NamedFlag kFlags[] = {
@@ -66,18 +66,18 @@ void WriteRecentDocsPolicy(DWORD data) {
 }  // namespace
 
 void ResetSettings() {
-    g_settings.neverUpdate = 0;
-    g_settings.askDel = 0;
-    g_settings.enableSnd = 1;
-    g_settings.enableTips = 1;
+    g_settings.neverUpdate = false;
+    g_settings.askDel = false;
+    g_settings.enableSnd = true;
+    g_settings.enableTips = true;
 }
 
-void ToggleFlag(std::atomic<BYTE>& flag) { flag = flag == 1 ? 0 : 1; }
+void ToggleFlag(std::atomic<bool>& flag) { flag = !flag; }
 
 // Switches the Explorer policy at once, independently of the save at exit.
 void ToggleNeverUpdate() {
     ToggleFlag(g_settings.neverUpdate);
-    WriteRecentDocsPolicy(g_settings.neverUpdate == 1 ? 1 : 0);
+    WriteRecentDocsPolicy(g_settings.neverUpdate ? 1 : 0);
 }
 
 // The machine-wide key is the store. A standard user can neither open it
@@ -114,13 +114,13 @@ void LoadSettings() {
     // A value that is missing or malformed leaves the flag as it is.
     for (const NamedFlag& f : kFlags) {
         BYTE value = 0;
-        if (ReadProgramFlag(key, f.name, value)) *f.flag = value;
+        if (ReadProgramFlag(key, f.name, value)) *f.flag = value == 1;
     }
     RegCloseKey(key);
 }
 
 void SaveSettings() {
     ProgramFlag flags[4];
-    for (size_t i = 0; i < 4; ++i) flags[i] = {kFlags[i].name, kFlags[i].flag->load()};
+    for (size_t i = 0; i < 4; ++i) flags[i] = {kFlags[i].name, static_cast<BYTE>(kFlags[i].flag->load() ? 1 : 0)};
     WriteProgramFlags(flags, 4);
 }

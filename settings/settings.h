@@ -5,14 +5,14 @@
 
 #include <atomic>
 
-// A flag is on only when it is exactly 1. The flags are written on the
-// user-interface thread and read by the worker threads, hence atomic;
-// `g_settings.askDel == 1` reads them as plain bytes.
+// The flags are written on the user-interface thread and read by the
+// worker threads, hence atomic. Stored as 1 for on and 0 for off; a stored
+// value is on only when it is exactly 1.
 struct Settings {
-    std::atomic<BYTE> neverUpdate{0};
-    std::atomic<BYTE> askDel{0};
-    std::atomic<BYTE> enableSnd{1};
-    std::atomic<BYTE> enableTips{1};
+    std::atomic<bool> neverUpdate{false};
+    std::atomic<bool> askDel{false};
+    std::atomic<bool> enableSnd{true};
+    std::atomic<bool> enableTips{true};
 };
 
 extern Settings g_settings;
@@ -46,7 +46,6 @@ void LoadSettings();
 void SaveSettings();
 // Puts every flag back to its built-in default (0, 0, 1, 1).
 void ResetSettings();
-// A toggle sets 1 when the flag was not 1, and 0 otherwise.
-void ToggleFlag(std::atomic<BYTE>& flag);
+void ToggleFlag(std::atomic<bool>& flag);
 // Toggles NeverUpdate and writes the Explorer policy that goes with it.
 void ToggleNeverUpdate();

@@ -8,8 +8,8 @@
 
 namespace {
 
-void SetCheck(HWND dialog, int id, const std::atomic<BYTE>& flag) {
-    SendDlgItemMessageA(dialog, id, BM_SETCHECK, flag == 1 ? BST_CHECKED : BST_UNCHECKED, 0);
+void SetCheck(HWND dialog, int id, const std::atomic<bool>& flag) {
+    SendDlgItemMessageA(dialog, id, BM_SETCHECK, flag ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 void OnInitDialog(HWND dialog) {

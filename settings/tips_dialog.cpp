@@ -38,7 +38,7 @@ const HoverList kHover = {kHoverIds, 3};
 void OnInitDialog(HWND dialog) {
     ApplySkin(dialog);
     SendDlgItemMessageA(dialog, IDC_TIP_SHOW_AT_START, BM_SETCHECK,
-                        g_settings.enableTips == 1 ? BST_CHECKED : BST_UNCHECKED, 0);
+                        g_settings.enableTips ? BST_CHECKED : BST_UNCHECKED, 0);
     ShowRandomTip(dialog);
 }
 

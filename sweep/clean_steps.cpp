@@ -29,10 +29,10 @@ void DeleteFolderContents(const char* folder, TreeVisitor* record) {
     DeleteFolderContents(WideFromAnsi(folder), record ? *record : nobody);
 }
 
-int ListUrlCacheEntries(std::vector<UrlCacheItem>& out) {
+bool ListUrlCacheEntries(std::vector<UrlCacheItem>& out) {
     std::vector<unsigned char> buffer(4096);
     HANDLE find = nullptr;
-    int result = 0;
+    bool result = false;
     for (;;) {
         DWORD size = static_cast<DWORD>(buffer.size());
         auto* entry = reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(buffer.data());
@@ -49,7 +49,7 @@ int ListUrlCacheEntries(std::vector<UrlCacheItem>& out) {
                 buffer.assign(size, 0);
                 continue;
             }
-            result = error == ERROR_NO_MORE_ITEMS ? 1 : 0;
+            result = error == ERROR_NO_MORE_ITEMS;
             break;
         }
         if (!(entry->CacheEntryType & COOKIE_CACHE_ENTRY) && entry->lpszSourceUrlName)
@@ -60,11 +60,11 @@ int ListUrlCacheEntries(std::vector<UrlCacheItem>& out) {
     return result;
 }
 
-int DeleteUrlCacheEntries(CleanContext& context) {
+bool DeleteUrlCacheEntries(CleanContext& context) {
     // The URLs are collected first and deleted after the walk, so that the
     // walk never runs over entries that are going away under it.
     std::vector<UrlCacheItem> urls;
-    int result = ListUrlCacheEntries(urls);
+    bool result = ListUrlCacheEntries(urls);
     CleanRecorder& recorder = context.recorder;
     for (const UrlCacheItem& url : urls) {
         if (context.Aborted()) break;

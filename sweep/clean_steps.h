@@ -26,11 +26,11 @@ struct UrlCacheItem {
     unsigned long long size;
 };
 // Every URL cache entry but the cookie entries, as the clean deletes them.
-// 1 when the walk ended normally, 0 on any other error.
-int ListUrlCacheEntries(std::vector<UrlCacheItem>& out);
-// Deletes every URL cache entry except cookie entries. 1 when the walk
-// ended normally, 0 on any other error.
-int DeleteUrlCacheEntries(CleanContext& context);
+// True when the walk ended normally, false on any other error.
+bool ListUrlCacheEntries(std::vector<UrlCacheItem>& out);
+// Deletes every URL cache entry except cookie entries. True when the walk
+// ended normally, false on any other error.
+bool DeleteUrlCacheEntries(CleanContext& context);
 // Deletes the first item of the shell's History folder through its
 // "delete" verb.
 void ShellDeleteHistoryItem();

@@ -52,7 +52,7 @@ void CleanCategoriesWithTicks(const CategoryTicks& ticked, CleanContext& context
             recorder.BeginCategory(step);
             recorder.Refused(kBlockedByPolicy);
         } else if (ticked[step] == 1 && !context.Aborted() && category.findSubject(subject)) {
-            bool ask = g_settings.askDel == 1 || PolicyAlwaysAsks();
+            bool ask = g_settings.askDel || PolicyAlwaysAsks();
             bool confirmed = ask && Confirm(context, subject);
             if (!ask || confirmed) {
                 recorder.BeginCategory(step);

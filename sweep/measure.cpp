@@ -56,13 +56,13 @@ void MeasureFolder(const std::wstring& folder, ScanCounters& counters) {
     counters.bytes += result.counted.bytes;
 }
 
-int MeasureUrlCache(ScanCounters& counters) {
+bool MeasureUrlCache(ScanCounters& counters) {
     const DWORD kMaxEntrySize = 16u << 20;
     std::vector<BYTE> buffer;
     DWORD requested = 4096;
     HANDLE find = nullptr;
     DWORD pending = ERROR_INSUFFICIENT_BUFFER;
-    int result = 0;
+    bool result = false;
     for (;;) {
         if (pending == ERROR_INSUFFICIENT_BUFFER) {
             // A size that does not grow, or grows without bound, would loop.
@@ -83,7 +83,7 @@ int MeasureUrlCache(ScanCounters& counters) {
             continue;
         }
         if (pending != 0) {
-            result = pending == ERROR_NO_MORE_ITEMS ? 1 : 0;
+            result = pending == ERROR_NO_MORE_ITEMS;
             break;
         }
         const auto* entry = reinterpret_cast<const INTERNET_CACHE_ENTRY_INFOA*>(buffer.data());

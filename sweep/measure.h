@@ -23,9 +23,9 @@ void MeasureFolder(const char* folder, ScanCounters& counters);
 void MeasureFolder(const std::wstring& folder, ScanCounters& counters);
 
 // Adds the URL cache entries that are not cookies and have a size to
-// `counters` (files and bytes) and tells the watcher of each. Returns 1
-// when the enumeration ran to its end, 0 when it stopped on another error.
-int MeasureUrlCache(ScanCounters& counters);
+// `counters` (files and bytes) and tells the watcher of each. True when
+// the enumeration ran to its end, false when it stopped on another error.
+bool MeasureUrlCache(ScanCounters& counters);
 // Told the address of every entry MeasureUrlCache counts, on the measuring
 // thread; none by default.
 using UrlCacheWatcher = void (*)(const char* url);

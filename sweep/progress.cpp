@@ -46,7 +46,7 @@ struct JobState {
     std::atomic<bool> userStopped{false};
     std::atomic<bool> abort{false};     // the program ends: a clean stops
     std::atomic<bool> watched{false};   // a progress dialog shows the steps
-    std::atomic<int> scanResult{0};
+    std::atomic<bool> scanCompleted{false};
     std::atomic<int> lastPosition{0};
     std::atomic<int> soundsRequested{0};
     std::atomic<bool> outOfMemory{false};
@@ -89,7 +89,7 @@ void CloseWorkerHandle(DWORD waitMs) {
 }
 
 void PlayJobSound(const char* name) {
-    if (g_settings.enableSnd != 1) return;
+    if (!g_settings.enableSnd) return;
     ++g_job.soundsRequested;
     // Our own short sound, embedded as a WAVE resource; never the system's
     // default sound in its place.
@@ -200,11 +200,11 @@ DWORD WINAPI DiskScanThread(LPVOID) {
         progress.stopRequested = ScanStopRequested;
         progress.position = NoteScanPosition;
         progress.step = StepJob;
-        g_job.scanResult = RunDiskScan(g_job.scanSnapshot, progress);
+        g_job.scanCompleted = RunDiskScan(g_job.scanSnapshot, progress);
         // Stopped or not, the sweep shows the scan's row with fresh figures.
         if (!g_job.shuttingDown) MeasureAfterJob();
     } catch (const std::bad_alloc&) {
-        g_job.scanResult = 0;
+        g_job.scanCompleted = false;
         g_job.outOfMemory = true;
     }
     EndJobOnWorker();
@@ -250,7 +250,7 @@ bool StartDiskScanJob(HWND dialog, UINT changedMessage) {
     ClearFoundFiles();
     g_job.stop = false;
     g_job.userStopped = false;
-    g_job.scanResult = 0;
+    g_job.scanCompleted = false;
     // The lists' ticks, read here where the lists live.
     RefreshDriveTable();
     g_job.scanSnapshot = TakeDiskScanSnapshot();
@@ -310,7 +310,7 @@ bool FinishJob(int barPosition, JobOutcome& outcome) {
     if (g_job.measured.exchange(false) && !outcome.ending) FillResultsLists(true);
     g_job.stop = false;
     outcome.outOfMemory = g_job.outOfMemory.exchange(false);
-    outcome.showFoundFiles = outcome.scan && !outcome.ending && g_job.scanResult == 1 && !g_job.userStopped;
+    outcome.showFoundFiles = outcome.scan && !outcome.ending && g_job.scanCompleted && !g_job.userStopped;
     g_job.userStopped = false;
     return true;
 }
