@@ -4,10 +4,10 @@
 #include <cstdio>
 #include <mutex>
 
+#include "fs/text.h"
 #include "sweep/categories.h"
 #include "sweep/clean_event.h"
 #include "sweep/journal.h"
-#include "sweep/results_list.h"
 
 namespace {
 
