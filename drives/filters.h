@@ -5,12 +5,7 @@
 
 #include <vector>
 
-// One extension filter. Text fields hold at most 255 characters and a NUL.
-struct FilterEntry {
-    char filter[256];       // compared with file names by the disk scan
-    char description[256];
-    BYTE enabled;           // 1 = used by the disk scan
-};
+#include "drives/filter_file.h"  // FilterEntry, the file's rules
 
 // Reads datafilters.txt: the shared file in the Windows directory, or the
 // user's own copy when that is newer.
@@ -27,13 +22,6 @@ void FillFilterListView();
 void ReadFilterTicks();
 // Returns true when a filter was removed.
 bool RemoveSelectedFilter();
-
-// Why an extension or a description typed into Add Filters cannot be
-// stored, or nullptr when it can: the file separates fields with white
-// space, ends a description at a word holding "$" and ends the whole file
-// at a first word holding "[end]", so such text would come back corrupted.
-const char* RejectExtension(const char* extension);
-const char* RejectDescription(const char* description);
 
 // Appends a filter as the Add Filters dialog does (no list refresh).
 // Returns false, storing nothing, when a text does not fit its field.
