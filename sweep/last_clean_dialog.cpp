@@ -12,7 +12,6 @@
 #include "resource.h"
 #include "sweep/categories.h"
 #include "sweep/clean_report.h"
-#include "sweep/results_list.h"
 #include "ui/list_view.h"
 #include "ui/skin.h"
 

@@ -15,7 +15,6 @@
 #include "resource.h"
 #include "sweep/categories.h"
 #include "sweep/preview.h"
-#include "sweep/results_list.h"
 #include "sweep/sweep.h"
 #include "ui/list_view.h"
 #include "ui/skin.h"

@@ -19,6 +19,7 @@
 #include "app/app_state.h"
 #include "clean_support.h"
 #include "cookies/cookies.h"
+#include "drives/filter_view.h"
 #include "drives/filters.h"
 #include "drives/found_files.h"
 #include "fs/shell_folders.h"

@@ -35,12 +35,14 @@ const CommonControls& Controls() {
 
 }  // namespace
 
-HIMAGELIST CreateIconImageList(HICON icon) {
+void SetListIcon(HWND list, int iconId) {
     const CommonControls& c = Controls();
-    if (!c.createList || !c.replaceIcon) return nullptr;
+    if (!c.createList || !c.replaceIcon) return;
     HIMAGELIST images = c.createList(16, 16, ILC_COLOR8, 1, 0);
-    if (images && icon) c.replaceIcon(images, -1, icon);
-    return images;
+    if (!images) return;
+    HICON icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(iconId));
+    if (icon) c.replaceIcon(images, -1, icon);
+    SendMessageA(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images));
 }
 
 BOOL SubclassList(HWND list, SUBCLASSPROC proc, UINT_PTR id) {
@@ -73,6 +75,14 @@ int InsertListRow(HWND list, int row, const char* text, bool withImage) {
     return static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
 }
 
+void SetListCell(HWND list, int row, int column, const char* text) {
+    LVITEMA item = {};
+    item.iSubItem = column;
+    // The control copies the text.
+    item.pszText = const_cast<char*>(text);
+    SendMessageA(list, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+}
+
 UINT StateImageOf(UINT state) { return (state & LVIS_STATEIMAGEMASK) >> 12; }
 
 UINT StateImageBits(UINT image) { return INDEXTOSTATEIMAGEMASK(image) & LVIS_STATEIMAGEMASK; }
@@ -80,6 +90,13 @@ UINT StateImageBits(UINT image) { return INDEXTOSTATEIMAGEMASK(image) & LVIS_STA
 bool IsListRowTicked(HWND list, int row) {
     UINT state = static_cast<UINT>(SendMessageA(list, LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK));
     return StateImageOf(state) != kUncheckedImage;
+}
+
+int TickChangeOf(const NMLISTVIEW* change) {
+    if (!(change->uChanged & LVIF_STATE) || !((change->uNewState ^ change->uOldState) & LVIS_STATEIMAGEMASK) ||
+        change->iItem < 0)
+        return -1;
+    return StateImageOf(change->uNewState) != kUncheckedImage ? 1 : 0;
 }
 
 void SetListRowTick(HWND list, int row, bool ticked) {

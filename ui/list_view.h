@@ -12,6 +12,8 @@ void InsertListColumn(HWND list, int index, const char* text, int width, int for
 // Inserts a row with its first column's text (and the first image); returns
 // its index, or -1.
 int InsertListRow(HWND list, int row, const char* text, bool withImage = true);
+// Sets the text of one cell of a row.
+void SetListCell(HWND list, int row, int column, const char* text);
 
 // State images of a list view with checkboxes.
 const UINT kUncheckedImage = 1;
@@ -24,12 +26,17 @@ bool IsListRowTicked(HWND list, int row);
 // Writes a tick the way every fill does; writing one also clears the
 // row's selection.
 void SetListRowTick(HWND list, int row, bool ticked);
+// The tick an LVN_ITEMCHANGING or LVN_ITEMCHANGED sets on its row (1 or 0),
+// or -1 when the change leaves the row's checkbox as it was.
+int TickChangeOf(const NMLISTVIEW* change);
 
 // comctl32 is loaded on first use, never at start-up: brisolac links the
 // lists' code but shows no list, and under Wine loading comctl32 starts the
 // desktop process and the theming engine.
-// A 16x16 image list holding `icon`; null when comctl32 is missing.
-HIMAGELIST CreateIconImageList(HICON icon);
+// Gives `list` a 16x16 image list holding the program's icon `iconId`, the
+// one image of every row; the list frees it with itself. Nothing when
+// comctl32 is missing.
+void SetListIcon(HWND list, int iconId);
 BOOL SubclassList(HWND list, SUBCLASSPROC proc, UINT_PTR id);
 BOOL UnsubclassList(HWND list, SUBCLASSPROC proc, UINT_PTR id);
 LRESULT DefListSubclassProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam);
