@@ -13,6 +13,7 @@
 #include "sweep/sweep.h"
 #include "ui/list_view.h"
 #include "ui/skin.h"
+#include "ui/subclass.h"
 
 namespace {
 
@@ -79,7 +80,6 @@ int CategoryTickOf(const NMLISTVIEW* change) {
     return change->iItem < SWEEP_CATEGORIES ? TickChangeOf(change) : -1;
 }
 
-const UINT_PTR kResultsSubclass = 1;
 const UINT kViewFilesCommand = 1;
 
 int FocusedRow(HWND list) {
@@ -128,7 +128,7 @@ void ShowRowMenu(HWND list, LPARAM screenPoint) {
 // Double-click, Enter and the context menu open a row's preview. The
 // list's own double-click would toggle the tick, so it never sees one
 // that opens a preview; Enter is taken only while the list has the focus.
-LRESULT CALLBACK ResultsListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+LRESULT CALLBACK ResultsListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_LBUTTONDBLCLK: {
         bool onBox = false;
@@ -155,13 +155,10 @@ LRESULT CALLBACK ResultsListProc(HWND list, UINT message, WPARAM wParam, LPARAM 
     case WM_CONTEXTMENU:
         ShowRowMenu(list, lParam);
         return 0;
-    case WM_NCDESTROY:
-        UnsubclassList(list, ResultsListProc, kResultsSubclass);
-        break;
     default:
         break;
     }
-    return DefListSubclassProc(list, message, wParam, lParam);
+    return CallPreviousProc(list, message, wParam, lParam);
 }
 
 }  // namespace
@@ -210,7 +207,7 @@ void SetUpResultsLists(HWND results, HWND totals, ResultsRowOpener openRow) {
         SetListLook(results, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP, kPanelColour);
         SetListIcon(results, IDI_CATEGORY);
         InsertColumns(results, kResultsColumns);
-        SubclassList(results, ResultsListProc, kResultsSubclass);
+        SubclassWindow(results, ResultsListProc);
     }
     FillResultsLists();
 }

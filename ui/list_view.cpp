@@ -2,14 +2,13 @@
 
 #include <commctrl.h>
 
+#include "fs/text.h"
+
 namespace {
 
 struct CommonControls {
     decltype(&ImageList_Create) createList = nullptr;
     decltype(&ImageList_ReplaceIcon) replaceIcon = nullptr;
-    decltype(&SetWindowSubclass) subclass = nullptr;
-    decltype(&RemoveWindowSubclass) unsubclass = nullptr;
-    decltype(&DefSubclassProc) defProc = nullptr;
 
     template <typename F>
     static void Resolve(HMODULE module, const char* name, F& out) {
@@ -22,9 +21,6 @@ struct CommonControls {
         if (!module) return;
         Resolve(module, "ImageList_Create", createList);
         Resolve(module, "ImageList_ReplaceIcon", replaceIcon);
-        Resolve(module, "SetWindowSubclass", subclass);
-        Resolve(module, "RemoveWindowSubclass", unsubclass);
-        Resolve(module, "DefSubclassProc", defProc);
     }
 };
 
@@ -33,7 +29,33 @@ const CommonControls& Controls() {
     return controls;
 }
 
+void CopyCell(char* out, int size, const std::wstring& text) { lstrcpynA(out, AnsiFromWide(text).c_str(), size); }
+void CopyCell(wchar_t* out, int size, const std::wstring& text) { lstrcpynW(out, text.c_str(), size); }
+
+template <typename Item>
+void AnswerCell(Item& item, size_t rows, const OwnerDataText& text, const OwnerDataTick& tick) {
+    if (item.iItem < 0 || static_cast<size_t>(item.iItem) >= rows) return;
+    size_t row = static_cast<size_t>(item.iItem);
+    if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0)
+        CopyCell(item.pszText, item.cchTextMax, text(row, item.iSubItem));
+    if ((item.mask & LVIF_STATE) && tick) {
+        item.state = (item.state & ~LVIS_STATEIMAGEMASK) | StateImageBits(tick(row) ? kCheckedImage : kUncheckedImage);
+        item.stateMask |= LVIS_STATEIMAGEMASK;
+    }
+}
+
 }  // namespace
+
+bool AnswerOwnerDataCell(const NMHDR* header, size_t rows, const OwnerDataText& text, const OwnerDataTick& tick) {
+    // The list reads the answer from the structure it sent.
+    if (header->code == LVN_GETDISPINFOA)
+        AnswerCell(reinterpret_cast<NMLVDISPINFOA*>(const_cast<NMHDR*>(header))->item, rows, text, tick);
+    else if (header->code == LVN_GETDISPINFOW)
+        AnswerCell(reinterpret_cast<NMLVDISPINFOW*>(const_cast<NMHDR*>(header))->item, rows, text, tick);
+    else
+        return false;
+    return true;
+}
 
 void SetListIcon(HWND list, int iconId) {
     const CommonControls& c = Controls();
@@ -43,19 +65,6 @@ void SetListIcon(HWND list, int iconId) {
     HICON icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(iconId));
     if (icon) c.replaceIcon(images, -1, icon);
     SendMessageA(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images));
-}
-
-BOOL SubclassList(HWND list, SUBCLASSPROC proc, UINT_PTR id) {
-    return Controls().subclass ? Controls().subclass(list, proc, id, 0) : FALSE;
-}
-
-BOOL UnsubclassList(HWND list, SUBCLASSPROC proc, UINT_PTR id) {
-    return Controls().unsubclass ? Controls().unsubclass(list, proc, id) : FALSE;
-}
-
-LRESULT DefListSubclassProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (Controls().defProc) return Controls().defProc(list, message, wParam, lParam);
-    return DefWindowProcA(list, message, wParam, lParam);
 }
 
 void SetListLook(HWND list, DWORD extendedStyles, COLORREF background) {

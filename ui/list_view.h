@@ -4,6 +4,10 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstddef>
+#include <functional>
+#include <string>
+
 // Extended styles (all others cleared), the given background behind rows
 // and text, and black text.
 void SetListLook(HWND list, DWORD extendedStyles, COLORREF background);
@@ -30,6 +34,17 @@ void SetListRowTick(HWND list, int row, bool ticked);
 // or -1 when the change leaves the row's checkbox as it was.
 int TickChangeOf(const NMLISTVIEW* change);
 
+// An owner-data list (LVS_OWNERDATA) holds no rows: it asks its owner for
+// each cell it draws. The text of one cell, by row and column:
+using OwnerDataText = std::function<std::wstring(size_t row, int column)>;
+// And a row's tick (true: ticked), for a list with checkboxes.
+using OwnerDataTick = std::function<bool(size_t row)>;
+// Answers LVN_GETDISPINFOA or LVN_GETDISPINFOW of an owner-data list of
+// `rows` rows, in whichever character set it asks; a row past the end is
+// left unanswered. False when `header` is neither notification.
+bool AnswerOwnerDataCell(const NMHDR* header, size_t rows, const OwnerDataText& text,
+                         const OwnerDataTick& tick = nullptr);
+
 // comctl32 is loaded on first use, never at start-up: brisolac links the
 // lists' code but shows no list, and under Wine loading comctl32 starts the
 // desktop process and the theming engine.
@@ -37,6 +52,3 @@ int TickChangeOf(const NMLISTVIEW* change);
 // one image of every row; the list frees it with itself. Nothing when
 // comctl32 is missing.
 void SetListIcon(HWND list, int iconId);
-BOOL SubclassList(HWND list, SUBCLASSPROC proc, UINT_PTR id);
-BOOL UnsubclassList(HWND list, SUBCLASSPROC proc, UINT_PTR id);
-LRESULT DefListSubclassProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam);
