@@ -312,7 +312,7 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return TRUE;
     case WM_CLOSE:
         DestroyWindow(window);
-        return FALSE;
+        return TRUE;
     case WM_DESTROY:
         OnDestroy();
         return FALSE;

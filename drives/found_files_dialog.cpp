@@ -231,7 +231,7 @@ INT_PTR CALLBACK FoundFilesDialogProc(HWND dialog, UINT message, WPARAM wParam, 
         return FALSE;
     case WM_SETCURSOR:
         TrackHover(dialog, kFoundHover, reinterpret_cast<HWND>(wParam));
-        return TRUE;
+        return FALSE;
     default:
         return SkinnedDialogDefault(dialog, message, wParam, lParam);
     }

@@ -87,7 +87,7 @@ INT_PTR CALLBACK LastCleanDialogProc(HWND dialog, UINT message, WPARAM wParam, L
         return FALSE;
     case WM_SETCURSOR:
         TrackHover(dialog, kLastHover, reinterpret_cast<HWND>(wParam));
-        return TRUE;
+        return FALSE;
     default:
         return SkinnedDialogDefault(dialog, message, wParam, lParam);
     }
