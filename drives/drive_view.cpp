@@ -7,26 +7,16 @@
 #include "fs/text.h"
 #include "resource.h"
 #include "ui/list_view.h"
-#include "ui/skin.h"
 
 namespace {
 
-struct DriveListState {
-    HWND list = nullptr;  // the main window's, handed over at set-up
-    // Set while a fill writes the ticks, which come from the table.
-    bool filling = false;
-};
-
-DriveListState g_driveView;
+TickList g_driveList;  // the main window's, handed over at set-up
 
 }  // namespace
 
 void SetUpDriveListView(HWND list) {
-    g_driveView.list = list;
-    if (list) {
-        SetListLook(list, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_FLATSB, kPanelColour);
-        SetListIcon(list, IDI_DISK);
-    }
+    g_driveList.list = list;
+    if (list) SetTickListLook(list, IDI_DISK);
     EnumerateDrives();
     if (list) {
         InsertListColumn(list, 0, "Disks", 80, LVCFMT_LEFT);
@@ -36,11 +26,11 @@ void SetUpDriveListView(HWND list) {
 }
 
 void FillDriveListView() {
-    HWND list = g_driveView.list;
+    HWND list = g_driveList.list;
     if (!list) return;
     DriveSlot slots[kDriveSlots];
     CopyDriveTable(slots);
-    g_driveView.filling = true;
+    g_driveList.filling = true;
     SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
     int row = 0;
     for (const DriveSlot& slot : slots) {
@@ -55,12 +45,11 @@ void FillDriveListView() {
         SetListRowTick(list, index, slot.selected == 1);
         ++row;
     }
-    g_driveView.filling = false;
+    g_driveList.filling = false;
 }
 
 void OnDriveListNotify(const NMHDR* header) {
-    if (!header || header->hwndFrom != g_driveView.list || header->code != LVN_ITEMCHANGED || g_driveView.filling) return;
-    const NMLISTVIEW* change = reinterpret_cast<const NMLISTVIEW*>(header);
-    int ticked = TickChangeOf(change);
-    if (ticked >= 0) SetFixedDriveTick(change->iItem, static_cast<unsigned char>(ticked));
+    int ticked = UserTickOf(g_driveList, header);
+    if (ticked >= 0)
+        SetFixedDriveTick(reinterpret_cast<const NMLISTVIEW*>(header)->iItem, static_cast<unsigned char>(ticked));
 }

@@ -9,25 +9,17 @@
 #include "drives/filters.h"
 #include "resource.h"
 #include "ui/list_view.h"
-#include "ui/skin.h"
 
 namespace {
 
-struct FilterListState {
-    HWND list = nullptr;  // the main window's, handed over at set-up
-    // Set while a fill writes the ticks, which come from the table.
-    bool filling = false;
-};
-
-FilterListState g_filterView;
+TickList g_filterView;  // the main window's, handed over at set-up
 
 }  // namespace
 
 void SetUpFilterListView(HWND list) {
     g_filterView.list = list;
     if (!list) return;
-    SetListLook(list, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_FLATSB, kPanelColour);
-    SetListIcon(list, IDI_FILTER);
+    SetTickListLook(list, IDI_FILTER);
     InsertListColumn(list, 0, "Filter", 100, LVCFMT_LEFT);
     InsertListColumn(list, 1, "Description", 345, LVCFMT_LEFT);
     FillFilterListView();
@@ -62,8 +54,7 @@ bool RemoveSelectedFilter() {
 }
 
 void OnFilterListNotify(const NMHDR* header) {
-    if (!header || header->hwndFrom != g_filterView.list || header->code != LVN_ITEMCHANGED || g_filterView.filling) return;
-    const NMLISTVIEW* change = reinterpret_cast<const NMLISTVIEW*>(header);
-    int ticked = TickChangeOf(change);
-    if (ticked >= 0) SetFilterTick(static_cast<size_t>(change->iItem), static_cast<BYTE>(ticked));
+    int ticked = UserTickOf(g_filterView, header);
+    if (ticked >= 0)
+        SetFilterTick(static_cast<size_t>(reinterpret_cast<const NMLISTVIEW*>(header)->iItem), static_cast<BYTE>(ticked));
 }

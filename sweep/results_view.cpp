@@ -24,16 +24,13 @@ struct ResultsListsState {
     // What a double-click, Enter or "View files..." opens for a row.
     ResultsRowOpener openRow = nullptr;
     // The main window's lists, handed over at set-up.
-    HWND results = nullptr;
+    TickList results;
     HWND totals = nullptr;
     // Their parent, told of the sweep table's changes.
     std::atomic<HWND> owner{nullptr};
     // The ticks a policy fixed at the last fill (-1: the user's), read
     // while the list draws and changes.
     int fixedTicks[SWEEP_CATEGORIES] = {};
-    // Set while a fill writes the ticks: they come from the table, so they
-    // are not written back into it.
-    bool filling = false;
 };
 
 ResultsListsState g_results;
@@ -73,11 +70,6 @@ void FillCounts(HWND list, int row, const SweepCategory& category, bool sizeKnow
 void PostSweepChanged() {
     HWND owner = g_results.owner;
     if (owner) PostMessageA(owner, WM_SWEEP_CHANGED, 0, 0);
-}
-
-// The tick a change sets on a category row, or -1.
-int CategoryTickOf(const NMLISTVIEW* change) {
-    return change->iItem < SWEEP_CATEGORIES ? TickChangeOf(change) : -1;
 }
 
 const UINT kViewFilesCommand = 1;
@@ -167,9 +159,9 @@ void FillResultsLists() {
     SweepCategory table[SWEEP_COUNT];
     GetSweepTable(table);
     bool scanned = DiskScanStarted();
-    HWND results = g_results.results;
+    HWND results = g_results.results.list;
     if (HasList(results)) {
-        g_results.filling = true;
+        g_results.results.filling = true;
         SendMessageA(results, LVM_DELETEALLITEMS, 0, 0);
         for (int i = 0; i < SWEEP_CATEGORIES; ++i) {
             // A note (a browser skipped, a file in use) follows the label.
@@ -182,7 +174,7 @@ void FillResultsLists() {
             g_results.fixedTicks[i] = PolicyTickFor(i);
             SetListRowTick(results, row, g_results.fixedTicks[i] >= 0 ? g_results.fixedTicks[i] == 1 : table[i].ticked == 1);
         }
-        g_results.filling = false;
+        g_results.results.filling = false;
     }
     HWND totals = g_results.totals;
     if (HasList(totals)) {
@@ -194,7 +186,7 @@ void FillResultsLists() {
 
 void SetUpResultsLists(HWND results, HWND totals, ResultsRowOpener openRow) {
     g_results.openRow = openRow;
-    g_results.results = results;
+    g_results.results.list = results;
     g_results.totals = totals;
     g_results.owner = GetParent(results ? results : totals);
     ListenToSweepTable(PostSweepChanged);
@@ -213,23 +205,23 @@ void SetUpResultsLists(HWND results, HWND totals, ResultsRowOpener openRow) {
 }
 
 bool OnResultsListNotify(const NMHDR* header, LRESULT& result) {
-    if (!header || header->hwndFrom != g_results.results) return false;
+    if (!header || header->hwndFrom != g_results.results.list) return false;
     if (header->code == LVN_ITEMCHANGING) {
         // A tick the policy fixed does not move; the fill's own tick is
         // the fixed one, so it passes.
         const NMLISTVIEW* change = reinterpret_cast<const NMLISTVIEW*>(header);
-        int ticked = CategoryTickOf(change);
-        if (ticked < 0 || g_results.fixedTicks[change->iItem] < 0) return false;
+        int ticked = TickChangeOf(change);
+        if (ticked < 0 || change->iItem >= SWEEP_CATEGORIES || g_results.fixedTicks[change->iItem] < 0) return false;
         result = ticked != g_results.fixedTicks[change->iItem];
         return true;
     }
     if (header->code == LVN_ITEMCHANGED) {
         // The user's tick goes into the table at once; a fixed row shows
         // the policy's tick and keeps the user's own in the table.
-        const NMLISTVIEW* change = reinterpret_cast<const NMLISTVIEW*>(header);
-        int ticked = CategoryTickOf(change);
-        if (g_results.filling || ticked < 0 || g_results.fixedTicks[change->iItem] >= 0) return false;
-        SetCategoryTick(change->iItem, static_cast<BYTE>(ticked));
+        int row = reinterpret_cast<const NMLISTVIEW*>(header)->iItem;
+        int ticked = UserTickOf(g_results.results, header);
+        if (ticked < 0 || row >= SWEEP_CATEGORIES || g_results.fixedTicks[row] >= 0) return false;
+        SetCategoryTick(row, static_cast<BYTE>(ticked));
         return false;
     }
     if (header->code == NM_CUSTOMDRAW) {

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "fs/text.h"
+#include "ui/skin.h"
 
 namespace {
 
@@ -106,6 +107,17 @@ int TickChangeOf(const NMLISTVIEW* change) {
         change->iItem < 0)
         return -1;
     return StateImageOf(change->uNewState) != kUncheckedImage ? 1 : 0;
+}
+
+void SetTickListLook(HWND list, int iconId) {
+    SetListLook(list, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_FLATSB, kPanelColour);
+    SetListIcon(list, iconId);
+}
+
+int UserTickOf(const TickList& view, const NMHDR* header) {
+    if (!header || !view.list || header->hwndFrom != view.list || header->code != LVN_ITEMCHANGED || view.filling)
+        return -1;
+    return TickChangeOf(reinterpret_cast<const NMLISTVIEW*>(header));
 }
 
 void SetListRowTick(HWND list, int row, bool ticked) {

@@ -34,6 +34,19 @@ void SetListRowTick(HWND list, int row, bool ticked);
 // or -1 when the change leaves the row's checkbox as it was.
 int TickChangeOf(const NMLISTVIEW* change);
 
+// A list that shows a model's ticks. While `filling`, the changes of its
+// checkboxes are the fill's own, never the user's.
+struct TickList {
+    HWND list = nullptr;
+    bool filling = false;
+};
+// The look of such a list: checkboxes, full-row selection and flat scroll
+// bars on the panel colour, with the icon `iconId` on every row.
+void SetTickListLook(HWND list, int iconId);
+// The tick (1 or 0) the user set on a row, when `header` is the list's
+// LVN_ITEMCHANGED of a checkbox outside a fill; else -1.
+int UserTickOf(const TickList& view, const NMHDR* header);
+
 // An owner-data list (LVS_OWNERDATA) holds no rows: it asks its owner for
 // each cell it draws. The text of one cell, by row and column:
 using OwnerDataText = std::function<std::wstring(size_t row, int column)>;
