@@ -26,7 +26,6 @@
 #include "sweep/cleaning.h"
 #include "sweep/job_lock.h"
 #include "sweep/preview.h"
-#include "sweep/results_list.h"
 #include "sweep/sweep.h"
 #include "version.h"
 

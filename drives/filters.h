@@ -1,4 +1,5 @@
-// The filter table and datafilters.txt, and the filter list (1013).
+// The filter table and datafilters.txt. The filter list
+// (drives/filter_view.h) shows it.
 #pragma once
 
 #include <windows.h>
@@ -14,14 +15,11 @@ void LoadFilterTable();
 // when the shared one cannot be written. A file that could not be read, or
 // only in part, is left alone.
 void SaveFilterTable();
-// Sets the main window's filter list up; the calls below use it.
-void SetUpFilterListView(HWND list);
-void FillFilterListView();
-// Copies the filter list's ticks into the table's `enabled` bytes. Safe to
-// call from the disk-scan thread (it reads the list by messages).
-void ReadFilterTicks();
-// Returns true when a filter was removed.
-bool RemoveSelectedFilter();
+// Sets one filter's `enabled` byte: the user's tick, as the filter list
+// reports it.
+void SetFilterTick(size_t index, BYTE enabled);
+// Removes one filter; false when there is none at `index`.
+bool RemoveFilter(size_t index);
 
 // Appends a filter as the Add Filters dialog does (no list refresh).
 // Returns false, storing nothing, when a text does not fit its field.

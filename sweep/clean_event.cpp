@@ -5,7 +5,6 @@
 
 #include "fs/text.h"
 #include "sweep/categories.h"
-#include "sweep/results_list.h"
 
 const char kAnotherCleanRunning[] = "another Brisola clean is running";
 

@@ -4,11 +4,11 @@
 #include <cstdio>
 #include <mutex>
 
+#include "fs/text.h"
 #include "sweep/categories.h"
 #include "sweep/clean_event.h"
 #include "sweep/cleaning.h"
 #include "sweep/journal.h"
-#include "sweep/results_list.h"
 
 namespace {
 

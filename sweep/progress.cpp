@@ -21,7 +21,6 @@
 #include "sweep/cleaning.h"
 #include "sweep/clean_event.h"
 #include "sweep/job_lock.h"
-#include "sweep/results_list.h"
 #include "sweep/sweep.h"
 
 namespace {
@@ -110,7 +109,6 @@ DWORD WINAPI CleaningThread(LPVOID) {
                 g_job.lockRefused = true;
                 ReportRefusalToEventLog(kAnotherCleanRunning);
             } else if (!CleaningAborted()) {
-                ReadTicksFromList();
                 CleanCategories();
                 cleaned = true;
             }
@@ -175,7 +173,6 @@ bool StartDiskScanJob(HWND notify, UINT endMessage) {
     g_job.stop = false;
     g_job.userStopped = false;
     g_job.scanResult = 0;
-    // The lists' ticks, read here where the lists live.
     RefreshDriveTable();
     g_job.scanSnapshot = TakeDiskScanSnapshot();
     return StartWorker(notify, endMessage, DiskScanThread);
@@ -223,8 +220,8 @@ JobOutcome FinishJob(int barPosition) {
     outcome.scan = g_job.driveScan == 1;
     outcome.ending = g_job.shuttingDown;
     outcome.lockRefused = g_job.lockRefused.exchange(false);
-    // The ticks the list shows are kept; only the figures are new.
-    if (g_job.measured.exchange(false) && !outcome.ending) FillResultsLists(true);
+    // Only the figures are new; the lists show them once this returns.
+    if (g_job.measured.exchange(false) && !outcome.ending) AnnounceSweepChange();
     g_job.stop = false;
     outcome.outOfMemory = g_job.outOfMemory.exchange(false);
     outcome.showFoundFiles = outcome.scan && !outcome.ending && g_job.scanResult == 1 && !g_job.userStopped;

@@ -6,7 +6,6 @@
 
 #include "sweep/categories.h"
 #include "sweep/measure.h"
-#include "sweep/results_list.h"
 #include "sweep/sweep.h"
 
 namespace {
@@ -57,8 +56,9 @@ void RunSystemScan() {
 DWORD WINAPI SystemScanThread(LPVOID) {
     try {
         RunSystemScan();
-        // Ticks the user changed during the scan stay as they are.
-        if (!g_stopScan) FillResultsLists(true);
+        // Ticks the user changed during the scan stay as they are: the
+        // table holds them.
+        if (!g_stopScan) AnnounceSweepChange();
     } catch (const std::bad_alloc&) {
         if (!g_stopScan) Report(SystemScanStage::OutOfMemory);
     }

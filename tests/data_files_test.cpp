@@ -25,8 +25,8 @@
 #include "cookies/cookies.h"
 #include "clean_support.h"
 #include "drives/filters.h"
+#include "fs/text.h"
 #include "settings/settings.h"
-#include "sweep/results_list.h"
 #include "sweep/sweep.h"
 
 using cleantest::KeyExists;
