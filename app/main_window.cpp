@@ -15,6 +15,8 @@
 #include "cookies/cookies_manager_dialog.h"
 #include "drives/add_filters_dialog.h"
 #include "drives/drive_table.h"
+#include "drives/drive_view.h"
+#include "drives/filter_view.h"
 #include "drives/filters.h"
 #include "drives/found_files_dialog.h"
 #include "resource.h"
@@ -25,7 +27,7 @@
 #include "sweep/last_clean_dialog.h"
 #include "sweep/progress.h"
 #include "sweep/progress_dialog.h"
-#include "sweep/results_list.h"
+#include "sweep/results_view.h"
 #include "sweep/sweep.h"
 #include "sweep/sysinfo.h"
 #include "sweep/sysinfo_dialog.h"
@@ -138,7 +140,6 @@ INT_PTR OnCommand(WORD id) {
         return FALSE;
     case IDC_QUICK_REFRESH:
         if (g_app.currentView == VIEW_INTERNET) {
-            ReadTicksFromList();
             RefreshSweep();
         } else if (g_app.currentView == VIEW_DRIVES) {
             RefreshDriveTable();
@@ -164,13 +165,11 @@ INT_PTR OnCommand(WORD id) {
     }
 }
 
-// The start-up scan's report goes to its dialog, its figures to the lists;
-// running out of memory is said in the status bar.
+// The start-up scan's report goes to its dialog; running out of memory is
+// said in the status bar.
 void OnSystemScanChanged() {
     SystemScanView view = TakeSystemScanView();
     ShowSystemScanView(view);
-    // Ticks the user changed during the scan stay as they are.
-    if (view.completed) FillResultsLists(true);
     if (view.outOfMemory && g_app.statusBar)
         SetStatusText("Out of memory: the system information scan was stopped.");
 }
@@ -199,6 +198,8 @@ void OnNotify(HWND window, const NMHDR* header) {
     bool answered = OnResultsListNotify(header, answer);
     SetWindowLongPtrA(window, DWLP_MSGRESULT, answer);
     if (answered) return;
+    OnDriveListNotify(header);
+    OnFilterListNotify(header);
     bool statusClick = header->hwndFrom == g_app.statusBar && header->code == NM_CLICK;
     bool infoOpen = header->hwndFrom == g_app.infoList && (header->code == NM_DBLCLK || header->code == NM_RETURN) &&
                     SendMessageA(g_app.infoList, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED) == kLastCleanRow;
@@ -316,9 +317,12 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_NOTIFY:
         OnNotify(window, reinterpret_cast<const NMHDR*>(lParam));
         return TRUE;
+    case WM_SWEEP_CHANGED:
+        FillResultsLists();
+        return TRUE;
     case WM_CLOSE:
         DestroyWindow(window);
-        return FALSE;
+        return TRUE;
     case WM_DESTROY:
         OnDestroy();
         return FALSE;

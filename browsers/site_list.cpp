@@ -1,20 +1,17 @@
 // The keep list of sites: the Public Suffix List matcher, the checks on a
-// site, datasites.txt and the grouping of cookie hosts by site.
+// site, the reading of datasites.txt's lines and the grouping of cookie
+// hosts by site. No Windows call: the file itself is site_file.cpp's.
 #include "browsers/site_list.h"
-
-#include "settings/policy.h"
 
 #include <algorithm>
 #include <map>
 #include <unordered_map>
 #include <unordered_set>
 
-#include "fs/data_file.h"
-#include "fs/shell_folders.h"
+#include "fs/data_lines.h"
 
 namespace {
 
-const char kSitesFileName[] = "datasites.txt";
 // Longer than any host name can be (253); a longer line is not a site.
 const size_t kMaxSiteLength = 253;
 // More sites than anyone keeps; a file with more is not taken in part,
@@ -103,9 +100,6 @@ bool IsHostChar(char c) {
     return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '_';
 }
 
-// Blanks around a line, Ctrl+Z (an old end-of-file mark) included.
-bool IsBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r') || c == '\x1A'; }
-
 // A line as a warning can show it: printable ASCII, cut short.
 std::string Printable(std::string_view line) {
     std::string out;
@@ -122,25 +116,6 @@ void Warn(KeepSites& keep, size_t& ignored, size_t lineNumber, std::string_view 
 void AddBrowser(SiteCookies& group, const std::string& browser) {
     if (std::find(group.browsers.begin(), group.browsers.end(), browser) == group.browsers.end())
         group.browsers.push_back(browser);
-}
-
-// Reads the newer copy into `keep` through `file`, which then knows whether
-// saving is safe.
-KeepSites LoadFrom(DataFile& file) {
-    std::string bytes;
-    KeepSites keep;
-    bool loaded = file.Load(ProgramDataFile(kSitesFileName), bytes);
-    if (file.SavesRefused()) {
-        // Either copy unreadable, or too big to read whole: nothing may be
-        // deleted on its word.
-        keep.readable = false;
-        keep.error = loaded ? "datasites.txt is too large to be read whole" : "datasites.txt could not be read";
-        return keep;
-    }
-    if (!loaded) return keep;
-    keep = ParseKeepSites(bytes);
-    if (!keep.readable) file.MarkIncomplete();
-    return keep;
 }
 
 }  // namespace
@@ -242,17 +217,9 @@ KeepSites ParseKeepSites(const std::string& bytes) {
     KeepSites keep;
     std::unordered_set<std::string> seen;
     size_t ignored = 0, lineNumber = 0;
-    size_t pos = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
-    while (pos < bytes.size()) {
-        // A NUL ends a line too: nothing after it could be meant.
-        size_t end = bytes.find_first_of(std::string("\n\0", 2), pos);
-        if (end == std::string::npos) end = bytes.size();
+    DataLines lines(bytes);
+    for (std::string_view line; lines.Next(line);) {
         ++lineNumber;
-        size_t first = pos, last = end;
-        pos = end + 1;
-        while (first < last && IsBlank(bytes[first])) ++first;
-        while (last > first && IsBlank(bytes[last - 1])) --last;
-        std::string_view line(bytes.data() + first, last - first);
         if (line.empty() || line[0] == '#') continue;  // blank lines and comments
         SiteRefusal refusal = CheckSite(line);
         if (refusal != SiteRefusal::None) {
@@ -272,37 +239,6 @@ KeepSites ParseKeepSites(const std::string& bytes) {
     }
     if (ignored > kMaxWarnings) keep.warnings.push_back(std::to_string(ignored - kMaxWarnings) + " more lines ignored");
     return keep;
-}
-
-KeepSites LoadKeepSites() {
-    DataFile file;
-    KeepSites keep = LoadFrom(file);
-    if (!keep.readable) return keep;
-    for (const std::string& line : PolicyKeptSites()) {
-        std::string site = NormalizeHost(line);
-        if (CheckSite(site) != SiteRefusal::None) {
-            keep.warnings.push_back("policy site \"" + line + "\" ignored: " + SiteRefusalText(CheckSite(site)));
-            continue;
-        }
-        if (std::find(keep.sites.begin(), keep.sites.end(), site) != keep.sites.end()) continue;
-        keep.sites.push_back(site);
-        keep.policySites.push_back(site);
-    }
-    return keep;
-}
-
-bool SaveKeepSites(const std::vector<std::string>& sites) {
-    DataFile file;
-    if (!LoadFrom(file).readable) return false;
-    std::unordered_set<std::string> seen;
-    std::string bytes;
-    for (const std::string& site : sites) {
-        if (CheckSite(site) != SiteRefusal::None) continue;
-        std::string normalized = NormalizeHost(site);
-        if (seen.insert(normalized).second) bytes += normalized + "\r\n";
-    }
-    DataFilePaths paths = ProgramDataFile(kSitesFileName);
-    return bytes.empty() ? file.Remove(paths) : file.Save(paths, bytes);
 }
 
 std::vector<SiteCookies> GroupCookieHosts(const std::vector<CookieHostCount>& hosts,

@@ -15,19 +15,4 @@ target_compile_definitions(brisola_sqlite PRIVATE
   SQLITE_DEFAULT_FOREIGN_KEYS=0 SQLITE_WIN32_MALLOC)
 target_compile_options(brisola_sqlite PRIVATE -w)
 
-# The Public Suffix List as a C++ array of its rules, one string each, in
-# the list's order (comments and blank lines dropped).
-set(_psl_dat ${BRISOLA_DEPS_DIR}/psl/public_suffix_list.dat)
-set(BRISOLA_GENERATED_DIR ${CMAKE_BINARY_DIR}/generated)
-set(_psl_inc ${BRISOLA_GENERATED_DIR}/psl_rules.inc)
-set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${_psl_dat})
-file(STRINGS ${_psl_dat} _psl_lines ENCODING UTF-8)
-set(_psl_body "")
-foreach(_line IN LISTS _psl_lines)
-  string(REGEX MATCH "^[^ \t/]+" _rule "${_line}")
-  if(_rule)
-    string(APPEND _psl_body "\"${_rule}\",\n")
-  endif()
-endforeach()
-file(WRITE ${_psl_inc}.tmp "// Generated from ${_psl_dat}; do not edit.\n${_psl_body}")
-file(COPY_FILE ${_psl_inc}.tmp ${_psl_inc} ONLY_IF_DIFFERENT)
+include(${CMAKE_CURRENT_LIST_DIR}/PslRules.cmake)

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "browsers/sqlite_db.h"
+#include "console/arguments.h"
 #include "console/output.h"
 #include "console/schedule.h"
 #include "drives/disk_scan.h"
@@ -26,7 +27,6 @@
 #include "sweep/cleaning.h"
 #include "sweep/job_lock.h"
 #include "sweep/preview.h"
-#include "sweep/results_list.h"
 #include "sweep/sweep.h"
 #include "version.h"
 
@@ -53,51 +53,9 @@ const char kUsage[] =
     "A CATEGORY is its number or its short name.\n"
     "Exit codes: 0 done, 1 done with files left, 2 bad usage, 3 refused.\n";
 
-struct Arguments {
-    std::string command;
-    std::vector<int> categories;
-    bool json = false;
-    bool yes = false;
-    bool ticked = false;
-    bool dryRun = false;
-    std::string when;
-    std::string reportFile;  // --report: the clean's report as JSON
-};
-
 int BadUsage(const char* message, const char* what) {
     fprintf(stderr, "brisolac: %s%s%s\n%s", message, what ? ": " : "", what ? what : "", kUsage);
     return kBadUsage;
-}
-
-// Fills `args`; an exit code when the command line is wrong, else -1.
-int ParseArguments(int argc, char** argv, Arguments& args) {
-    if (argc < 2) return BadUsage("no command", nullptr);
-    args.command = argv[1];
-    for (int i = 2; i < argc; ++i) {
-        const char* a = argv[i];
-        if (strcmp(a, "--json") == 0) args.json = true;
-        else if (strcmp(a, "--yes") == 0) args.yes = true;
-        else if (strcmp(a, "--ticked") == 0) args.ticked = true;
-        else if (strcmp(a, "--dry-run") == 0) args.dryRun = true;
-        else if (strcmp(a, "--report") == 0) {
-            if (i + 1 >= argc) return BadUsage("--report needs a file", nullptr);
-            args.reportFile = argv[++i];
-        }
-        else if (a[0] == '-') return BadUsage("unknown option", a);
-        else if (args.command == "schedule" && args.when.empty()) args.when = a;
-        else {
-            int index = FindCategory(a);
-            if (index < 0) return BadUsage("no category of that number or name", a);
-            args.categories.push_back(index);
-        }
-    }
-    if (args.command == "clean" && args.ticked == !args.categories.empty())
-        return BadUsage("clean takes either categories or --ticked", nullptr);
-    if (args.command == "preview" && args.categories.empty()) return BadUsage("preview needs categories", nullptr);
-    if (!args.reportFile.empty() && (args.command != "clean" || args.dryRun))
-        return BadUsage("--report goes with a clean", nullptr);
-    if (args.command == "schedule" && args.when.empty()) return BadUsage("schedule needs a time", nullptr);
-    return -1;
 }
 
 // Each policy value the program reads, a tab, and how it is set here.
@@ -352,8 +310,9 @@ int main(int argc, char** argv) {
         return kDone;
     }
     Arguments args;
-    int bad = ParseArguments(argc, argv, args);
-    if (bad >= 0) return bad;
+    UsageError error;
+    if (!ParseArguments(argc, argv, FindCategory, args, error))
+        return BadUsage(error.message, error.what);
     HRESULT com = NeedsCom(args) ? CoInitialize(nullptr) : E_FAIL;
     LoadSettings();
     LoadCategoryTicks();

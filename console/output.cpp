@@ -4,8 +4,8 @@
 
 #include <cstdio>
 
+#include "fs/text.h"
 #include "sweep/categories.h"
-#include "sweep/results_list.h"
 
 std::string CategoryFigures(int index, const SweepCategory& row, bool json) {
     char text[512];

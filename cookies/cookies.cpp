@@ -8,6 +8,7 @@
 #include <unordered_set>
 #include <utility>
 
+#include "fs/data_lines.h"
 #include "fs/shell_folders.h"
 #include "resource.h"
 #include "fs/text.h"
@@ -98,27 +99,17 @@ void RestoreDeleteList(const std::vector<CookieEntry>& listed) {
     Changed(COOKIES_TO_DELETE);
 }
 
-// Blanks at either end of a line of datacookies.txt, Ctrl+Z (the old
-// end-of-file mark) included; blanks inside a name belong to it.
-bool IsBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r') || c == '\x1A'; }
-
-// One name per line (a NUL ends a line too: a C string could not carry
-// it). A line longer than a name can hold is dropped whole: no cookie file
-// can have such a name, and a cut copy would be a name the user never
-// chose. False when the file holds more names than are taken.
+// One name per line; blanks inside a name belong to it. A line longer
+// than a name can hold is dropped whole: no cookie file can have such a
+// name, and a cut copy would be a name the user never chose. False when
+// the file holds more names than are taken.
 bool ReadKeptFile(const std::string& bytes, std::vector<CookieEntry>& entries) {
-    size_t pos = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
-    while (pos < bytes.size()) {
-        size_t end = bytes.find_first_of(std::string("\n\0", 2), pos);
-        if (end == std::string::npos) end = bytes.size();
-        size_t first = pos, last = end;
-        while (first < last && IsBlank(bytes[first])) ++first;
-        while (last > first && IsBlank(bytes[last - 1])) --last;
-        pos = end + 1;
-        if (first == last || last - first >= sizeof(CookieEntry::name)) continue;
+    DataLines lines(bytes);
+    for (std::string_view line; lines.Next(line);) {
+        if (line.empty() || line.size() >= sizeof(CookieEntry::name)) continue;
         if (entries.size() >= kMaxKeptNames) return false;
         CookieEntry entry;
-        if (MakeEntry(bytes.substr(first, last - first).c_str(), false, entry)) entries.push_back(entry);
+        if (MakeEntry(std::string(line).c_str(), false, entry)) entries.push_back(entry);
     }
     return true;
 }

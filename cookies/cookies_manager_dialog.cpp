@@ -171,7 +171,7 @@ INT_PTR CALLBACK CookiesManagerDialogProc(HWND dialog, UINT message, WPARAM wPar
         // The file moves stay in memory; only OK writes datacookies.txt
         // and datasites.txt.
         EndDialog(dialog, DIALOG_RESULT);
-        return FALSE;
+        return TRUE;
     case WM_DESTROY:
         delete StateOf(dialog);
         SetWindowLongPtrA(dialog, DWLP_USER, 0);

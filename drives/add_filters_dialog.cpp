@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "drives/filter_view.h"
 #include "drives/filters.h"
 #include "resource.h"
 #include "ui/skin.h"
@@ -35,7 +36,6 @@ void OnAddFilter(HWND dialog) {
     }
     char filter[256];
     snprintf(filter, sizeof filter, ".%s", extension);
-    ReadFilterTicks();  // the refill shows the table's ticks
     AppendFilter(filter, description, 1);
     FillFilterListView();
 }

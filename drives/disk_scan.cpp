@@ -21,43 +21,19 @@
 
 #include "drives/drive_table.h"
 #include "drives/drives_state.h"
+#include "drives/filter_match.h"
 #include "drives/filters.h"
 #include "drives/found_files.h"
 
 namespace {
 
-// The enabled filters, as a table of how many enabled filters hold each
-// text: a file matched by two equal filters is recorded twice.
-class FilterSet {
-public:
-    explicit FilterSet(const std::vector<FilterEntry>& table) {
-        for (const FilterEntry& entry : table)
-            if (entry.enabled == 1) texts_.push_back(WideFromAnsi(entry.filter));
-        for (const std::wstring& text : texts_)
-            if (!text.empty()) ++counts_[std::wstring_view(text)];
-    }
-
-    // How many enabled filters match the file name: a filter matches when
-    // it equals the name from its first dot on, or the whole name, letter
-    // for letter. Names without a dot match nothing.
-    uint32_t Matches(std::wstring_view name) const {
-        if (counts_.empty()) return 0;
-        size_t dot = name.find(L'.');
-        if (dot == std::wstring_view::npos) return 0;
-        uint32_t count = Lookup(name.substr(dot));
-        if (dot != 0) count += Lookup(name);  // else the two tests are one
-        return count;
-    }
-
-private:
-    uint32_t Lookup(std::wstring_view text) const {
-        auto it = counts_.find(text);
-        return it == counts_.end() ? 0 : it->second;
-    }
-
-    std::vector<std::wstring> texts_;  // owns the keys' characters; never changes after construction
-    std::unordered_map<std::wstring_view, uint32_t> counts_;
-};
+// The texts of the enabled filters, in the names' own UTF-16.
+std::vector<std::wstring> EnabledFilterTexts(const std::vector<FilterEntry>& table) {
+    std::vector<std::wstring> texts;
+    for (const FilterEntry& entry : table)
+        if (entry.enabled == 1) texts.push_back(WideFromAnsi(entry.filter));
+    return texts;
+}
 
 // The scan's walk: whole drives, protected folders included (it deletes
 // nothing itself), folder links counted but never entered.
@@ -73,7 +49,7 @@ TreeRules ScanRules() {
 class DiskScan : public TreeVisitor {
 public:
     DiskScan(const std::vector<FilterEntry>& table, const DiskScanProgress& progress)
-        : filters_(table), progress_(progress), showPosition_(progress.position != nullptr) {}
+        : filters_(EnabledFilterTexts(table)), progress_(progress), showPosition_(progress.position != nullptr) {}
 
     // Scans one drive ("C:") or folder; false when the scan was stopped.
     bool ScanRoot(const char* root) {

@@ -1,25 +1,15 @@
 // The drive table: the logical drives in GetLogicalDriveStringsA order, the
-// fixed ones measured and listed with a tick each.
+// fixed ones measured, each with its tick.
 #include "drives/drive_table.h"
 
 #include <windows.h>
-#include <commctrl.h>
 
-#include <atomic>
 #include <cstdio>
 #include <cstring>
 
 #include "drives/drives_state.h"
-#include "drives/filters.h"
-#include "fs/text.h"
-#include "resource.h"
-#include "ui/list_view.h"
-#include "ui/skin.h"
 
 namespace {
-
-// The main window's drive list, handed over at set-up.
-std::atomic<HWND> g_driveList{nullptr};
 
 struct Measure {
     unsigned long long freeToCaller, totalBytes, freeBytes;
@@ -35,8 +25,9 @@ Measure MeasureDrive(const char* root) {
 }
 
 // Measures every fixed drive (outside the lock: a slow disk must not hold
-// up the other threads) and stores the counts, ticking each drive.
-void MeasureFixedDrives() {
+// up the other threads) and stores the counts, ticking each drive when
+// `tickAll`.
+void MeasureFixedDrives(bool tickAll) {
     char roots[kDriveSlots][16];
     bool fixed[kDriveSlots] = {};
     {
@@ -56,7 +47,7 @@ void MeasureFixedDrives() {
         slot.freeToCaller = measured[i].freeToCaller;
         slot.totalBytes = measured[i].totalBytes;
         slot.freeBytes = measured[i].freeBytes;
-        slot.selected = 1;
+        if (tickAll) slot.selected = 1;
     }
 }
 
@@ -78,74 +69,21 @@ void EnumerateDrives() {
         std::lock_guard<std::mutex> hold(g_drives.lock);
         for (int i = 0; i < kDriveSlots; ++i) g_drives.drives[i] = slots[i];
     }
-    MeasureFixedDrives();
+    MeasureFixedDrives(true);
 }
 
-void SetUpDriveListView(HWND list) {
-    g_driveList = list;
-    if (list) {
-        SetListLook(list, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_FLATSB, kPanelColour);
-        HIMAGELIST images = CreateIconImageList(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_DISK)));
-        SendMessageA(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images));
-    }
-    EnumerateDrives();
-    if (list) {
-        InsertListColumn(list, 0, "Disks", 80, LVCFMT_LEFT);
-        InsertListColumn(list, 1, "Size", 80, LVCFMT_RIGHT);
-        InsertListColumn(list, 2, "Free", 80, LVCFMT_RIGHT);
-    }
-}
+void RefreshDriveTable() { MeasureFixedDrives(false); }
 
-void FillDriveListView() {
-    HWND list = g_driveList;
-    if (!list) return;
-    DriveSlot slots[kDriveSlots];
-    {
-        std::lock_guard<std::mutex> hold(g_drives.lock);
-        for (int i = 0; i < kDriveSlots; ++i) slots[i] = g_drives.drives[i];
-    }
-    SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+void SetFixedDriveTick(int fixedIndex, unsigned char ticked) {
+    std::lock_guard<std::mutex> hold(g_drives.lock);
     int row = 0;
-    for (const DriveSlot& slot : slots) {
+    for (DriveSlot& slot : g_drives.drives) {
         if (slot.type != DRIVE_FIXED) continue;
-        LVITEMA item = {};
-        item.mask = LVIF_TEXT | LVIF_IMAGE;
-        item.iItem = row;
-        item.pszText = const_cast<char*>(slot.root);
-        int index = static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
-        if (index < 0) continue;
-        char size[64];
-        LVITEMA sub = {};
-        sub.pszText = size;
-        sub.iSubItem = 1;
-        FormatSize(slot.totalBytes, size, sizeof size);
-        SendMessageA(list, LVM_SETITEMTEXTA, index, reinterpret_cast<LPARAM>(&sub));
-        sub.iSubItem = 2;
-        FormatSize(slot.freeBytes, size, sizeof size);
-        SendMessageA(list, LVM_SETITEMTEXTA, index, reinterpret_cast<LPARAM>(&sub));
-        SetListRowTick(list, index, slot.selected == 1);
-        ++row;
-    }
-}
-
-void RefreshDriveTable() {
-    MeasureFixedDrives();
-    HWND list = g_driveList;
-    if (list) {
-        // Row r is the r-th fixed slot. The list is read without the lock
-        // (from the scan thread these are messages to the main thread).
-        int fixedCount = 0;
-        {
-            std::lock_guard<std::mutex> hold(g_drives.lock);
-            for (const DriveSlot& slot : g_drives.drives) fixedCount += slot.type == DRIVE_FIXED;
+        if (row++ == fixedIndex) {
+            slot.selected = ticked;
+            return;
         }
-        BYTE ticks[kDriveSlots] = {};
-        for (int row = 0; row < fixedCount; ++row) ticks[row] = IsListRowTicked(list, row) ? 1 : 0;
-        std::lock_guard<std::mutex> hold(g_drives.lock);
-        int row = 0;
-        for (DriveSlot& slot : g_drives.drives) slot.selected = slot.type == DRIVE_FIXED ? ticks[row++] : 0;
     }
-    ReadFilterTicks();
 }
 
 int GetFixedDriveRoots(char roots[16][16]) {
@@ -154,6 +92,11 @@ int GetFixedDriveRoots(char roots[16][16]) {
     for (const DriveSlot& slot : g_drives.drives)
         if (slot.type == DRIVE_FIXED) memcpy(roots[count++], slot.root, 16);
     return count;
+}
+
+void CopyDriveTable(DriveSlot (&out)[kDriveSlots]) {
+    std::lock_guard<std::mutex> hold(g_drives.lock);
+    for (int i = 0; i < kDriveSlots; ++i) out[i] = g_drives.drives[i];
 }
 
 DriveSlot GetDriveSlot(int slot) {

@@ -1,4 +1,5 @@
-// The drive table and the drive list (1019).
+// The drive table: the fixed drives, their sizes and their ticks for the
+// disk scan. The drive list (drives/drive_view.h) shows it.
 #pragma once
 
 #include <windows.h>
@@ -15,14 +16,17 @@ struct DriveSlot {
     unsigned char selected;           // 1 = ticked for the disk scan
 };
 
+// Lists and measures the drives again, every fixed one ticked.
 void EnumerateDrives();
-// Sets the main window's drive list up; the fills below write to it.
-void SetUpDriveListView(HWND list);
-void FillDriveListView();
+// Measures the fixed drives again; their ticks stay.
 void RefreshDriveTable();
+// Ticks or unticks the `fixedIndex`-th fixed drive, in slot order.
+void SetFixedDriveTick(int fixedIndex, unsigned char ticked);
 
 // The roots ("C:") of every fixed drive, in slot order; returns how many.
 // Thread-safe.
 int GetFixedDriveRoots(char roots[16][16]);
+// A copy of every slot, taken in one go. Thread-safe.
+void CopyDriveTable(DriveSlot (&out)[kDriveSlots]);
 // A copy of one slot (0..15). Thread-safe.
 DriveSlot GetDriveSlot(int slot);

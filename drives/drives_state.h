@@ -17,9 +17,6 @@
 struct DrivesState {
     std::mutex lock;
     std::vector<FilterEntry> filters;
-    // Changes whenever a filter is added or removed, so that ticks read
-    // from the list are not written onto a table that changed meanwhile.
-    unsigned filterGeneration = 0;
     DriveSlot drives[kDriveSlots] = {};
     FoundFileStore found;
     // Changes whenever the found-files array changes, so that a dialog

@@ -21,6 +21,7 @@
 #include "resource.h"
 #include "ui/list_view.h"
 #include "ui/skin.h"
+#include "ui/subclass.h"
 
 namespace {
 
@@ -33,7 +34,6 @@ struct FoundFilesView {
     bool descending = false;
     unsigned generation = 0;      // of the array copied into rows
     HWND list = nullptr;
-    WNDPROC listProc = nullptr;   // the list view's own procedure
 };
 
 const int kFoundHoverIds[] = {IDC_FF_CLOSE};
@@ -85,7 +85,7 @@ void SortBy(FoundFilesView* view, int column) {
 // on a checkbox and the space bar are handled here, on our ticks.
 LRESULT CALLBACK FoundListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
     FoundFilesView* view = ViewOf(GetParent(list));
-    if (!view) return DefWindowProcA(list, message, wParam, lParam);
+    if (!view) return CallPreviousProc(list, message, wParam, lParam);
     switch (message) {
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK: {
@@ -112,7 +112,7 @@ LRESULT CALLBACK FoundListProc(HWND list, UINT message, WPARAM wParam, LPARAM lP
     default:
         break;
     }
-    return CallWindowProcA(view->listProc, list, message, wParam, lParam);
+    return CallPreviousProc(list, message, wParam, lParam);
 }
 
 void FillFoundFilesListView(HWND dialog, FoundFilesView* view) {
@@ -135,8 +135,7 @@ void FillFoundFilesListView(HWND dialog, FoundFilesView* view) {
         view->order[i] = static_cast<uint32_t>(i);
     }
     SendMessageA(list, LVM_SETITEMCOUNT, count, LVSICF_NOSCROLL);
-    view->listProc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FoundListProc)));
+    SubclassWindow(list, FoundListProc);
 }
 
 void SetCount(HWND dialog, int id, unsigned long long value) {
@@ -154,31 +153,6 @@ void OnInitDialog(HWND dialog) {
     SetCount(dialog, IDC_FF_CHECKED, checked);
     SetCount(dialog, IDC_FF_FOUND, found);
     FillFoundFilesListView(dialog, view);
-}
-
-// The stored names are UTF-8; only the display meets the code page.
-void CopyText(char* out, int size, const char* text) {
-    if (!out || size <= 0) return;
-    lstrcpynA(out, AnsiFromUtf8(text).c_str(), size);
-}
-
-void CopyTextW(wchar_t* out, int size, const char* text) {
-    if (!out || size <= 0) return;
-    if (!MultiByteToWideChar(CP_UTF8, 0, text, -1, out, size)) out[0] = L'\0';
-    out[size - 1] = L'\0';
-}
-
-// Answers the list's questions for one cell: its text and the row's tick.
-template <typename Item, typename Copy>
-void AnswerDisplayInfo(const FoundFilesView* view, Item& item, Copy copy) {
-    if (!IsShownRow(view, item.iItem)) return;
-    size_t entry = view->order[item.iItem];
-    if (item.mask & LVIF_TEXT)
-        copy(item.pszText, item.cchTextMax, CellText(view->rows, entry, item.iSubItem));
-    if (item.mask & LVIF_STATE) {
-        item.state = (item.state & ~LVIS_STATEIMAGEMASK) | StateImageBits(view->ticks[entry] ? kCheckedImage : kUncheckedImage);
-        item.stateMask |= LVIS_STATEIMAGEMASK;
-    }
 }
 
 // A tick set through LVM_SETITEMSTATE (by another program, or
@@ -200,15 +174,13 @@ void OnItemChanged(FoundFilesView* view, const NMLISTVIEW* change) {
 void OnNotify(HWND dialog, const NMHDR* header) {
     FoundFilesView* view = ViewOf(dialog);
     if (!view || header->idFrom != IDC_FF_LIST) return;
+    // The stored names are UTF-8; only the display meets the code page.
+    auto text = [view](size_t shown, int column) {
+        return WideFromUtf8(CellText(view->rows, view->order[shown], column));
+    };
+    auto tick = [view](size_t shown) { return view->ticks[view->order[shown]] != 0; };
+    if (AnswerOwnerDataCell(header, view->order.size(), text, tick)) return;
     switch (header->code) {
-    case LVN_GETDISPINFOA:
-        AnswerDisplayInfo(view, const_cast<NMLVDISPINFOA*>(reinterpret_cast<const NMLVDISPINFOA*>(header))->item,
-                          CopyText);
-        break;
-    case LVN_GETDISPINFOW:
-        AnswerDisplayInfo(view, const_cast<NMLVDISPINFOW*>(reinterpret_cast<const NMLVDISPINFOW*>(header))->item,
-                          CopyTextW);
-        break;
     case LVN_ITEMCHANGED:
         OnItemChanged(view, reinterpret_cast<const NMLISTVIEW*>(header));
         break;
@@ -228,8 +200,6 @@ void OnClose(HWND dialog) {
 void OnDestroy(HWND dialog) {
     FoundFilesView* view = ViewOf(dialog);
     if (!view) return;
-    if (view->list && view->listProc)
-        SetWindowLongPtrA(view->list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(view->listProc));
     SetWindowLongPtrA(dialog, DWLP_USER, 0);
     delete view;
 }
@@ -261,7 +231,7 @@ INT_PTR CALLBACK FoundFilesDialogProc(HWND dialog, UINT message, WPARAM wParam, 
         return FALSE;
     case WM_SETCURSOR:
         TrackHover(dialog, kFoundHover, reinterpret_cast<HWND>(wParam));
-        return TRUE;
+        return FALSE;
     default:
         return SkinnedDialogDefault(dialog, message, wParam, lParam);
     }

@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <climits>
-#include <cstdio>
 
 namespace {
 
@@ -44,27 +43,3 @@ std::string Utf8FromWide(std::wstring_view text) { return FromWide(CP_UTF8, text
 std::wstring WideFromUtf8(std::string_view text) { return ToWide(CP_UTF8, text); }
 
 std::string AnsiFromUtf8(std::string_view text) { return AnsiFromWide(WideFromUtf8(text)); }
-
-void FormatSize(unsigned long long bytes, char* out, size_t outSize) {
-    double value = static_cast<double>(bytes);
-    if (bytes < 1000000ULL) snprintf(out, outSize, "%.2f KB", value * 0.0009765625);
-    else if (bytes < 1000000000ULL) snprintf(out, outSize, "%.2f MB", value * 9.5367431640625e-07);
-    else snprintf(out, outSize, "%.2f GB", value * 9.313225746154785e-10);
-}
-
-std::string JsonString(const std::string& text) {
-    std::string out = "\"";
-    for (unsigned char c : text) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c < 0x20) {
-            char escaped[8];
-            snprintf(escaped, sizeof escaped, "\\u%04x", c);
-            out += escaped;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out + "\"";
-}

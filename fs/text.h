@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "fs/text_format.h"  // JsonString, FormatSize
+
 std::wstring WideFromAnsi(std::string_view text);
 // '?' stands in for characters the code page cannot spell: for display only.
 std::string AnsiFromWide(std::wstring_view text);
@@ -15,10 +17,3 @@ std::string Utf8FromWide(std::wstring_view text);
 std::wstring WideFromUtf8(std::string_view text);
 // UTF-8 to the code page, for showing a stored name.
 std::string AnsiFromUtf8(std::string_view text);
-
-// A JSON string of UTF-8 text, quotes included: quotes, backslashes and
-// control characters escaped.
-std::string JsonString(const std::string& text);
-
-// "%.2f KB", "%.2f MB" or "%.2f GB" of a byte count.
-void FormatSize(unsigned long long bytes, char* out, size_t outSize);

@@ -3,8 +3,9 @@
 # and fails on a lower layer including a higher one or on a cycle.
 #   scripts/check-layers.sh [--print]
 # Layers, bottom to top: resources and fs, ui, the models (sweep drives
-# cookies settings browsers), the dialogs (files named *dialog* in those folders),
-# app and console. A dialog is its own node, "sweep:dialog". Known edges the
+# cookies settings browsers), the dialogs and views (files named *dialog* or
+# *_view* in those folders), app and console. A folder's dialogs and views
+# are one node of their own, "sweep:dialog". Known edges the
 # restructuring has yet to remove are listed in scripts/layers-allowed.txt;
 # they are left out of the checks, and any other offending edge fails.
 set -euo pipefail
@@ -25,13 +26,13 @@ function layer(node) {
   if (node == "app" || node == "console") return 4
   return 2
 }
-# The node of a file: its folder, or folder:dialog for a dialog file.
+# The node of a file: its folder, or folder:dialog for a dialog or view file.
 function node_of(path,    parts, n, base) {
   n = split(path, parts, "/")
   if (n < 2) return (path == "resource.h" || path == "version.h") ? "resources" : ""
   if (!(parts[1] in subsystem)) return ""
   base = parts[n]
-  if (parts[1] != "app" && parts[1] != "console" && parts[1] != "resources" && base ~ /dialog/) return parts[1] ":dialog"
+  if (parts[1] != "app" && parts[1] != "console" && parts[1] != "resources" && parts[1] != "ui" && (base ~ /dialog/ || base ~ /_view/)) return parts[1] ":dialog"
   return parts[1]
 }
 function visit(v,    w, k, cyc, i) {

@@ -1,11 +1,23 @@
 #!/bin/bash
-# Runs every test: installs what is missing, builds, packages, makes the
-# sandboxed Wine prefixes, starts Xvfb and a persistent wineserver, runs
-# CTest.
+# Runs every test: installs what is missing, runs the native unit tests,
+# builds, packages, makes the sandboxed Wine prefixes, starts Xvfb and a
+# persistent wineserver, runs CTest.
 #   scripts/test.sh [ctest arguments...]
+#   scripts/test.sh -R unit        only the native unit tests (tests/unit)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/setup.sh"
+
+# The native unit tests first: the program's pure logic built with the
+# host's compiler, in seconds; a failure ends the run here.
+bash "$root/scripts/fetch-deps.sh"
+host="${BRISOLA_BUILD_ROOT:-$root/build}/host"
+cmake -S "$root/tests/unit" -B "$host" -DBRISOLA_DEPS_DIR="${BRISOLA_BUILD_ROOT:-$root/build}/deps" >/dev/null
+cmake --build "$host" -j"$(nproc)" -- --no-print-directory >/dev/null
+if [ "${1:-}" = -R ] && [[ "${2:-}" == unit* ]]; then
+  exec ctest --test-dir "$host" --output-on-failure -R "$2"
+fi
+ctest --test-dir "$host" --output-on-failure
 source "$root/scripts/wine-env.sh"
 brisola_pick_arch
 

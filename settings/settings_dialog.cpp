@@ -57,7 +57,7 @@ INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
         return OnCommand(dialog, LOWORD(wParam));
     case WM_CLOSE:
         EndDialog(dialog, DIALOG_RESULT);
-        return FALSE;
+        return TRUE;
     case WM_DESTROY:
         return TRUE;
     case WM_SETCURSOR:

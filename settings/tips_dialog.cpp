@@ -85,7 +85,7 @@ INT_PTR CALLBACK TipsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         return TRUE;
     case WM_SETCURSOR:
         TrackHover(dialog, kHover, reinterpret_cast<HWND>(wParam));
-        return TRUE;
+        return FALSE;
     default:
         return SkinnedDialogDefault(dialog, message, wParam, lParam);
     }

@@ -5,7 +5,6 @@
 
 #include "fs/text.h"
 #include "sweep/categories.h"
-#include "sweep/results_list.h"
 
 const char kAnotherCleanRunning[] = "another Brisola clean is running";
 
@@ -20,49 +19,13 @@ struct EventLogState {
     int written = 0;
 } g_eventLog;
 
-std::string Number(unsigned long long value) {
-    char text[32];
-    snprintf(text, sizeof text, "%llu", value);
-    return text;
-}
+CategoryNames NamesOf(int row) { return {CategoryAt(row).shortName, CategoryAt(row).label}; }
 
 }  // namespace
 
-std::vector<std::string> CleanEvent::Inserts() const {
-    std::string lines;
-    for (const CategoryReport& category : report.categories) {
-        char size[64];
-        FormatSize(category.bytesFreed, size, sizeof size);
-        char line[400];
-        if (!category.refused.empty())
-            snprintf(line, sizeof line, "%s (%s): not cleaned, %s\r\n", CategoryAt(category.row).shortName,
-                     CategoryAt(category.row).label, category.refused.c_str());
-        else
-            snprintf(line, sizeof line, "%s (%s): %s freed (%llu bytes), %llu items deleted, %llu left\r\n",
-                     CategoryAt(category.row).shortName, CategoryAt(category.row).label, size, category.bytesFreed,
-                     category.itemsDeleted, category.itemsLeft);
-        lines += line;
-    }
-    return {user, Number(report.bytesFreed), Number(report.itemsDeleted), Number(report.itemsLeft), lines, reason};
-}
+std::vector<std::string> CleanEvent::Inserts() const { return CleanEventInserts(user, reason, report, NamesOf); }
 
-std::string CleanEvent::Json() const {
-    std::string json = "{\"event\": " + Number(id) + ", \"user\": " + JsonString(user);
-    if (id == kEventRefused) return json + ", \"refused\": " + JsonString(reason) + "}\n";
-    json += ", \"bytesFreed\": " + Number(report.bytesFreed) + ", \"itemsDeleted\": " + Number(report.itemsDeleted) +
-            ", \"itemsLeft\": " + Number(report.itemsLeft) + ", \"categories\": [";
-    const char* comma = "";
-    for (const CategoryReport& category : report.categories) {
-        json += comma;
-        json += "\n  {\"name\": " + JsonString(CategoryAt(category.row).shortName) + ", \"label\": " +
-                JsonString(CategoryAt(category.row).label) + ", \"bytesFreed\": " + Number(category.bytesFreed) +
-                ", \"itemsDeleted\": " + Number(category.itemsDeleted) + ", \"itemsLeft\": " + Number(category.itemsLeft);
-        if (!category.refused.empty()) json += ", \"refused\": " + JsonString(category.refused);
-        json += "}";
-        comma = ",";
-    }
-    return json + "\n]}\n";
-}
+std::string CleanEvent::Json() const { return CleanEventJson(id, id == kEventRefused, user, reason, report, NamesOf); }
 
 std::string CurrentUserName() {
     wchar_t name[256] = {};

@@ -110,19 +110,3 @@ CleanReport CopyLastCleanReport() {
     std::lock_guard<std::mutex> hold(g_report.lock);
     return g_report.published;
 }
-
-std::string CleanSummaryText(const CleanReport& report) {
-    if (!report.valid) return "No clean has run yet";
-    char size[64];
-    FormatSize(report.bytesFreed, size, sizeof size);
-    char text[160];
-    if (report.itemsDeleted == 0 && report.itemsLeft == 0) return "Nothing was cleaned";
-    int n = snprintf(text, sizeof text, "Cleaned %s", size);
-    unsigned long long other = report.itemsLeft - report.leftInUse;
-    if (report.leftInUse > 0 && n > 0)
-        n += snprintf(text + n, sizeof text - n, "; %llu %s in use %s left", report.leftInUse,
-                      report.leftInUse == 1 ? "file" : "files", report.leftInUse == 1 ? "was" : "were");
-    if (other > 0 && n > 0 && n < static_cast<int>(sizeof text))
-        snprintf(text + n, sizeof text - n, "; %llu other %s left", other, other == 1 ? "item was" : "items were");
-    return text;
-}

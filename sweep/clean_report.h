@@ -8,34 +8,11 @@
 #include <vector>
 
 #include "fs/tree.h"
+#include "sweep/clean_text.h"  // the report's structs and its texts
 #include "sweep/sweep.h"
-
-struct LeftItem {
-    std::wstring path;
-    LeftReason reason;
-    std::string note;  // when set, says why instead of the reason (a browser store's error)
-};
 
 // Why an item was left, as the report shows it.
 std::string LeftItemText(const LeftItem& item);
-
-struct CategoryReport {
-    int row = 0;
-    unsigned long long bytesFreed = 0;
-    unsigned long long itemsDeleted = 0;
-    unsigned long long itemsLeft = 0;  // may exceed left.size(): the list is capped
-    std::vector<LeftItem> left;
-    std::string refused;  // why the category was not cleaned at all ("blocked by policy")
-};
-
-struct CleanReport {
-    bool valid = false;  // false until a clean has ended
-    std::vector<CategoryReport> categories;  // the cleaned ones, in table order
-    unsigned long long bytesFreed = 0;
-    unsigned long long itemsDeleted = 0;
-    unsigned long long itemsLeft = 0;
-    unsigned long long leftInUse = 0;
-};
 
 // At most this many left items are kept per category; the count goes on.
 constexpr size_t kReportLeftCap = 10000;
@@ -43,8 +20,6 @@ constexpr size_t kReportLeftCap = 10000;
 // The report of the last clean that ended, copied under the lock: the
 // worker replaces it at the end of each clean.
 CleanReport CopyLastCleanReport();
-// "Cleaned 1.23 GB; 17 files in use were left", "Nothing was cleaned".
-std::string CleanSummaryText(const CleanReport& report);
 
 // Records the deletions of one clean into its report and the journal, and
 // publishes the report at its end. Only the cleaning thread uses it;

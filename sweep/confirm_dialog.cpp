@@ -54,7 +54,7 @@ INT_PTR CALLBACK ConfirmDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
         return FALSE;
     case WM_SETCURSOR:
         TrackHover(dialog, kConfirmHover, reinterpret_cast<HWND>(wParam));
-        return TRUE;
+        return FALSE;
     default:
         return SkinnedDialogDefault(dialog, message, wParam, lParam);
     }

@@ -12,7 +12,6 @@
 #include "resource.h"
 #include "sweep/categories.h"
 #include "sweep/clean_report.h"
-#include "sweep/results_list.h"
 #include "ui/list_view.h"
 #include "ui/skin.h"
 
@@ -56,23 +55,10 @@ std::wstring CellText(const LastCleanView* view, size_t shown, int column) {
     return WideFromAnsi(text);
 }
 
-template <typename Item, typename Copy>
-void AnswerDisplayInfo(const LastCleanView* view, Item& item, Copy copy) {
-    if (!(item.mask & LVIF_TEXT) || !item.pszText || item.cchTextMax <= 0) return;
-    if (item.iItem < 0 || static_cast<size_t>(item.iItem) >= view->rows.size()) return;
-    copy(item.pszText, item.cchTextMax, CellText(view, static_cast<size_t>(item.iItem), item.iSubItem));
-}
-
-void CopyA(char* out, int size, const std::wstring& text) { lstrcpynA(out, AnsiFromWide(text).c_str(), size); }
-void CopyW(wchar_t* out, int size, const std::wstring& text) { lstrcpynW(out, text.c_str(), size); }
-
 void OnNotify(HWND dialog, const NMHDR* header) {
     LastCleanView* view = ViewOf(dialog);
     if (!view || header->idFrom != IDC_PV_LIST) return;
-    if (header->code == LVN_GETDISPINFOA)
-        AnswerDisplayInfo(view, const_cast<NMLVDISPINFOA*>(reinterpret_cast<const NMLVDISPINFOA*>(header))->item, CopyA);
-    else if (header->code == LVN_GETDISPINFOW)
-        AnswerDisplayInfo(view, const_cast<NMLVDISPINFOW*>(reinterpret_cast<const NMLVDISPINFOW*>(header))->item, CopyW);
+    AnswerOwnerDataCell(header, view->rows.size(), [view](size_t row, int column) { return CellText(view, row, column); });
 }
 
 }  // namespace
@@ -101,7 +87,7 @@ INT_PTR CALLBACK LastCleanDialogProc(HWND dialog, UINT message, WPARAM wParam, L
         return FALSE;
     case WM_SETCURSOR:
         TrackHover(dialog, kLastHover, reinterpret_cast<HWND>(wParam));
-        return TRUE;
+        return FALSE;
     default:
         return SkinnedDialogDefault(dialog, message, wParam, lParam);
     }

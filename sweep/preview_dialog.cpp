@@ -15,7 +15,6 @@
 #include "resource.h"
 #include "sweep/categories.h"
 #include "sweep/preview.h"
-#include "sweep/results_list.h"
 #include "sweep/sweep.h"
 #include "ui/list_view.h"
 #include "ui/skin.h"
@@ -93,24 +92,12 @@ std::wstring CellText(const PreviewView* view, int shown, int column) {
     return WideFromAnsi(size);
 }
 
-template <typename Item, typename Copy>
-void AnswerDisplayInfo(const PreviewView* view, Item& item, Copy copy) {
-    if (!(item.mask & LVIF_TEXT) || !item.pszText || item.cchTextMax <= 0) return;
-    if (item.iItem < 0 || static_cast<size_t>(item.iItem) >= view->order.size()) return;
-    copy(item.pszText, item.cchTextMax, CellText(view, item.iItem, item.iSubItem));
-}
-
-void CopyA(char* out, int size, const std::wstring& text) { lstrcpynA(out, AnsiFromWide(text).c_str(), size); }
-void CopyW(wchar_t* out, int size, const std::wstring& text) { lstrcpynW(out, text.c_str(), size); }
-
 void OnNotify(HWND dialog, const NMHDR* header) {
     PreviewView* view = ViewOf(dialog);
     if (!view || header->idFrom != IDC_PV_LIST) return;
-    if (header->code == LVN_GETDISPINFOA)
-        AnswerDisplayInfo(view, const_cast<NMLVDISPINFOA*>(reinterpret_cast<const NMLVDISPINFOA*>(header))->item, CopyA);
-    else if (header->code == LVN_GETDISPINFOW)
-        AnswerDisplayInfo(view, const_cast<NMLVDISPINFOW*>(reinterpret_cast<const NMLVDISPINFOW*>(header))->item, CopyW);
-    else if (header->code == LVN_COLUMNCLICK) {
+    auto text = [view](size_t shown, int column) { return CellText(view, static_cast<int>(shown), column); };
+    if (AnswerOwnerDataCell(header, view->order.size(), text)) return;
+    if (header->code == LVN_COLUMNCLICK) {
         SortBy(view, reinterpret_cast<const NMLISTVIEW*>(header)->iSubItem);
         InvalidateRect(header->hwndFrom, nullptr, FALSE);
     }
@@ -151,7 +138,7 @@ INT_PTR CALLBACK PreviewDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
         return FALSE;
     case WM_SETCURSOR:
         TrackHover(dialog, kPreviewHover, reinterpret_cast<HWND>(wParam));
-        return TRUE;
+        return FALSE;
     default:
         return SkinnedDialogDefault(dialog, message, wParam, lParam);
     }

@@ -21,7 +21,6 @@
 #include "sweep/clean_event.h"
 #include "sweep/cleaning.h"
 #include "sweep/job_lock.h"
-#include "sweep/results_list.h"
 #include "sweep/sweep.h"
 #include "sweep/threads.h"
 
@@ -176,7 +175,6 @@ DWORD WINAPI CleaningThread(LPVOID) {
                 g_job.lockRefused = true;
                 ReportRefusalToEventLog(kAnotherCleanRunning);
             } else if (!g_job.abort) {
-                ReadTicksFromList();
                 CleanContext context(&g_job.abort);
                 context.confirm = AskTheDialog;
                 context.stepped = StepJob;
@@ -251,7 +249,6 @@ bool StartDiskScanJob(HWND dialog, UINT changedMessage) {
     g_job.stop = false;
     g_job.userStopped = false;
     g_job.scanCompleted = false;
-    // The lists' ticks, read here where the lists live.
     RefreshDriveTable();
     g_job.scanSnapshot = TakeDiskScanSnapshot();
     return StartWorker(dialog, changedMessage, DiskScanThread);
@@ -306,8 +303,8 @@ bool FinishJob(int barPosition, JobOutcome& outcome) {
     outcome.scan = g_job.scan;
     outcome.ending = g_job.shuttingDown;
     outcome.lockRefused = g_job.lockRefused.exchange(false);
-    // The ticks the list shows are kept; only the figures are new.
-    if (g_job.measured.exchange(false) && !outcome.ending) FillResultsLists(true);
+    // Only the figures are new; the lists show them once this returns.
+    if (g_job.measured.exchange(false) && !outcome.ending) AnnounceSweepChange();
     g_job.stop = false;
     outcome.outOfMemory = g_job.outOfMemory.exchange(false);
     outcome.showFoundFiles = outcome.scan && !outcome.ending && g_job.scanCompleted && !g_job.userStopped;

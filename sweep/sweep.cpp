@@ -11,7 +11,6 @@
 #include "settings/settings.h"
 #include "sweep/categories.h"
 #include "sweep/measure.h"
-#include "sweep/results_list.h"
 
 namespace {
 
@@ -35,6 +34,7 @@ struct SweepState {
     // When the published figures of each category began to be measured.
     unsigned long long measuredAt[SWEEP_COUNT] = {};
     std::atomic<unsigned long long> nextStamp{1};
+    std::atomic<SweepChangeListener> listener{nullptr};
     SweepState() { MakeInitialTable(table); }
 };
 
@@ -81,7 +81,14 @@ void MeasureCategories() {
 
 void RefreshSweep() {
     MeasureCategories();
-    FillResultsLists(true);
+    AnnounceSweepChange();
+}
+
+void ListenToSweepTable(SweepChangeListener listener) { g_sweep.listener = listener; }
+
+void AnnounceSweepChange() {
+    SweepChangeListener listener = g_sweep.listener;
+    if (listener) listener();
 }
 
 void GetSweepTable(SweepCategory (&out)[SWEEP_COUNT]) {
@@ -102,17 +109,6 @@ void SetCategoryTick(int index, BYTE ticked) {
     if (index < 0 || index >= SWEEP_COUNT) return;
     std::lock_guard<std::mutex> guard(g_sweep.lock);
     g_sweep.table[index].ticked = ticked;
-}
-
-void ReadTicksFromList() {
-    CategoryTicks ticks;
-    if (!ReadResultsListTicks(ticks)) return;
-    int fixed[SWEEP_CATEGORIES];
-    for (int i = 0; i < SWEEP_CATEGORIES; ++i) fixed[i] = PolicyTickFor(i);
-    std::lock_guard<std::mutex> guard(g_sweep.lock);
-    // A row the policy fixes shows the policy's tick, not the user's.
-    for (int i = 0; i < SWEEP_CATEGORIES; ++i)
-        if (fixed[i] < 0) g_sweep.table[i].ticked = ticks[i];
 }
 
 int PolicyTickFor(int index) {
@@ -136,7 +132,6 @@ void ApplyPolicyToTicks(CategoryTicks& ticks) {
 }
 
 void SaveCategoryTicks() {
-    ReadTicksFromList();
     SweepCategory table[SWEEP_COUNT];
     GetSweepTable(table);
     ProgramFlag ticks[SWEEP_COUNT];

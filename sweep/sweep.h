@@ -60,12 +60,16 @@ void PublishMeasuredCategories(const CategoryMeasurement (&measured)[SWEEP_COUNT
 // Measures every category but the disk scan's and publishes them with the
 // totals.
 void MeasureCategories();
-// MeasureCategories, then FillResultsLists keeping the ticks the list
-// shows. Safe from any thread.
+// MeasureCategories, then AnnounceSweepChange. Safe from any thread.
 void RefreshSweep();
-// Copies the results list's checkboxes of the category rows into the ticks.
-// While there is no results list the ticks stay as they are.
-void ReadTicksFromList();
+
+// Told that the table's figures changed; it must return at once (it posts
+// to the window that shows the table, which then pulls a copy).
+using SweepChangeListener = void (*)();
+void ListenToSweepTable(SweepChangeListener listener);
+// Calls the listener, if any. From any thread, after the new figures are
+// published; never while holding the table's lock.
+void AnnounceSweepChange();
 // Stores every record's tick, by its label, under HKLM "Software\VOSK Software\Brisola".
 void SaveCategoryTicks();
 // Reads them back. A missing value, or one that is not 4 bytes of
@@ -75,7 +79,8 @@ void LoadCategoryTicks();
 
 // A copy of the whole sweep table as last published.
 void GetSweepTable(SweepCategory (&out)[SWEEP_COUNT]);
-// Sets one record's tick (tests, and callers that hold no results list).
+// Sets one record's tick: the user's choice, as the results list reports
+// it, or a test's.
 void SetCategoryTick(int index, BYTE ticked);
 
 // The tick a Group Policy fixes for a category: 1 always cleaned, 0 never

@@ -101,14 +101,15 @@ void RunSystemScan() {
     ShowReport(text);
     ShowLine(kFinalMessage);
     PublishMeasuredCategories(measured);
-    // The window fills the lists, keeping the ticks the user changed
-    // during the scan.
     if (!g_scan.stop) Report([](SystemScanView& v) { v.completed = true; });
 }
 
 DWORD WINAPI SystemScanThread(LPVOID) {
     try {
         RunSystemScan();
+        // Ticks the user changed during the scan stay as they are: the
+        // table holds them.
+        if (!g_scan.stop) AnnounceSweepChange();
     } catch (const std::bad_alloc&) {
         if (!g_scan.stop) Report([](SystemScanView& v) { v.outOfMemory = true; });
     }

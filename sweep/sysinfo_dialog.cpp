@@ -29,9 +29,10 @@ INT_PTR CALLBACK SystemInfoDialogProc(HWND dialog, UINT message, WPARAM wParam, 
         ApplySkin(dialog);
         return TRUE;
     case WM_SETFOCUS:
-    case WM_SETCURSOR:
-        // No hover tracker here: the cursor is left as it is.
         return TRUE;
+    case WM_SETCURSOR:
+        // No hover tracker here; the default cursor is set.
+        return FALSE;
     case WM_SIZE:
         RepaintOnSize(dialog, wParam);
         return TRUE;
@@ -44,7 +45,7 @@ INT_PTR CALLBACK SystemInfoDialogProc(HWND dialog, UINT message, WPARAM wParam, 
     case WM_CLOSE:
         SetWindowLongPtrA(dialog, DWLP_USER, kClosedMark);
         EndDialog(dialog, DIALOG_RESULT);
-        return FALSE;
+        return TRUE;
     case WM_DESTROY:
         OnDestroy(dialog);
         return FALSE;

@@ -431,7 +431,7 @@ TEST_F(BrowserStores, RowsRunThroughTheCategoryTable) {
 // --- keep list ----------------------------------------------------------
 
 // The host alone decides, in both cookie layouts, whatever the partition
-// or container, and agrees with the shared rule.
+// or container (the rule itself: tests/unit/site_list_ut.cpp).
 TEST_F(BrowserStores, TheKeepListKeepsSitesAndTheirSubdomainsOnly) {
     // Longer than any DNS name, as a hand-made store may hold.
     static const std::string longHost = std::string(1100, 'a') + ".example.com";
@@ -451,7 +451,6 @@ TEST_F(BrowserStores, TheKeepListKeepsSitesAndTheirSubdomainsOnly) {
         std::string name = "c" + std::to_string(n++);
         chromeRows += ChromeCookie(h.host, "", name) + ChromeCookie(h.host, "https://partition.example.net", name);
         firefoxRows += FirefoxCookie(h.host, "", name) + FirefoxCookie(h.host, "^userContextId=4", name);
-        EXPECT_EQ(HostKeptBy(h.host, {"example.com"}), h.kept) << h.host;
     }
     Sql(chrome, chromeRows);
     Sql(firefox, firefoxRows);
@@ -488,18 +487,6 @@ TEST_F(BrowserStores, AnUnreadableKeepListDeletesNoCookie) {
     EXPECT_EQ(TakeSnapshot(), before);
     CloseHandle(held);
     DeleteFileA(sites.c_str());
-}
-
-// The cookie row through datasites.txt once the keep list is read.
-TEST_F(BrowserStores, TheCookieRowUsesDatasitesTxt) {
-    KeepSites probe = LoadKeepSites();
-    if (!probe.readable && probe.error == "keep list not available") GTEST_SKIP() << "keep list not built in yet";
-    ASSERT_TRUE(SaveKeepSites({"example.com"}));
-    g_settings.askDel = 0;
-    Clean(Only(SWEEP_BROWSER_COOKIES));
-    EXPECT_EQ(Column(Chrome() + "\\Network\\Cookies", "SELECT host_key FROM cookies"),
-              (std::set<std::string>{".example.com", "mail.example.com"}));
-    ASSERT_TRUE(SaveKeepSites({}));
 }
 
 // --- what is never touched ------------------------------------------------

@@ -267,7 +267,8 @@ ScanCounters MeasureRow(int row) {
 }
 
 // Every category's junk is planted and measured; a clean with nothing
-// ticked leaves all of it; then each category alone is cleaned.
+// ticked leaves all of it; then each category alone is previewed and
+// cleaned, and the clean's report has what the preview listed.
 TEST_F(CleanEngineTest, EveryCategoryMeasuresAndCleansItsOwnJunkOnly) {
     EnumerateDrives();  // the Recycle Bin is measured over the fixed drives
     std::string temp = g_tableTemp = MakeSandboxFolder("table-temp");
@@ -300,7 +301,15 @@ TEST_F(CleanEngineTest, EveryCategoryMeasuresAndCleansItsOwnJunkOnly) {
     for (int row = 0; row < SWEEP_CATEGORIES; ++row) {
         const Planted& p = planted[row];
         SCOPED_TRACE(kCategoryCases[row].label);
+        // The preview lists exactly what the clean then deletes.
+        PreviewList preview;
+        ASSERT_TRUE(PreviewCategory(row, preview)) << preview.reason;
         Clean(Only(row));
+        const CleanReport report = CopyLastCleanReport();
+        if (!IsBrowserStoreRow(row) && row != SWEEP_HISTORY) {
+            EXPECT_EQ(report.itemsDeleted, preview.size());
+            EXPECT_EQ(report.bytesFreed, preview.bytes);
+        }
         for (const std::string& path : p.junk) EXPECT_FALSE(FileExists(path) || DirExists(path)) << path;
         for (const std::string& path : p.kept) EXPECT_TRUE(FileExists(path)) << path;
         for (auto& gone : p.gone) EXPECT_TRUE(gone());
@@ -419,33 +428,6 @@ TEST_F(CleanEngineTest, AHostileDeepTreeIsWalkedToItsLimitAndTheCleanGoesOn) {
 
     RemoveDeepChain(temp + "\\deep");
     RemoveTree(temp);
-}
-
-// --- the measuring walks --------------------------------------------------
-
-// A tree with every skip rule: 3 counted files (10+20+5 GiB bytes, a size
-// past 32 bits) and 2 counted folders (sub, content.ie5). The file system
-// ignores letter case, so the other spelling lives apart.
-TEST(MeasureFolder, FollowsTheSkipRulesAndCountsFull64BitSizes) {
-    const unsigned long long fiveGiB = 5ULL << 30;
-    std::string root = MakeSandboxFolder("skip-rules");
-    for (const char* dir : {"\\Content.IE5", "\\XHistory.IE5x", "\\sub", "\\sub\\content.ie5"})
-        ASSERT_TRUE(CreateDirectoryA((root + dir).c_str(), nullptr)) << dir;
-    const struct {
-        const char* name;
-        unsigned long long size;
-    } files[] = {{"\\Content.IE5\\cached.htm", 1000}, {"\\XHistory.IE5x\\visit.url", 1000},
-                 {"\\sub\\content.ie5\\page.htm", 10}, {"\\sub\\data.DAT", 20},
-                 {"\\sub\\index.dat", 500}, {"\\report.database", 700}, {"\\huge.bin", fiveGiB}};
-    for (const auto& f : files) ASSERT_TRUE(MakeFile(root + f.name, f.size)) << f.name;
-    for (const std::string& walked : {root, root + "\\"}) {  // a trailing backslash changes nothing
-        ScanCounters c;
-        MeasureFolder(walked.c_str(), c);
-        EXPECT_EQ(c.files, 3u);
-        EXPECT_EQ(c.folders, 2u);
-        EXPECT_EQ(c.bytes, fiveGiB + 30);
-    }
-    RemoveTree(root);
 }
 
 // Measurements that overlap each other and the disk scan's publishing never

@@ -103,34 +103,18 @@ protected:
     std::unique_ptr<TempFolderOverride> override_;
 };
 
-TEST_F(Console, MeasureJsonHasTheModelsFigures) {
-    Result r = RunConsole("measure temp --json");
-    ASSERT_EQ(r.code, 0u) << r.out;
-    CategoryMeasurement model;
-    MeasureCategory(SWEEP_TEMP, model);
-    EXPECT_EQ(model.counters.files, 2u);
-    EXPECT_EQ(JsonField(r.out, "temp", "files"), static_cast<long long>(model.counters.files)) << r.out;
-    EXPECT_EQ(JsonField(r.out, "temp", "folders"), static_cast<long long>(model.counters.folders)) << r.out;
-    EXPECT_EQ(JsonField(r.out, "temp", "bytes"), static_cast<long long>(model.counters.bytes)) << r.out;
-    EXPECT_EQ(JsonField(r.out, "cookies", "files"), -1) << "only the named category: " << r.out;
-}
-
-// Every wrong or refused command deletes nothing.
+// Every wrong or refused command deletes nothing. (What the command line
+// parser refuses: tests/unit/console_ut.cpp.)
 TEST_F(Console, BadOrRefusedCommandsDeleteNothing) {
     const struct {
         const char* arguments;
         DWORD code;
         const char* says;
     } kCases[] = {
-        {"clean nosuch --yes", 2, "nosuch"},
         {"clean 0 --yes", 2, "no category"},
         {"clean 15 --yes", 2, "no category"},
-        {"clean temp nosuch --yes", 2, "nosuch"},
-        {"clean --yes", 2, "either"},
-        {"clean temp --ticked --yes", 2, "either"},
-        {"clean temp --force", 2, "--force"},
+        {"clean temp --force", 2, "unknown option: --force"},
         {"frobnicate", 2, "unknown command"},
-        {"", 2, "no command"},
         {"schedule hourly", 2, "hourly"},
         {"clean temp", 3, "not confirmed"},  // stdin gives no "y"
         {"--version", 0, BRISOLA_VERSION},
@@ -216,8 +200,15 @@ TEST_F(Console, PreviewMarksWhatTheFigureLeavesOut) {
     EXPECT_NE(json.out.find("index.dat\", \"folder\": false, \"bytes\": 5, \"counted\": false}"), std::string::npos)
         << json.out;
     EXPECT_EQ(JsonField(json.out, "temp", "notCounted"), 1) << json.out;
-    EXPECT_EQ(JsonField(measured.out, "temp", "files"), 2) << measured.out;
-    EXPECT_EQ(JsonField(measured.out, "temp", "bytes"), 4000) << measured.out;
+    // The figures the GUI's table has, of the named category only.
+    CategoryMeasurement model;
+    MeasureCategory(SWEEP_TEMP, model);
+    EXPECT_EQ(JsonField(measured.out, "temp", "files"), static_cast<long long>(model.counters.files)) << measured.out;
+    EXPECT_EQ(JsonField(measured.out, "temp", "folders"), static_cast<long long>(model.counters.folders)) << measured.out;
+    EXPECT_EQ(JsonField(measured.out, "temp", "bytes"), static_cast<long long>(model.counters.bytes)) << measured.out;
+    EXPECT_EQ(model.counters.files, 2u);
+    EXPECT_EQ(model.counters.bytes, 4000u);
+    EXPECT_EQ(JsonField(measured.out, "cookies", "files"), -1) << measured.out;
 }
 
 // --- every category through the console ------------------------------------
@@ -309,9 +300,7 @@ TEST_F(Console, EveryCategoryIsMeasuredPreviewedAndCleaned) {
 
 // The scan reads the shared datafilters.txt, as the GUI does.
 TEST_F(Console, ScanFindsWhatTheFiltersMatch) {
-    char windows[MAX_PATH];
-    GetWindowsDirectoryA(windows, sizeof windows);
-    const std::string filters = std::string(windows) + "\\datafilters.txt";
+    const std::string filters = FiltersFilePath();
     const bool had = Exists(filters);
     const std::string saved = had ? ReadWholeFile(filters) : "";
     WriteWholeFile(filters, ".brisolac-probe Probe files $ true\r\n[end]");
@@ -324,22 +313,6 @@ TEST_F(Console, ScanFindsWhatTheFiltersMatch) {
     EXPECT_NE(r.out.find("\"filesFound\": 1,"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("brisolac-temp\\\\c.brisolac-probe\", \"folder\": false, \"bytes\": 5}"), std::string::npos)
         << r.out;
-}
-
-TEST_F(Console, ScheduleCreatesAndRemovesTheTask) {
-    char windows[MAX_PATH];
-    GetWindowsDirectoryA(windows, sizeof windows);
-    const std::string task = std::string(windows) + "\\System32\\Tasks\\Brisola clean";
-    for (const char* when : {"weekly", "daily", "logon"}) {
-        Result r = RunConsole(std::string("schedule ") + when);
-        EXPECT_EQ(r.code, 0u) << when << "\n" << r.out;
-        // Wine keeps the task but writes its triggers and actions back
-        // as empty elements, so only its presence can be seen here.
-        EXPECT_TRUE(Exists(task)) << when;
-    }
-    Result r = RunConsole("schedule off");
-    EXPECT_EQ(r.code, 0u) << r.out;
-    EXPECT_FALSE(Exists(task));
 }
 
 // Group Policy values under HKLM or HKCU, all removed again at the end.
@@ -447,76 +420,59 @@ TEST_F(Console, FoundFilesPolicyBlocksTheirCategory) {
     EXPECT_NE(r.out.find("NoFoundFileDelete\ton"), std::string::npos) << r.out;
 }
 
-// What the Application log gets: the event's ID and type follow what the
-// clean did, and its inserts and the JSON report carry the same figures.
-TEST(CleanEvent, FollowsTheReport) {
+// The Application log's event ID and type follow what the clean did.
+// (Its inserts and the --report JSON: tests/unit/clean_text_ut.cpp.)
+TEST(CleanEvent, IdAndTypeFollowTheReport) {
     CleanReport clean;
     clean.valid = true;
-    CategoryReport temp;
-    temp.row = SWEEP_TEMP;
-    temp.bytesFreed = 4000;
-    temp.itemsDeleted = 3;
-    clean.categories.push_back(temp);
-    clean.bytesFreed = 4000;
-    clean.itemsDeleted = 3;
-    CleanReport left = clean;
-    left.categories[0].itemsLeft = left.itemsLeft = 2;
-    CleanReport blocked = clean;
+    clean.categories.resize(1);
+    CleanReport left = clean, blocked = clean;
+    left.itemsLeft = 2;
     blocked.categories[0].refused = "blocked by policy";
-
     const struct {
-        const char* what;
         CleanEvent event;
         DWORD id;
         WORD type;
-        const char* insert5;
-        const char* json;
     } kCases[] = {
-        {"all went", CleanEventOf(clean, "PC\\ann"), kEventCleaned, EVENTLOG_INFORMATION_TYPE,
-         "temp (Sweep Temporary Windows file): 3.91 KB freed (4000 bytes), 3 items deleted, 0 left\r\n",
-         "{\"event\": 1000, \"user\": \"PC\\\\ann\", \"bytesFreed\": 4000, \"itemsDeleted\": 3, \"itemsLeft\": 0, "
-         "\"categories\": [\n  {\"name\": \"temp\", \"label\": \"Sweep Temporary Windows file\", \"bytesFreed\": 4000, "
-         "\"itemsDeleted\": 3, \"itemsLeft\": 0}\n]}\n"},
-        {"items left", CleanEventOf(left, "ann"), kEventItemsLeft, EVENTLOG_WARNING_TYPE,
-         "temp (Sweep Temporary Windows file): 3.91 KB freed (4000 bytes), 3 items deleted, 2 left\r\n",
-         "\"itemsLeft\": 2, \"categories\""},
-        {"blocked", CleanEventOf(blocked, "ann"), kEventItemsLeft, EVENTLOG_WARNING_TYPE,
-         "temp (Sweep Temporary Windows file): not cleaned, blocked by policy\r\n", "\"refused\": \"blocked by policy\"}"},
-        {"refused", RefusedEventOf("Brisola is \"cleaning\" now", "ann"), kEventRefused, EVENTLOG_ERROR_TYPE, "",
-         "{\"event\": 1002, \"user\": \"ann\", \"refused\": \"Brisola is \\\"cleaning\\\" now\"}\n"},
+        {CleanEventOf(clean, "ann"), kEventCleaned, EVENTLOG_INFORMATION_TYPE},
+        {CleanEventOf(left, "ann"), kEventItemsLeft, EVENTLOG_WARNING_TYPE},
+        {CleanEventOf(blocked, "ann"), kEventItemsLeft, EVENTLOG_WARNING_TYPE},
+        {RefusedEventOf("busy", "ann"), kEventRefused, EVENTLOG_ERROR_TYPE},
     };
     for (const auto& c : kCases) {
-        SCOPED_TRACE(c.what);
         EXPECT_EQ(c.event.id, c.id);
         EXPECT_EQ(c.event.type, c.type);
-        std::vector<std::string> inserts = c.event.Inserts();
-        ASSERT_EQ(inserts.size(), 6u);
-        EXPECT_EQ(inserts[0], c.event.user);
-        EXPECT_EQ(inserts[4], c.insert5);
-        EXPECT_NE(c.event.Json().find(c.json), std::string::npos) << c.event.Json();
+        EXPECT_EQ(c.event.Json().find("{\"event\": " + std::to_string(c.id) + ", \"user\": \"ann\""), 0u);
     }
     EXPECT_FALSE(CurrentUserName().empty());
 }
 
-// At logon, the weekly time a policy sets; none set, nothing scheduled.
-TEST_F(Console, SchedulePolicyFollowsThePolicy) {
+// Each time makes the task and "off" removes it; "policy", run at logon,
+// takes the weekly time a policy sets: none set, nothing scheduled.
+TEST_F(Console, ScheduleCreatesAndRemovesTheTask) {
     char windows[MAX_PATH];
     GetWindowsDirectoryA(windows, sizeof windows);
     const std::string task = std::string(windows) + "\\System32\\Tasks\\Brisola clean";
     const struct {
+        const char* when;
         DWORD day;
         const char* time;
         bool scheduled;
-    } kCases[] = {{0, nullptr, false}, {3, "21:30", true}, {3, "25:00", false}, {8, "12:00", false}, {7, "7:05", true}};
+    } kCases[] = {{"weekly", 0, nullptr, true},  {"daily", 0, nullptr, true},   {"logon", 0, nullptr, true},
+                  {"policy", 0, nullptr, false}, {"policy", 3, "21:30", true}, {"policy", 3, "25:00", false},
+                  {"policy", 8, "12:00", false}, {"policy", 7, "7:05", true}};
     for (const auto& c : kCases) {
-        SCOPED_TRACE(c.time ? c.time : "none");
+        SCOPED_TRACE(std::string(c.when) + " " + (c.time ? c.time : ""));
         Policies policies;
         if (c.day) policies.Dword(HKEY_LOCAL_MACHINE, nullptr, "ScheduleDay", c.day);
         if (c.time) policies.Text(HKEY_LOCAL_MACHINE, "ScheduleTime", c.time);
-        Result r = RunConsole("schedule policy");
+        Result r = RunConsole(std::string("schedule ") + c.when);
         EXPECT_EQ(r.code, 0u) << r.out;
+        // Wine keeps the task but writes its triggers and actions back
+        // as empty elements, so only its presence can be seen here.
         EXPECT_EQ(Exists(task), c.scheduled) << r.out;
-        RunConsole("schedule off");
+        EXPECT_EQ(RunConsole("schedule off").code, 0u);
+        EXPECT_FALSE(Exists(task));
     }
 }
 
@@ -534,13 +490,11 @@ protected:
                          std::string(browsertest::kChromeCookies) + browsertest::ChromeCookie(".example.com", "", "SID") +
                              browsertest::ChromeCookie(".example.net", "", "ad"));
         browsertest::Sql(profile_ + "\\Web Data", browsertest::kChromeWebData);
-        std::string kept = KeptCookiesFilePath();
-        sites_ = kept.substr(0, kept.rfind('\\')) + "\\datasites.txt";
     }
     void TearDown() override { RemoveTree(SpecialFolderPath(CSIDL_LOCAL_APPDATA) + "\\Google"); }
     static std::string SpecialFolderPath(int csidl) { return cleantest::SpecialFolder(csidl); }
 
-    std::string data_, profile_, sites_;
+    std::string data_, profile_;
 };
 
 TEST_F(ConsoleBrowsers, FormValuesAreMeasuredListedAndCleaned) {
@@ -557,23 +511,8 @@ TEST_F(ConsoleBrowsers, FormValuesAreMeasuredListedAndCleaned) {
     EXPECT_EQ(browsertest::Query(profile_ + "\\Web Data", "SELECT COUNT(*) FROM token_service"), "1");
 }
 
+// (A keep list that cannot be read: browsers_test.)
 TEST_F(ConsoleBrowsers, CookiesFollowTheKeepList) {
-    // A keep list that cannot be read: no cookie goes, and the row says why.
-    WriteWholeFile(sites_, "example.com\r\n");
-    HANDLE held = CreateFileA(sites_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    const std::string cookies = ReadWholeFile(profile_ + "\\Network\\Cookies");
-    Result measure = RunConsole("measure browser-cookies --json");
-    EXPECT_EQ(JsonField(measure.out, "browser-cookies", "files"), 0) << measure.out;
-    EXPECT_NE(measure.out.find("keep list"), std::string::npos) << measure.out;
-    Result refused = RunConsole("clean browser-cookies --yes");
-    CloseHandle(held);
-    EXPECT_EQ(refused.code, 1u) << refused.out;
-    EXPECT_EQ(ReadWholeFile(profile_ + "\\Network\\Cookies"), cookies);
-    DeleteFileA(sites_.c_str());
-
-    KeepSites probe = LoadKeepSites();
-    if (!probe.readable && probe.error == "keep list not available") GTEST_SKIP() << "keep list not built in yet";
     ASSERT_TRUE(SaveKeepSites({"example.com"}));
     Result preview = RunConsole("preview browser-cookies");
     EXPECT_NE(preview.out.find(".example.net (1 cookie)"), std::string::npos) << preview.out;

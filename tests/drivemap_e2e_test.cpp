@@ -10,6 +10,8 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstring>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -19,10 +21,14 @@
 #include "app/app_state.h"
 #include "clean_support.h"
 #include "cookies/cookies.h"
+#include "drives/drive_table.h"
+#include "drives/drive_view.h"
+#include "drives/filter_view.h"
 #include "drives/filters.h"
 #include "drives/found_files.h"
 #include "fs/shell_folders.h"
 #include "resource.h"
+#include "settings/policy.h"
 #include "settings/settings.h"
 #include "sweep/cleaning.h"
 #include "sweep/job_lock.h"
@@ -460,6 +466,94 @@ protected:
     }
     std::string Path(const std::string& relative) const { return std::string(kRoot) + "\\" + relative; }
 };
+
+// The tables hold the ticks and the lists only show them: a tick set in a
+// list (as a click sets it) is in its table at once, and the refill the
+// program makes after new figures shows it again instead of undoing it.
+TEST_F(DriveCleanerE2E, TicksSetInAListLiveInItsTable) {
+    HWND drives = GetDlgItem(g_app.mainWindow, IDC_DRIVE_LIST);
+    HWND filters = GetDlgItem(g_app.mainWindow, IDC_FILTER_LIST);
+    const int kFilterRow = RowCount(filters) - 1;  // ".e2eoff"
+    const struct {
+        const char* what;
+        HWND list;
+        int row;
+        std::function<int()> tableTick;
+        std::function<void()> refill;
+    } kLists[] = {
+        {"results list", g_app.resultsList, SWEEP_TEMP,
+         [] {
+             SweepCategory table[SWEEP_COUNT];
+             GetSweepTable(table);
+             return static_cast<int>(table[SWEEP_TEMP].ticked);
+         },
+         [] {
+             AnnounceSweepChange();
+             PumpPending();
+         }},
+        {"drive list, E:", drives, 1,
+         [] {
+             for (int slot = 0; slot < kDriveSlots; ++slot)
+                 if (strcmp(GetDriveSlot(slot).root, "E:") == 0) return static_cast<int>(GetDriveSlot(slot).selected);
+             return -1;
+         },
+         [] {
+             RefreshDriveTable();
+             FillDriveListView();
+         }},
+        {"filter list", filters, kFilterRow,
+         [kFilterRow] { return static_cast<int>(CopyFilterTable()[kFilterRow].enabled); },
+         [] { FillFilterListView(); }},
+    };
+    for (const auto& c : kLists) {
+        SCOPED_TRACE(c.what);
+        for (int tick : {1, 0, 1}) {
+            SetStateImage(c.list, c.row, tick ? 2 : 1);
+            EXPECT_EQ(c.tableTick(), tick);
+            c.refill();
+            EXPECT_EQ(StateImage(c.list, c.row), tick ? 2 : 1);
+            EXPECT_EQ(c.tableTick(), tick);
+        }
+    }
+}
+
+// A tick a policy fixes is shown and does not move; the user's own stays in
+// the table for the day the policy goes.
+TEST_F(CleanE2E, APolicyFixedTickDoesNotMove) {
+    const struct {
+        const char* what;
+        DWORD policy;
+        int userTick;
+        int shown;  // state image
+    } kCases[] = {
+        {"never cleaned, the user ticked it", 0, 1, 1},
+        {"always cleaned, the user unticked it", 1, 0, 2},
+    };
+    auto refill = [] {
+        AnnounceSweepChange();
+        PumpPending();
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.what);
+        RegDeleteTreeA(HKEY_CURRENT_USER, kPolicyKey);
+        refill();
+        SetStateImage(g_app.resultsList, SWEEP_TEMP, c.userTick ? 2 : 1);
+        HKEY key;
+        std::string path = std::string(kPolicyKey) + "\\Categories";
+        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+                  ERROR_SUCCESS);
+        RegSetValueExA(key, "temp", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&c.policy), sizeof c.policy);
+        RegCloseKey(key);
+        refill();
+        EXPECT_EQ(StateImage(g_app.resultsList, SWEEP_TEMP), c.shown);
+        SetStateImage(g_app.resultsList, SWEEP_TEMP, c.shown == 2 ? 1 : 2);
+        EXPECT_EQ(StateImage(g_app.resultsList, SWEEP_TEMP), c.shown);
+        SweepCategory table[SWEEP_COUNT];
+        GetSweepTable(table);
+        EXPECT_EQ(table[SWEEP_TEMP].ticked, c.userTick);
+    }
+    RegDeleteTreeA(HKEY_CURRENT_USER, kPolicyKey);
+}
 
 TEST_F(DriveCleanerE2E, ScanFindsTheFilesThenCleanDeletesOnlyTheTickedOnes) {
     CreateDirectoryA(Path("sub").c_str(), nullptr);

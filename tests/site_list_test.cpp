@@ -1,7 +1,7 @@
-// The keep list of sites: which cookie hosts a site keeps, the Public
-// Suffix List as built in, the sites a user may keep, the grouping of
-// cookie hosts by site, and the Cookies Manager moving sites and saving
-// datasites.txt. (datasites.txt's bad input: data_files_test.)
+// The keep list of sites in the Cookies Manager: the grouping of cookie
+// hosts by site, moving sites and saving datasites.txt. (The rules of a
+// site and the Public Suffix List: tests/unit/site_list_ut.cpp;
+// datasites.txt's bad input: data_files_test.)
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -24,118 +24,6 @@
 namespace {
 
 using Sites = std::vector<std::string>;
-
-TEST(KeepList, TheHostAloneDecides) {
-    const struct {
-        const char* host;
-        Sites sites;
-        bool kept;
-    } cases[] = {
-        {"example.com", {"example.com"}, true},
-        {".example.com", {"example.com"}, true},
-        {"shop.example.com", {"example.com"}, true},
-        {".Shop.EXAMPLE.com", {"example.com"}, true},
-        {"example.com.", {"example.com"}, true},
-        {"thisisanexample.com", {"example.com"}, false},
-        {"example.com.evil.net", {"example.com"}, false},
-        {"shop-example.com", {"example.com"}, false},
-        {"xample.com", {"example.com"}, false},
-        {"com", {"example.com"}, false},
-        {"", {"example.com"}, false},
-        {".", {"example.com"}, false},
-        {"example.com", {"shop.example.com"}, false},
-        {"a.shop.example.com", {"other.org", "shop.example.com"}, true},
-        {"example.com", {}, false},
-        {"\xC3\xA9xample.com", {"example.com"}, false},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(HostKeptBy(c.host, c.sites), c.kept) << c.host;
-        EXPECT_EQ(SiteMatcher(c.sites).Keeps(c.host), c.kept) << c.host;
-    }
-}
-
-// The rules of the list as Debian ships it: plain rules, a wildcard and its
-// exception, UTF-8 rules, and the implicit "*" for an unlisted top level.
-TEST(PublicSuffixList, SuffixesAndRegistrableDomains) {
-    const struct {
-        const char* host;
-        bool suffix;
-        const char* registrable;
-    } cases[] = {
-        {"com", true, "com"},
-        {"COM", true, "com"},
-        {"co.uk", true, "co.uk"},
-        {".co.uk", true, "co.uk"},
-        {"github.io", true, "github.io"},
-        {"ck", true, "ck"},
-        {"anything.ck", true, "anything.ck"},  // *.ck
-        {"www.ck", false, "www.ck"},           // !www.ck
-        {"a.www.ck", false, "www.ck"},
-        {"foo.bar.ck", false, "foo.bar.ck"},
-        {"x.kawasaki.jp", true, "x.kawasaki.jp"},
-        {"city.kawasaki.jp", false, "city.kawasaki.jp"},
-        {"localhost", true, "localhost"},  // unlisted: the implicit rule
-        {"brisola.internal", false, "brisola.internal"},
-        {"example.com", false, "example.com"},
-        {"mail.google.com", false, "google.com"},
-        {".accounts.google.com", false, "google.com"},
-        {"a.b.example.co.uk", false, "example.co.uk"},
-        {"shop.github.io", false, "shop.github.io"},
-        {"x.y.shop.github.io", false, "shop.github.io"},
-        {"\xE5\x85\xAC\xE5\x8F\xB8.cn", true, "\xE5\x85\xAC\xE5\x8F\xB8.cn"},  // a UTF-8 rule
-        {"a.\xE5\x85\xAC\xE5\x8F\xB8.cn", false, "a.\xE5\x85\xAC\xE5\x8F\xB8.cn"},
-        {"\xFF\xFE.com", false, "\xFF\xFE.com"},
-        {"a..com", false, ".com"},
-        {"192.168.1.10", false, "192.168.1.10"},
-        {"", false, ""},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(IsPublicSuffix(c.host), c.suffix) << c.host;
-        EXPECT_EQ(RegistrableDomain(c.host), c.registrable) << c.host;
-    }
-}
-
-TEST(KeepList, OnlyASiteCanBeKept) {
-    const struct {
-        const char* site;
-        SiteRefusal refusal;
-    } cases[] = {
-        {"example.com", SiteRefusal::None},
-        {"Example.COM.", SiteRefusal::None},
-        {".example.com", SiteRefusal::None},
-        {"accounts.google.com", SiteRefusal::None},
-        {"www.ck", SiteRefusal::None},
-        {"xn--bcher-kva.de", SiteRefusal::None},
-        {"my_host.example.com", SiteRefusal::None},
-        {"192.168.1.1", SiteRefusal::None},
-        {"", SiteRefusal::Empty},
-        {"..", SiteRefusal::Empty},
-        {" ", SiteRefusal::NotAHost},
-        {"http://example.com", SiteRefusal::NotAHost},
-        {"example.com/login", SiteRefusal::NotAHost},
-        {"example.com:443", SiteRefusal::NotAHost},
-        {"*.example.com", SiteRefusal::NotAHost},
-        {"exa mple.com", SiteRefusal::NotAHost},
-        {"a..com", SiteRefusal::NotAHost},
-        {"1.2.3", SiteRefusal::NotAHost},
-        {"256.1.1.1", SiteRefusal::NotAHost},
-        {"[::1]", SiteRefusal::NotAHost},
-        {"b\xC3\xBC" "cher.de", SiteRefusal::NotAHost},
-        {"user@example.com", SiteRefusal::NotAHost},
-        {"example.com\r", SiteRefusal::NotAHost},
-        {"com", SiteRefusal::PublicSuffix},
-        {"co.uk", SiteRefusal::PublicSuffix},
-        {"github.io", SiteRefusal::PublicSuffix},
-        {"x.ck", SiteRefusal::PublicSuffix},
-        {"localhost", SiteRefusal::PublicSuffix},
-    };
-    for (const auto& c : cases) EXPECT_EQ(CheckSite(c.site), c.refusal) << c.site;
-    EXPECT_EQ(CheckSite(std::string(64, 'a') + ".com"), SiteRefusal::NotAHost);
-    EXPECT_EQ(CheckSite(std::string(63, 'a') + ".com"), SiteRefusal::None);
-    std::string longName;
-    for (int i = 0; i < 60; ++i) longName += "abcd.";
-    EXPECT_EQ(CheckSite(longName + "com"), SiteRefusal::NotAHost);
-}
 
 // --- sites in the Cookies Manager -----------------------------------------
 

@@ -1,5 +1,5 @@
-// Hyperlink labels. The static control's window procedure is replaced and
-// a record from the process heap, attached as the window's user data,
+// Hyperlink labels. The static control is subclassed and a record from
+// the process heap, attached as the window's user data,
 // carries the link's target and colours until the window is destroyed.
 #include "ui/link_label.h"
 
@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "ui/skin.h"
+#include "ui/subclass.h"
 
 namespace {
 
@@ -15,7 +16,6 @@ const int kTextSize = 260;
 
 struct LinkLabelData {
     char target[kTextSize];  // empty: open the window text
-    WNDPROC previousProc;
     COLORREF colour;
     COLORREF visitedColour;
 };
@@ -128,19 +128,21 @@ int MakeLinkLabel(HWND dialog, int controlId, const char* target, COLORREF colou
     // The record is attached before the procedure is swapped, so the new
     // procedure never sees a window without it.
     SetWindowLongPtrA(control, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(link));
-    link->previousProc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(LinkLabelProc)));
+    if (!SubclassWindow(control, LinkLabelProc)) {
+        SetWindowLongPtrA(control, GWLP_USERDATA, 0);
+        HeapFree(GetProcessHeap(), 0, link);
+        return 1;
+    }
     InvalidateRect(control, nullptr, FALSE);
     return 1;
 }
 
 LRESULT CALLBACK LinkLabelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* link = reinterpret_cast<LinkLabelData*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (!link) return DefWindowProcA(window, message, wParam, lParam);
-    WNDPROC previous = link->previousProc;
+    if (!link) return CallPreviousProc(window, message, wParam, lParam);
     switch (message) {
     case WM_SETTEXT: {
-        LRESULT result = CallWindowProcA(previous, window, message, wParam, lParam);
+        LRESULT result = CallPreviousProc(window, message, wParam, lParam);
         InvalidateRect(window, nullptr, FALSE);
         return result;
     }
@@ -168,11 +170,11 @@ LRESULT CALLBACK LinkLabelProc(HWND window, UINT message, WPARAM wParam, LPARAM 
     case WM_NCDESTROY:
         SetWindowLongPtrA(window, GWLP_USERDATA, 0);
         HeapFree(GetProcessHeap(), 0, link);
-        return CallWindowProcA(previous, window, message, wParam, lParam);
+        break;
     default:
         break;
     }
-    return CallWindowProcA(previous, window, message, wParam, lParam);
+    return CallPreviousProc(window, message, wParam, lParam);
 }
 
 void FreeLinkResources() {

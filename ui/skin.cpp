@@ -11,11 +11,11 @@
 #include <algorithm>
 #include <cstring>
 
+#include "ui/subclass.h"
+
 namespace {
 
-// The replaced window procedure and a skinned dialog's record are kept in
-// window properties.
-const char kOldProcProp[] = "BrisolaSkinOldProc";
+// A skinned dialog's record is kept in a window property.
 const char kDialogSkinProp[] = "BrisolaDialogSkin";
 
 // Hover lists are short (at most 13 buttons).
@@ -129,29 +129,6 @@ DialogSkin* FindDialogSkin(HWND dialog) {
     return dialog ? static_cast<DialogSkin*>(GetPropA(dialog, kDialogSkinProp)) : nullptr;
 }
 
-bool IsSubclassed(HWND window) { return GetPropA(window, kOldProcProp) != nullptr; }
-
-void Subclass(HWND window, WNDPROC proc) {
-    if (IsSubclassed(window)) return;
-    LONG_PTR old = GetWindowLongPtrA(window, GWLP_WNDPROC);
-    if (!old || !SetPropA(window, kOldProcProp, reinterpret_cast<HANDLE>(old))) return;
-    SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(proc));
-}
-
-LRESULT CallOld(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto old = reinterpret_cast<WNDPROC>(GetPropA(window, kOldProcProp));
-    if (!old) return DefWindowProcA(window, message, wParam, lParam);
-    return CallWindowProcA(old, window, message, wParam, lParam);
-}
-
-// Puts the original procedure back as the window goes away.
-LRESULT Unsubclass(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto old = reinterpret_cast<WNDPROC>(RemovePropA(window, kOldProcProp));
-    if (!old) return DefWindowProcA(window, message, wParam, lParam);
-    SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(old));
-    return CallWindowProcA(old, window, message, wParam, lParam);
-}
-
 // Runs the parent dialog's tracker once the mouse has left a button, so a
 // button at the dialog's edge loses its hover face too.
 void TrackMouseLeft(HWND button) {
@@ -181,27 +158,22 @@ LRESULT CALLBACK SkinnedButtonProc(HWND button, UINT message, WPARAM wParam, LPA
         break;
     }
     case WM_MOUSELEAVE: {
-        LRESULT result = CallOld(button, message, wParam, lParam);
+        LRESULT result = CallPreviousProc(button, message, wParam, lParam);
         TrackMouseLeft(button);
         return result;
     }
-    case WM_NCDESTROY:
-        return Unsubclass(button, message, wParam, lParam);
     default:
         break;
     }
-    LRESULT result = CallOld(button, message, wParam, lParam);
+    LRESULT result = CallPreviousProc(button, message, wParam, lParam);
     // A click may have destroyed the button (Exit destroys the main window).
     if (SystemButtonDraws(message) && IsWindow(button)) RepaintNow(button);
     return result;
 }
 
 LRESULT CALLBACK SkinnedDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCDESTROY) {
-        delete static_cast<DialogSkin*>(RemovePropA(dialog, kDialogSkinProp));
-        return Unsubclass(dialog, message, wParam, lParam);
-    }
-    return CallOld(dialog, message, wParam, lParam);
+    if (message == WM_NCDESTROY) delete static_cast<DialogSkin*>(RemovePropA(dialog, kDialogSkinProp));
+    return CallPreviousProc(dialog, message, wParam, lParam);
 }
 
 bool IsPushButton(HWND window) {
@@ -213,7 +185,7 @@ bool IsPushButton(HWND window) {
 
 BOOL CALLBACK SkinChild(HWND child, LPARAM dialog) {
     if (GetParent(child) != reinterpret_cast<HWND>(dialog) || !IsPushButton(child)) return TRUE;
-    Subclass(child, SkinnedButtonProc);
+    SubclassWindow(child, SkinnedButtonProc);
     return TRUE;
 }
 
@@ -229,7 +201,7 @@ void ApplySkin(HWND dialog) {
     if (!dialog) return;
     if (!FindDialogSkin(dialog)) {
         auto* skin = new DialogSkin;
-        if (SetPropA(dialog, kDialogSkinProp, skin)) Subclass(dialog, SkinnedDialogProc);
+        if (SetPropA(dialog, kDialogSkinProp, skin)) SubclassWindow(dialog, SkinnedDialogProc);
         else delete skin;
     }
     EnumChildWindows(dialog, SkinChild, reinterpret_cast<LPARAM>(dialog));

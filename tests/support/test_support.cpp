@@ -48,14 +48,18 @@ void RunUnix(std::string commandLine) {
 }
 }  // namespace
 
+void PumpPending() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
     for (DWORD start = GetTickCount(); !done(); Sleep(10)) {
         if (GetTickCount() - start > timeoutMs) return false;
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
+        PumpPending();
     }
     return true;
 }
@@ -122,7 +126,12 @@ bool DestroyMainWindowForTest() {
 
 void Command(int id) { SendMessageA(g_app.mainWindow, WM_COMMAND, id, 0); }
 
-bool WaitForJobEnd() { return PumpUntil([] { return !IsJobRunning(); }, 30000); }
+bool WaitForJobEnd() {
+    if (!PumpUntil([] { return !IsJobRunning(); }, 30000)) return false;
+    // The lists are filled from a message the job's end posted.
+    PumpPending();
+    return true;
+}
 
 std::string MakeSandboxFolder(const std::string& name) {
     CreateDirectoryA("C:\\brisola-tests", nullptr);

@@ -10,6 +10,8 @@
 
 // Dispatches messages until `done` is true or `timeoutMs` passes; returns done().
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000);
+// Dispatches the messages waiting in this thread's queue.
+void PumpPending();
 // Polls without dispatching, for work on other threads or Unix helpers
 // (whose handles Wine cannot wait for).
 bool PollUntil(const std::function<bool()>& done, DWORD ms = 10000);

@@ -1,5 +1,5 @@
 // The results and totals lists.
-#include "sweep/results_list.h"
+#include "sweep/results_view.h"
 
 #include <commctrl.h>
 
@@ -8,29 +8,28 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "fs/text.h"
 #include "resource.h"
 #include "sweep/sweep.h"
 #include "ui/list_view.h"
 #include "ui/skin.h"
+#include "ui/subclass.h"
 
 namespace {
 
 const COLORREF kTotalsColour = RGB(160, 224, 64);
-const UINT kFillMessage = WM_APP + 1;
-const UINT kReadTicksMessage = WM_APP + 2;
-const char kMarshalClass[] = "BrisolaResultsListsMarshal";
-
+// The lists' thread's only, but for `owner`, which the sweep's listener
+// reads from any thread.
 struct ResultsListsState {
-    // A message-only window of the main thread: other threads hand it the
-    // fill and the tick reading, so both run whole on the owning thread.
-    HWND marshal = nullptr;
     // What a double-click, Enter or "View files..." opens for a row.
     ResultsRowOpener openRow = nullptr;
-    // The main window's lists, handed over at set-up; read by any thread.
-    std::atomic<HWND> results{nullptr};
-    std::atomic<HWND> totals{nullptr};
+    // The main window's lists, handed over at set-up.
+    TickList results;
+    HWND totals = nullptr;
+    // Their parent, told of the sweep table's changes.
+    std::atomic<HWND> owner{nullptr};
     // The ticks a policy fixed at the last fill (-1: the user's), read
-    // while the list draws and changes; the main thread's only.
+    // while the list draws and changes.
     int fixedTicks[SWEEP_CATEGORIES] = {};
 };
 
@@ -54,107 +53,25 @@ void InsertColumns(HWND list, const ColumnSpec (&columns)[4]) {
     for (int i = 0; i < 4; ++i) InsertListColumn(list, i, columns[i].header, columns[i].width, columns[i].format);
 }
 
-void SetCell(HWND list, int row, int column, const char* text) {
-    LVITEMA item = {};
-    item.iSubItem = column;
-    item.pszText = const_cast<char*>(text);
-    SendMessageA(list, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-}
-
 // The build pins MinGW's own printf, so PRIu64 ("llu") is 64 bits in both
 // builds.
 void FillCounts(HWND list, int row, const SweepCategory& category, bool sizeKnown) {
     char text[64];
     snprintf(text, sizeof text, "%" PRIu64, static_cast<uint64_t>(category.files));
-    SetCell(list, row, 1, text);
+    SetListCell(list, row, 1, text);
     snprintf(text, sizeof text, "%" PRIu64, static_cast<uint64_t>(category.folders));
-    SetCell(list, row, 2, text);
+    SetListCell(list, row, 2, text);
     if (sizeKnown) FormatSize(category.bytes, text, sizeof text);
     else snprintf(text, sizeof text, "(USE SCAN)");
-    SetCell(list, row, 3, text);
+    SetListCell(list, row, 3, text);
 }
 
-void FillOnOwnerThread(bool keepShownTicks) {
-    // On the owning thread: no click can come between the reading and the fill.
-    if (keepShownTicks && HasList(g_results.results) && SendMessageA(g_results.results, LVM_GETITEMCOUNT, 0, 0) == SWEEP_CATEGORIES)
-        ReadTicksFromList();
-    SweepCategory table[SWEEP_COUNT];
-    GetSweepTable(table);
-    bool scanned = DiskScanStarted();
-    HWND results = g_results.results;
-    if (HasList(results)) {
-        SendMessageA(results, LVM_DELETEALLITEMS, 0, 0);
-        for (int i = 0; i < SWEEP_CATEGORIES; ++i) {
-            // A note (a browser skipped, a file in use) follows the label.
-            char shown[sizeof table[i].label + sizeof table[i].note + 4];
-            if (table[i].note[0]) snprintf(shown, sizeof shown, "%s (%s)", table[i].label, table[i].note);
-            else snprintf(shown, sizeof shown, "%s", table[i].label);
-            int row = InsertListRow(results, i, shown);
-            if (row < 0) continue;
-            FillCounts(results, row, table[i], i != SWEEP_OTHER || scanned);
-            g_results.fixedTicks[i] = PolicyTickFor(i);
-            SetListRowTick(results, row, g_results.fixedTicks[i] >= 0 ? g_results.fixedTicks[i] == 1 : table[i].ticked == 1);
-        }
-    }
-    HWND totals = g_results.totals;
-    if (HasList(totals)) {
-        SendMessageA(totals, LVM_DELETEALLITEMS, 0, 0);
-        int row = InsertListRow(totals, 0, table[SWEEP_TOTALS].label, false);
-        if (row >= 0) FillCounts(totals, row, table[SWEEP_TOTALS], true);
-    }
+// Any thread: the lists' parent pulls the table when the message comes.
+void PostSweepChanged() {
+    HWND owner = g_results.owner;
+    if (owner) PostMessageA(owner, WM_SWEEP_CHANGED, 0, 0);
 }
 
-bool ReadTicksOnOwnerThread(CategoryTicks& ticks) {
-    HWND results = g_results.results;
-    if (!HasList(results)) return false;
-    int rows = static_cast<int>(SendMessageA(results, LVM_GETITEMCOUNT, 0, 0));
-    for (int i = 0; i < SWEEP_CATEGORIES; ++i) {
-        // A row the list does not have was never offered, so never ticked.
-        if (i >= rows) {
-            ticks[i] = 0;
-            continue;
-        }
-        ticks[i] = IsListRowTicked(results, i) ? 1 : 0;
-    }
-    return true;
-}
-
-LRESULT CALLBACK MarshalProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == kFillMessage) {
-        FillOnOwnerThread(wParam != 0);
-        return 1;
-    }
-    if (message == kReadTicksMessage)
-        return ReadTicksOnOwnerThread(*reinterpret_cast<CategoryTicks*>(lParam)) ? 1 : 0;
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
-void CreateMarshalWindow() {
-    HINSTANCE module = GetModuleHandleA(nullptr);
-    WNDCLASSA cls = {};
-    if (!GetClassInfoA(module, kMarshalClass, &cls)) {
-        cls.lpfnWndProc = MarshalProc;
-        cls.hInstance = module;
-        cls.lpszClassName = kMarshalClass;
-        RegisterClassA(&cls);
-    }
-    // A main window made again (tests) gets a fresh one on its thread.
-    if (g_results.marshal && IsWindow(g_results.marshal) &&
-        GetWindowThreadProcessId(g_results.marshal, nullptr) == GetCurrentThreadId())
-        DestroyWindow(g_results.marshal);
-    g_results.marshal = CreateWindowExA(0, kMarshalClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, module, nullptr);
-}
-
-// True when the call had to go to the owning thread (and went).
-bool OnOtherThread(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    HWND marshal = g_results.marshal;
-    if (!marshal || !IsWindow(marshal) || GetWindowThreadProcessId(marshal, nullptr) == GetCurrentThreadId())
-        return false;
-    result = SendMessageA(marshal, message, wParam, lParam);
-    return true;
-}
-
-const UINT_PTR kResultsSubclass = 1;
 const UINT kViewFilesCommand = 1;
 
 int FocusedRow(HWND list) {
@@ -203,7 +120,7 @@ void ShowRowMenu(HWND list, LPARAM screenPoint) {
 // Double-click, Enter and the context menu open a row's preview. The
 // list's own double-click would toggle the tick, so it never sees one
 // that opens a preview; Enter is taken only while the list has the focus.
-LRESULT CALLBACK ResultsListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+LRESULT CALLBACK ResultsListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_LBUTTONDBLCLK: {
         bool onBox = false;
@@ -230,22 +147,49 @@ LRESULT CALLBACK ResultsListProc(HWND list, UINT message, WPARAM wParam, LPARAM 
     case WM_CONTEXTMENU:
         ShowRowMenu(list, lParam);
         return 0;
-    case WM_NCDESTROY:
-        UnsubclassList(list, ResultsListProc, kResultsSubclass);
-        break;
     default:
         break;
     }
-    return DefListSubclassProc(list, message, wParam, lParam);
+    return CallPreviousProc(list, message, wParam, lParam);
 }
 
 }  // namespace
 
+void FillResultsLists() {
+    SweepCategory table[SWEEP_COUNT];
+    GetSweepTable(table);
+    bool scanned = DiskScanStarted();
+    HWND results = g_results.results.list;
+    if (HasList(results)) {
+        g_results.results.filling = true;
+        SendMessageA(results, LVM_DELETEALLITEMS, 0, 0);
+        for (int i = 0; i < SWEEP_CATEGORIES; ++i) {
+            // A note (a browser skipped, a file in use) follows the label.
+            char shown[sizeof table[i].label + sizeof table[i].note + 4];
+            if (table[i].note[0]) snprintf(shown, sizeof shown, "%s (%s)", table[i].label, table[i].note);
+            else snprintf(shown, sizeof shown, "%s", table[i].label);
+            int row = InsertListRow(results, i, shown);
+            if (row < 0) continue;
+            FillCounts(results, row, table[i], i != SWEEP_OTHER || scanned);
+            g_results.fixedTicks[i] = PolicyTickFor(i);
+            SetListRowTick(results, row, g_results.fixedTicks[i] >= 0 ? g_results.fixedTicks[i] == 1 : table[i].ticked == 1);
+        }
+        g_results.results.filling = false;
+    }
+    HWND totals = g_results.totals;
+    if (HasList(totals)) {
+        SendMessageA(totals, LVM_DELETEALLITEMS, 0, 0);
+        int row = InsertListRow(totals, 0, table[SWEEP_TOTALS].label, false);
+        if (row >= 0) FillCounts(totals, row, table[SWEEP_TOTALS], true);
+    }
+}
+
 void SetUpResultsLists(HWND results, HWND totals, ResultsRowOpener openRow) {
     g_results.openRow = openRow;
-    g_results.results = results;
+    g_results.results.list = results;
     g_results.totals = totals;
-    CreateMarshalWindow();
+    g_results.owner = GetParent(results ? results : totals);
+    ListenToSweepTable(PostSweepChanged);
     if (HasList(totals)) {
         SetListLook(totals, LVS_EX_FULLROWSELECT, kTotalsColour);
         InsertColumns(totals, kTotalsColumns);
@@ -253,34 +197,32 @@ void SetUpResultsLists(HWND results, HWND totals, ResultsRowOpener openRow) {
     if (HasList(results)) {
         // The label tip shows a cut label whole, with its note.
         SetListLook(results, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP, kPanelColour);
-        // The list view owns its image list and frees it with itself.
-        HIMAGELIST images = CreateIconImageList(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_CATEGORY)));
-        if (images) SendMessageA(results, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images));
+        SetListIcon(results, IDI_CATEGORY);
         InsertColumns(results, kResultsColumns);
-        SubclassList(results, ResultsListProc, kResultsSubclass);
+        SubclassWindow(results, ResultsListProc);
     }
     FillResultsLists();
 }
 
-void FillResultsLists(bool keepShownTicks) {
-    LRESULT ignored = 0;
-    if (OnOtherThread(kFillMessage, keepShownTicks ? 1 : 0, 0, ignored)) return;
-    FillOnOwnerThread(keepShownTicks);
-}
-
 bool OnResultsListNotify(const NMHDR* header, LRESULT& result) {
-    if (!header || header->hwndFrom != g_results.results) return false;
+    if (!header || header->hwndFrom != g_results.results.list) return false;
     if (header->code == LVN_ITEMCHANGING) {
         // A tick the policy fixed does not move; the fill's own tick is
         // the fixed one, so it passes.
         const NMLISTVIEW* change = reinterpret_cast<const NMLISTVIEW*>(header);
-        int row = change->iItem;
-        if (!(change->uChanged & LVIF_STATE) || !((change->uNewState ^ change->uOldState) & LVIS_STATEIMAGEMASK) ||
-            row < 0 || row >= SWEEP_CATEGORIES || g_results.fixedTicks[row] < 0)
-            return false;
-        bool ticked = ((change->uNewState & LVIS_STATEIMAGEMASK) >> 12) != 1;
-        result = ticked != (g_results.fixedTicks[row] == 1);
+        int ticked = TickChangeOf(change);
+        if (ticked < 0 || change->iItem >= SWEEP_CATEGORIES || g_results.fixedTicks[change->iItem] < 0) return false;
+        result = ticked != g_results.fixedTicks[change->iItem];
         return true;
+    }
+    if (header->code == LVN_ITEMCHANGED) {
+        // The user's tick goes into the table at once; a fixed row shows
+        // the policy's tick and keeps the user's own in the table.
+        int row = reinterpret_cast<const NMLISTVIEW*>(header)->iItem;
+        int ticked = UserTickOf(g_results.results, header);
+        if (ticked < 0 || row >= SWEEP_CATEGORIES || g_results.fixedTicks[row] >= 0) return false;
+        SetCategoryTick(row, static_cast<BYTE>(ticked));
+        return false;
     }
     if (header->code == NM_CUSTOMDRAW) {
         // A fixed row is greyed.
@@ -297,10 +239,4 @@ bool OnResultsListNotify(const NMHDR* header, LRESULT& result) {
         }
     }
     return false;
-}
-
-bool ReadResultsListTicks(CategoryTicks& ticks) {
-    LRESULT result = 0;
-    if (OnOtherThread(kReadTicksMessage, 0, reinterpret_cast<LPARAM>(&ticks), result)) return result != 0;
-    return ReadTicksOnOwnerThread(ticks);
 }
