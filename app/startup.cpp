@@ -12,12 +12,12 @@
 #include "resource.h"
 #include "settings/settings.h"
 #include "sweep/preview_dialog.h"
-#include "sweep/progress.h"
+#include "jobs/job_runner.h"
 #include "sweep/results_view.h"
 #include "sweep/sweep.h"
-#include "sweep/sysinfo.h"
-#include "sweep/sysinfo_dialog.h"
-#include "sweep/threads.h"
+#include "jobs/startup_scan.h"
+#include "jobs/startup_scan_dialog.h"
+#include "jobs/threads.h"
 #include "ui/skin.h"
 
 void InitShell() {

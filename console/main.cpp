@@ -25,7 +25,7 @@
 #include "sweep/clean_event.h"
 #include "sweep/clean_report.h"
 #include "sweep/cleaning.h"
-#include "sweep/job_lock.h"
+#include "jobs/job_lock.h"
 #include "sweep/preview.h"
 #include "sweep/sweep.h"
 #include "version.h"

@@ -74,6 +74,6 @@ cd "$build"
 status=0
 ctest --output-on-failure "$@" || status=$?
 tests=$(code_lines tests)
-program=$(code_lines app ui fs sweep drives cookies settings browsers resources console)
+program=$(code_lines app ui fs sweep jobs drives cookies settings browsers resources console)
 awk -v t="$tests" -v p="$program" 'BEGIN { printf "tests %d lines / program %d lines = %.2f\n", t, p, p ? t / p : 0 }'
 exit "$status"

@@ -24,7 +24,7 @@
 #include "sweep/clean_event.h"
 #include "sweep/cleaning.h"
 #include "sweep/journal.h"
-#include "sweep/job_lock.h"
+#include "jobs/job_lock.h"
 #include "sweep/sweep.h"
 #include "version.h"
 

@@ -31,10 +31,10 @@
 #include "settings/policy.h"
 #include "settings/settings.h"
 #include "sweep/cleaning.h"
-#include "sweep/job_lock.h"
+#include "jobs/job_lock.h"
 #include "sweep/measure.h"
-#include "sweep/progress.h"
-#include "sweep/progress_dialog.h"
+#include "jobs/job_runner.h"
+#include "jobs/progress_dialog.h"
 #include "sweep/sweep.h"
 #include "ui/skin.h"
 

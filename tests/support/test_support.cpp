@@ -17,7 +17,7 @@
 #include "drives/filters.h"
 #include "drives/found_files.h"
 #include "settings/settings.h"
-#include "sweep/progress.h"
+#include "jobs/job_runner.h"
 #include "sweep/sweep.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "sweep/job_lock.h"
+#include "jobs/job_lock.h"
 
 namespace {
 // Per session: the console program and the GUI of the same user.

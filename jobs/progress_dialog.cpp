@@ -1,6 +1,6 @@
 // The progress dialog: it pulls the job model when told it changed, draws
 // it, asks the clean's questions and takes the job's end.
-#include "sweep/progress_dialog.h"
+#include "jobs/progress_dialog.h"
 
 #include <commctrl.h>
 
@@ -12,8 +12,8 @@
 #include "sweep/clean_event.h"
 #include "sweep/clean_report.h"
 #include "sweep/confirm_dialog.h"
-#include "sweep/job_lock.h"
-#include "sweep/progress.h"
+#include "jobs/job_lock.h"
+#include "jobs/job_runner.h"
 #include "sweep/sweep.h"
 #include "ui/skin.h"
 

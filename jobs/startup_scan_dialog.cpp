@@ -1,4 +1,4 @@
-#include "sweep/sysinfo_dialog.h"
+#include "jobs/startup_scan_dialog.h"
 
 #include "resource.h"
 #include "ui/skin.h"

@@ -3,7 +3,7 @@
 // reaches the window only through the job model and its changed message;
 // it never sends, and a question waits for the dialog's answer or the
 // program's end, whichever comes first.
-#include "sweep/progress.h"
+#include "jobs/job_runner.h"
 
 #include <mmsystem.h>
 
@@ -20,9 +20,9 @@
 #include "sweep/clean_context.h"
 #include "sweep/clean_event.h"
 #include "sweep/cleaning.h"
-#include "sweep/job_lock.h"
+#include "jobs/job_lock.h"
 #include "sweep/sweep.h"
-#include "sweep/threads.h"
+#include "jobs/threads.h"
 
 namespace {
 

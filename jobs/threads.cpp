@@ -1,4 +1,4 @@
-#include "sweep/threads.h"
+#include "jobs/threads.h"
 
 HANDLE StartThread(LPTHREAD_START_ROUTINE proc, void* argument) {
     DWORD id = 0;

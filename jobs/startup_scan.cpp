@@ -1,4 +1,4 @@
-#include "sweep/sysinfo.h"
+#include "jobs/startup_scan.h"
 
 #include <atomic>
 #include <cstdio>
@@ -9,7 +9,7 @@
 #include "sweep/categories.h"
 #include "sweep/measure.h"
 #include "sweep/sweep.h"
-#include "sweep/threads.h"
+#include "jobs/threads.h"
 
 namespace {
 

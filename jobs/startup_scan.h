@@ -1,7 +1,7 @@
 // The system-information scan run once at every start: every category
 // measured in full, with a running report. The scan writes the report
 // into its model and posts the window it was given; the window pulls a
-// SystemScanView and shows it (sweep/threads.h).
+// SystemScanView and shows it (jobs/threads.h).
 #pragma once
 
 #include <windows.h>

@@ -1,7 +1,7 @@
 // The worker threads of the two long jobs, cleaning and the disk scan, and
 // the job model the progress dialog shows. A worker writes the model under
 // its lock and posts the dialog's "changed" message; the dialog pulls a
-// JobView and draws it (sweep/threads.h).
+// JobView and draws it (jobs/threads.h).
 #pragma once
 
 #include <windows.h>

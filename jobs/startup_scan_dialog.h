@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "sweep/sysinfo.h"
+#include "jobs/startup_scan.h"
 
 // Creates the modeless dialog once, hidden; the scan's start brings it into
 // sight unless it was closed. Returns the dialog, or null.
