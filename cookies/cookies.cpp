@@ -1,5 +1,5 @@
-// The cookie catalogue: the delete list, the keep list, datacookies.txt and
-// the two list views of the Cookies Manager.
+// The cookie catalogue: the delete list, the keep list and datacookies.txt.
+// The Cookies Manager's two lists only show them.
 #include "cookies/cookies.h"
 
 #include <cstdio>
@@ -22,9 +22,9 @@ const char kKeptFileName[] = "datacookies.txt";
 // part and then left alone.
 const size_t kMaxKeptNames = 100000;
 
-// Everything this module shares between the main thread and the cleaning
-// thread. Every access holds `lock`, briefly; nothing here is touched while
-// a window message is sent.
+// The cookie catalogue's process-wide state. The lists are shared between
+// the main thread and the cleaning thread: every access holds `lock`,
+// briefly; nothing here is touched while a window message is sent.
 struct CookieState {
     std::mutex lock;
     std::vector<CookieEntry> lists[2];
@@ -32,10 +32,11 @@ struct CookieState {
     // showed, so a move never picks rows from a list that changed under it.
     unsigned long generation[2] = {};
     unsigned long shownGeneration[2] = {};
+    // datacookies.txt as it was read; main thread only, outside `lock`.
+    DataFile keptFile;
 };
 
 CookieState g_cookies;
-DataFile g_keptFile;  // main thread only
 
 // An entry with every byte cleared, then the name set. False when the name
 // does not fit the field.
@@ -118,9 +119,9 @@ bool ReadKeptFile(const std::string& bytes, std::vector<CookieEntry>& entries) {
 
 void LoadKeptCookies() {
     std::string bytes;
-    if (!g_keptFile.Load(ProgramDataFile(kKeptFileName), bytes)) return;
+    if (!g_cookies.keptFile.Load(ProgramDataFile(kKeptFileName), bytes)) return;
     std::vector<CookieEntry> entries;
-    if (!ReadKeptFile(bytes, entries)) g_keptFile.MarkIncomplete();
+    if (!ReadKeptFile(bytes, entries)) g_cookies.keptFile.MarkIncomplete();
     std::lock_guard<std::mutex> guard(g_cookies.lock);
     std::vector<CookieEntry>& kept = g_cookies.lists[KEPT_COOKIES];
     kept.insert(kept.end(), entries.begin(), entries.end());
@@ -131,7 +132,7 @@ void SaveKeptCookies() {
     std::vector<CookieEntry> kept = CopyCookieList(KEPT_COOKIES);
     DataFilePaths paths = ProgramDataFile(kKeptFileName);
     if (kept.empty()) {
-        g_keptFile.Remove(paths);
+        g_cookies.keptFile.Remove(paths);
         return;
     }
     std::string bytes;
@@ -139,7 +140,7 @@ void SaveKeptCookies() {
         bytes += entry.name;
         bytes += "\r\n";
     }
-    g_keptFile.Save(paths, bytes);
+    g_cookies.keptFile.Save(paths, bytes);
 }
 
 void ScanCookieFolder() {
@@ -265,7 +266,7 @@ std::vector<std::string> CookieNames(CookieList list) {
 }
 
 void ClearCookieLists() {
-    g_keptFile.Forget();
+    g_cookies.keptFile.Forget();
     std::lock_guard<std::mutex> guard(g_cookies.lock);
     for (int list = 0; list < 2; ++list) {
         g_cookies.lists[list].clear();

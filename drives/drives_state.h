@@ -13,6 +13,7 @@
 #include "drives/drive_table.h"
 #include "drives/filters.h"
 #include "drives/found_files.h"
+#include "fs/data_file.h"
 
 struct DrivesState {
     std::mutex lock;
@@ -31,6 +32,8 @@ struct DrivesState {
     unsigned long long resultFiles = 0;
     unsigned long long resultBytes = 0;
     bool diskScanStarted = false;  // in this run
+    // datafilters.txt as it was read; main thread only, outside `lock`.
+    DataFile filterFile;
 };
 
 extern DrivesState g_drives;

@@ -14,8 +14,6 @@ namespace {
 
 const char kFilterFile[] = "datafilters.txt";
 
-DataFile g_filterFile;
-
 void CopyField(char (&field)[256], const char* text) {
     size_t n = strlen(text);
     memcpy(field, text, n + 1);
@@ -40,22 +38,22 @@ std::vector<FilterEntry> CopyFilterTable() {
 }
 
 void ClearFilterTable() {
-    g_filterFile.Forget();
+    g_drives.filterFile.Forget();
     std::lock_guard<std::mutex> hold(g_drives.lock);
     g_drives.filters.clear();
 }
 
 void LoadFilterTable() {
     std::string bytes;
-    if (!g_filterFile.Load(ProgramDataFile(kFilterFile), bytes)) return;
+    if (!g_drives.filterFile.Load(ProgramDataFile(kFilterFile), bytes)) return;
     std::vector<FilterEntry> loaded;
-    if (!ReadFilterRecords(bytes, loaded)) g_filterFile.MarkIncomplete();
+    if (!ReadFilterRecords(bytes, loaded)) g_drives.filterFile.MarkIncomplete();
     std::lock_guard<std::mutex> hold(g_drives.lock);
     g_drives.filters.insert(g_drives.filters.end(), loaded.begin(), loaded.end());
 }
 
 void SaveFilterTable() {
-    g_filterFile.Save(ProgramDataFile(kFilterFile), FilterFileBytes(CopyFilterTable()));
+    g_drives.filterFile.Save(ProgramDataFile(kFilterFile), FilterFileBytes(CopyFilterTable()));
 }
 
 void SetFilterTick(size_t index, BYTE enabled) {

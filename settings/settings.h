@@ -1,4 +1,5 @@
-// The four settings, their registry store and the Settings dialog (130).
+// The four settings and their registry store; the Settings dialog is
+// settings_dialog.h.
 #pragma once
 
 #include <windows.h>
