@@ -16,28 +16,20 @@ sites = ["site%04d.example%d.com" % (i, i % 7) for i in range(SITES)]
 keep = sites[::5]  # 1,000 sites
 
 
-def new_db(name, schema):
-    """A database made afresh in `out` with `schema`."""
+def new_db(name, layout):
+    """A database made afresh in `out` with the layout the tests plant
+    (tests/data/`layout`.sql)."""
     path = os.path.join(out, name)
     if os.path.exists(path):
         os.remove(path)
     db = sqlite3.connect(path)
-    db.executescript(schema)
+    here = os.path.dirname(os.path.abspath(__file__))
+    with open(os.path.join(here, "..", "tests", "data", layout + ".sql")) as f:
+        db.executescript(f.read())
     return db
 
 
-db = new_db("Cookies", """
-CREATE TABLE meta(key LONGVARCHAR NOT NULL UNIQUE PRIMARY KEY, value LONGVARCHAR);
-INSERT INTO meta VALUES('version','24'),('last_compatible_version','24');
-CREATE TABLE cookies(creation_utc INTEGER NOT NULL,host_key TEXT NOT NULL,top_frame_site_key TEXT NOT NULL,
-name TEXT NOT NULL,value TEXT NOT NULL,encrypted_value BLOB NOT NULL,path TEXT NOT NULL,expires_utc INTEGER NOT NULL,
-is_secure INTEGER NOT NULL,is_httponly INTEGER NOT NULL,last_access_utc INTEGER NOT NULL,has_expires INTEGER NOT NULL,
-is_persistent INTEGER NOT NULL,priority INTEGER NOT NULL,samesite INTEGER NOT NULL,source_scheme INTEGER NOT NULL,
-source_port INTEGER NOT NULL,last_update_utc INTEGER NOT NULL,source_type INTEGER NOT NULL,
-has_cross_site_ancestor INTEGER NOT NULL);
-CREATE UNIQUE INDEX cookies_unique_index ON cookies(host_key, top_frame_site_key, has_cross_site_ancestor, name, path,
-source_scheme, source_port);
-""")
+db = new_db("Cookies", "chrome_cookies")
 rows = []
 for i in range(100000):
     site = sites[i % SITES]
@@ -67,24 +59,7 @@ with open(os.path.join(out, "cookies.sql"), "w") as f:
     f.write("DELETE FROM cookies WHERE NOT %s;\n" % kept)
     f.write("COMMIT;\nVACUUM;\n")
 
-db = new_db("History", """
-CREATE TABLE meta(key LONGVARCHAR NOT NULL UNIQUE PRIMARY KEY, value LONGVARCHAR);
-CREATE TABLE urls(id INTEGER PRIMARY KEY AUTOINCREMENT,url LONGVARCHAR,title LONGVARCHAR,
-visit_count INTEGER DEFAULT 0 NOT NULL,typed_count INTEGER DEFAULT 0 NOT NULL,last_visit_time INTEGER NOT NULL,
-hidden INTEGER DEFAULT 0 NOT NULL);
-CREATE INDEX urls_url_index ON urls (url);
-CREATE TABLE visits(id INTEGER PRIMARY KEY AUTOINCREMENT,url INTEGER NOT NULL,visit_time INTEGER NOT NULL,
-from_visit INTEGER,transition INTEGER DEFAULT 0 NOT NULL,segment_id INTEGER,visit_duration INTEGER DEFAULT 0 NOT NULL);
-CREATE INDEX visits_url_index ON visits (url);
-CREATE INDEX visits_time_index ON visits (visit_time);
-CREATE TABLE keyword_search_terms(keyword_id INTEGER NOT NULL,url_id INTEGER NOT NULL,term LONGVARCHAR NOT NULL,
-normalized_term LONGVARCHAR NOT NULL);
-CREATE TABLE downloads(id INTEGER PRIMARY KEY,guid VARCHAR NOT NULL,current_path LONGVARCHAR NOT NULL,
-target_path LONGVARCHAR NOT NULL);
-CREATE TABLE segments(id INTEGER PRIMARY KEY,name VARCHAR,url_id INTEGER NON NULL);
-CREATE TABLE segment_usage(id INTEGER PRIMARY KEY,segment_id INTEGER NOT NULL,time_slot INTEGER NOT NULL,
-visit_count INTEGER DEFAULT 0 NOT NULL);
-""")
+db = new_db("History", "chrome_history")
 urls = ["https://%s/page/%d?q=%d" % (sites[i % SITES], i, i * 7) for i in range(100000)]
 db.executemany("INSERT INTO urls VALUES(?,?,?,3,0,?,0)",
                [(i + 1, u, "Page %d" % i, 13350000000000000 + i) for i, u in enumerate(urls)])

@@ -33,27 +33,37 @@ using cleantest::KeyExists;
 
 namespace {
 
-enum Kind { kFilters, kCookies };
-enum Obstacle { kNone, kLocked, kDenied, kSaveFails };
+enum Kind { kFilters, kCookies, kSites };
+enum Obstacle { kNone, kAbsent, kLocked, kDenied, kSaveFails };
 enum Change { kAddOne, kEmpty };
 
-const char* FileName(Kind kind) { return kind == kFilters ? "datafilters.txt" : "datacookies.txt"; }
+const char* FileName(Kind kind) {
+    return kind == kFilters ? "datafilters.txt" : kind == kCookies ? "datacookies.txt" : "datasites.txt";
+}
+
+KeepSites g_sites;  // datasites.txt as last loaded
 
 void Load(Kind kind) {
     ClearFilterTable();
     ClearCookieLists();  // also a fresh start of each file
-    kind == kFilters ? LoadFilterTable() : LoadKeptCookies();
+    if (kind == kFilters) LoadFilterTable();
+    else if (kind == kCookies) LoadKeptCookies();
+    else g_sites = LoadKeepSites();
 }
 
-// What was loaded: "filter|description|enabled;" or "name;" per entry; a
-// long list by its size and last entry.
+// What was loaded: "filter|description|enabled;", "name;" or "site;" per
+// entry, after "unreadable: why" for a keep list that failed closed; a long
+// list by its size and last entry.
 std::string Loaded(Kind kind) {
     std::vector<std::string> rows;
     if (kind == kFilters) {
         for (const FilterEntry& e : CopyFilterTable())
             rows.push_back(std::string(e.filter) + "|" + e.description + "|" + std::to_string(e.enabled) + ";");
-    } else {
+    } else if (kind == kCookies) {
         for (const std::string& name : CookieNames(KEPT_COOKIES)) rows.push_back(name + ";");
+    } else {
+        if (!g_sites.readable) rows.push_back("unreadable: " + g_sites.error);
+        for (const std::string& site : g_sites.sites) rows.push_back(site + ";");
     }
     if (rows.size() > 5) return std::to_string(rows.size()) + " ... " + rows.back();
     std::string out;
@@ -65,6 +75,13 @@ void ChangeAndSave(Kind kind, Change change) {
     if (kind == kFilters) {
         if (change == kAddOne) AppendFilter(".new", "New", 1);
         SaveFilterTable();
+        return;
+    }
+    if (kind == kSites) {
+        std::vector<std::string> sites = g_sites.sites;
+        if (change == kAddOne) sites.push_back("new.org");
+        else sites.clear();
+        EXPECT_EQ(SaveKeepSites(sites), g_sites.readable) << "an unreadable list is never saved over";
         return;
     }
     std::vector<std::string> names = CookieNames(KEPT_COOKIES);
@@ -104,7 +121,7 @@ std::string Flags() {
 HANDLE PlaceObstacle(const std::string& shared, const std::string& content, Obstacle obstacle) {
     if (obstacle == kDenied) {
         EXPECT_TRUE(CreateDirectoryA(shared.c_str(), nullptr));  // cannot be opened
-    } else {
+    } else if (obstacle != kAbsent) {
         WriteWholeFile(shared, content);
     }
     if (obstacle == kSaveFails) {
@@ -196,19 +213,17 @@ protected:
 };
 
 
-// No file: an empty table, saved as "[end]" alone. (The file's words and
-// records: tests/unit/data_files_ut.cpp.)
-TEST_F(StoreTest, NoFilterFileSavesAnEmptyOne) {
-    Load(kFilters);
-    SaveFilterTable();
-    EXPECT_EQ(ReadWholeFile(FiltersFilePath()), "[end]");
-}
-
+// Each case loads, adds a record (or empties the list), saves, then loads
+// again as the next start would. (The file's words and lines:
+// tests/unit/data_files_ut.cpp.)
 TEST_F(StoreTest, UsersFilesAreReadSafelyAndNeverLost) {
     const std::string filters = ".a A $ true\r\n[end]";
     const char* savedFilters = ".a A  $ true\r\n.new New $ true\r\n[end]";
     const std::string big = ".a A $ true\r\n" + std::string(16u << 20, ' ') + "\r\n.late L $ true\r\n[end]";
     const std::string longList = Records(".x", 100001, "[end]"), longCookies = Records("c", 100001);
+    std::string manySites;
+    for (int i = 0; i < 100001; ++i) manySites += "s" + std::to_string(i) + ".com\r\n";
+    const std::string bigSites = "a.com\r\n" + std::string(16u << 20, ' ') + "\r\nlate.com\r\n";
     const struct {
         const char* what;
         Kind kind;
@@ -218,6 +233,7 @@ TEST_F(StoreTest, UsersFilesAreReadSafelyAndNeverLost) {
         const char *loaded, *saved, *backup, *reloaded;  // nullptr: the content as it was
         bool userCopy;
     } cases[] = {
+        {"no file", kFilters, "", kAbsent, kEmpty, "", "[end]", "<missing>", "", false},
         {"a save keeps the old file", kFilters, filters, kNone, kAddOne, ".a|A |1;", savedFilters, filters.c_str(),
          ".a|A |1;.new|New |1;", false},
         {"locked", kFilters, filters, kLocked, kAddOne, "", nullptr, "<missing>", ".a|A |1;", false},
@@ -239,6 +255,24 @@ TEST_F(StoreTest, UsersFilesAreReadSafelyAndNeverLost) {
          "100000 ... c99999;", false},
         {"a failed save, then a restart", kCookies, "a.txt\r\n", kSaveFails, kAddOne, "a.txt;", nullptr, "<missing>",
          "a.txt;new.txt;", true},
+        // A keep list that cannot be read whole fails closed: no site kept,
+        // none deleted, and the file never saved over.
+        {"normalized, duplicates collapse", kSites,
+         "\xEF\xBB\xBF# mine\r\nExample.COM\r\n\t.example.com \r\nshop.example.com.\x1A", kNone, kAddOne,
+         "example.com;shop.example.com;", "example.com\r\nshop.example.com\r\nnew.org\r\n", nullptr,
+         "example.com;shop.example.com;new.org;", false},
+        {"emptied", kSites, "a.com\r\n", kNone, kEmpty, "a.com;", "<missing>", "a.com\r\n", "", false},
+        {"locked", kSites, "a.com\r\n", kLocked, kAddOne, "unreadable: datasites.txt could not be read", nullptr,
+         "<missing>", "a.com;", false},
+        {"denied", kSites, "", kDenied, kEmpty, "unreadable: datasites.txt could not be read", nullptr, "<missing>", "",
+         false},
+        {"too many bytes", kSites, bigSites, kNone, kEmpty, "unreadable: datasites.txt is too large to be read whole",
+         nullptr, "<missing>", "unreadable: datasites.txt is too large to be read whole", false},
+        {"too many sites", kSites, manySites, kNone, kEmpty,
+         "unreadable: datasites.txt holds more sites than can be kept", nullptr, "<missing>",
+         "unreadable: datasites.txt holds more sites than can be kept", false},
+        {"a failed save, then a restart", kSites, "a.com\r\n", kSaveFails, kAddOne, "a.com;", nullptr, "<missing>",
+         "a.com;new.org;", true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(FileName(c.kind)) + ": " + c.what);
@@ -268,66 +302,6 @@ TEST_F(StoreTest, TheSharedFileIsUsedAgainOnceItCanBeWritten) {
     EXPECT_EQ(ReadWholeFile(shared), ".user U  $ true\r\n.new New $ true\r\n[end]");
     Load(kFilters);
     EXPECT_EQ(Loaded(kFilters), ".user|U |1;.new|New |1;");
-}
-
-// --- datasites.txt -----------------------------------------------------------
-
-std::string KeptSites(const KeepSites& keep) {
-    if (!keep.readable) return "unreadable: " + keep.error;
-    if (keep.sites.size() > 5) return std::to_string(keep.sites.size()) + " ... " + keep.sites.back();
-    std::string out;
-    for (const std::string& site : keep.sites) out += site + ";";
-    return out;
-}
-
-// Each case loads, adds "new.org" (or empties the list) and saves, then
-// loads again as the next start would.
-TEST_F(StoreTest, TheKeepListOfSitesFailsClosed) {
-    std::string manySites;
-    for (int i = 0; i < 100001; ++i) manySites += "s" + std::to_string(i) + ".com\r\n";
-    const std::string big = "a.com\r\n" + std::string(16u << 20, ' ') + "\r\nlate.com\r\n";
-    const struct {
-        const char* what;
-        std::string content;
-        Obstacle obstacle;
-        Change change;
-        const char* loaded;
-        size_t warnings;
-        const char *saved, *backup, *reloaded;  // nullptr: the content as it was
-        bool userCopy;
-    } cases[] = {
-        {"normalized, duplicates collapse", "\xEF\xBB\xBF# mine\r\nExample.COM\r\n\t.example.com \r\nshop.example.com.\x1A",
-         kNone, kAddOne, "example.com;shop.example.com;", 0, "example.com\r\nshop.example.com\r\nnew.org\r\n", nullptr,
-         "example.com;shop.example.com;new.org;", false},
-        {"emptied", "a.com\r\n", kNone, kEmpty, "a.com;", 0, "<missing>", "a.com\r\n", "", false},
-        {"locked", "a.com\r\n", kLocked, kAddOne, "unreadable: datasites.txt could not be read", 0, nullptr,
-         "<missing>", "a.com;", false},
-        {"denied", "", kDenied, kEmpty, "unreadable: datasites.txt could not be read", 0, nullptr, "<missing>",
-         "", false},
-        {"too many bytes", big, kNone, kEmpty, "unreadable: datasites.txt is too large to be read whole", 0, nullptr,
-         "<missing>", "unreadable: datasites.txt is too large to be read whole", false},
-        {"too many sites", manySites, kNone, kEmpty, "unreadable: datasites.txt holds more sites than can be kept", 0,
-         nullptr, "<missing>", "unreadable: datasites.txt holds more sites than can be kept", false},
-        {"a failed save, then a restart", "a.com\r\n", kSaveFails, kAddOne, "a.com;", 0, nullptr, "<missing>",
-         "a.com;new.org;", true},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        ResetProgramState();
-        DataFilePaths paths = ProgramDataFile("datasites.txt");
-        const std::string& shared = paths.shared;
-        HANDLE lock = PlaceObstacle(shared, c.content, c.obstacle);
-        KeepSites keep = LoadKeepSites();
-        EXPECT_EQ(KeptSites(keep), c.loaded);
-        EXPECT_EQ(keep.warnings.size(), c.warnings);
-        EXPECT_TRUE(keep.readable || keep.sites.empty());
-        std::vector<std::string> sites = keep.sites;
-        if (c.change == kAddOne) sites.push_back("new.org");
-        else sites.clear();
-        EXPECT_EQ(SaveKeepSites(sites), keep.readable);
-        ExpectSaved(c, shared, paths.user, lock);
-        EXPECT_EQ(KeptSites(LoadKeepSites()), c.reloaded);
-    }
 }
 
 // --- the cookie catalogue ---------------------------------------------------

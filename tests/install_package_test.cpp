@@ -138,62 +138,65 @@ void ExpectProgramStarts(const std::string& dir, bool openHelp) {
     CloseHandle(program.hProcess);
 }
 
-TEST(InstallPackageTest, SilentInstallRunsAndSilentUninstallKeepsTheData) {
-    const std::string windows = SpecialFolder(CSIDL_WINDOWS);
-    const std::string dir = SpecialFolder(CSIDL_PROGRAM_FILESX86) + "\\Brisola";
-    const std::string exe = dir + "\\brisola.exe", uninstaller = dir + "\\uninstall.exe";
-    const std::string help = windows + "\\BrisolaHelp.chm";
-    const std::string shortcut = SpecialFolder(CSIDL_COMMON_PROGRAMS) + "\\Brisola.lnk";
-    const std::string filters = windows + "\\datafilters.txt", cookies = windows + "\\datacookies.txt";
-    DeleteFileA(filters.c_str());
-    DeleteFileA(cookies.c_str());
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kProgramKey);
+// Where an install puts things, and the user's data it must leave; each
+// test starts and ends without that data.
+class InstallPackageTest : public testing::Test {
+protected:
+    void SetUp() override { TearDown(); }
+    void TearDown() override {
+        DeleteFileA(filters_.c_str());
+        DeleteFileA(cookies_.c_str());
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, kProgramKey);
+    }
+    // Starts the installed program (and its Help), then leaves user data.
+    void UseTheProgram(bool openHelp) {
+        TurnTipsOff();
+        ExpectProgramStarts(dir_, openHelp);
+        CloseHandle(CreateFileA(cookies_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    }
+    void ExpectUserDataKept() {
+        EXPECT_TRUE(Exists(cookies_));
+        EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kProgramKey));
+    }
 
+    const std::string windows_ = SpecialFolder(CSIDL_WINDOWS), dir_ = SpecialFolder(CSIDL_PROGRAM_FILESX86) + "\\Brisola";
+    const std::string help_ = windows_ + "\\BrisolaHelp.chm", policies_ = dir_ + "\\policies\\en-US\\Brisola.adml";
+    const std::string filters_ = windows_ + "\\datafilters.txt", cookies_ = windows_ + "\\datacookies.txt";
+};
+
+TEST_F(InstallPackageTest, SilentInstallRunsAndSilentUninstallKeepsTheData) {
+    const std::string uninstaller = dir_ + "\\uninstall.exe";
+    const std::string shortcut = SpecialFolder(CSIDL_COMMON_PROGRAMS) + "\\Brisola.lnk";
     ASSERT_EQ(RunToEnd(std::string(kSetup) + " /S"), 0u);
-    const std::string policies = dir + "\\policies\\en-US\\Brisola.adml";
-    for (const std::string& file : {exe, uninstaller, help, shortcut, policies}) EXPECT_TRUE(Exists(file)) << file;
+    for (const std::string& file : {dir_ + "\\brisola.exe", uninstaller, help_, shortcut, policies_})
+        EXPECT_TRUE(Exists(file)) << file;
     // What Programs and Features runs to remove it.
     EXPECT_EQ(RegText("UninstallString"), "\"" + uninstaller + "\"");
     EXPECT_EQ(RegText("QuietUninstallString"), "\"" + uninstaller + "\" /S");
-
-    TurnTipsOff();
-    ExpectProgramStarts(dir, true);
-    CloseHandle(CreateFileA(cookies.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));  // the user's data
+    UseTheProgram(true);
 
     // The uninstaller runs from a copy of itself and returns at once; its
     // last step is the uninstall key.
     EXPECT_EQ(RunToEnd("\"" + uninstaller + "\" /S"), 0u);
-    EXPECT_TRUE(PollUntil([&] { return !Exists(dir) && !KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey); }, 60000));
-    for (const std::string& file : {help, shortcut}) EXPECT_FALSE(Exists(file)) << file;
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
-    for (const std::string& file : {filters, cookies}) EXPECT_TRUE(Exists(file)) << file;
-    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kProgramKey));
-
-    DeleteFileA(filters.c_str());
-    DeleteFileA(cookies.c_str());
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kProgramKey);
+    EXPECT_TRUE(PollUntil([&] { return !Exists(dir_) && !KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey); }, 60000));
+    for (const std::string& file : {help_, shortcut}) EXPECT_FALSE(Exists(file)) << file;
+    ExpectUserDataKept();
+    EXPECT_TRUE(Exists(filters_)) << "the program saved its filters";
 }
 
-TEST(InstallPackageTest, WindowsInstallerPackageInstallsUpgradesAndUninstallsKeepingTheData) {
-    const std::string windows = SpecialFolder(CSIDL_WINDOWS);
-    const std::string dir = SpecialFolder(CSIDL_PROGRAM_FILESX86) + "\\Brisola";
-    const std::string help = windows + "\\BrisolaHelp.chm";
+TEST_F(InstallPackageTest, WindowsInstallerPackageInstallsUpgradesAndUninstallsKeepingTheData) {
     // Windows puts a per-machine package's shortcut among all users'
     // programs; Wine's installer resolves the Start menu folder per user.
     const std::string common = SpecialFolder(CSIDL_COMMON_PROGRAMS) + "\\Brisola.lnk";
     const std::string own = SpecialFolder(CSIDL_PROGRAMS) + "\\Brisola.lnk";
-    const std::string cookies = windows + "\\datacookies.txt";
-    const std::string policies = dir + "\\policies\\en-US\\Brisola.adml";
-    const std::vector<std::string> installed = {dir + "\\brisola.exe", dir + "\\brisolac.exe", help, policies};
+    const std::vector<std::string> installed = {dir_ + "\\brisola.exe", dir_ + "\\brisolac.exe", help_, policies_};
     ASSERT_TRUE(InstalledVersions().empty());
 
     ASSERT_EQ(RunToEnd(std::string("msiexec /i ") + kPackage + " /qn"), 0u);
     for (const std::string& file : installed) EXPECT_TRUE(Exists(file)) << file;
     EXPECT_TRUE(Exists(common) || Exists(own)) << "the Start-menu shortcut";
     EXPECT_EQ(InstalledVersions(), std::vector<std::string>{BRISOLA_VERSION ".0.0"});
-    TurnTipsOff();
-    ExpectProgramStarts(dir, false);
-    CloseHandle(CreateFileA(cookies.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));  // the user's data
+    UseTheProgram(false);
 
     // The next version replaces this one: one entry, the newer version.
     ASSERT_EQ(RunToEnd(std::string("msiexec /i ") + kNextPackage + " /qn"), 0u);
@@ -201,18 +204,13 @@ TEST(InstallPackageTest, WindowsInstallerPackageInstallsUpgradesAndUninstallsKee
     ASSERT_EQ(after.size(), 1u);
     EXPECT_NE(after[0], BRISOLA_VERSION ".0.0");
     for (const std::string& file : installed) EXPECT_TRUE(Exists(file)) << file;
-    EXPECT_TRUE(Exists(cookies));
-    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kProgramKey));
+    ExpectUserDataKept();
 
     ASSERT_EQ(RunToEnd(std::string("msiexec /x ") + kNextPackage + " /qn"), 0u);
     EXPECT_TRUE(InstalledVersions().empty());
     for (const std::string& file : installed) EXPECT_FALSE(Exists(file)) << file;
     EXPECT_FALSE(Exists(common) || Exists(own)) << "the Start-menu shortcut";
-    EXPECT_TRUE(Exists(cookies));
-    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kProgramKey));
-
-    DeleteFileA(cookies.c_str());
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kProgramKey);
+    ExpectUserDataKept();
 }
 
 }  // namespace

@@ -48,11 +48,9 @@ std::string Kept(const CookieSites& sites) {
     return out;
 }
 
-KeepSites Keep(Sites sites, bool readable = true) {
+KeepSites Keep(Sites sites) {
     KeepSites keep;
     keep.sites = std::move(sites);
-    keep.readable = readable;
-    if (!readable) keep.error = "datasites.txt could not be read";
     return keep;
 }
 
@@ -98,17 +96,6 @@ TEST(CookieSites, MovesRegroupBothSides) {
         EXPECT_EQ(refused, step.refused);
     }
     EXPECT_TRUE(sites.changed);
-}
-
-// A keep list that could not be read moves nothing and is never saved.
-TEST(CookieSites, AnUnreadableKeepListStaysAsItIs) {
-    CookieSites sites = MakeCookieSites(SampleHosts(), Keep({"keep.org"}, false));
-    EXPECT_TRUE(sites.kept.empty());
-    EXPECT_TRUE(MoveSitesToKeep(sites, {0, 1}).empty());
-    MoveSitesToDelete(sites, {0});
-    EXPECT_TRUE(sites.kept.empty());
-    EXPECT_FALSE(sites.changed);
-    EXPECT_TRUE(SaveCookieSites(sites));  // nothing to save, nothing written
 }
 
 // Sites a Group Policy keeps join the list, stay when moved back, and are

@@ -82,6 +82,7 @@ UNIT_TEST(FilterFileWordsFollowTheRulesOfTheFile) {
 }
 
 // What is saved reads back as it was, whatever Add Filters let through.
+// (The saved bytes themselves: data_files_test's table.)
 UNIT_TEST(SavedFiltersReadBackTheSame) {
     std::vector<FilterEntry> table(4);
     const char* const fields[][2] = {{".tmp", "Temporary files"}, {"*.bak", ""}, {"thumbs.db", "a  b"}, {".x", "t"}};
@@ -90,10 +91,7 @@ UNIT_TEST(SavedFiltersReadBackTheSame) {
         strcpy(table[i].description, fields[i][1]);
         table[i].enabled = i % 2;
     }
-    std::string bytes = FilterFileBytes(table);
-    CHECK_EQ(bytes.substr(0, 33), ".tmp Temporary files $ false\r\n*.b", "the file's layout");
-    CHECK_EQ(Records(bytes), ".tmp|Temporary files |0;*.bak||1;thumbs.db|a b |0;.x|t |1;", "read back");
-    CHECK_EQ(FilterFileBytes({}), "[end]", "no filter");
+    CHECK_EQ(Records(FilterFileBytes(table)), ".tmp|Temporary files |0;*.bak||1;thumbs.db|a b |0;.x|t |1;", "read back");
 }
 
 // Add Filters refuses text that would not survive the file.
