@@ -388,7 +388,12 @@ public:
         std::vector<TreeFigures> figures(2);
         std::thread helper;
         try {
-            helper = std::thread([this, &figures] { Work(figures[1]); });
+            // Redirection is per thread: the helper turns it off too, or a
+            // 32-bit build would count SysWOW64 below a System32 folder.
+            helper = std::thread([this, &figures] {
+                FsRedirectionOff redirection;
+                Work(figures[1]);
+            });
         } catch (const std::system_error&) {
             // One lister then does it all.
         }
