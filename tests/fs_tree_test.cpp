@@ -58,7 +58,11 @@ struct LinkCase {
     int depth;  // 0, 1 or 3: where the link lies below the root
     Timing timing;
     bool indexNames;  // the folders and the link named as the figures leave out, which a clean still empties
+    bool crowded = false;  // the link's folder holds enough files for a clean to delete them on two threads
 };
+
+// Files enough for a clean to share a folder's deletes between two threads.
+const int kCrowd = 2 * static_cast<int>(kSharedDeleteFiles);
 
 class LinkMatrix : public testing::TestWithParam<LinkCase> {
 protected:
@@ -110,6 +114,9 @@ TEST_P(LinkMatrix, NothingBehindALinkIsCountedOrDeleted) {
         ASSERT_TRUE(CreateDirectoryA(victim.c_str(), nullptr));
         ASSERT_TRUE(MakeFile(victim + "\\inner.tmp", 10));
     }
+    // The link among them: listed between crowd files, so either thread may meet it.
+    for (int i = 0; c.crowded && i < kCrowd; ++i)
+        ASSERT_TRUE(MakeFile(holder + (i % 2 ? "\\crowd" : "\\wictim") + std::to_string(i) + ".tmp", 10));
     auto swapNow = [this, c] {
         std::string gone = base + "\\swapped-away";
         ASSERT_TRUE(MoveFileA(victim.c_str(), gone.c_str()));
@@ -137,6 +144,8 @@ TEST_P(LinkMatrix, NothingBehindALinkIsCountedOrDeleted) {
         EXPECT_FALSE(FileExists(root + "\\junk0.tmp"));
         EXPECT_FALSE(FileExists(root + "\\index.dat"));
         EXPECT_FALSE(FileExists(Holder(3) + "\\junk3.tmp"));
+        for (int i = 0; c.crowded && i < kCrowd; ++i)
+            EXPECT_FALSE(FileExists(holder + (i % 2 ? "\\crowd" : "\\wictim") + std::to_string(i) + ".tmp")) << i;
         EXPECT_TRUE(DirExists(root));
         break;
     case Op::Scan: {
@@ -174,8 +183,11 @@ std::vector<LinkCase> AllLinkCases() {
             for (int depth : {0, 1, 3})
                 for (Timing timing : {Timing::Before, Timing::Swapped})
                     for (bool index : {false, true})
-                        if ((op != Op::Cookies || depth == 0) && (op == Op::Clean || !index))
+                        if ((op != Op::Cookies || depth == 0) && (op == Op::Clean || !index)) {
                             cases.push_back(LinkCase{op, kind, depth, timing, index});
+                            if (op == Op::Clean && !index)  // and again among files enough for two threads
+                                cases.push_back(LinkCase{op, kind, depth, timing, index, true});
+                        }
     return cases;
 }
 
@@ -185,10 +197,43 @@ std::string CaseName(const testing::TestParamInfo<LinkCase>& info) {
     const LinkCase& c = info.param;
     return std::string(ops[static_cast<int>(c.op)]) + "_" + kinds[static_cast<int>(c.kind)] + "_depth" +
            std::to_string(c.depth) + (c.timing == Timing::Before ? "_before" : "_swapped") +
-           (c.indexNames ? "_indexNames" : "");
+           (c.indexNames ? "_indexNames" : "") + (c.crowded ? "_crowded" : "");
 }
 
 INSTANTIATE_TEST_SUITE_P(Links, LinkMatrix, testing::ValuesIn(AllLinkCases()), CaseName);
+
+// A file link to the very same path on another drive letter: the listing
+// shows a plain file with the target's ID, and Wine opens the target. Only
+// the handle's full object name, drive and all, tells it apart (the
+// volume-relative name of FileNameInformation would match).
+TEST(FsLinks, AFileLinkToTheSamePathOnAnotherDriveIsSkipped) {
+    std::string base = MakeSandboxFolder("other-drive");
+    std::string root = base + "\\root", mirror = base + "\\mirror";
+    std::string mirrored = mirror + base.substr(2) + "\\root";  // Q:\brisola-tests\other-drive\root
+    for (const std::string& dir : {root, mirror, mirror + "\\brisola-tests", mirror + base.substr(2), mirrored})
+        ASSERT_TRUE(CreateDirectoryA(dir.c_str(), nullptr)) << dir;
+    ASSERT_TRUE(MapUnixDrive('Q', mirror));
+    for (bool crowded : {false, true}) {
+        SCOPED_TRACE(crowded ? "crowded" : "alone");
+        ASSERT_TRUE(MakeFile(mirrored + "\\victim.tmp", kCanaryBytes));
+        ASSERT_TRUE(MakeUnixSymlink(mirrored + "\\victim.tmp", root + "\\victim.tmp"));
+        for (int i = 0; i < (crowded ? kCrowd : 1); ++i)
+            ASSERT_TRUE(MakeFile(root + "\\junk" + std::to_string(i) + ".tmp", 10));
+        DeleteFolderContents(root.c_str());
+        EXPECT_FALSE(FileExists(root + "\\junk0.tmp"));
+        EXPECT_TRUE(IsUnixSymlink(root + "\\victim.tmp"));
+        EXPECT_TRUE(FileExists("Q:" + base.substr(2) + "\\root\\victim.tmp"));
+
+        std::vector<NamedFile> files(1);
+        files[0].name = L"victim.tmp";
+        EXPECT_EQ(DeleteNamedFiles(WideFromAnsi(root), false, TreeRules(), files), RootRefusal::None);
+        EXPECT_FALSE(files[0].deleted);
+        EXPECT_TRUE(FileExists(mirrored + "\\victim.tmp"));
+        RemoveUnixLink(root + "\\victim.tmp");
+    }
+    MapUnixDrive('Q', "");
+    RemoveTree(base);
+}
 
 // --- names the code page cannot spell, and paths past 260 characters -------
 
@@ -521,6 +566,9 @@ TEST(FsCost, NativeCallsPerFileOfAMeasurementAndACheckedDelete) {
     ScanCounters warm;  // the protected set is built on first use
     MeasureFolder(base.c_str(), warm);
     CallTally cleanSmall = CallsFor(base + "\\clean10", 10, true), cleanLarge = CallsFor(base + "\\clean30", 30, true);
+    // Folders that a clean deletes on two threads: the same calls per file.
+    CallTally sharedSmall = CallsFor(base + "\\shared", kCrowd, true);
+    CallTally sharedLarge = CallsFor(base + "\\shared20", kCrowd + 20, true);
     CallTally measureSmall = CallsFor(base + "\\measure10", 10, false);
     CallTally measureLarge = CallsFor(base + "\\measure30", 30, false);
     // Per file: the clean opens it relative to its folder, asks the handle
@@ -540,11 +588,14 @@ TEST(FsCost, NativeCallsPerFileOfAMeasurementAndACheckedDelete) {
     for (const Row& row : rows) {
         size_t k = static_cast<size_t>(row.call);
         EXPECT_EQ(cleanLarge[k] - cleanSmall[k], 20 * row.clean) << row.name;
+        EXPECT_EQ(sharedLarge[k] - sharedSmall[k], 20 * row.clean) << row.name << ", two threads";
         EXPECT_EQ(measureLarge[k] - measureSmall[k], 20 * row.measure) << row.name;
     }
-    ScanCounters left;
-    MeasureFolder((base + "\\clean30").c_str(), left);
-    EXPECT_EQ(left.files + left.folders, 0u);
+    for (const char* folder : {"\\clean30", "\\shared20"}) {
+        ScanCounters left;
+        MeasureFolder((base + folder).c_str(), left);
+        EXPECT_EQ(left.files + left.folders, 0u) << folder;
+    }
     RemoveTree(base);
 }
 
@@ -561,7 +612,8 @@ struct ReportLog : TreeVisitor {
 
 TEST(FsReports, EachEntryIsReportedOnceInTheWalksOrderAndEachFolderAfterItsFiles) {
     std::string root = MakeSandboxFolder("reports");
-    const int kFolders = 4, kFiles = 25;
+    // Enough files for two threads in each folder: still reported in order.
+    const int kFolders = 4, kFiles = kCrowd;
     for (int d = 0; d < kFolders; ++d) {
         ASSERT_TRUE(CreateDirectoryA((root + "\\d" + std::to_string(d)).c_str(), nullptr));
         for (int f = 0; f < kFiles; ++f) ASSERT_TRUE(MakeFile(root + "\\d" + std::to_string(d) + "\\f" + std::to_string(f) + ".tmp", 3));
@@ -604,6 +656,38 @@ TEST(FsReports, EachEntryIsReportedOnceInTheWalksOrderAndEachFolderAfterItsFiles
     EXPECT_EQ(result.left.files, 2u);
     EXPECT_TRUE(FileExists(root + "\\d1\\f7.tmp"));
     EXPECT_TRUE(FileExists(root + "\\d2\\f11.tmp"));
+    RemoveTree(root);
+}
+
+// A stop while two threads delete a folder's files: what was reported as
+// deleted is gone, every other file is still there, and the reports keep
+// the listing's order.
+struct StoppingLog : ReportLog {
+    int polls = 0;
+    int stopAfter;
+    explicit StoppingLog(int after) : stopAfter(after) {}
+    bool Stop() override { return ++polls > stopAfter; }
+};
+
+TEST(FsReports, AStopMidFolderLeavesExactlyTheFilesNotReported) {
+    std::string root = MakeSandboxFolder("stop");
+    const int kFiles = 4 * kCrowd;
+    std::vector<std::string> all;
+    for (int f = 0; f < kFiles; ++f) {
+        all.push_back(root + "\\f" + std::to_string(f) + ".tmp");
+        ASSERT_TRUE(MakeFile(all.back(), 3));
+    }
+    StoppingLog log(8);
+    TreeResult result = WalkTree(WideFromAnsi(root), TreeAction::Clean, TreeRules(), log);
+    EXPECT_TRUE(result.stopped);
+    ASSERT_GT(log.files.size(), 0u);
+    ASSERT_EQ(log.events.size(), log.files.size());
+    for (size_t i = 0; i < log.files.size(); ++i) EXPECT_EQ(log.events[i], log.files[i] + ": deleted");
+    for (const std::string& file : all) {
+        bool reported = std::find(log.files.begin(), log.files.end(), file) != log.files.end();
+        EXPECT_EQ(FileExists(file), !reported) << file;
+    }
+    EXPECT_EQ(result.deleted.files, log.files.size());
     RemoveTree(root);
 }
 
