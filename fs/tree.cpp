@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
-#include <memory>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -221,119 +220,6 @@ FileOutcome DeleteListedFile(HANDLE folder, const std::wstring& folderName, cons
     }
     return FileOutcome::Deleted;
 }
-
-// A run of one folder's files that two threads delete together. Each file
-// is claimed once, by whichever thread gets to it; its outcome is written
-// into its slot and published by `done`, so the walk's thread can report
-// the files in the listing's order.
-struct SharedDelete {
-    struct Slot {
-        std::atomic<bool> done{false};
-        FileOutcome outcome = FileOutcome::Left;
-        LeftReason reason = LeftReason::Other;
-    };
-
-    SharedDelete(HANDLE folder, const std::wstring& folderName, const std::vector<Listed>& entries,
-                 std::vector<size_t> todo)
-        : folder(folder),
-          folderName(folderName),
-          entries(entries),
-          todo(std::move(todo)),
-          slots(new Slot[this->todo.size()]) {}
-
-    // Deletes the next file no thread has claimed; false when none is left
-    // or the walk stops.
-    bool DeleteNext() {
-        if (stop.load(std::memory_order_relaxed)) return false;
-        size_t k = next.fetch_add(1, std::memory_order_relaxed);
-        if (k >= todo.size()) return false;
-        Slot& slot = slots[k];
-        try {
-            slot.outcome = DeleteListedFile(folder, folderName, entries[todo[k]], slot.reason);
-        } catch (...) {
-            // Out of memory before the disposition: the file is still there.
-            slot.outcome = FileOutcome::Left;
-            slot.reason = LeftReason::Other;
-        }
-        slot.done.store(true, std::memory_order_release);
-        return true;
-    }
-
-    const HANDLE folder;
-    const std::wstring& folderName;
-    const std::vector<Listed>& entries;
-    const std::vector<size_t> todo;  // positions in `entries` of the files to delete
-    std::unique_ptr<Slot[]> slots;   // one per position in `todo`
-    std::atomic<size_t> next{0};
-    std::atomic<bool> stop{false};
-};
-
-// The clean's second thread. It is handed one SharedDelete at a time and
-// says when it is done with it; the walk waits for that before it reports
-// the last files, lets the batch go or closes the folder, so the helper
-// never holds a handle the walk has closed. Started on the first batch,
-// joined when the walk ends.
-class DeleteHelper {
-public:
-    DeleteHelper() = default;
-    DeleteHelper(const DeleteHelper&) = delete;
-    DeleteHelper& operator=(const DeleteHelper&) = delete;
-    ~DeleteHelper() {
-        if (!thread_.joinable()) return;
-        {
-            std::lock_guard<std::mutex> hold(lock_);
-            quit_ = true;
-        }
-        wake_.notify_all();
-        thread_.join();
-    }
-
-    // Hands `batch` to the helper; false when no thread could be started.
-    bool Post(SharedDelete& batch) {
-        if (!thread_.joinable()) {
-            try {
-                thread_ = std::thread([this] { Loop(); });
-            } catch (const std::system_error&) {
-                return false;
-            }
-        }
-        {
-            std::lock_guard<std::mutex> hold(lock_);
-            batch_ = &batch;
-        }
-        wake_.notify_all();
-        return true;
-    }
-
-    // Returns once the helper has let go of the batch it was handed.
-    void Wait() {
-        std::unique_lock<std::mutex> hold(lock_);
-        wake_.wait(hold, [this] { return batch_ == nullptr; });
-    }
-
-private:
-    void Loop() {
-        FsRedirectionOff redirection;  // per thread, as the walk's own
-        std::unique_lock<std::mutex> hold(lock_);
-        for (;;) {
-            wake_.wait(hold, [this] { return batch_ != nullptr || quit_; });
-            if (!batch_) return;
-            SharedDelete* batch = batch_;
-            hold.unlock();
-            while (batch->DeleteNext()) {
-            }
-            hold.lock();
-            batch_ = nullptr;
-            wake_.notify_all();
-        }
-    }
-
-    std::thread thread_;
-    std::mutex lock_;
-    std::condition_variable wake_;
-    SharedDelete* batch_ = nullptr;  // the batch it works on, until it is done
-    bool quit_ = false;
-};
 
 std::wstring StripLongPrefix(std::wstring_view path) {
     if (path.compare(0, 8, L"\\\\?\\UNC\\") == 0) return L"\\\\" + std::wstring(path.substr(8));
@@ -639,13 +525,6 @@ public:
                 result_.stopped = true;
                 return;
             }
-            if (clean_ && !frame.shareTried && frame.next + kSharedDeleteFiles <= frame.filesEnd) {
-                frame.shareTried = true;
-                if (DeleteFilesTogether(frame)) {
-                    if (result_.stopped) return;
-                    continue;
-                }
-            }
             const Listed& entry = frame.entries[frame.next++];
             if (!entry.IsFolder()) {
                 File(frame, entry);
@@ -662,12 +541,10 @@ private:
         nt::Handle handle;
         Listed self;                  // as its parent listed it; empty for the root
         std::vector<Listed> entries;  // its files first, then its folders
-        size_t filesEnd = 0;          // where its folders begin in `entries`
         size_t next = 0;
         size_t pathLength = 0;        // of path_ while it is walked
         std::wstring objectName;      // a clean's, while its files are deleted
         bool nameAsked = false;
-        bool shareTried = false;      // a clean has tried two threads on its files
         bool removable = false;       // a clean may delete it once emptied
         bool counted = true;          // the figures count it and its entries
         int depth = 0;                // of its entries
@@ -693,9 +570,8 @@ private:
     void List(Frame& frame) {
         if (!ListFolder(frame.handle.get(), frame.entries)) return;
         AfterListing(path_);
-        auto folders = std::stable_partition(frame.entries.begin(), frame.entries.end(),
-                                             [](const Listed& entry) { return !entry.IsFolder(); });
-        frame.filesEnd = static_cast<size_t>(folders - frame.entries.begin());
+        std::stable_partition(frame.entries.begin(), frame.entries.end(),
+                              [](const Listed& entry) { return !entry.IsFolder(); });
     }
 
     void File(Frame& frame, const Listed& entry) {
@@ -711,88 +587,13 @@ private:
         }
         visitor_.OnFile(EntryOf(entry, frame.depth, counted));
         if (!clean_) return;
-        AskFolderName(frame);
+        if (!frame.nameAsked) {
+            frame.nameAsked = true;
+            if (!ObjectName(frame.handle.get(), frame.objectName)) frame.objectName.clear();
+        }
         LeftReason reason = LeftReason::Other;
         FileOutcome outcome =
             frame.objectName.empty() ? FileOutcome::Left : DeleteListedFile(frame.handle.get(), frame.objectName, entry, reason);
-        Report(frame, entry, counted, outcome, reason);
-    }
-
-    // Whether the clean deletes this file through DeleteListedFile; the
-    // others (outside the filter, links) cost no native call.
-    bool ToDelete(const Listed& entry) const { return !ExcludedFile(rules_, entry) && !entry.IsLink(); }
-
-    void AskFolderName(Frame& frame) {
-        if (frame.nameAsked) return;
-        frame.nameAsked = true;
-        if (!ObjectName(frame.handle.get(), frame.objectName)) frame.objectName.clear();
-    }
-
-    // A file DeleteListedFile has dealt with, as File reports it.
-    void Reported(Frame& frame, const Listed& entry, FileOutcome outcome, LeftReason reason) {
-        bool counted = frame.counted && !IndexFileName(rules_, entry);
-        if (counted) {
-            ++result_.counted.files;
-            result_.counted.bytes += entry.size;
-        }
-        visitor_.OnFile(EntryOf(entry, frame.depth, counted));
-        Report(frame, entry, counted, outcome, reason);
-    }
-
-    // The frame's files from `next` on, deleted by this thread and the
-    // helper together; each is still reported here, in the listing's order
-    // and as File would report it. False when the helper cannot be used
-    // (the files are then left to File, one by one).
-    bool DeleteFilesTogether(Frame& frame) {
-        AskFolderName(frame);
-        if (frame.objectName.empty()) return false;
-        std::vector<size_t> todo;
-        for (size_t i = frame.next; i < frame.filesEnd; ++i)
-            if (ToDelete(frame.entries[i])) todo.push_back(i);
-        if (todo.size() < kSharedDeleteFiles) return false;
-        SharedDelete batch(frame.handle.get(), frame.objectName, frame.entries, std::move(todo));
-        if (!helper_.Post(batch)) return false;
-        // Whatever way this ends, the helper lets go of the batch (and of
-        // the folder's handle) before the batch goes.
-        struct Release {
-            SharedDelete& batch;
-            DeleteHelper& helper;
-            ~Release() {
-                batch.stop.store(true, std::memory_order_relaxed);
-                helper.Wait();
-            }
-        } release{batch, helper_};
-        size_t reported = 0;  // positions in batch.todo reported so far
-        // Reports, in order, every file up to the first one not yet done.
-        auto reportDone = [&] {
-            while (reported < batch.todo.size() && batch.slots[reported].done.load(std::memory_order_acquire)) {
-                size_t at = batch.todo[reported];
-                while (frame.next < at) File(frame, frame.entries[frame.next++]);  // no native call
-                const SharedDelete::Slot& slot = batch.slots[reported++];
-                Reported(frame, frame.entries[frame.next++], slot.outcome, slot.reason);
-            }
-        };
-        bool stopped = false;
-        for (;;) {
-            if (visitor_.Stop()) {
-                stopped = true;
-                batch.stop.store(true, std::memory_order_relaxed);
-                break;
-            }
-            if (!batch.DeleteNext()) break;
-            reportDone();
-        }
-        helper_.Wait();
-        reportDone();
-        if (stopped) {
-            result_.stopped = true;
-            return true;
-        }
-        while (frame.next < frame.filesEnd) File(frame, frame.entries[frame.next++]);  // no native call
-        return true;
-    }
-
-    void Report(Frame& frame, const Listed& entry, bool counted, FileOutcome outcome, LeftReason reason) {
         switch (outcome) {
         case FileOutcome::Deleted:
             ++result_.deleted.files;
@@ -890,7 +691,6 @@ private:
     uint32_t volume_;
     std::wstring path_;
     std::vector<Frame> stack_;
-    DeleteHelper helper_;  // last: joined before the frames' handles close
 };
 
 }  // namespace

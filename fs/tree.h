@@ -54,11 +54,6 @@ struct TreeEntry {
 constexpr int kMaxWalkDepth = 1000;
 constexpr size_t kMaxWalkPath = 32767;
 
-// A clean deletes a folder's files on two threads when it has at least this
-// many to delete (a second thread costs a few waits per folder); the walk's
-// own thread still reports every file, in the listing's order.
-constexpr size_t kSharedDeleteFiles = 32;
-
 struct TreeFigures {
     unsigned long long files = 0;
     unsigned long long folders = 0;

@@ -58,11 +58,7 @@ struct LinkCase {
     int depth;  // 0, 1 or 3: where the link lies below the root
     Timing timing;
     bool indexNames;  // the folders and the link named as the figures leave out, which a clean still empties
-    bool crowded = false;  // the link's folder holds enough files for a clean to delete them on two threads
 };
-
-// Files enough for a clean to share a folder's deletes between two threads.
-const int kCrowd = 2 * static_cast<int>(kSharedDeleteFiles);
 
 class LinkMatrix : public testing::TestWithParam<LinkCase> {
 protected:
@@ -114,9 +110,6 @@ TEST_P(LinkMatrix, NothingBehindALinkIsCountedOrDeleted) {
         ASSERT_TRUE(CreateDirectoryA(victim.c_str(), nullptr));
         ASSERT_TRUE(MakeFile(victim + "\\inner.tmp", 10));
     }
-    // The link among them: listed between crowd files, so either thread may meet it.
-    for (int i = 0; c.crowded && i < kCrowd; ++i)
-        ASSERT_TRUE(MakeFile(holder + (i % 2 ? "\\crowd" : "\\wictim") + std::to_string(i) + ".tmp", 10));
     auto swapNow = [this, c] {
         std::string gone = base + "\\swapped-away";
         ASSERT_TRUE(MoveFileA(victim.c_str(), gone.c_str()));
@@ -144,8 +137,6 @@ TEST_P(LinkMatrix, NothingBehindALinkIsCountedOrDeleted) {
         EXPECT_FALSE(FileExists(root + "\\junk0.tmp"));
         EXPECT_FALSE(FileExists(root + "\\index.dat"));
         EXPECT_FALSE(FileExists(Holder(3) + "\\junk3.tmp"));
-        for (int i = 0; c.crowded && i < kCrowd; ++i)
-            EXPECT_FALSE(FileExists(holder + (i % 2 ? "\\crowd" : "\\wictim") + std::to_string(i) + ".tmp")) << i;
         EXPECT_TRUE(DirExists(root));
         break;
     case Op::Scan: {
@@ -183,11 +174,8 @@ std::vector<LinkCase> AllLinkCases() {
             for (int depth : {0, 1, 3})
                 for (Timing timing : {Timing::Before, Timing::Swapped})
                     for (bool index : {false, true})
-                        if ((op != Op::Cookies || depth == 0) && (op == Op::Clean || !index)) {
+                        if ((op != Op::Cookies || depth == 0) && (op == Op::Clean || !index))
                             cases.push_back(LinkCase{op, kind, depth, timing, index});
-                            if (op == Op::Clean && !index)  // and again among files enough for two threads
-                                cases.push_back(LinkCase{op, kind, depth, timing, index, true});
-                        }
     return cases;
 }
 
@@ -197,7 +185,7 @@ std::string CaseName(const testing::TestParamInfo<LinkCase>& info) {
     const LinkCase& c = info.param;
     return std::string(ops[static_cast<int>(c.op)]) + "_" + kinds[static_cast<int>(c.kind)] + "_depth" +
            std::to_string(c.depth) + (c.timing == Timing::Before ? "_before" : "_swapped") +
-           (c.indexNames ? "_indexNames" : "") + (c.crowded ? "_crowded" : "");
+           (c.indexNames ? "_indexNames" : "");
 }
 
 INSTANTIATE_TEST_SUITE_P(Links, LinkMatrix, testing::ValuesIn(AllLinkCases()), CaseName);
@@ -213,24 +201,20 @@ TEST(FsLinks, AFileLinkToTheSamePathOnAnotherDriveIsSkipped) {
     for (const std::string& dir : {root, mirror, mirror + "\\brisola-tests", mirror + base.substr(2), mirrored})
         ASSERT_TRUE(CreateDirectoryA(dir.c_str(), nullptr)) << dir;
     ASSERT_TRUE(MapUnixDrive('Q', mirror));
-    for (bool crowded : {false, true}) {
-        SCOPED_TRACE(crowded ? "crowded" : "alone");
-        ASSERT_TRUE(MakeFile(mirrored + "\\victim.tmp", kCanaryBytes));
-        ASSERT_TRUE(MakeUnixSymlink(mirrored + "\\victim.tmp", root + "\\victim.tmp"));
-        for (int i = 0; i < (crowded ? kCrowd : 1); ++i)
-            ASSERT_TRUE(MakeFile(root + "\\junk" + std::to_string(i) + ".tmp", 10));
-        DeleteFolderContents(root.c_str());
-        EXPECT_FALSE(FileExists(root + "\\junk0.tmp"));
-        EXPECT_TRUE(IsUnixSymlink(root + "\\victim.tmp"));
-        EXPECT_TRUE(FileExists("Q:" + base.substr(2) + "\\root\\victim.tmp"));
+    ASSERT_TRUE(MakeFile(mirrored + "\\victim.tmp", kCanaryBytes));
+    ASSERT_TRUE(MakeUnixSymlink(mirrored + "\\victim.tmp", root + "\\victim.tmp"));
+    ASSERT_TRUE(MakeFile(root + "\\junk.tmp", 10));
+    DeleteFolderContents(root.c_str());
+    EXPECT_FALSE(FileExists(root + "\\junk.tmp"));
+    EXPECT_TRUE(IsUnixSymlink(root + "\\victim.tmp"));
+    EXPECT_TRUE(FileExists("Q:" + base.substr(2) + "\\root\\victim.tmp"));
 
-        std::vector<NamedFile> files(1);
-        files[0].name = L"victim.tmp";
-        EXPECT_EQ(DeleteNamedFiles(WideFromAnsi(root), false, TreeRules(), files), RootRefusal::None);
-        EXPECT_FALSE(files[0].deleted);
-        EXPECT_TRUE(FileExists(mirrored + "\\victim.tmp"));
-        RemoveUnixLink(root + "\\victim.tmp");
-    }
+    std::vector<NamedFile> files(1);
+    files[0].name = L"victim.tmp";
+    EXPECT_EQ(DeleteNamedFiles(WideFromAnsi(root), false, TreeRules(), files), RootRefusal::None);
+    EXPECT_FALSE(files[0].deleted);
+    EXPECT_TRUE(FileExists(mirrored + "\\victim.tmp"));
+    RemoveUnixLink(root + "\\victim.tmp");
     MapUnixDrive('Q', "");
     RemoveTree(base);
 }
@@ -566,9 +550,6 @@ TEST(FsCost, NativeCallsPerFileOfAMeasurementAndACheckedDelete) {
     ScanCounters warm;  // the protected set is built on first use
     MeasureFolder(base.c_str(), warm);
     CallTally cleanSmall = CallsFor(base + "\\clean10", 10, true), cleanLarge = CallsFor(base + "\\clean30", 30, true);
-    // Folders that a clean deletes on two threads: the same calls per file.
-    CallTally sharedSmall = CallsFor(base + "\\shared", kCrowd, true);
-    CallTally sharedLarge = CallsFor(base + "\\shared20", kCrowd + 20, true);
     CallTally measureSmall = CallsFor(base + "\\measure10", 10, false);
     CallTally measureLarge = CallsFor(base + "\\measure30", 30, false);
     // Per file: the clean opens it relative to its folder, asks the handle
@@ -588,14 +569,11 @@ TEST(FsCost, NativeCallsPerFileOfAMeasurementAndACheckedDelete) {
     for (const Row& row : rows) {
         size_t k = static_cast<size_t>(row.call);
         EXPECT_EQ(cleanLarge[k] - cleanSmall[k], 20 * row.clean) << row.name;
-        EXPECT_EQ(sharedLarge[k] - sharedSmall[k], 20 * row.clean) << row.name << ", two threads";
         EXPECT_EQ(measureLarge[k] - measureSmall[k], 20 * row.measure) << row.name;
     }
-    for (const char* folder : {"\\clean30", "\\shared20"}) {
-        ScanCounters left;
-        MeasureFolder((base + folder).c_str(), left);
-        EXPECT_EQ(left.files + left.folders, 0u) << folder;
-    }
+    ScanCounters left;
+    MeasureFolder((base + "\\clean30").c_str(), left);
+    EXPECT_EQ(left.files + left.folders, 0u);
     RemoveTree(base);
 }
 
@@ -612,8 +590,7 @@ struct ReportLog : TreeVisitor {
 
 TEST(FsReports, EachEntryIsReportedOnceInTheWalksOrderAndEachFolderAfterItsFiles) {
     std::string root = MakeSandboxFolder("reports");
-    // Enough files for two threads in each folder: still reported in order.
-    const int kFolders = 4, kFiles = kCrowd;
+    const int kFolders = 4, kFiles = 25;
     for (int d = 0; d < kFolders; ++d) {
         ASSERT_TRUE(CreateDirectoryA((root + "\\d" + std::to_string(d)).c_str(), nullptr));
         for (int f = 0; f < kFiles; ++f) ASSERT_TRUE(MakeFile(root + "\\d" + std::to_string(d) + "\\f" + std::to_string(f) + ".tmp", 3));
@@ -659,9 +636,9 @@ TEST(FsReports, EachEntryIsReportedOnceInTheWalksOrderAndEachFolderAfterItsFiles
     RemoveTree(root);
 }
 
-// A stop while two threads delete a folder's files: what was reported as
-// deleted is gone, every other file is still there, and the reports keep
-// the listing's order.
+// A stop in the middle of a folder's files: what was reported as deleted is
+// gone and every other file is still there (a clean's report and journal
+// say what it did, even when it was stopped).
 struct StoppingLog : ReportLog {
     int polls = 0;
     int stopAfter;
@@ -671,7 +648,7 @@ struct StoppingLog : ReportLog {
 
 TEST(FsReports, AStopMidFolderLeavesExactlyTheFilesNotReported) {
     std::string root = MakeSandboxFolder("stop");
-    const int kFiles = 4 * kCrowd;
+    const int kFiles = 100;
     std::vector<std::string> all;
     for (int f = 0; f < kFiles; ++f) {
         all.push_back(root + "\\f" + std::to_string(f) + ".tmp");
