@@ -190,6 +190,35 @@ std::string CaseName(const testing::TestParamInfo<LinkCase>& info) {
 
 INSTANTIATE_TEST_SUITE_P(Links, LinkMatrix, testing::ValuesIn(AllLinkCases()), CaseName);
 
+// A file link to the very same path on another drive letter: the listing
+// shows a plain file with the target's ID, and Wine opens the target. Only
+// the handle's full object name, drive and all, tells it apart (the
+// volume-relative name of FileNameInformation would match).
+TEST(FsLinks, AFileLinkToTheSamePathOnAnotherDriveIsSkipped) {
+    std::string base = MakeSandboxFolder("other-drive");
+    std::string root = base + "\\root", mirror = base + "\\mirror";
+    std::string mirrored = mirror + base.substr(2) + "\\root";  // Q:\brisola-tests\other-drive\root
+    for (const std::string& dir : {root, mirror, mirror + "\\brisola-tests", mirror + base.substr(2), mirrored})
+        ASSERT_TRUE(CreateDirectoryA(dir.c_str(), nullptr)) << dir;
+    ASSERT_TRUE(MapUnixDrive('Q', mirror));
+    ASSERT_TRUE(MakeFile(mirrored + "\\victim.tmp", kCanaryBytes));
+    ASSERT_TRUE(MakeUnixSymlink(mirrored + "\\victim.tmp", root + "\\victim.tmp"));
+    ASSERT_TRUE(MakeFile(root + "\\junk.tmp", 10));
+    DeleteFolderContents(root.c_str());
+    EXPECT_FALSE(FileExists(root + "\\junk.tmp"));
+    EXPECT_TRUE(IsUnixSymlink(root + "\\victim.tmp"));
+    EXPECT_TRUE(FileExists("Q:" + base.substr(2) + "\\root\\victim.tmp"));
+
+    std::vector<NamedFile> files(1);
+    files[0].name = L"victim.tmp";
+    EXPECT_EQ(DeleteNamedFiles(WideFromAnsi(root), false, TreeRules(), files), RootRefusal::None);
+    EXPECT_FALSE(files[0].deleted);
+    EXPECT_TRUE(FileExists(mirrored + "\\victim.tmp"));
+    RemoveUnixLink(root + "\\victim.tmp");
+    MapUnixDrive('Q', "");
+    RemoveTree(base);
+}
+
 // --- names the code page cannot spell, and paths past 260 characters -------
 
 bool MakeWideFile(const std::wstring& path, DWORD bytes) {
@@ -596,6 +625,38 @@ TEST(FsReports, EachEntryIsReportedOnceInTheWalksOrderAndEachFolderAfterItsFiles
     EXPECT_EQ(result.left.files, 2u);
     EXPECT_TRUE(FileExists(root + "\\d1\\f7.tmp"));
     EXPECT_TRUE(FileExists(root + "\\d2\\f11.tmp"));
+    RemoveTree(root);
+}
+
+// A stop in the middle of a folder's files: what was reported as deleted is
+// gone and every other file is still there (a clean's report and journal
+// say what it did, even when it was stopped).
+struct StoppingLog : ReportLog {
+    int polls = 0;
+    int stopAfter;
+    explicit StoppingLog(int after) : stopAfter(after) {}
+    bool Stop() override { return ++polls > stopAfter; }
+};
+
+TEST(FsReports, AStopMidFolderLeavesExactlyTheFilesNotReported) {
+    std::string root = MakeSandboxFolder("stop");
+    const int kFiles = 100;
+    std::vector<std::string> all;
+    for (int f = 0; f < kFiles; ++f) {
+        all.push_back(root + "\\f" + std::to_string(f) + ".tmp");
+        ASSERT_TRUE(MakeFile(all.back(), 3));
+    }
+    StoppingLog log(8);
+    TreeResult result = WalkTree(WideFromAnsi(root), TreeAction::Clean, TreeRules(), log);
+    EXPECT_TRUE(result.stopped);
+    ASSERT_GT(log.files.size(), 0u);
+    ASSERT_EQ(log.events.size(), log.files.size());
+    for (size_t i = 0; i < log.files.size(); ++i) EXPECT_EQ(log.events[i], log.files[i] + ": deleted");
+    for (const std::string& file : all) {
+        bool reported = std::find(log.files.begin(), log.files.end(), file) != log.files.end();
+        EXPECT_EQ(FileExists(file), !reported) << file;
+    }
+    EXPECT_EQ(result.deleted.files, log.files.size());
     RemoveTree(root);
 }
 
