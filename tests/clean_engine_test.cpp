@@ -231,10 +231,7 @@ const CategoryCase kCategoryCases[SWEEP_CATEGORIES] = {
          p.Dir(history + "\\brisola-day");
          p.Junk(history + "\\brisola-day\\visit.url", 12);
          p.Uncounted(history + "\\index.dat", 12);
-         HKEY key;
-         ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kTypedUrls, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr), 0);
-         RegSetValueExA(key, "url1", 0, REG_SZ, reinterpret_cast<const BYTE*>("http://typed.example/"), 22);
-         RegCloseKey(key);
+         ASSERT_TRUE(SetRegValue(HKEY_CURRENT_USER, kTypedUrls, "url1", REG_SZ, "http://typed.example/", 22));
          p.gone.push_back([] { return !KeyExists(HKEY_CURRENT_USER, kTypedUrls); });
      }},
     {"Sweep Other temporary files", [](Planted&) {}},  // only the disk scan fills it

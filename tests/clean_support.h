@@ -70,6 +70,20 @@ inline bool IsDirectoryLink(const std::string& path) {
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) && (a & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
+// Sets a value under root\path, making the key; true when it was set.
+inline bool SetRegValue(HKEY root, const std::string& path, const char* name, DWORD type, const void* data, DWORD size) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS)
+        return false;
+    LONG set = RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size);
+    RegCloseKey(key);
+    return set == ERROR_SUCCESS;
+}
+
+inline bool SetRegDword(HKEY root, const std::string& path, const char* name, DWORD value) {
+    return SetRegValue(root, path, name, REG_DWORD, &value, sizeof value);
+}
+
 inline bool KeyExists(HKEY root, const char* path) {
     HKEY key = nullptr;
     if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;

@@ -51,6 +51,25 @@ void TickOnly(int only) {
     for (int row = 0; row < SWEEP_CATEGORIES; ++row) SetStateImage(g_app.resultsList, row, row == only ? 2 : 1);
 }
 
+// Ticks only `row`, runs CLEAN and waits for the job's end; true when it ended.
+bool CleanOnly(int row) {
+    TickOnly(row);
+    Command(IDC_CLEAN);
+    return WaitForJobEnd();
+}
+
+// The jobs run as usual: a clean with nothing ticked goes through every row.
+void ExpectAPlainCleanRuns() {
+    ASSERT_TRUE(CleanOnly(kNothing));
+    EXPECT_EQ(LastProgressPosition(), SWEEP_CATEGORIES);
+}
+
+// The results list filled again, as new figures fill it.
+void RefillResults() {
+    AnnounceSweepChange();
+    PumpPending();
+}
+
 std::string StatusText() {
     char text[256] = {};
     SendMessageA(g_app.statusBar, SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(text));
@@ -144,17 +163,13 @@ protected:
 };
 
 TEST_F(CleanE2E, CookiesAreDeletedOnlyAsTheManagerListedThem) {
-    TickOnly(SWEEP_COOKIES);
     // Nothing has listed the cookies yet: a cleaning leaves them all.
-    Command(IDC_CLEAN);
-    ASSERT_TRUE(WaitForJobEnd());
+    ASSERT_TRUE(CleanOnly(SWEEP_COOKIES));
     for (const char* name : kCookies) EXPECT_TRUE(Cookie(name)) << name;
 
     ASSERT_TRUE(RunCookiesManager("e2e-kept.txt"));
     EXPECT_EQ(CookieNames(KEPT_COOKIES), std::vector<std::string>{"e2e-kept.txt"});
-    TickOnly(SWEEP_COOKIES);
-    Command(IDC_CLEAN);
-    ASSERT_TRUE(WaitForJobEnd());
+    ASSERT_TRUE(CleanOnly(SWEEP_COOKIES));
     EXPECT_EQ(LastProgressPosition(), SWEEP_CATEGORIES);
     EXPECT_FALSE(Cookie("e2e-one.txt"));
     EXPECT_FALSE(Cookie("e2e-two.txt"));
@@ -163,9 +178,7 @@ TEST_F(CleanE2E, CookiesAreDeletedOnlyAsTheManagerListedThem) {
 
     // The list was used up: a cookie that came since is not touched.
     ASSERT_TRUE(MakeFile(cookies_ + "\\e2e-late.txt", 1));
-    TickOnly(SWEEP_COOKIES);
-    Command(IDC_CLEAN);
-    ASSERT_TRUE(WaitForJobEnd());
+    ASSERT_TRUE(CleanOnly(SWEEP_COOKIES));
     EXPECT_TRUE(Cookie("e2e-late.txt"));
     EXPECT_TRUE(Cookie("e2e-kept.txt"));
 }
@@ -197,8 +210,7 @@ TEST_F(CleanE2E, CleanWhileAnotherCleanHoldsTheLockDeletesNothingAndSaysSo) {
     EXPECT_TRUE(ButtonsUsable());
     EXPECT_TRUE(FileExists(temp_ + "\\junk.tmp") && FileExists(temp_ + "\\sub\\junk2.tmp"));
     // Once the other clean is over, CLEAN works.
-    Command(IDC_CLEAN);
-    ASSERT_TRUE(WaitForJobEnd());
+    ASSERT_TRUE(CleanOnly(SWEEP_TEMP));
     EXPECT_FALSE(FileExists(temp_ + "\\junk.tmp"));
 }
 
@@ -276,10 +288,7 @@ TEST_F(CleanE2E, ClosingTheMainWindowWhileFilesAreDeletedEndsTheJob) {
     PumpUntil([] { return FindProcessWindow(IsProgress) == nullptr; }, 1000);
     EXPECT_EQ(FindProcessWindow(IsProgress), nullptr);
     CreateMainWindowForTest();
-    TickOnly(kNothing);
-    Command(IDC_CLEAN);
-    ASSERT_TRUE(WaitForJobEnd());
-    EXPECT_EQ(LastProgressPosition(), SWEEP_CATEGORIES);
+    ExpectAPlainCleanRuns();
 }
 
 // The colour a button's face is painted with, away from its edge and text.
@@ -348,10 +357,7 @@ TEST_F(CleanE2E, AWorkerThatOutlastsTheCloseKeepsItsJobUntilItEndsIt) {
     CloseHandle(g_asking);
     CloseHandle(g_answer);
     CreateMainWindowForTest();
-    TickOnly(kNothing);
-    Command(IDC_CLEAN);
-    ASSERT_TRUE(WaitForJobEnd());
-    EXPECT_EQ(LastProgressPosition(), SWEEP_CATEGORIES);
+    ExpectAPlainCleanRuns();
 }
 
 bool IsConfirmation(HWND w) { return HasControls(w, {IDC_CONF_OK, IDC_CONF_CANCEL, IDC_CONF_TEXT}); }
@@ -394,11 +400,7 @@ TEST_F(CleanE2E, AnOpenConfirmationEndsWithItsAnswerOrTheProgramsEnd) {
         }
     }
     g_settings.askDel = 0;
-    // The next clean runs as usual.
-    TickOnly(kNothing);
-    Command(IDC_CLEAN);
-    ASSERT_TRUE(WaitForJobEnd());
-    EXPECT_EQ(LastProgressPosition(), SWEEP_CATEGORIES);
+    ExpectAPlainCleanRuns();
 }
 
 // --- the drive cleaner -----------------------------------------------------
@@ -487,10 +489,7 @@ TEST_F(DriveCleanerE2E, TicksSetInAListLiveInItsTable) {
              GetSweepTable(table);
              return static_cast<int>(table[SWEEP_TEMP].ticked);
          },
-         [] {
-             AnnounceSweepChange();
-             PumpPending();
-         }},
+         RefillResults},
         {"drive list, E:", drives, 1,
          [] {
              for (int slot = 0; slot < kDriveSlots; ++slot)
@@ -529,22 +528,13 @@ TEST_F(CleanE2E, APolicyFixedTickDoesNotMove) {
         {"never cleaned, the user ticked it", 0, 1, 1},
         {"always cleaned, the user unticked it", 1, 0, 2},
     };
-    auto refill = [] {
-        AnnounceSweepChange();
-        PumpPending();
-    };
     for (const auto& c : kCases) {
         SCOPED_TRACE(c.what);
         RegDeleteTreeA(HKEY_CURRENT_USER, kPolicyKey);
-        refill();
+        RefillResults();
         SetStateImage(g_app.resultsList, SWEEP_TEMP, c.userTick ? 2 : 1);
-        HKEY key;
-        std::string path = std::string(kPolicyKey) + "\\Categories";
-        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-                  ERROR_SUCCESS);
-        RegSetValueExA(key, "temp", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&c.policy), sizeof c.policy);
-        RegCloseKey(key);
-        refill();
+        ASSERT_TRUE(SetRegDword(HKEY_CURRENT_USER, std::string(kPolicyKey) + "\\Categories", "temp", c.policy));
+        RefillResults();
         EXPECT_EQ(StateImage(g_app.resultsList, SWEEP_TEMP), c.shown);
         SetStateImage(g_app.resultsList, SWEEP_TEMP, c.shown == 2 ? 1 : 2);
         EXPECT_EQ(StateImage(g_app.resultsList, SWEEP_TEMP), c.shown);

@@ -37,6 +37,22 @@ enum class Timing { Before, Swapped };
 
 const unsigned long long kCanaryBytes = 100000;  // far more than all the junk
 
+ScanCounters Measured(const std::string& folder) {
+    ScanCounters counters;
+    MeasureFolder(folder.c_str(), counters);
+    return counters;
+}
+
+// The named files of `root` deleted as the cookie deletion does; true for each name deleted.
+std::vector<bool> DeleteNamed(const std::string& root, std::initializer_list<const wchar_t*> names) {
+    std::vector<NamedFile> files;
+    for (const wchar_t* name : names) files.push_back({name});
+    EXPECT_EQ(DeleteNamedFiles(WideFromAnsi(root), false, TreeRules(), files), RootRefusal::None);
+    std::vector<bool> deleted;
+    for (const NamedFile& f : files) deleted.push_back(f.deleted);
+    return deleted;
+}
+
 // The swap the listing hook makes once, when the walk has listed `folder`.
 struct PendingSwap {
     std::string folder;
@@ -121,8 +137,7 @@ TEST_P(LinkMatrix, NothingBehindALinkIsCountedOrDeleted) {
 
     switch (c.op) {
     case Op::Measure: {
-        ScanCounters counters;
-        MeasureFolder(root.c_str(), counters);
+        ScanCounters counters = Measured(root);
         // Wine lists a file symlink as a plain file of its target's size;
         // only opening it would tell, which the measurement does not do.
         // The clean then leaves it as a skipped link.
@@ -149,16 +164,10 @@ TEST_P(LinkMatrix, NothingBehindALinkIsCountedOrDeleted) {
         EXPECT_FALSE(FileExists(root + "\\junk0.tmp"));
         break;
     }
-    case Op::Cookies: {
-        std::vector<NamedFile> files(2);
-        files[0].name = L"junk0.tmp";
-        files[1].name = c.kind == Kind::FileLink ? L"victim.tmp" : L"victim";
-        TreeRules rules;
-        EXPECT_EQ(DeleteNamedFiles(WideFromAnsi(root), false, rules, files), RootRefusal::None);
-        EXPECT_TRUE(files[0].deleted);
-        EXPECT_FALSE(files[1].deleted);
+    case Op::Cookies:
+        EXPECT_EQ(DeleteNamed(root, {L"junk0.tmp", c.kind == Kind::FileLink ? L"victim.tmp" : L"victim"}),
+                  (std::vector<bool>{true, false}));
         break;
-    }
     }
     EXPECT_FALSE(g_swap.swap) << "the walk never listed " << holder;
     EXPECT_TRUE(FileExists(outside + "\\canary.tmp"));
@@ -209,10 +218,7 @@ TEST(FsLinks, AFileLinkToTheSamePathOnAnotherDriveIsSkipped) {
     EXPECT_TRUE(IsUnixSymlink(root + "\\victim.tmp"));
     EXPECT_TRUE(FileExists("Q:" + base.substr(2) + "\\root\\victim.tmp"));
 
-    std::vector<NamedFile> files(1);
-    files[0].name = L"victim.tmp";
-    EXPECT_EQ(DeleteNamedFiles(WideFromAnsi(root), false, TreeRules(), files), RootRefusal::None);
-    EXPECT_FALSE(files[0].deleted);
+    EXPECT_EQ(DeleteNamed(root, {L"victim.tmp"}), std::vector<bool>{false});
     EXPECT_TRUE(FileExists(mirrored + "\\victim.tmp"));
     RemoveUnixLink(root + "\\victim.tmp");
     MapUnixDrive('Q', "");
@@ -251,8 +257,7 @@ TEST(FsNames, EveryNameThatIsCountedIsAlsoDeleted) {
     for (const std::wstring& name : names) ASSERT_TRUE(MakeWideFile(name, 7));
     ASSERT_TRUE(MakeFile(root + "\\A-macron.tmp", 7));
 
-    ScanCounters counters;
-    MeasureFolder(root.c_str(), counters);
+    ScanCounters counters = Measured(root);
     EXPECT_EQ(counters.files, 6u);
     EXPECT_EQ(counters.bytes, 42u);
 
@@ -266,8 +271,7 @@ TEST(FsNames, EveryNameThatIsCountedIsAlsoDeleted) {
 
     for (const std::wstring& name : names) ASSERT_TRUE(MakeWideFile(name, 7));
     DeleteFolderContents(root.c_str());
-    ScanCounters after;
-    MeasureFolder(root.c_str(), after);
+    ScanCounters after = Measured(root);
     EXPECT_EQ(after.files, 0u);
     EXPECT_EQ(after.folders, 0u);
     EXPECT_TRUE(DirExists(root));
@@ -285,29 +289,8 @@ std::string ShortName(const std::string& path) {
 
 std::string UserName(const std::string& profile) { return profile.substr(profile.rfind('\\') + 1); }
 
-// A browser profile is used only when no folder on its way from the drive
-// down is a link: a link anywhere above it names the whole path a link.
-TEST(FsRoots, APathThroughALinkIsNamedAsOne) {
-    std::string base = MakeSandboxFolder("path-links");
-    ASSERT_TRUE(CreateDirectoryA((base + "\\real").c_str(), nullptr));
-    ASSERT_TRUE(CreateDirectoryA((base + "\\real\\inner").c_str(), nullptr));
-    ASSERT_TRUE(MakeUnixSymlink(base + "\\real", base + "\\link"));
-    const struct {
-        std::string path;
-        RootRefusal expected;
-    } rows[] = {
-        {base + "\\real\\inner", RootRefusal::None},
-        {base + "\\link", RootRefusal::Link},
-        {base + "\\link\\inner", RootRefusal::Link},
-        {base + "\\real\\missing", RootRefusal::Missing},
-        {SpecialFolder(CSIDL_LOCAL_APPDATA), RootRefusal::None},
-        {"relative\\path", RootRefusal::Missing},
-    };
-    for (const auto& row : rows) EXPECT_EQ(CheckFolderPath(WideFromAnsi(row.path)), row.expected) << row.path;
-    RemoveUnixLink(base + "\\link");
-    RemoveTree(base);
-}
-
+// Roots refused by identity, and, through CheckFolderPath, a browser
+// profile's path, used only when no folder on its way down is a link.
 TEST(FsRoots, ProtectedFoldersAreRefusedByIdentity) {
     char windows[MAX_PATH], system[MAX_PATH];
     GetWindowsDirectoryA(windows, sizeof windows);
@@ -316,6 +299,9 @@ TEST(FsRoots, ProtectedFoldersAreRefusedByIdentity) {
     std::string profiles = profile.substr(0, profile.rfind('\\'));
     ASSERT_FALSE(profile.empty());
     std::string base = MakeSandboxFolder("roots");
+    ASSERT_TRUE(CreateDirectoryA((base + "\\real").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA((base + "\\real\\inner").c_str(), nullptr));
+    ASSERT_TRUE(MakeUnixSymlink(base + "\\real", base + "\\link"));
     bool junction = MakeUnixSymlink(profiles, base + "\\users-link");
     std::string mapped = MapUnixDrive('P', profiles) ? "P:" : "";
     EXPECT_FALSE(mapped.empty()) << "no subst-style drive";
@@ -323,6 +309,7 @@ TEST(FsRoots, ProtectedFoldersAreRefusedByIdentity) {
     struct Row {
         std::string root;
         RootRefusal expected;
+        bool wholePath = false;  // CheckFolderPath
     };
     std::vector<Row> rows = {
         {"C:\\", RootRefusal::Protected},
@@ -345,6 +332,12 @@ TEST(FsRoots, ProtectedFoldersAreRefusedByIdentity) {
         {base + "\\missing", RootRefusal::Missing},
         {"relative", RootRefusal::Missing},
         {"", RootRefusal::Missing},
+        {base + "\\real\\inner", RootRefusal::None, true},
+        {base + "\\link", RootRefusal::Link, true},
+        {base + "\\link\\inner", RootRefusal::Link, true},  // a link above it
+        {base + "\\real\\missing", RootRefusal::Missing, true},
+        {SpecialFolder(CSIDL_LOCAL_APPDATA), RootRefusal::None, true},
+        {"relative\\path", RootRefusal::Missing, true},
     };
     if (!mapped.empty()) {
         rows.push_back({mapped + "\\", RootRefusal::Protected});
@@ -353,7 +346,8 @@ TEST(FsRoots, ProtectedFoldersAreRefusedByIdentity) {
     EXPECT_TRUE(junction);
     for (const Row& row : rows) {
         if (row.root.empty() && row.expected != RootRefusal::Missing) continue;
-        RootRefusal refusal = CheckRoot(WideFromAnsi(row.root), TreeRules());
+        std::wstring root = WideFromAnsi(row.root);
+        RootRefusal refusal = row.wholePath ? CheckFolderPath(root) : CheckRoot(root, TreeRules());
         // Wine makes the profile's Documents and Desktop links to $HOME:
         // refused as links before their identity is even asked.
         if (row.expected == RootRefusal::Protected && refusal == RootRefusal::Link) continue;
@@ -363,14 +357,12 @@ TEST(FsRoots, ProtectedFoldersAreRefusedByIdentity) {
     // Through the cleaning itself: TMP at each protected root leaves its canary.
     ASSERT_TRUE(MakeFile(profile + "\\brisola-canary.txt", 3));
     ASSERT_TRUE(MakeFile(std::string(windows) + "\\brisola-canary.txt", 3));
-    CategoryTicks onlyTemp = {};
-    onlyTemp[SWEEP_TEMP] = 1;
     for (const std::string& temp : {std::string("C:\\"), std::string(windows), profile,
                                     base + "\\users-link\\" + UserName(profile),
                                     mapped.empty() ? std::string() : mapped + "\\" + UserName(profile)}) {
         if (temp.empty()) continue;
         TempFolderOverride override(temp);
-        cleantest::Clean(onlyTemp);
+        cleantest::Clean(cleantest::Only(SWEEP_TEMP));
         EXPECT_TRUE(FileExists(profile + "\\brisola-canary.txt")) << temp;
         EXPECT_TRUE(FileExists(std::string(windows) + "\\brisola-canary.txt")) << temp;
     }
@@ -530,8 +522,7 @@ CallTally CallsFor(const std::string& root, int files, bool clean) {
     if (clean) {
         DeleteFolderContents(root.c_str());
     } else {
-        ScanCounters counters;
-        MeasureFolder(root.c_str(), counters);
+        Measured(root);
     }
     for (size_t k = 0; k < tally.size(); ++k) tally[k] = nt::CallCount(static_cast<nt::Call>(k));
     return tally;
@@ -539,8 +530,7 @@ CallTally CallsFor(const std::string& root, int files, bool clean) {
 
 TEST(FsCost, NativeCallsPerFileOfAMeasurementAndACheckedDelete) {
     std::string base = MakeSandboxFolder("cost");
-    ScanCounters warm;  // the protected set is built on first use
-    MeasureFolder(base.c_str(), warm);
+    Measured(base);  // the protected set is built on first use
     CallTally cleanSmall = CallsFor(base + "\\clean10", 10, true), cleanLarge = CallsFor(base + "\\clean30", 30, true);
     CallTally measureSmall = CallsFor(base + "\\measure10", 10, false);
     CallTally measureLarge = CallsFor(base + "\\measure30", 30, false);
@@ -563,8 +553,7 @@ TEST(FsCost, NativeCallsPerFileOfAMeasurementAndACheckedDelete) {
         EXPECT_EQ(cleanLarge[k] - cleanSmall[k], 20 * row.clean) << row.name;
         EXPECT_EQ(measureLarge[k] - measureSmall[k], 20 * row.measure) << row.name;
     }
-    ScanCounters left;
-    MeasureFolder((base + "\\clean30").c_str(), left);
+    ScanCounters left = Measured(base + "\\clean30");
     EXPECT_EQ(left.files + left.folders, 0u);
     RemoveTree(base);
 }
