@@ -280,15 +280,7 @@ void FillInfoList() {
     HWND list = g_app.infoList;
     SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
     auto addRow = [list](int row, const char* label, const char* value) {
-        LVITEMA item = {};
-        item.mask = LVIF_TEXT | LVIF_IMAGE;
-        item.iItem = row;
-        item.pszText = const_cast<char*>(label);
-        int index = static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
-        LVITEMA sub = {};
-        sub.iSubItem = 1;
-        sub.pszText = const_cast<char*>(value);
-        SendMessageA(list, LVM_SETITEMTEXTA, index, reinterpret_cast<LPARAM>(&sub));
+        SetListCell(list, InsertListRow(list, row, label), 1, value);
     };
     int row = 0;
     for (const InfoRow& info : kInfoRows) addRow(row++, info.label, info.value);

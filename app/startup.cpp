@@ -41,6 +41,7 @@ void CreateMainWindow() {
 
     SetUpResultsLists(g_app.resultsList, GetDlgItem(g_app.mainWindow, IDC_TOTALS_LIST), ShowPreviewDialog);
     SetUpFilterListView(filters);
+    EnumerateDrives();
     SetUpDriveListView(drives);
     FillDriveListView();
     SetUpInfoList();
@@ -93,7 +94,6 @@ int RunMessageLoop() {
 
 int RunBrisola() {
     InitShell();
-    EnumerateDrives();
     LoadSettings();
     LoadCategoryTicks();
     LoadFilterTable();

@@ -120,11 +120,16 @@ void AddBrowser(SiteCookies& group, const std::string& browser) {
 
 }  // namespace
 
-std::string NormalizeHost(std::string_view host) {
+void NormalizeHostInto(std::string_view host, std::string& out) {
     while (!host.empty() && host.front() == '.') host.remove_prefix(1);
     while (!host.empty() && host.back() == '.') host.remove_suffix(1);
-    std::string out(host);
+    out.assign(host.data(), host.size());
     for (char& c : out) c = LowerAscii(c);
+}
+
+std::string NormalizeHost(std::string_view host) {
+    std::string out;
+    NormalizeHostInto(host, out);
     return out;
 }
 
@@ -198,13 +203,11 @@ SiteMatcher::SiteMatcher(const std::vector<std::string>& sites) {
 }
 
 bool SiteMatcher::Keeps(std::string_view host) const {
-    while (!host.empty() && host.front() == '.') host.remove_prefix(1);
-    while (!host.empty() && host.back() == '.') host.remove_suffix(1);
-    if (host.empty() || views_.empty()) return false;
+    if (views_.empty()) return false;
     // Grows to the longest host once per thread, and is reused after.
     thread_local std::string lower;
-    lower.assign(host.data(), host.size());
-    for (char& c : lower) c = LowerAscii(c);
+    NormalizeHostInto(host, lower);
+    if (lower.empty()) return false;
     for (std::string_view h(lower);;) {
         if (views_.count(h)) return true;
         size_t dot = h.find('.');

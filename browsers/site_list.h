@@ -13,6 +13,8 @@
 // A host as the rules compare it: lower case, without a leading dot, and
 // without a trailing one.
 std::string NormalizeHost(std::string_view host);
+// The same into `out`, whose buffer is reused: no allocation once it is big enough.
+void NormalizeHostInto(std::string_view host, std::string& out);
 
 // True when `host` (normalized) is a public suffix on its own ("com",
 // "co.uk", "github.io"), by the Public Suffix List's rules.

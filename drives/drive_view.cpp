@@ -17,7 +17,6 @@ TickList g_driveList;  // the main window's, handed over at set-up
 void SetUpDriveListView(HWND list) {
     g_driveList.list = list;
     if (list) SetTickListLook(list, IDI_DISK);
-    EnumerateDrives();
     if (list) {
         InsertListColumn(list, 0, "Disks", 80, LVCFMT_LEFT);
         InsertListColumn(list, 1, "Size", 80, LVCFMT_RIGHT);

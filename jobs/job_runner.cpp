@@ -317,8 +317,13 @@ bool IsJobRunning() { return g_job.phase != kIdle; }
 bool ReleaseWorkerThread() {
     if (!g_job.workerThread) return true;
     g_job.shuttingDown = true;
-    g_job.abort = true;
-    SetEvent(g_job.answered);
+    {
+        // Under the lock, so that a question being asked either sees the
+        // abort or has already reset the event this sets.
+        std::lock_guard<std::mutex> hold(g_job.lock);
+        g_job.abort = true;
+        SetEvent(g_job.answered);
+    }
     g_job.stop = true;
     g_job.userStopped = true;
     // A worker still running keeps its job, its handle and the abort: it
